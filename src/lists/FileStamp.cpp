@@ -1,0 +1,38 @@
+#include "lists/FileStamp.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace vandoret {
+
+std::int32_t DosFileStamp(const std::string& path) {
+    std::error_code ec;
+    const auto written = std::filesystem::last_write_time(std::filesystem::path(path), ec);
+    if (ec) {
+        return -1;
+    }
+    const auto sys = std::chrono::file_clock::to_sys(written);
+    const std::time_t t = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &t) != 0) {
+        return -1;
+    }
+#else
+    if (localtime_r(&t, &local) == nullptr) {
+        return -1;
+    }
+#endif
+    if (local.tm_year < 80 || local.tm_year > 207) {
+        return -1;
+    }
+    const auto date =
+        static_cast<std::uint32_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+    const auto time = static_cast<std::uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+    return static_cast<std::int32_t>((date << 16) | time);
+}
+
+} // namespace vandoret

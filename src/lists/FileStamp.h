@@ -1,0 +1,13 @@
+// The modification stamp the start list watch compares: a file's last-write time in local time as
+// a DOS date-time (two-second resolution), -1 when the file does not exist or cannot be read.
+// Two writes within the same two-second slot give the same stamp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vandoret {
+
+std::int32_t DosFileStamp(const std::string& path);
+
+} // namespace vandoret

@@ -1,0 +1,62 @@
+// The one settings record of a run, and its persistence.
+//
+// LoadSettings fills the record once at start-up, SaveSettings writes it back once at shut-down;
+// in between only the settings dialog, the sound icon, the AutoStart box, window moves and the
+// port check at start-up change it. AllowedTime is derived from Len and tempo and never stored.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "timing/TimeValues.h"
+
+namespace vandoret {
+
+class SettingsStore;
+
+// Contact polarity, stored as its ordinal; equals the item index of the polarity drop-downs.
+enum class Polarity : std::int32_t { NPN = 0, PNP = 1 };
+
+struct Settings {
+    std::int32_t Left = 333;
+    std::int32_t Top = 169;
+    std::int32_t Width = 800;
+    std::int32_t Height = 360;
+    std::uint8_t Port = 0; // serial port "COM" + n; 0 = none
+    std::string BaseName = "Starterliste.txt";
+    bool Sound = true;
+    std::int32_t Alg1 = static_cast<std::int32_t>(Polarity::NPN); // start release line polarity
+    std::int32_t Alg2 = static_cast<std::int32_t>(Polarity::PNP); // finish line polarity
+    std::int32_t Alg3 = static_cast<std::int32_t>(Polarity::PNP); // start contact line polarity
+    std::int32_t Len = 2400;    // course length, metres
+    double tempo = 240.0;       // required speed, metres per minute
+    std::int32_t StartInt = 5;  // minutes between planned starts
+    std::int32_t StartClock = 570; // first planned start, minutes after midnight
+    double StrafPkt = 0.4;      // penalty points per commenced penalty step
+    std::int32_t StrafSek = 1;  // seconds of one penalty step
+    std::string DisText = "Dis.";
+    bool AutoStart = true;
+
+    Duration AllowedTime = 600'000; // derived: ComputeAllowedTime
+};
+
+// The names under which the settings are stored, in the order they are read and written.
+inline constexpr const char* kSettingNames[] = {"Left",   "Top",        "Width",    "Height",   "Port",
+                                                 "BaseName", "Sound",    "Alg1",     "Alg2",     "Alg3",
+                                                 "Len",    "tempo",      "StartInt", "StartClock", "StrafPkt",
+                                                 "StrafSek", "DisText",  "AutoStart"};
+
+// AllowedTime := Len / tempo / 1440 days in milliseconds, rounded half to even.
+// 2400 m at 240.0 gives 600 000; 2500 m at 220.0 gives 681 818.
+// A tempo or Len of 0 or below (a hand-edited store) is replaced by its default first.
+void ComputeAllowedTime(Settings& settings);
+
+// Reads the settings in their order as one guarded sequence: the first integer, boolean or
+// double that is missing or of another type ends it, keeping what was read before; a missing
+// text reads as empty and the sequence goes on. Always ends with ComputeAllowedTime.
+void LoadSettings(SettingsStore& store, Settings& settings);
+
+// Writes every stored setting in order. A store that cannot be opened writes nothing.
+void SaveSettings(SettingsStore& store, const Settings& settings);
+
+} // namespace vandoret

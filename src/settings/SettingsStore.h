@@ -1,0 +1,43 @@
+// Typed values under one settings key, as the Windows registry holds them.
+//
+// Backends: the registry under HKEY_CURRENT_USER (Windows), a text file in the registry export
+// format (elsewhere), and memory (tests). A backend never throws; what it cannot do it reports
+// by its return values.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vandoret {
+
+enum class RegType { Dword, Sz, ExpandSz, Binary };
+
+struct RegValue {
+    RegType type = RegType::Dword;
+    std::uint32_t dword = 0;          // Dword
+    std::string text;                 // Sz, ExpandSz (UTF-8)
+    std::vector<std::uint8_t> binary; // Binary
+
+    static RegValue Dword(std::uint32_t v) { return RegValue{RegType::Dword, v, {}, {}}; }
+    static RegValue Sz(std::string v) { return RegValue{RegType::Sz, 0, std::move(v), {}}; }
+    static RegValue Binary(std::vector<std::uint8_t> v) { return RegValue{RegType::Binary, 0, {}, std::move(v)}; }
+    bool operator==(const RegValue&) const = default;
+};
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // Opens the key for reading without creating it; false when it does not exist or is unreadable.
+    virtual bool OpenForRead() = 0;
+    // Opens the key for writing, creating it and its parents; false when that fails.
+    virtual bool OpenForWrite() = 0;
+    // A value of the open key; nullopt when missing.
+    virtual std::optional<RegValue> Read(const std::string& name) = 0;
+    virtual void Write(const std::string& name, const RegValue& value) = 0;
+    // Closes the key; a key opened for writing is committed here.
+    virtual void Close() = 0;
+};
+
+} // namespace vandoret

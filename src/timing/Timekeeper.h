@@ -1,0 +1,141 @@
+// Timekeeper: the one owner of the program's state.
+//
+// It holds what the main window shows and what the operations change: the five lists, the rider
+// number list, the clock panel texts, the switches and locks, the planned start, the start list
+// watch and the settings record. Every operation of the window (keys, clicks, timer ticks, contact
+// events) is a member function here with the name of its handler, so that a test can set the
+// host's clock to 09:29:55.000 and call Timer1Timer() or mStartClick() without a window.
+//
+// Operations run on the user-interface thread only and read the host's clock once each.
+// Each subsystem implements its operations in its own file; this header only gathers them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "results/SortGrid.h"
+#include "settings/Settings.h"
+#include "timing/Host.h"
+#include "timing/TimeValues.h"
+
+namespace vandoret {
+
+// The drop-down list of start numbers: item k belongs to row k + 1 of the start list.
+struct NumberList {
+    std::vector<std::string> Items;
+    int ItemIndex = -1; // -1 = no rider selected
+
+    int Count() const { return static_cast<int>(Items.size()); }
+    // The selected start number, empty when none is selected.
+    std::string Text() const {
+        return ItemIndex >= 0 && ItemIndex < Count() ? Items[static_cast<std::size_t>(ItemIndex)] : std::string();
+    }
+};
+
+enum class TextColor { Default, Red, Lime };
+
+// The two contact lock indicators.
+enum class LockIndicator { Start, Stop };
+
+// Tabs of the page control, in order; the index is the page index.
+enum TabIndex : int { kTabStartList = 0, kTabStartTimes = 1, kTabStopTimes = 2, kTabResults = 3, kTabEventing = 4 };
+
+// Enabled states of the commands that follow the active tab, as the form gives them at start.
+struct CommandStates {
+    bool sbSave = true;
+    bool eS1 = true;
+    bool sbCLS = true;
+    bool sbDelLine = true;
+    bool sbPrint = false;
+    bool Drucker1 = false;
+    bool Druk1 = false;
+    bool sbHTML = false;
+    bool eH1 = false;
+};
+
+class Timekeeper {
+public:
+    explicit Timekeeper(Host& host, Locale locale = {});
+    Timekeeper(const Timekeeper&) = delete;
+    Timekeeper& operator=(const Timekeeper&) = delete;
+
+    Host& host() { return host_; }
+    const Locale& locale() const { return locale_; }
+
+    // ---- State the window draws -------------------------------------------------------------
+    Settings settings;
+
+    TSortGrid SortGrid1{6}; // "Startliste": Startzeit, St.Nr., Name, Pferd, Club, Ort
+    TSortGrid SortGrid2{3}; // "Startzeiten": Kontakt-Nr., Startzeit, St.Nr.
+    TSortGrid SortGrid3{6}; // "Stoppzeiten": Kontakt-Nr., Stoppzeit, St.Nr., Pausen, EZ-Pkt., F.-Pkt.
+    TSortGrid SortGrid4{8}; // "Ergebnisse": Platz, St.Nr., Name, Pferd, Club, Ort, Zeit, Punkte
+    TSortGrid SortGrid5{5}; // "Vielseitigkeit": St.Nr., Name, Pferd, Club, Ort
+    // The list of a tab (0..4).
+    TSortGrid& Grid(int tab);
+
+    NumberList cbNr;
+
+    // Clock panel.
+    std::string StaticText1;                  // "PC-Zeit:" hh:nn:ss
+    std::string TextStartTime;                // "Start:" planned start of the selected rider
+    TextColor TextStartTimeColor = TextColor::Default;
+    std::string TextCounterTime = "00:00";    // "Counter:"
+    std::string TextStopTime{kNoFinishTime};  // "Ziel-Zeit:"
+    std::string Edit1;                        // name of the selected rider
+    std::string LabOstalosStart;              // riders still to start
+    std::string LabOstalosStop;               // riders on the course
+
+    // Switches and locks; each is also the picture index of its indicator (0 or 1).
+    bool CounterOn = false;
+    bool StartContactFree = false;
+    bool FinishContactFree = false;
+
+    TimeOfDay PlannedStart = -1.0;            // planned start of the selected rider; < 0: none
+    std::int32_t StartListStamp = -1;         // last seen stamp of the start list file; -1: none
+    std::string WindowCaption = "Vandoret";   // main window caption
+
+    std::string ReadySoundFile, StartSoundFile, FinishSoundFile;
+
+    int ActiveTab = kTabStartList;
+    CommandStates Commands;
+
+    // ---- Timing: tick, countdown, registrations, signals ------------------------------------
+    void Timer1Timer();
+    void Timer5sekTimer();
+    void ShiftStartTimes(); // pop-up "Die Startzeit verschieben"
+    void RegisterStart();
+    void mStartClick() { RegisterStart(); }
+    void RegisterFinish();
+    void mStopClick() { RegisterFinish(); }
+    void cbNrChange();
+    // The operator picks a rider in the number list (index -1 clears the selection).
+    void SelectRider(int index);
+    int FindNextPlannedStart();
+
+    void LoadSoundFiles();
+    void PlaySoundFile(const std::string& path);
+    void UpdateRemainingCounters();
+    void ImageStatusClick();
+    void ImageSoundClick();
+    void ImageLSClick(LockIndicator which);
+    void LockLSstart1Click() { ImageLSClick(LockIndicator::Start); }
+    void LockLSstop1Click() { ImageLSClick(LockIndicator::Stop); }
+
+    // ---- Start list and protocol files --------------------------------------------------------
+    const std::string& StartListFileName() const { return settings.BaseName; }
+    void LoadStartList(const std::string& fileName);
+
+    // ---- Results and list formats ------------------------------------------------------------
+    void BuildResults();
+    void RankResults();
+    void PageControl1Change();
+
+    // ---- Contacts -----------------------------------------------------------------------------
+
+private:
+    Host& host_;
+    Locale locale_;
+};
+
+} // namespace vandoret

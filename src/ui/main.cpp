@@ -1,0 +1,10 @@
+#include <QApplication>
+
+#include "ui/Unit1.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    vandoret::ui::TForm1 form;
+    form.show();
+    return app.exec();
+}
