@@ -11,10 +11,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
 #include "timing/Host.h"
@@ -35,33 +35,6 @@ struct NumberList {
 };
 
 enum class TextColor { Default, Red, Lime };
-
-// A colour as red, green, blue.
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
-// How a list cell is painted beyond the list's own settings: a background of its own (none: the
-// list's colour, or the selection colours in the current row) and the right alignment.
-struct CellFormat {
-    std::optional<Rgb> background;
-    bool rightAligned = false;
-    bool operator==(const CellFormat&) const = default;
-};
-
-// The background of every list where no cell format says otherwise.
-inline constexpr Rgb kListBackground{208, 208, 240};
-
-// An owner-drawn tab: background and text colour. The caption stands 4 pixels right of the tab's
-// left edge and 2 pixels below its top, 2 pixels lower still for the active tab.
-struct TabColors {
-    Rgb background;
-    Rgb text;
-};
-inline constexpr int kTabCaptionLeft = 4;
-inline constexpr int kTabCaptionTop = 2;
-inline constexpr int kTabCaptionActiveDrop = 2;
 
 // The two contact lock indicators.
 enum class LockIndicator { Start, Stop };
@@ -105,23 +78,23 @@ public:
     NumberList cbNr;
 
     // Clock panel.
-    std::string StaticText1;   // "PC-Zeit:" hh:nn:ss
-    std::string TextStartTime; // "Start:" planned start of the selected rider
+    std::string StaticText1;                  // "PC-Zeit:" hh:nn:ss
+    std::string TextStartTime;                // "Start:" planned start of the selected rider
     TextColor TextStartTimeColor = TextColor::Default;
-    std::string TextCounterTime = "00:00";   // "Counter:"
-    std::string TextStopTime{kNoFinishTime}; // "Ziel-Zeit:"
-    std::string Edit1;                       // name of the selected rider
-    std::string LabOstalosStart;             // riders still to start
-    std::string LabOstalosStop;              // riders on the course
+    std::string TextCounterTime = "00:00";    // "Counter:"
+    std::string TextStopTime{kNoFinishTime};  // "Ziel-Zeit:"
+    std::string Edit1;                        // name of the selected rider
+    std::string LabOstalosStart;              // riders still to start
+    std::string LabOstalosStop;               // riders on the course
 
     // Switches and locks; each is also the picture index of its indicator (0 or 1).
     bool CounterOn = false;
     bool StartContactFree = false;
     bool FinishContactFree = false;
 
-    TimeOfDay PlannedStart = -1.0;          // planned start of the selected rider; < 0: none
-    std::int32_t StartListStamp = -1;       // last seen stamp of the start list file; -1: none
-    std::string WindowCaption = "Vandoret"; // main window caption
+    TimeOfDay PlannedStart = -1.0;            // planned start of the selected rider; < 0: none
+    std::int32_t StartListStamp = -1;         // last seen stamp of the start list file; -1: none
+    std::string WindowCaption = "Vandoret";   // main window caption
 
     std::string ReadySoundFile, StartSoundFile, FinishSoundFile;
 
@@ -166,7 +139,7 @@ public:
     // The tab change (ActiveTab is the new tab): results on tab 3, the eventing copy on tab 4,
     // then the enabled states of Commands, then the list scrolls back to its first column.
     void PageControl1Change();
-    // The owner-drawn tabs: the colours of tab 1..3; tabs 0 and 4 keep the page control's own.
+    // The owner-drawn tabs: the colours of tabs 1 to 3; tabs 0 and 4 keep the page control's own.
     static std::optional<TabColors> PageControl1TabColors(int tab);
     // The cell formats of the start times and stop times lists; other lists keep the defaults.
     CellFormat SortGrid2GetCellFormat(int col, int row) const;
