@@ -58,7 +58,7 @@ std::string FormatOneDecimal(double value, const Locale& locale) {
     char buffer[400];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
     if (ec != std::errc()) {
-        return "0" + std::string(1, locale.decimalSeparator) + "0";
+        return std::string{'0', locale.decimalSeparator, '0'};
     }
     return WithSeparator(std::string(buffer, end), locale.decimalSeparator);
 }

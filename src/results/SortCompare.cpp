@@ -255,49 +255,63 @@ int CompareNumberedText(std::string_view a, std::string_view b) {
     return CompareBytes(ra, rb);
 }
 
-int CompareSortEntries(const TSortedListEntry& a, const TSortedListEntry& b) {
-    static const TSortOptions kDefaults;
-    const TSortOptions& options = a.Options ? *a.Options : (b.Options ? *b.Options : kDefaults);
-    std::string foldedA, foldedB;
-    std::string_view ta = a.Str, tb = b.Str;
-    if (!options.SortCaseSensitive) {
-        foldedA = FoldAsciiLower(ta);
-        foldedB = FoldAsciiLower(tb);
-        ta = foldedA;
-        tb = foldedB;
-    }
-    const Locale& locale = options.SortLocale;
-    const auto byValue = [&](auto parse) {
-        const auto va = parse(ta, locale);
-        const auto vb = parse(tb, locale);
-        return va && vb ? Sign(*va, *vb) : CompareBytes(ta, tb);
-    };
-    int result = 0;
+namespace {
+
+bool ConvertsByValue(TSortStyle style) {
+    return style == TSortStyle::ssNumeric || style == TSortStyle::ssDateTime || style == TSortStyle::ssTime;
+}
+
+std::optional<double> ConvertForStyle(std::string_view text, const TSortOptions& options) {
     switch (options.SortStyle) {
     case TSortStyle::ssNumeric:
-        result = byValue(ParseSortNumber);
-        break;
-    case TSortStyle::ssNumericExtended:
-        result = CompareNumberedText(ta, tb);
-        break;
+        return ParseSortNumber(text, options.SortLocale);
     case TSortStyle::ssDateTime:
-        result = byValue(ParseSortDateTime);
-        break;
+        return ParseSortDateTime(text, options.SortLocale);
     case TSortStyle::ssTime:
-        result = byValue(ParseSortTime);
-        break;
-    case TSortStyle::ssCustom:
-        result = options.CustomCompare ? options.CustomCompare(ta, tb) : CompareBytes(ta, tb);
-        break;
-    case TSortStyle::ssAutomatic:
-    case TSortStyle::ssNormal:
-        result = CompareBytes(ta, tb);
-        break;
+        return ParseSortTime(text, options.SortLocale);
+    default:
+        return std::nullopt;
+    }
+}
+
+const TSortOptions& OptionsOf(const TSortedListEntry& entry) {
+    static const TSortOptions kDefaults;
+    return entry.Options ? *entry.Options : kDefaults;
+}
+
+} // namespace
+
+TSortKey MakeSortKey(const TSortedListEntry& entry) {
+    const TSortOptions& options = OptionsOf(entry);
+    TSortKey key;
+    key.Str = options.SortCaseSensitive ? entry.Str : FoldAsciiLower(entry.Str);
+    key.Value = ConvertForStyle(key.Str, options);
+    key.Position = entry.Position;
+    return key;
+}
+
+int CompareSortKeys(const TSortKey& a, const TSortKey& b, const TSortOptions& options) {
+    int result = 0;
+    if (ConvertsByValue(options.SortStyle)) {
+        result = a.Value && b.Value ? Sign(*a.Value, *b.Value) : CompareBytes(a.Str, b.Str);
+    } else if (options.SortStyle == TSortStyle::ssNumericExtended) {
+        result = CompareNumberedText(a.Str, b.Str);
+    } else if (options.SortStyle == TSortStyle::ssCustom && options.CustomCompare) {
+        result = options.CustomCompare(a.Str, b.Str);
+    } else {
+        result = CompareBytes(a.Str, b.Str);
     }
     if (result == 0) {
         return a.Position < b.Position ? -1 : (a.Position > b.Position ? 1 : 0);
     }
     return options.SortDirection == TSortDirection::sdDescending ? -result : result;
+}
+
+int CompareSortEntries(const TSortedListEntry& a, const TSortedListEntry& b) {
+    const TSortOptions& options = a.Options ? *a.Options : OptionsOf(b);
+    TSortedListEntry ea = a, eb = b;
+    ea.Options = eb.Options = &options;
+    return CompareSortKeys(MakeSortKey(ea), MakeSortKey(eb), options);
 }
 
 } // namespace vandoret

@@ -34,6 +34,16 @@ struct TSortedListEntry {
 // sdDescending. Never 0 for two entries of different positions.
 int CompareSortEntries(const TSortedListEntry& a, const TSortedListEntry& b);
 
+// The same order as CompareSortEntries, with the folding and the conversions done once per row
+// instead of once per comparison: what a sort pass uses.
+struct TSortKey {
+    std::string Str;             // folded unless SortCaseSensitive
+    std::optional<double> Value; // the converted value under a numeric, date-time or time style
+    int Position = 0;
+};
+TSortKey MakeSortKey(const TSortedListEntry& entry);
+int CompareSortKeys(const TSortKey& a, const TSortKey& b, const TSortOptions& options);
+
 // The byte-wise comparison: -1, 0 or 1.
 int CompareBytes(std::string_view a, std::string_view b);
 

@@ -283,7 +283,7 @@ void TSortGrid::SortOnColumn(int col) {
     }
     SortOptions.SortCol = col;
     BeginUpdate();
-    const std::vector<int> keys = SortKeys(col, SortOptions.SecondaryIndex, colCount_);
+    const std::vector<int> keyCols = SortKeys(col, SortOptions.SecondaryIndex, colCount_);
     const int rowCount = RowCount();
 
     // order[i]: the row of the list that stands at position i after the passes so far.
@@ -291,9 +291,9 @@ void TSortGrid::SortOnColumn(int col) {
     for (int i = 0; i < rowCount; ++i) {
         order[i] = i;
     }
-    std::vector<TSortedListEntry> entries;
+    std::vector<TSortKey> keys;
     TSortStyle style = TSortStyle::ssAutomatic;
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+    for (auto key = keyCols.rbegin(); key != keyCols.rend(); ++key) {
         const int k = *key;
         if (OnGetSortStyle) {
             OnGetSortStyle(*this, k, style);
@@ -304,20 +304,24 @@ void TSortGrid::SortOnColumn(int col) {
         if (RowCount() != rowCount) {
             break; // a handler changed the list under the sort: leave it as it now is
         }
-        entries.clear();
-        entries.reserve(static_cast<std::size_t>(rowCount));
+        keys.clear();
+        keys.reserve(static_cast<std::size_t>(rowCount));
         for (int p = 1; p < rowCount; ++p) {
-            entries.push_back(TSortedListEntry{rows_[order[p]][k], p, &SortOptions});
+            keys.push_back(MakeSortKey(TSortedListEntry{rows_[order[p]][k], p, &SortOptions}));
         }
-        std::sort(entries.begin(), entries.end(),
-                  [](const TSortedListEntry& a, const TSortedListEntry& b) { return CompareSortEntries(a, b) < 0; });
+        std::vector<int> sortedKeys(keys.size());
+        for (std::size_t i = 0; i < sortedKeys.size(); ++i) {
+            sortedKeys[i] = static_cast<int>(i);
+        }
+        std::sort(sortedKeys.begin(), sortedKeys.end(),
+                  [&](int a, int b) { return CompareSortKeys(keys[a], keys[b], SortOptions) < 0; });
         std::vector<int> next(order.size());
         next[0] = 0;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            next[i + 1] = order[entries[i].Position];
+        for (std::size_t i = 0; i < sortedKeys.size(); ++i) {
+            next[i + 1] = order[keys[sortedKeys[i]].Position];
         }
         order = std::move(next);
-        if (key + 1 == keys.rend()) {
+        if (key + 1 == keyCols.rend()) {
             // The primary pass: write the rows in their new order and carry the selection over.
             std::vector<std::vector<std::string>> sorted(static_cast<std::size_t>(rowCount));
             std::vector<int> newPosition(static_cast<std::size_t>(rowCount), 0);
