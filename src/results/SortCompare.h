@@ -8,7 +8,8 @@
 //   ssTime                 as a time of day "hh:nn[:ss[,zzz]]"
 //   ssCustom               the options' CustomCompare
 // A pair that does not convert under its style falls back to the byte-wise comparison, so a sort
-// never stops on bad text.
+// never stops on bad text. Texts are UTF-8, so byte order is character-code order: "Ärger" sorts
+// after "Zoo", as it does in the Windows-1252 files.
 #pragma once
 
 #include <cstdint>
