@@ -5,7 +5,7 @@ namespace vandoret::testing {
 void ClockDriver::Step(std::int64_t ms) {
     host_.now = static_cast<double>(ms) / 86'400'000.0;
     if (host_.timer5sek && ms - ToMilliseconds(host_.timer5sekStartedAt) >= 5000) {
-        host_.timer5sekStartedAt = host_.now;
+        host_.timer5sek = false; // it fires once per start, as the host promises
         ++timer5sekFires;
         keeper_.Timer5sekTimer();
     }

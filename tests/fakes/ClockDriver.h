@@ -20,8 +20,8 @@ public:
     ClockDriver(Timekeeper& keeper, FakeHost& host) : keeper_(keeper), host_(host) {}
 
     // Sets the clock to each 100 ms step from fromMs to toMs, both included. At each step a due
-    // Timer5sek fires first (it repeats every 5000 ms until it is stopped, like the real timer),
-    // then Timer1Timer runs if Timer1 is on; afterStep, if given, runs last.
+    // Timer5sek (5000 ms after it was started) fires first, once, then Timer1Timer runs if Timer1
+    // is on; afterStep, if given, runs last.
     void Run(std::int64_t fromMs, std::int64_t toMs, const std::function<void()>& afterStep = {});
 
     // One step at the given time.
