@@ -138,7 +138,6 @@ private:
     void WatchStartList();
 
 public:
-
     // ---- Start list and protocol files --------------------------------------------------------
     const std::string& StartListFileName() const { return settings.BaseName; }
     void LoadStartList(const std::string& fileName);
