@@ -123,6 +123,22 @@ public:
     void LockLSstart1Click() { ImageLSClick(LockIndicator::Start); }
     void LockLSstop1Click() { ImageLSClick(LockIndicator::Stop); }
 
+    // The "AutoStart" box of the clock panel; unticked, starts move the selection but record nothing.
+    bool cbAutoStart() const { return settings.AutoStart; }
+    // Picture indices of the indicators (0 or 1), as the window shows them.
+    int ImageStatusPicture() const { return CounterOn ? 1 : 0; }
+    int ImageOnSoundPicture() const { return settings.Sound ? 1 : 0; }
+    int ImageLSPicture(LockIndicator which) const {
+        return (which == LockIndicator::Start ? StartContactFree : FinishContactFree) ? 1 : 0;
+    }
+    // Counts every change of a switch or lock, so the window knows when to repaint the indicators.
+    std::uint64_t IndicatorRevision = 0;
+
+private:
+    // The file watch of the tick: reloads the start list when its stamp has changed.
+    void WatchStartList();
+
+public:
     // ---- Start list and protocol files --------------------------------------------------------
     const std::string& StartListFileName() const { return settings.BaseName; }
     void LoadStartList(const std::string& fileName);
