@@ -275,6 +275,32 @@ std::vector<int> SortKeys(int col, std::string_view secondary, int colCount) {
     return keys;
 }
 
+// A bottom-up merge sort whose every loop is bounded by the indices alone. Some comparisons are
+// not consistent for every pair of texts ("007" and "7" each sort after the other under the
+// numbered-text style, an empty text sorts before everything, another empty text included); the
+// library sorts may then read outside the range, this one only gives some order of the same rows.
+template <typename Less> void MergeSort(std::vector<int>& items, Less less) {
+    const std::size_t n = items.size();
+    std::vector<int> buffer(n);
+    for (std::size_t width = 1; width < n; width *= 2) {
+        for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+            const std::size_t mid = std::min(lo + width, n);
+            const std::size_t hi = std::min(lo + 2 * width, n);
+            std::size_t i = lo, j = mid, out = lo;
+            while (i < mid && j < hi) {
+                buffer[out++] = less(items[j], items[i]) ? items[j++] : items[i++];
+            }
+            while (i < mid) {
+                buffer[out++] = items[i++];
+            }
+            while (j < hi) {
+                buffer[out++] = items[j++];
+            }
+        }
+        items.swap(buffer);
+    }
+}
+
 } // namespace
 
 void TSortGrid::SortOnColumn(int col) {
@@ -313,8 +339,7 @@ void TSortGrid::SortOnColumn(int col) {
         for (std::size_t i = 0; i < sortedKeys.size(); ++i) {
             sortedKeys[i] = static_cast<int>(i);
         }
-        std::sort(sortedKeys.begin(), sortedKeys.end(),
-                  [&](int a, int b) { return CompareSortKeys(keys[a], keys[b], SortOptions) < 0; });
+        MergeSort(sortedKeys, [&](int a, int b) { return CompareSortKeys(keys[a], keys[b], SortOptions) < 0; });
         std::vector<int> next(order.size());
         next[0] = 0;
         for (std::size_t i = 0; i < sortedKeys.size(); ++i) {

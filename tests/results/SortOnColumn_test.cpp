@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "results/HeaderClick.h"
@@ -64,6 +65,33 @@ TEST(SortOnColumn, StylesAndDirections) {
         grid.SortOnColumn(0);
         EXPECT_EQ(Column(grid, 0), c.expected) << c.input.front();
         EXPECT_FALSE(grid.Updating());
+    }
+}
+
+TEST(SortOnColumn, InconsistentComparisonsKeepEveryRow) {
+    // Under the numbered-text style "007" and "7" each sort after the other and empty texts sort
+    // before each other: the sort must still keep every row, once.
+    const V pool = {"", "7", "007", "a1", "b2", "a10", "Gruppe 9", "Gruppe 10", "", "x", "10", "010", "1a", "a"};
+    Rows rows;
+    for (int i = 0; i < 300; ++i) {
+        rows.push_back({pool[(i * 7 + i / 5) % pool.size()], std::to_string(i)});
+    }
+    for (const auto style : {TSortStyle::ssNumericExtended, TSortStyle::ssCustom}) {
+        TSortGrid grid = MakeGrid(rows);
+        grid.SortOptions.SortStyle = style;
+        grid.OnGetSortStyle = [style](TSortGrid& sender, int, TSortStyle& s) {
+            s = style;
+            sender.SortOptions.CustomCompare = [](std::string_view, std::string_view) { return -1; };
+        };
+        grid.SortOnColumn(0);
+        V ids = Column(grid, 1);
+        std::sort(ids.begin(), ids.end());
+        V expected;
+        for (const auto& r : rows) {
+            expected.push_back(r[1]);
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ids, expected);
     }
 }
 
