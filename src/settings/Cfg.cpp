@@ -287,10 +287,13 @@ void TCfgDialog::eTimeChange() {
 
 void TCfgDialog::OKBtnClick() {
     // Enter in a field confirms without the field losing the focus; check it as focus loss would.
-    if (auto* spin = qobject_cast<SpinEdit*>(focusWidget())) {
-        spin->ExitCheck();
-    } else if (focusWidget() == eTempo && !eTempo->ExitCheck()) {
-        return;
+    for (SpinEdit* spin : {eStartInt, seLen}) {
+        if (spin->hasFocus()) {
+            spin->ExitCheck();
+        }
+    }
+    if (eTempo->hasFocus() && !eTempo->ExitCheck()) {
+        return; // the old tempo is back; the operator stays in the field
     }
     accept();
 }

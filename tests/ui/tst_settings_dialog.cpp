@@ -334,6 +334,40 @@ private slots:
         QCOMPARE(d.eTempo->Text(), QString("250,0"));
     }
 
+    void fieldsCheckTheirTextOnFocusLoss() {
+        Harness h;
+        TCfgDialog& d = h.dlg;
+        Settings s;
+        d.runModal = [](TCfgDialog&) { return QDialog::Rejected; };
+        d.bCFGClick(s);
+        d.show();
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+
+        d.seLen->setFocus();
+        Retype(d.seLen, "5");
+        d.eStartInt->setFocus();
+        QCOMPARE(d.seLen->Text(), QString("10")); // the nearer bound
+        QCOMPARE(d.eTime->text(), QString("00:00:02"));
+
+        d.eTempo->setFocus();
+        Retype(d.eTempo, "0");
+        d.eDis->setFocus();
+        QCOMPARE(d.eTempo->Text(), QString("240,0")); // back to the value it had on entry
+        QTRY_VERIFY(d.eTempo->hasFocus());            // and the operator stays there
+
+        // Enter in the field with a bad text does not close the dialog.
+        Retype(d.eTempo, "0");
+        d.OKBtnClick();
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.eTempo->Text(), QString("240,0"));
+        Retype(d.eTempo, "200");
+        d.OKBtnClick();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.eTempo->Text(), QString("200,0"));
+    }
+
     // Not a test: saves the dialog's picture when VANDORET_SCREENSHOT names a file.
     void screenshot() {
         const QString path = qEnvironmentVariable("VANDORET_SCREENSHOT");
