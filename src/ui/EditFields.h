@@ -90,8 +90,8 @@ private:
     bool setting_ = false;
 };
 
-// A text field whose typed characters pass a filter and a length limit (the Delphi MaxLength: a
-// text set by the program may be longer).
+// A text field whose typed characters pass a filter and a length limit. The limit holds for typing
+// only: a text set by the program may be longer and is kept whole.
 class FilteredLineEdit : public QLineEdit {
     Q_OBJECT
 public:
