@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "lists/Utf8Path.h"
+
 namespace vandoret {
 
 std::int32_t DosFileStamp(const std::string& path) {
     std::error_code ec;
-    const auto written = std::filesystem::last_write_time(std::filesystem::path(path), ec);
+    const auto written = std::filesystem::last_write_time(Utf8Path(path), ec);
     if (ec) {
         return -1;
     }

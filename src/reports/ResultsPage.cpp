@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "lists/Cp1252.h"
+#include "lists/Utf8Path.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {
@@ -120,7 +121,7 @@ void Timekeeper::WriteResultsPage(const std::string& fileName) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
     const std::string bytes = EncodeCp1252(BuildPage(SortGrid4, host_.ApplicationTitle()));
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    std::ofstream file(Utf8Path(fileName), std::ios::binary | std::ios::trunc);
     if (!file) {
         host_.ShowMessage(failed);
         return;
@@ -137,7 +138,7 @@ void Timekeeper::sbHTMLClick(int tag) {
     const std::string name = ResultsPageName();
     WriteResultsPage(name);
     std::error_code error;
-    if (!std::filesystem::exists(name, error)) {
+    if (!std::filesystem::exists(Utf8Path(name), error)) {
         return;
     }
     if (tag == 0) {

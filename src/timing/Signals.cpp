@@ -3,6 +3,7 @@
 #include <string>
 #include <system_error>
 
+#include "lists/Utf8Path.h"
 #include "timing/BlankText.h"
 #include "timing/Timekeeper.h"
 
@@ -23,7 +24,7 @@ void Timekeeper::LoadSoundFiles() {
     const auto locate = [&dir](const char* name) {
         std::string path = dir + name;
         std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::path(path), ec) || ec) {
+        if (!std::filesystem::exists(Utf8Path(path), ec) || ec) {
             path.clear();
         }
         return path;

@@ -1,0 +1,70 @@
+// File names with letters beyond ASCII, which Windows takes through its ANSI code page unless the
+// program converts them from UTF-8 itself.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "fakes/FakeHost.h"
+#include "lists/FileStamp.h"
+#include "lists/Utf8Path.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kNames[] = {"Starterliste.txt", "Geländeritt.txt", "Jörg Ärger € 2026.html", "Ærø Łódź.txt"};
+
+class Utf8FileNames : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / (std::string("vandoret_utf8_") + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string InDir(const std::string& name) const { return Utf8Name(dir_) + "/" + name; }
+
+    fs::path dir_;
+};
+
+TEST_F(Utf8FileNames, PathKeepsTheName) {
+    for (const char* name : kNames) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Utf8Name(Utf8Path(name)), name);
+        EXPECT_EQ(Utf8Name(Utf8Path(name).filename()), name);
+    }
+}
+
+TEST_F(Utf8FileNames, BrokenUtf8GivesAPathThatCannotBeOpened) {
+    EXPECT_NO_THROW(Utf8Path("Liste\xff\xfe.txt"));
+    EXPECT_EQ(DosFileStamp("Liste\xff\xfe.txt"), -1);
+}
+
+TEST_F(Utf8FileNames, StampOfAFileWithUmlauts) {
+    for (const char* name : kNames) {
+        SCOPED_TRACE(name);
+        const std::string path = InDir(name);
+        EXPECT_EQ(DosFileStamp(path), -1);
+        std::ofstream(Utf8Path(path)) << "Startzeit\r\n";
+        ASSERT_TRUE(fs::exists(dir_ / Utf8Path(name)));
+        EXPECT_NE(DosFileStamp(path), -1);
+    }
+}
+
+TEST_F(Utf8FileNames, ResultsPageOfAProgramWithUmlautsInItsName) {
+    FakeHost host;
+    host.applicationTitle = "Zeitmessung Geländeritt";
+    Timekeeper tk{host};
+    tk.WriteResultsPage(InDir(tk.ResultsPageName()));
+    EXPECT_TRUE(fs::exists(dir_ / Utf8Path("Zeitmessung Geländeritt.html")));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+} // namespace
+} // namespace vandoret::testing
