@@ -104,9 +104,8 @@ TComThread::~TComThread() {
         if (handOver_->finished) {
             break;
         }
-        handOver_->changed.wait_for(lock, kStopRepeat, [this] {
-            return handOver_->finished || (handOver_->pending && !handOver_->serving);
-        });
+        handOver_->changed.wait_for(
+            lock, kStopRepeat, [this] { return handOver_->finished || (handOver_->pending && !handOver_->serving); });
         if (handOver_->finished) {
             break;
         }
@@ -211,9 +210,13 @@ TComPort::~TComPort() {
     }
 }
 
-void TComPort::SetDataBits(int value) { dataBits_ = static_cast<std::uint8_t>(std::clamp(value, 5, 8)); }
+void TComPort::SetDataBits(int value) {
+    dataBits_ = static_cast<std::uint8_t>(std::clamp(value, 5, 8));
+}
 
-std::string TComPort::DeviceName() const { return layer_.DeviceName(Port); }
+std::string TComPort::DeviceName() const {
+    return layer_.DeviceName(Port);
+}
 
 void TComPort::Open() {
     Close();
@@ -332,20 +335,31 @@ std::int32_t TComPort::PendingInput() {
     return static_cast<std::int32_t>(std::min<std::uint32_t>(inQueue, 0x7FFFFFFF));
 }
 
-std::string TComPort::LastErrorText() { return layer_.LastErrorText(); }
+std::string TComPort::LastErrorText() {
+    return layer_.LastErrorText();
+}
 
 void TComPort::DispatchEvents(const LineEvent& event) {
     currentEvent_ = event;
     const std::uint32_t mask = event.EventMask;
-    if ((mask & kEvRxChar) && OnRxChar) OnRxChar(*this, PendingInput());
-    if ((mask & kEvTxEmpty) && OnTxEmpty) OnTxEmpty(*this);
-    if ((mask & kEvBreak) && OnBreak) OnBreak(*this);
-    if ((mask & kEvRing) && OnRing) OnRing(*this);
-    if ((mask & kEvCts) && OnCTS) OnCTS(*this);
-    if ((mask & kEvDsr) && OnDSR) OnDSR(*this);
-    if ((mask & kEvRxFlag) && OnRxFlag) OnRxFlag(*this);
-    if ((mask & kEvRlsd) && OnRLSD) OnRLSD(*this);
-    if ((mask & kEvErr) && OnError) OnError(*this);
+    if ((mask & kEvRxChar) && OnRxChar)
+        OnRxChar(*this, PendingInput());
+    if ((mask & kEvTxEmpty) && OnTxEmpty)
+        OnTxEmpty(*this);
+    if ((mask & kEvBreak) && OnBreak)
+        OnBreak(*this);
+    if ((mask & kEvRing) && OnRing)
+        OnRing(*this);
+    if ((mask & kEvCts) && OnCTS)
+        OnCTS(*this);
+    if ((mask & kEvDsr) && OnDSR)
+        OnDSR(*this);
+    if ((mask & kEvRxFlag) && OnRxFlag)
+        OnRxFlag(*this);
+    if ((mask & kEvRlsd) && OnRLSD)
+        OnRLSD(*this);
+    if ((mask & kEvErr) && OnError)
+        OnError(*this);
 }
 
 } // namespace vandoret

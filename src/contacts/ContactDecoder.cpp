@@ -10,13 +10,12 @@ namespace vandoret {
 
 namespace {
 
-constexpr std::uint32_t kStartLine = kMsDsrOn;   // pins 4+6, "Start:", polarity Alg1
-constexpr std::uint32_t kFinishLine = kMsCtsOn;  // pins 7+8, "Ziel:", polarity Alg2
+constexpr std::uint32_t kStartLine = kMsDsrOn;    // pins 4+6, "Start:", polarity Alg1
+constexpr std::uint32_t kFinishLine = kMsCtsOn;   // pins 7+8, "Ziel:", polarity Alg2
 constexpr std::uint32_t kReleaseLine = kMsRlsdOn; // pins 1+4, "Start frei:", polarity Alg3
 
 // Runs `action` with `slot` holding `value`, and clears the slot afterwards whatever happens.
-template <typename Action>
-void WithEventTime(std::optional<TimeOfDay>& slot, TimeOfDay value, Action action) {
+template <typename Action> void WithEventTime(std::optional<TimeOfDay>& slot, TimeOfDay value, Action action) {
     struct Reset {
         std::optional<TimeOfDay>& slot;
         ~Reset() { slot.reset(); }
@@ -99,7 +98,9 @@ void Timekeeper::RegisterFinishAt(TimeOfDay when) {
     WithEventTime(ContactEventTime, when, [this] { mStopClick(); });
 }
 
-TimeOfDay Timekeeper::ClockNow() { return ContactEventTime ? *ContactEventTime : host_.CurrentTimeOfDay(); }
+TimeOfDay Timekeeper::ClockNow() {
+    return ContactEventTime ? *ContactEventTime : host_.CurrentTimeOfDay();
+}
 
 void Timekeeper::ComPortOpen(TComPort&) {
     // The pictures follow the lock states (StartContactFree, FinishContactFree), which opening

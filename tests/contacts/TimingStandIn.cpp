@@ -30,7 +30,9 @@ void Timekeeper::RegisterStart() {
 #endif
 
 #ifndef VANDORET_HAVE_REGISTER_FINISH
-void Timekeeper::RegisterFinish() { Append(SortGrid3, FormatClock(ClockNow(), ClockForm::HhNnSsZ, locale())); }
+void Timekeeper::RegisterFinish() {
+    Append(SortGrid3, FormatClock(ClockNow(), ClockForm::HhNnSsZ, locale()));
+}
 #endif
 
 #ifndef VANDORET_HAVE_IMAGE_LS_CLICK

@@ -54,7 +54,9 @@ private:
     bool stop_ = false; // guarded by the layer's mutex
 };
 
-void FakePortLayer::AddDevice(int port) { AddDevice(port, Device{}); }
+void FakePortLayer::AddDevice(int port) {
+    AddDevice(port, Device{});
+}
 
 void FakePortLayer::AddDevice(int port, Device device) {
     std::lock_guard lock(mutex_);
@@ -66,10 +68,14 @@ void FakePortLayer::SetLines(std::uint32_t status) {
     const std::uint32_t changed = lines_ ^ status;
     lines_ = status;
     std::uint32_t events = 0;
-    if (changed & kMsCtsOn) events |= kEvCts;
-    if (changed & kMsDsrOn) events |= kEvDsr;
-    if (changed & kMsRlsdOn) events |= kEvRlsd;
-    if (changed & kMsRingOn) events |= kEvRing;
+    if (changed & kMsCtsOn)
+        events |= kEvCts;
+    if (changed & kMsDsrOn)
+        events |= kEvDsr;
+    if (changed & kMsRlsdOn)
+        events |= kEvRlsd;
+    if (changed & kMsRingOn)
+        events |= kEvRing;
     if (events != 0) {
         events_.push_back(events);
         changed_.notify_all();
@@ -135,7 +141,9 @@ bool FakePortLayer::WaitUntilIdle(std::chrono::milliseconds timeout) const {
     return changed_.wait_for(lock, timeout, [this] { return blockedWaiters_ > 0 && events_.empty(); });
 }
 
-std::string FakePortLayer::DeviceName(int port) { return port > 0 ? "COM" + std::to_string(port) : std::string(); }
+std::string FakePortLayer::DeviceName(int port) {
+    return port > 0 ? "COM" + std::to_string(port) : std::string();
+}
 
 PortHandle FakePortLayer::OpenDevice(const std::string& name) {
     std::lock_guard lock(mutex_);
@@ -219,7 +227,9 @@ bool FakePortLayer::GetModemStatus(PortHandle, std::uint32_t& status) {
     return true;
 }
 
-std::unique_ptr<PortWaiter> FakePortLayer::CreateWaiter(PortHandle) { return std::make_unique<Waiter>(*this); }
+std::unique_ptr<PortWaiter> FakePortLayer::CreateWaiter(PortHandle) {
+    return std::make_unique<Waiter>(*this);
+}
 
 std::string FakePortLayer::LastErrorText() {
     std::lock_guard lock(mutex_);

@@ -35,8 +35,7 @@ public:
     }
 
     // Runs posted hand-overs until done() holds or the time is up; returns done().
-    template <typename Done>
-    bool PumpUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    template <typename Done> bool PumpUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
         const auto end = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             RunPending();

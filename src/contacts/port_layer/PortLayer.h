@@ -72,10 +72,10 @@ struct CommTimeouts {
 
 // How one wait for line events ended.
 enum class WaitResult {
-    Stop,      // the stop request was seen
-    Event,     // the wait completed and reported events
-    Ignored,   // the wait completed but reported failure; the next wait may be started
-    Failed,    // a wait could not be started (e.g. the adapter was unplugged): stop waiting
+    Stop,    // the stop request was seen
+    Event,   // the wait completed and reported events
+    Ignored, // the wait completed but reported failure; the next wait may be started
+    Failed,  // a wait could not be started (e.g. the adapter was unplugged): stop waiting
 };
 
 // One waiting thread's wait on one device. Destroying it finishes or cancels a wait that is

@@ -9,7 +9,8 @@ namespace {
 
 // The device number of "<prefix><digits>", or -1 when the name is not of that form.
 long DeviceNumber(const std::string& name, const std::string& prefix) {
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 || name.size() > prefix.size() + 6) {
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.size() > prefix.size() + 6) {
         return -1;
     }
     long value = 0;

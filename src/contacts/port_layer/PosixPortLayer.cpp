@@ -59,9 +59,8 @@ speed_t SpeedFor(std::uint32_t rate) {
     // Rates without a termios constant (14400, 28800, 56000, 128000, 256000) use the nearest
     // lower standard rate; the contacts only use the modem lines, never the data.
     static const std::pair<std::uint32_t, speed_t> table[] = {
-        {110, B110},       {300, B300},       {600, B600},     {1200, B1200},     {2400, B2400},
-        {4800, B4800},     {9600, B9600},     {19200, B19200}, {38400, B38400},   {57600, B57600},
-        {115200, B115200}, {230400, B230400},
+        {110, B110},   {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},     {4800, B4800},
+        {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
     };
     speed_t speed = B110;
     for (const auto& [value, constant] : table) {
@@ -74,30 +73,42 @@ speed_t SpeedFor(std::uint32_t rate) {
 
 std::uint32_t StatusFromModemBits(int bits) {
     std::uint32_t status = 0;
-    if (bits & TIOCM_CTS) status |= kMsCtsOn;
-    if (bits & TIOCM_DSR) status |= kMsDsrOn;
-    if (bits & TIOCM_RNG) status |= kMsRingOn;
-    if (bits & TIOCM_CAR) status |= kMsRlsdOn;
+    if (bits & TIOCM_CTS)
+        status |= kMsCtsOn;
+    if (bits & TIOCM_DSR)
+        status |= kMsDsrOn;
+    if (bits & TIOCM_RNG)
+        status |= kMsRingOn;
+    if (bits & TIOCM_CAR)
+        status |= kMsRlsdOn;
     return status;
 }
 
 // The modem lines TIOCMIWAIT watches for an event mask.
 int LinesFor(std::uint32_t eventMask) {
     int lines = 0;
-    if (eventMask & kEvCts) lines |= TIOCM_CTS;
-    if (eventMask & kEvDsr) lines |= TIOCM_DSR;
-    if (eventMask & kEvRlsd) lines |= TIOCM_CAR;
-    if (eventMask & kEvRing) lines |= TIOCM_RNG;
+    if (eventMask & kEvCts)
+        lines |= TIOCM_CTS;
+    if (eventMask & kEvDsr)
+        lines |= TIOCM_DSR;
+    if (eventMask & kEvRlsd)
+        lines |= TIOCM_CAR;
+    if (eventMask & kEvRing)
+        lines |= TIOCM_RNG;
     return lines;
 }
 
 // Event bits for the lines whose counters moved.
 std::uint32_t EventsFromCounters(const serial_icounter_struct& before, const serial_icounter_struct& after) {
     std::uint32_t events = 0;
-    if (after.cts != before.cts) events |= kEvCts;
-    if (after.dsr != before.dsr) events |= kEvDsr;
-    if (after.dcd != before.dcd) events |= kEvRlsd;
-    if (after.rng != before.rng) events |= kEvRing;
+    if (after.cts != before.cts)
+        events |= kEvCts;
+    if (after.dsr != before.dsr)
+        events |= kEvDsr;
+    if (after.dcd != before.dcd)
+        events |= kEvRlsd;
+    if (after.rng != before.rng)
+        events |= kEvRing;
     return events;
 }
 
@@ -105,14 +116,20 @@ std::uint32_t EventsFromCounters(const serial_icounter_struct& before, const ser
 std::uint32_t EventsFromLevels(std::uint32_t before, std::uint32_t after) {
     const std::uint32_t changed = before ^ after;
     std::uint32_t events = 0;
-    if (changed & kMsCtsOn) events |= kEvCts;
-    if (changed & kMsDsrOn) events |= kEvDsr;
-    if (changed & kMsRlsdOn) events |= kEvRlsd;
-    if (changed & kMsRingOn) events |= kEvRing;
+    if (changed & kMsCtsOn)
+        events |= kEvCts;
+    if (changed & kMsDsrOn)
+        events |= kEvDsr;
+    if (changed & kMsRlsdOn)
+        events |= kEvRlsd;
+    if (changed & kMsRingOn)
+        events |= kEvRing;
     return events;
 }
 
-bool Unsupported(int error) { return error == EINVAL || error == ENOTTY || error == ENOSYS; }
+bool Unsupported(int error) {
+    return error == EINVAL || error == ENOTTY || error == ENOSYS;
+}
 
 class PosixPortLayer;
 
@@ -186,7 +203,8 @@ public:
 
     bool IsCharacterDevice(PortHandle handle) override {
         struct stat info {};
-        return ::fstat(static_cast<int>(handle), &info) == 0 && S_ISCHR(info.st_mode) && ::isatty(static_cast<int>(handle));
+        return ::fstat(static_cast<int>(handle), &info) == 0 && S_ISCHR(info.st_mode) &&
+               ::isatty(static_cast<int>(handle));
     }
 
     bool SetCommState(PortHandle handle, const DeviceControlBlock& dcb) override {
@@ -227,8 +245,10 @@ public:
             tio.c_cflag |= CRTSCTS;
         }
         tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-        if (dcb.OutX) tio.c_iflag |= IXON;
-        if (dcb.InX) tio.c_iflag |= IXOFF;
+        if (dcb.OutX)
+            tio.c_iflag |= IXON;
+        if (dcb.InX)
+            tio.c_iflag |= IXOFF;
         tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
         tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
         tio.c_cc[VMIN] = 0;
@@ -443,6 +463,8 @@ WaitResult PosixPortWaiter::Poll(std::uint32_t wanted, std::uint32_t& eventMask)
 
 } // namespace
 
-std::unique_ptr<PortLayer> CreatePlatformPortLayer() { return std::make_unique<PosixPortLayer>(); }
+std::unique_ptr<PortLayer> CreatePlatformPortLayer() {
+    return std::make_unique<PosixPortLayer>();
+}
 
 } // namespace vandoret

@@ -20,8 +20,8 @@
 namespace {
 
 std::mutex mutex;
-int inputLines = 0;                 // TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_RNG
-int outputLines = 0;                // TIOCM_DTR | TIOCM_RTS as the program set them
+int inputLines = 0;                // TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_RNG
+int outputLines = 0;               // TIOCM_DTR | TIOCM_RTS as the program set them
 serial_icounter_struct counters{}; // per-line change counts
 std::atomic<bool> unplugged{false};
 std::atomic<int> waiting{0};
@@ -98,8 +98,7 @@ int Answer(unsigned long request, void* arg) {
     case TIOCMSET: {
         const int bits = *static_cast<int*>(arg) & (TIOCM_DTR | TIOCM_RTS);
         std::lock_guard lock(mutex);
-        outputLines = request == TIOCMBIS ? (outputLines | bits)
-                                          : (request == TIOCMBIC ? (outputLines & ~bits) : bits);
+        outputLines = request == TIOCMBIS ? (outputLines | bits) : (request == TIOCMBIC ? (outputLines & ~bits) : bits);
         return 0;
     }
     case TIOCGICOUNT: {
@@ -142,14 +141,20 @@ void vandoret_shim_set_lines(int lines) {
     std::lock_guard lock(mutex);
     const int changed = inputLines ^ lines;
     inputLines = lines;
-    if (changed & TIOCM_CTS) ++counters.cts;
-    if (changed & TIOCM_DSR) ++counters.dsr;
-    if (changed & TIOCM_CAR) ++counters.dcd;
-    if (changed & TIOCM_RNG) ++counters.rng;
+    if (changed & TIOCM_CTS)
+        ++counters.cts;
+    if (changed & TIOCM_DSR)
+        ++counters.dsr;
+    if (changed & TIOCM_CAR)
+        ++counters.dcd;
+    if (changed & TIOCM_RNG)
+        ++counters.rng;
 }
 
 // Makes the "adapter" go away (1) or come back (0).
-void vandoret_shim_unplug(int on) { unplugged = on != 0; }
+void vandoret_shim_unplug(int on) {
+    unplugged = on != 0;
+}
 
 // DTR and RTS as the program drives them.
 int vandoret_shim_output_lines() {
@@ -158,7 +163,11 @@ int vandoret_shim_output_lines() {
 }
 
 // Threads blocked in a line wait now, and waits started so far.
-int vandoret_shim_waiting() { return waiting; }
-long vandoret_shim_wait_calls() { return waitCalls; }
+int vandoret_shim_waiting() {
+    return waiting;
+}
+long vandoret_shim_wait_calls() {
+    return waitCalls;
+}
 
 } // extern "C"
