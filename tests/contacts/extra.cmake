@@ -18,6 +18,7 @@ foreach(_pair "RegisterStart\\(\\)=VANDORET_HAVE_REGISTER_START" "RegisterFinish
     endif()
   endforeach()
 endforeach()
+set_property(GLOBAL PROPERTY VANDORET_TIMING_STAND_IN_DEFS "${_stand_in_defs}")
 set(_contacts_stand_in ${CMAKE_CURRENT_LIST_DIR}/TimingStandIn.cpp)
 if(TARGET test_contacts)
   target_sources(test_contacts PRIVATE ${_contacts_stand_in})
