@@ -107,11 +107,13 @@ void Timekeeper::ComPortOpen(TComPort&) {
     // leaves as they are, so a contact freed before a re-open is not shown as locked.
     ImageLSstartVisible = true;
     ImageLSstopVisible = true;
+    ++IndicatorRevision;
 }
 
 void Timekeeper::ComPortClose(TComPort&) {
     ImageLSstartVisible = false;
     ImageLSstopVisible = false;
+    ++IndicatorRevision;
 }
 
 void Timekeeper::ListComPorts(PortLayer& layer) {
