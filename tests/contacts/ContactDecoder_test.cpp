@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "contacts/ComPortControl.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakePortLayer.h"
 #include "fakes/QueueDispatcher.h"
@@ -229,6 +230,22 @@ TEST_F(ContactPortTest, UnpluggingHidesTheIndicators) {
     layer.Unplug();
     ASSERT_TRUE(ui.PumpUntil([&] { return !tk.ImageLSstartVisible; }));
     EXPECT_FALSE(tk.ImageLSstopVisible);
+}
+
+TEST_F(ContactPortTest, TheSettingsDialogDrivesThePortThroughItsControl) {
+    tk.ListComPorts(layer);
+    ComPortControl control(tk);
+    EXPECT_EQ(control.AvailablePorts(), std::vector<int>{3});
+    EXPECT_TRUE(control.OpenPort(3));
+    EXPECT_TRUE(tk.ImageLSstartVisible);
+    EXPECT_TRUE(control.OpenPort(3)) << "re-opening an open port";
+    control.ClosePort();
+    control.ClosePort();
+    EXPECT_FALSE(tk.ImageLSstartVisible);
+    EXPECT_FALSE(control.OpenPort(4));
+    EXPECT_FALSE(control.OpenPort(0));
+    EXPECT_FALSE(control.OpenPort(300));
+    EXPECT_EQ(layer.OpenHandles(), 0);
 }
 
 TEST(ListComPorts, FindsTheUsablePortsAndReleasesEveryHandle) {
