@@ -13,6 +13,25 @@ constexpr const char* kStateFailed = "Unable to set com state: ";
 // How long the closing user-interface thread waits between two stop requests.
 constexpr std::chrono::milliseconds kStopRepeat{2};
 
+// How often the waiting thread looks at the lines while the user-interface thread has not yet
+// run its hand-over (a hand-over normally takes some microseconds).
+constexpr std::chrono::milliseconds kWatchWhileBusy{1};
+
+// The event bits of the modem lines that differ between two status words.
+std::uint32_t LineChanges(std::uint32_t before, std::uint32_t after) {
+    const std::uint32_t changed = before ^ after;
+    std::uint32_t events = 0;
+    if (changed & kMsCtsOn)
+        events |= kEvCts;
+    if (changed & kMsDsrOn)
+        events |= kEvDsr;
+    if (changed & kMsRlsdOn)
+        events |= kEvRlsd;
+    if (changed & kMsRingOn)
+        events |= kEvRing;
+    return events;
+}
+
 // Completed waits that report failure, one after the other, before the thread gives up: a
 // device that fails every wait would otherwise keep the thread spinning.
 constexpr int kMaxIgnoredWaits = 1000;
@@ -83,6 +102,7 @@ TComThread::TComThread(TComPort& port, std::function<TimeOfDay()> clock)
     handOver_->dispatcher = &port.Dispatcher();
     handOver_->port = &port;
     waiter_ = port.Layer().CreateWaiter(port.Handle());
+    watched_ = DeviceEventMask(port.Events) & (kEvCts | kEvDsr | kEvRlsd | kEvRing);
     port.Layer().SetCommMask(port.Handle(), DeviceEventMask(port.Events));
     thread_ = std::thread([this] { Execute(); });
 }
@@ -165,7 +185,34 @@ void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
     lock.unlock();
     handOver_->dispatcher->Post([handOver = handOver_] { Serve(handOver); });
     lock.lock();
-    handOver_->changed.wait(lock, [this] { return !handOver_->pending; });
+    // While the user-interface thread is busy, keep an eye on the lines: a change seen now is
+    // noted with its own moment and handed over after this event, so a second contact during a
+    // long repaint is not stamped late.
+    std::uint32_t lines = event.ModemStatus;
+    while (!handOver_->changed.wait_for(lock, kWatchWhileBusy, [this] { return !handOver_->pending; })) {
+        if (lost) {
+            continue;
+        }
+        lock.unlock();
+        LineEvent seen;
+        seen.Time = clock_();
+        seen.ModemStatus = port_.ModemStatus();
+        seen.EventMask = LineChanges(lines, seen.ModemStatus) & watched_;
+        if (seen.EventMask != 0) {
+            lines = seen.ModemStatus;
+            backlog_.push_back(seen);
+        }
+        lock.lock();
+    }
+}
+
+void TComThread::HandOverWithBacklog(const LineEvent& event) {
+    HandOverAndWait(event, false);
+    while (!backlog_.empty()) {
+        const LineEvent next = backlog_.front();
+        backlog_.pop_front();
+        HandOverAndWait(next, false);
+    }
 }
 
 void TComThread::Execute() {
@@ -190,7 +237,7 @@ void TComThread::Execute() {
         event.Time = clock_();
         event.ModemStatus = port_.ModemStatus();
         event.EventMask = mask;
-        HandOverAndWait(event, false);
+        HandOverWithBacklog(event);
     }
     port_.Layer().PurgeInput(port_.Handle());
     std::lock_guard lock(handOver_->mutex);
@@ -237,10 +284,12 @@ void TComPort::Open() {
 }
 
 void TComPort::Close() {
-    if (!connected_ && !thread_ && !HandleValid()) {
-        return;
+    if (closing_ || (!connected_ && !thread_ && !HandleValid())) {
+        return; // a handler served while closing asked to close again
     }
+    closing_ = true;
     thread_.reset();
+    closing_ = false;
     DestroyPortHandle();
     const bool wasConnected = connected_; // a lost port has already reported its close
     connected_ = false;

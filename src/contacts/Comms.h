@@ -12,6 +12,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -125,11 +126,15 @@ private:
     static void Serve(std::shared_ptr<HandOver> handOver);
     void Execute();
     void HandOverAndWait(const LineEvent& event, bool lost);
+    // Hands the event over, then the line changes seen while the hand-over waited.
+    void HandOverWithBacklog(const LineEvent& event);
 
     TComPort& port_;
     std::function<TimeOfDay()> clock_;
     std::unique_ptr<PortWaiter> waiter_;
     std::shared_ptr<HandOver> handOver_;
+    std::uint32_t watched_ = 0;     // event bits of the modem lines the port reports
+    std::deque<LineEvent> backlog_; // waiting thread only
     std::thread thread_;
 };
 
@@ -203,6 +208,7 @@ private:
     std::uint8_t dataBits_ = 8;
     PortHandle handle_ = kInvalidPortHandle;
     bool connected_ = false;
+    bool closing_ = false;
     std::unique_ptr<TComThread> thread_;
     LineEvent currentEvent_;
 };

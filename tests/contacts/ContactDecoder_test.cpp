@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "contacts/ComPortControl.h"
@@ -184,6 +186,27 @@ TEST_F(ContactPortTest, ABusyUserInterfaceDoesNotDelayTheRecordedTime) {
     layer.SetLines(DSR | CTS);
     ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.SortGrid3) == 1; }));
     EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:41:12,3");
+}
+
+TEST_F(ContactPortTest, ASecondContactDuringABusySpellKeepsItsOwnMoment) {
+    tk.OpenConfiguredPort();
+    tk.StartContactFree = true;
+    tk.FinishContactFree = true;
+    ASSERT_TRUE(layer.WaitUntilIdle());
+    lineClock = MakeTimeOfDay(9, 30, 4, 712);
+    layer.SetLines(DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // the user-interface thread is busy from here on
+    lineClock = MakeTimeOfDay(9, 30, 4, 905);
+    const int queries = layer.StatusQueries();
+    layer.SetLines(DSR | CTS); // the light barrier, while the start waits to be served
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    lineClock = MakeTimeOfDay(9, 30, 5, 300); // when the busy spell ends
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.SortGrid3) == 1; }));
+    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:30:04,9");
 }
 
 TEST_F(ContactPortTest, AShortPulseIsSeenEvenWhenTheHandOverRunsLate) {

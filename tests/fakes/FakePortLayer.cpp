@@ -119,6 +119,10 @@ int FakePortLayer::PurgeCalls() const {
     std::lock_guard lock(mutex_);
     return purgeCalls_;
 }
+int FakePortLayer::StatusQueries() const {
+    std::lock_guard lock(mutex_);
+    return statusQueries_;
+}
 std::uint32_t FakePortLayer::EventMask() const {
     std::lock_guard lock(mutex_);
     return mask_;
@@ -219,6 +223,7 @@ bool FakePortLayer::ClearCommError(PortHandle, std::uint32_t& inQueue) {
 
 bool FakePortLayer::GetModemStatus(PortHandle, std::uint32_t& status) {
     std::lock_guard lock(mutex_);
+    ++statusQueries_;
     if (failModemStatus) {
         status = 0;
         return false;

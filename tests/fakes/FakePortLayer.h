@@ -51,6 +51,7 @@ public:
     int WaitCalls() const;
     int WaitersAlive() const;
     int PurgeCalls() const;
+    int StatusQueries() const;
     std::uint32_t EventMask() const;
     DeviceControlBlock LastDcb() const;
     CommTimeouts LastTimeouts() const;
@@ -92,6 +93,7 @@ private:
     int waitersAlive_ = 0;
     int blockedWaiters_ = 0;
     int purgeCalls_ = 0;
+    int statusQueries_ = 0;
     DeviceControlBlock dcb_;
     CommTimeouts timeouts_;
     std::vector<std::string> calls_;
