@@ -5,7 +5,13 @@
 // The hand-over is synchronous: the waiting thread is blocked until the handlers have returned.
 // The thread reads the modem status and the time of day as soon as its wait completes and hands
 // both over with the event bits, so the handlers see the lines and the moment of the change, not
-// the state at the time the user-interface thread got round to them.
+// the state at the time the user-interface thread got round to them. While a hand-over waits for
+// a busy user-interface thread, the waiting thread looks at the lines every millisecond and
+// hands any change it sees over afterwards, each with its own moment.
+//
+// The dispatcher only posts a wake-up to the user-interface thread; the waiting thread itself
+// blocks until its event has been served. So Close can serve a waiting hand-over directly while
+// it waits for the thread, without running the whole event loop.
 //
 // All platform calls go through PortLayer (contacts/port_layer).
 #pragma once
