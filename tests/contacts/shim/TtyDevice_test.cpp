@@ -186,6 +186,22 @@ TEST_F(TtyDeviceTest, AChangeDuringTheHandOverIsNotLost) {
     EXPECT_EQ(Rows(tk->SortGrid2), 1);
 }
 
+TEST_F(TtyDeviceTest, ALightBarrierDuringABusySpellKeepsItsMoment) {
+    tk->OpenConfiguredPort();
+    tk->StartContactFree = true;
+    tk->FinishContactFree = true;
+    lineClock = MakeTimeOfDay(10, 2, 3, 450);
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // nobody serves the hand-over for a while
+    lineClock = MakeTimeOfDay(10, 2, 3, 610);
+    shim.setLines(TIOCM_DSR | TIOCM_CTS);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    lineClock = MakeTimeOfDay(10, 2, 4, 0);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
+    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "10:02:03,4");
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "10:02:03,6");
+}
+
 TEST_F(TtyDeviceTest, UnpluggingEndsTheThreadWithoutSpinning) {
     tk->OpenConfiguredPort();
     ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
