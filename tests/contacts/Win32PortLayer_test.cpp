@@ -76,12 +76,16 @@ TEST_F(Win32Port, TheNullDeviceIsNoSerialPort) {
     layer->CloseDevice(handle);
 }
 
-TEST_F(Win32Port, AStoppedWaiterIsReleasedWithoutAWait) {
+// After the stop request every wait ends with Stop, even on a device where no wait can start.
+TEST_F(Win32Port, AStoppedWaiterStartsNoFurtherWait) {
     const PortHandle handle = layer->OpenDevice("NUL");
     ASSERT_NE(handle, kInvalidPortHandle);
     std::unique_ptr<PortWaiter> waiter = layer->CreateWaiter(handle);
     waiter->RequestStop();
     waiter->RequestStop();
+    std::uint32_t mask = 0;
+    EXPECT_EQ(waiter->Wait(mask), WaitResult::Stop);
+    EXPECT_EQ(waiter->Wait(mask), WaitResult::Stop);
     waiter.reset();
     layer->CloseDevice(handle);
 }

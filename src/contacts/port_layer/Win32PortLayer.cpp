@@ -68,6 +68,11 @@ public:
         if (stopEvent_ == nullptr || overlapped_.hEvent == nullptr) {
             return WaitResult::Failed;
         }
+        // Once stopped, every later call ends at once: no new wait is started (one may still be
+        // pending with the device).
+        if (WaitForSingleObject(stopEvent_, 0) == WAIT_OBJECT_0) {
+            return WaitResult::Stop;
+        }
         eventBits_ = 0;
         if (WaitCommEvent(port_, &eventBits_, &overlapped_)) {
             pending_ = false; // done at once; the completion event is signalled
