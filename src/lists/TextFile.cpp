@@ -1,0 +1,67 @@
+#include "lists/TextFile.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace vandoret {
+
+std::filesystem::path PathFromUtf8(std::string_view name) {
+    std::u8string text(name.size(), u8'\0');
+    std::copy(name.begin(), name.end(), reinterpret_cast<char*>(text.data()));
+    return std::filesystem::path(text);
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
+ReadOutcome ReadWholeFile(const std::string& name, std::string& bytes) {
+    bytes.clear();
+    if (name.empty()) {
+        return ReadOutcome::NotOpened;
+    }
+    const std::filesystem::path path = PathFromUtf8(name);
+    std::error_code ec;
+    // A folder opens for reading on some systems and then reads as nothing: refuse it here.
+    if (std::filesystem::is_directory(path, ec)) {
+        return ReadOutcome::NotOpened;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        return ReadOutcome::NotOpened;
+    }
+    constexpr std::size_t kChunk = 1 << 20;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size < (std::uintmax_t{1} << 31)) {
+        bytes.reserve(static_cast<std::size_t>(size) + kChunk);
+    }
+    for (;;) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + kChunk);
+        in.read(bytes.data() + old, static_cast<std::streamsize>(kChunk));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        bytes.resize(old + got);
+        if (in.bad()) {
+            return ReadOutcome::ReadFailed;
+        }
+        if (got < kChunk) {
+            return in.eof() ? ReadOutcome::Ok : ReadOutcome::ReadFailed;
+        }
+    }
+}
+
+bool WriteWholeFile(const std::string& name, std::string_view bytes) {
+    if (name.empty()) {
+        return false;
+    }
+    std::ofstream out(PathFromUtf8(name), std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+        return false;
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+} // namespace vandoret
