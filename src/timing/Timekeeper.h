@@ -77,23 +77,23 @@ public:
     NumberList cbNr;
 
     // Clock panel.
-    std::string StaticText1;   // "PC-Zeit:" hh:nn:ss
-    std::string TextStartTime; // "Start:" planned start of the selected rider
+    std::string StaticText1;                  // "PC-Zeit:" hh:nn:ss
+    std::string TextStartTime;                // "Start:" planned start of the selected rider
     TextColor TextStartTimeColor = TextColor::Default;
-    std::string TextCounterTime = "00:00";   // "Counter:"
-    std::string TextStopTime{kNoFinishTime}; // "Ziel-Zeit:"
-    std::string Edit1;                       // name of the selected rider
-    std::string LabOstalosStart;             // riders still to start
-    std::string LabOstalosStop;              // riders on the course
+    std::string TextCounterTime = "00:00";    // "Counter:"
+    std::string TextStopTime{kNoFinishTime};  // "Ziel-Zeit:"
+    std::string Edit1;                        // name of the selected rider
+    std::string LabOstalosStart;              // riders still to start
+    std::string LabOstalosStop;               // riders on the course
 
     // Switches and locks; each is also the picture index of its indicator (0 or 1).
     bool CounterOn = false;
     bool StartContactFree = false;
     bool FinishContactFree = false;
 
-    TimeOfDay PlannedStart = -1.0;          // planned start of the selected rider; < 0: none
-    std::int32_t StartListStamp = -1;       // last seen stamp of the start list file; -1: none
-    std::string WindowCaption = "Vandoret"; // main window caption
+    TimeOfDay PlannedStart = -1.0;            // planned start of the selected rider; < 0: none
+    std::int32_t StartListStamp = -1;         // last seen stamp of the start list file; -1: none
+    std::string WindowCaption = "Vandoret";   // main window caption
 
     std::string ReadySoundFile, StartSoundFile, FinishSoundFile;
 
