@@ -1,4 +1,5 @@
 // Loading the start list file into the start list and the number list.
+#include <algorithm>
 #include <exception>
 
 #include "lists/StartListParser.h"
@@ -7,6 +8,9 @@
 
 namespace vandoret {
 namespace {
+
+// Rows beyond this are not read: the list's row numbers are ints.
+constexpr std::size_t kMaxRows = 0x7FFFFFF0;
 
 // Turns Timer1 on and the busy pointer off when the load ends, however it ends.
 class LoadBracket {
@@ -41,17 +45,23 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
         if (outcome == ReadOutcome::NotOpened) {
             return;
         }
-        StartListLayout layout{caption0, settings.StartClock, settings.StartInt, locale()};
-        std::vector<StartListRow> rows = ParseStartList(bytes, layout);
-        bytes = std::string(); // give the memory back before the list grows
-        if (rows.size() > 2) {
-            SortGrid1.SetRowCount(static_cast<int>(rows.size()));
+        const StartListLayout layout{caption0, settings.StartClock, settings.StartInt, locale()};
+        const std::size_t lines = CountStartListLines(bytes);
+        if (lines > 2) {
+            SortGrid1.SetRowCount(static_cast<int>(std::min<std::size_t>(lines, kMaxRows)));
         }
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            for (int c = 0; c < kStartListColumns; ++c) {
-                SortGrid1.SetCell(c, static_cast<int>(r), std::move(rows[r][static_cast<std::size_t>(c)]));
+        ParseStartList(bytes, layout, [this](std::size_t index, StartListRow& cells) {
+            if (index >= kMaxRows) {
+                return;
             }
-        }
+            const int row = static_cast<int>(index);
+            if (row == 0) {
+                SortGrid1.BlankRow(0);
+            }
+            for (int c = 0; c < kStartListColumns; ++c) {
+                SortGrid1.SetCell(c, row, std::move(cells[static_cast<std::size_t>(c)]));
+            }
+        });
         if (outcome == ReadOutcome::ReadFailed) {
             return; // the rows read so far stay; the number list is not refreshed
         }

@@ -11,34 +11,29 @@ namespace {
 
 constexpr char kCtrlZ = '\x1A';
 
-// Decodes one field; plain ASCII (the common case) is copied as it is.
-void AssignField(std::string& cell, std::string_view bytes) {
-    if (bytes.empty()) {
-        cell = " ";
-        return;
+std::string_view UpToCtrlZ(std::string_view bytes) {
+    if (const std::size_t eof = bytes.find(kCtrlZ); eof != std::string_view::npos) {
+        bytes = bytes.substr(0, eof);
     }
-    const bool ascii =
-        std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (ascii) {
-        cell.assign(bytes.data(), bytes.size());
-    } else {
-        cell = DecodeCp1252(bytes);
-    }
+    return bytes;
 }
 
-// Fills the cells of row from its first cell still empty; returns false once all are taken.
+// Fills the cells of a row from its first cell still empty; surplus fields find no place.
 class RowFiller {
 public:
     explicit RowFiller(StartListRow& row) : row_(row) {}
     bool Full() const { return next_ >= kStartListColumns; }
-    void AddBytes(std::string_view field) {
-        if (!Full()) {
-            AssignField(row_[static_cast<std::size_t>(next_++)], field);
+    void AddBytes(const char* begin, const char* end) {
+        std::string& cell = row_[static_cast<std::size_t>(next_++)];
+        if (begin == end) {
+            cell.assign(1, ' '); // an empty field keeps its place
+        } else {
+            DecodeCp1252Into(cell, std::string_view(begin, static_cast<std::size_t>(end - begin)));
         }
     }
     void AddText(std::string text) {
         if (!Full()) {
-            row_[static_cast<std::size_t>(next_++)] = text.empty() ? std::string(" ") : std::move(text);
+            row_[static_cast<std::size_t>(next_++)] = text.empty() ? std::string(1, ' ') : std::move(text);
         }
     }
 
@@ -52,23 +47,26 @@ void SplitLine(std::string_view line, RowFiller& filler) {
     if (line.empty()) {
         return;
     }
-    const bool tabs = line.find('\t') != std::string_view::npos;
+    const bool tabs = std::memchr(line.data(), '\t', line.size()) != nullptr;
     const char sep = tabs ? '\t' : ';';
-    std::size_t pos = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
     while (!filler.Full()) {
-        const std::size_t next = line.find(sep, pos);
-        if (next == std::string_view::npos) {
-            filler.AddBytes(line.substr(pos));
+        const char* q = p;
+        while (q != end && *q != sep) {
+            ++q;
+        }
+        filler.AddBytes(p, q);
+        if (q == end) {
             return;
         }
-        filler.AddBytes(line.substr(pos, next - pos));
-        pos = next + 1;
+        p = q + 1;
         if (tabs) {
-            while (pos < line.size() && line[pos] == '\t') {
-                ++pos;
+            while (p != end && *p == '\t') {
+                ++p; // a run of TABs is one separator
             }
         }
-        if (pos >= line.size()) {
+        if (p == end) {
             return; // a separator at the very end of the line
         }
     }
@@ -104,35 +102,44 @@ std::string CutStartSeconds(std::string text) {
     return text;
 }
 
-std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout) {
-    if (const std::size_t eof = bytes.find(kCtrlZ); eof != std::string_view::npos) {
-        bytes = bytes.substr(0, eof);
+std::size_t CountStartListLines(std::string_view bytes) {
+    bytes = UpToCtrlZ(bytes);
+    if (bytes.empty()) {
+        return 0;
     }
-    std::vector<StartListRow> rows;
-    rows.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    const auto breaks = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    return bytes.back() == '\n' ? breaks : breaks + 1;
+}
 
+std::size_t ParseStartList(std::string_view bytes, const StartListLayout& layout, const StartListRowSink& sink) {
+    bytes = UpToCtrlZ(bytes);
     bool generated = false;
     std::int64_t planned = layout.startClock;
     std::string withoutCr;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
-        if (end == std::string_view::npos) {
-            end = bytes.size();
+    StartListRow row;
+    std::size_t index = 0;
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p != end) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* lineEnd = lf ? lf : end;
+        std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
+        p = lf ? lf + 1 : end;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1); // CR LF, the common line end
         }
-        std::string_view line = bytes.substr(pos, end - pos);
-        pos = end + 1;
-        if (line.find('\r') != std::string_view::npos) {
+        if (std::memchr(line.data(), '\r', line.size()) != nullptr) {
             withoutCr.assign(line.data(), line.size());
             withoutCr.erase(std::remove(withoutCr.begin(), withoutCr.end(), '\r'), withoutCr.end());
             line = withoutCr;
         }
 
-        StartListRow& row = rows.emplace_back();
+        for (std::string& cell : row) {
+            cell.clear();
+        }
         RowFiller filler(row);
-        const bool first = rows.size() == 1;
-        if (generated || (first && line.substr(0, 3) == "St.")) {
-            if (first) {
+        if (generated || (index == 0 && line.substr(0, 3) == "St.")) {
+            if (index == 0) {
                 filler.AddText(layout.caption0);
             } else {
                 filler.AddText(FormatMinutes(Saturate(planned), layout.locale));
@@ -144,7 +151,15 @@ std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartList
         if (row[0].find(':') != std::string::npos) {
             row[0] = CutStartSeconds(std::move(row[0]));
         }
+        sink(index++, row);
     }
+    return index;
+}
+
+std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout) {
+    std::vector<StartListRow> rows;
+    rows.reserve(CountStartListLines(bytes));
+    ParseStartList(bytes, layout, [&rows](std::size_t, StartListRow& row) { rows.push_back(std::move(row)); });
     return rows;
 }
 

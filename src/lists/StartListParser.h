@@ -15,7 +15,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,14 @@ struct StartListLayout {
 // The rows of a start list file: row 0 from line 1 (the captions), row k from line k + 1.
 // An empty input gives no rows. Never throws except std::bad_alloc.
 std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout);
+
+// The same, row by row: sink gets each row's index and cells, and may move the cells away.
+// Returns the number of rows, which is CountStartListLines(bytes).
+using StartListRowSink = std::function<void(std::size_t index, StartListRow& cells)>;
+std::size_t ParseStartList(std::string_view bytes, const StartListLayout& layout, const StartListRowSink& sink);
+
+// The number of lines ParseStartList finds in bytes.
+std::size_t CountStartListLines(std::string_view bytes);
 
 // The cut of the seconds: a ':' at character position 4 or later (counted from 1) is removed
 // together with the two characters after it. "09:30:15" -> "09:30", "9:30:00" -> "9:30";

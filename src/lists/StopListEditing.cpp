@@ -119,8 +119,8 @@ void Timekeeper::sbCLSClick(bool hasSender) {
     cbNr.ItemIndex = -1;
     Edit1.clear();
     ActiveTab = kTabStartList;
-    LabOstalosStart = "0";
-    LabOstalosStop = "0";
+    LabOstalosStart = std::string(1, '0');
+    LabOstalosStop = std::string(1, '0');
     PageControl1Change();
 }
 
