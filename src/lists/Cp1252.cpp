@@ -67,20 +67,12 @@ std::size_t AsciiPrefix(std::string_view bytes) {
 
 } // namespace
 
-void DecodeCp1252Into(std::string& out, std::string_view bytes) {
-    // This runs for every cell of a loaded list: plain ASCII is copied as it is, the rest is
-    // written in one pass into room for the longest result and cut to size.
-    std::size_t i = AsciiPrefix(bytes);
-    if (i == bytes.size()) {
-        out.assign(bytes.data(), bytes.size());
-        return;
-    }
-    out.resize(i + (bytes.size() - i) * 3);
-    char* const begin = out.data();
-    std::memcpy(begin, bytes.data(), i);
-    char* p = begin + i;
-    for (; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
+namespace {
+
+// Writes the UTF-8 form of bytes (which start with a non-ASCII byte or later hold one) to p.
+char* DecodeTo(char* p, std::string_view bytes) {
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
         if (b < 0x80) {
             *p++ = static_cast<char>(b);
         } else {
@@ -91,9 +83,35 @@ void DecodeCp1252Into(std::string& out, std::string_view bytes) {
             p += form.length;
         }
     }
-    out.resize(static_cast<std::size_t>(p - begin));
+    return p;
+}
+
+} // namespace
+
+void DecodeCp1252Into(std::string& out, std::string_view bytes) {
+    // This runs for every cell of a loaded list: plain ASCII is copied as it is, short text is
+    // decoded on the stack and copied once, long text is written into room for the longest
+    // result and cut to size.
+    const std::size_t ascii = AsciiPrefix(bytes);
+    if (ascii == bytes.size()) {
+        out.assign(bytes.data(), bytes.size());
+        return;
+    }
+    constexpr std::size_t kShort = 128;
+    if (bytes.size() <= kShort) {
+        char buffer[kShort * 3];
+        std::memcpy(buffer, bytes.data(), ascii);
+        const char* const end = DecodeTo(buffer + ascii, bytes.substr(ascii));
+        out.assign(buffer, static_cast<std::size_t>(end - buffer));
+        return;
+    }
+    out.resize(ascii + (bytes.size() - ascii) * 3);
+    char* const begin = out.data();
+    std::memcpy(begin, bytes.data(), ascii);
+    const char* const end = DecodeTo(begin + ascii, bytes.substr(ascii));
+    out.resize(static_cast<std::size_t>(end - begin));
     if (out.capacity() > 2 * out.size() + 64) {
-        out.shrink_to_fit(); // long text: give back the room it did not need
+        out.shrink_to_fit(); // give back the room it did not need
     }
 }
 

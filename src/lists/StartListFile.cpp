@@ -45,23 +45,17 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
         if (outcome == ReadOutcome::NotOpened) {
             return;
         }
-        const StartListLayout layout{caption0, settings.StartClock, settings.StartInt, locale()};
-        const std::size_t lines = CountStartListLines(bytes);
+        StartListReader reader(bytes, StartListLayout{caption0, settings.StartClock, settings.StartInt, locale()});
+        const std::size_t lines = std::min(reader.LineCount(), kMaxRows);
         if (lines > 2) {
-            SortGrid1.SetRowCount(static_cast<int>(std::min<std::size_t>(lines, kMaxRows)));
+            SortGrid1.SetRowCount(static_cast<int>(lines));
         }
-        ParseStartList(bytes, layout, [this](std::size_t index, StartListRow& cells) {
-            if (index >= kMaxRows) {
-                return;
-            }
-            const int row = static_cast<int>(index);
-            if (row == 0) {
-                SortGrid1.BlankRow(0);
-            }
+        StartListRow cells;
+        for (std::size_t row = 0; row < lines && reader.Next(cells); ++row) {
             for (int c = 0; c < kStartListColumns; ++c) {
-                SortGrid1.SetCell(c, row, std::move(cells[static_cast<std::size_t>(c)]));
+                SortGrid1.SetCell(c, static_cast<int>(row), std::move(cells[static_cast<std::size_t>(c)]));
             }
-        });
+        }
         if (outcome == ReadOutcome::ReadFailed) {
             return; // the rows read so far stay; the number list is not refreshed
         }

@@ -1,6 +1,7 @@
 #include "lists/StartListParser.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -18,28 +19,71 @@ std::string_view UpToCtrlZ(std::string_view bytes) {
     return bytes;
 }
 
-// Fills the cells of a row from its first cell still empty; surplus fields find no place.
-class RowFiller {
-public:
-    explicit RowFiller(StartListRow& row) : row_(row) {}
-    bool Full() const { return next_ >= kStartListColumns; }
-    void AddBytes(const char* begin, const char* end) {
-        std::string& cell = row_[static_cast<std::size_t>(next_++)];
-        if (begin == end) {
-            cell.assign(1, ' '); // an empty field keeps its place
-        } else {
-            DecodeCp1252Into(cell, std::string_view(begin, static_cast<std::size_t>(end - begin)));
+// The first c in [p, end), or end: eight bytes at a time, as fields are short and many.
+const char* FindByte(const char* p, const char* end, char c) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+        const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            const std::uint64_t x = word ^ pattern;
+            // The lowest marked byte is the first zero byte of x, that is the first c.
+            const std::uint64_t found = (x - kOnes) & ~x & kHighBits;
+            if (found != 0) {
+                return p + (std::countr_zero(found) >> 3);
+            }
+            p += 8;
         }
     }
-    void AddText(std::string text) {
-        if (!Full()) {
-            row_[static_cast<std::size_t>(next_++)] = text.empty() ? std::string(1, ' ') : std::move(text);
+    while (p != end && *p != c) {
+        ++p;
+    }
+    return p;
+}
+
+bool IsAscii(std::string_view bytes) {
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        seen |= word;
+    }
+    for (; i < bytes.size(); ++i) {
+        seen |= static_cast<unsigned char>(bytes[i]);
+    }
+    return (seen & 0x8080808080808080ULL) == 0;
+}
+
+// Fills the cells of a row from the first one; surplus fields find no place.
+class RowFiller {
+public:
+    RowFiller(StartListRow& row, bool ascii) : row_(row), ascii_(ascii) {}
+    bool Full() const { return next_ >= kStartListColumns; }
+    void AddBytes(const char* begin, std::size_t size) {
+        std::string& cell = row_[next_++];
+        if (size == 0) {
+            cell.assign(1, ' '); // an empty field keeps its place
+        } else if (ascii_) {
+            cell.assign(begin, size);
+        } else {
+            DecodeCp1252Into(cell, std::string_view(begin, size));
+        }
+    }
+    void AddText(std::string text) { row_[next_++] = text.empty() ? std::string(1, ' ') : std::move(text); }
+    // Cells no field reached are empty.
+    void Finish() {
+        for (; next_ < kStartListColumns; ++next_) {
+            row_[next_].clear();
         }
     }
 
 private:
     StartListRow& row_;
-    int next_ = 0;
+    bool ascii_;
+    std::size_t next_ = 0;
 };
 
 // Splits one line (without CR and LF) into fields and hands them to the row.
@@ -47,19 +91,20 @@ void SplitLine(std::string_view line, RowFiller& filler) {
     if (line.empty()) {
         return;
     }
-    const bool tabs = std::memchr(line.data(), '\t', line.size()) != nullptr;
-    const char sep = tabs ? '\t' : ';';
     const char* p = line.data();
     const char* const end = p + line.size();
+    const char* q = FindByte(p, end, '\t');
+    const bool tabs = q != end;
+    const char sep = tabs ? '\t' : ';';
+    if (!tabs) {
+        q = FindByte(p, end, sep);
+    }
     while (!filler.Full()) {
-        const char* q = p;
-        while (q != end && *q != sep) {
-            ++q;
-        }
-        filler.AddBytes(p, q);
         if (q == end) {
+            filler.AddBytes(p, static_cast<std::size_t>(end - p));
             return;
         }
+        filler.AddBytes(p, static_cast<std::size_t>(q - p));
         p = q + 1;
         if (tabs) {
             while (p != end && *p == '\t') {
@@ -69,18 +114,16 @@ void SplitLine(std::string_view line, RowFiller& filler) {
         if (p == end) {
             return; // a separator at the very end of the line
         }
+        q = FindByte(p, end, sep);
     }
 }
 
-std::int32_t Saturate(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-} // namespace
-
-std::string CutStartSeconds(std::string text) {
-    int chars = 0; // characters (UTF-8 sequences) before the current byte
+// The cut of the seconds, in place.
+void CutSeconds(std::string& text) {
+    if (text.size() < 4 || std::memchr(text.data() + 3, ':', text.size() - 3) == nullptr) {
+        return; // no ':' at character position 4 or later
+    }
+    std::size_t chars = 0; // characters (UTF-8 sequences) before the current byte
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
         if ((b & 0xC0) == 0x80) {
@@ -95,71 +138,80 @@ std::string CutStartSeconds(std::string text) {
                 }
             }
             text.erase(i, end - i);
-            return text;
+            return;
         }
         ++chars;
     }
+}
+
+std::int32_t Saturate(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+std::string CutStartSeconds(std::string text) {
+    CutSeconds(text);
     return text;
 }
 
-std::size_t CountStartListLines(std::string_view bytes) {
-    bytes = UpToCtrlZ(bytes);
-    if (bytes.empty()) {
-        return 0;
-    }
-    const auto breaks = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-    return bytes.back() == '\n' ? breaks : breaks + 1;
-}
+StartListReader::StartListReader(std::string_view bytes, StartListLayout layout)
+    : bytes_(UpToCtrlZ(bytes)), layout_(std::move(layout)), planned_(layout_.startClock) {}
 
-std::size_t ParseStartList(std::string_view bytes, const StartListLayout& layout, const StartListRowSink& sink) {
-    bytes = UpToCtrlZ(bytes);
-    bool generated = false;
-    std::int64_t planned = layout.startClock;
-    std::string withoutCr;
-    StartListRow row;
-    std::size_t index = 0;
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
+std::size_t StartListReader::LineCount() const {
+    std::size_t lines = 0;
+    const char* p = bytes_.data();
+    const char* const end = p + bytes_.size();
     while (p != end) {
         const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        const char* lineEnd = lf ? lf : end;
-        std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
+        ++lines;
         p = lf ? lf + 1 : end;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1); // CR LF, the common line end
-        }
-        if (std::memchr(line.data(), '\r', line.size()) != nullptr) {
-            withoutCr.assign(line.data(), line.size());
-            withoutCr.erase(std::remove(withoutCr.begin(), withoutCr.end(), '\r'), withoutCr.end());
-            line = withoutCr;
-        }
-
-        for (std::string& cell : row) {
-            cell.clear();
-        }
-        RowFiller filler(row);
-        if (generated || (index == 0 && line.substr(0, 3) == "St.")) {
-            if (index == 0) {
-                filler.AddText(layout.caption0);
-            } else {
-                filler.AddText(FormatMinutes(Saturate(planned), layout.locale));
-                planned += layout.startInt;
-            }
-            generated = true;
-        }
-        SplitLine(line, filler);
-        if (row[0].find(':') != std::string::npos) {
-            row[0] = CutStartSeconds(std::move(row[0]));
-        }
-        sink(index++, row);
     }
-    return index;
+    return lines;
+}
+
+bool StartListReader::Next(StartListRow& row) {
+    if (pos_ >= bytes_.size()) {
+        return false;
+    }
+    const char* const begin = bytes_.data() + pos_;
+    const std::size_t rest = bytes_.size() - pos_;
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
+    std::string_view line(begin, lf ? static_cast<std::size_t>(lf - begin) : rest);
+    pos_ += line.size() + 1;
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1); // CR LF, the common line end
+    }
+    if (std::memchr(line.data(), '\r', line.size()) != nullptr) {
+        withoutCr_.assign(line.data(), line.size());
+        withoutCr_.erase(std::remove(withoutCr_.begin(), withoutCr_.end(), '\r'), withoutCr_.end());
+        line = withoutCr_;
+    }
+
+    RowFiller filler(row, IsAscii(line));
+    if (generated_ || (index_ == 0 && line.substr(0, 3) == "St.")) {
+        if (index_ == 0) {
+            filler.AddText(layout_.caption0);
+        } else {
+            filler.AddText(FormatMinutes(Saturate(planned_), layout_.locale));
+            planned_ += layout_.startInt;
+        }
+        generated_ = true;
+    }
+    SplitLine(line, filler);
+    filler.Finish();
+    CutSeconds(row[0]);
+    ++index_;
+    return true;
 }
 
 std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout) {
-    std::vector<StartListRow> rows;
-    rows.reserve(CountStartListLines(bytes));
-    ParseStartList(bytes, layout, [&rows](std::size_t, StartListRow& row) { rows.push_back(std::move(row)); });
+    StartListReader reader(bytes, layout);
+    std::vector<StartListRow> rows(reader.LineCount());
+    for (StartListRow& row : rows) {
+        reader.Next(row);
+    }
     return rows;
 }
 

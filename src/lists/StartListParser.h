@@ -17,7 +17,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,13 +39,25 @@ struct StartListLayout {
 // An empty input gives no rows. Never throws except std::bad_alloc.
 std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout);
 
-// The same, row by row: sink gets each row's index and cells, and may move the cells away.
-// Returns the number of rows, which is CountStartListLines(bytes).
-using StartListRowSink = std::function<void(std::size_t index, StartListRow& cells)>;
-std::size_t ParseStartList(std::string_view bytes, const StartListLayout& layout, const StartListRowSink& sink);
+// The same, one row at a time, for callers that move the cells straight into their list.
+// bytes must outlive the reader.
+class StartListReader {
+public:
+    StartListReader(std::string_view bytes, StartListLayout layout);
+    // The number of rows the reader gives in all.
+    std::size_t LineCount() const;
+    // Fills row with the next line's cells (every cell is overwritten); false at the end.
+    bool Next(StartListRow& row);
 
-// The number of lines ParseStartList finds in bytes.
-std::size_t CountStartListLines(std::string_view bytes);
+private:
+    std::string_view bytes_;
+    StartListLayout layout_;
+    std::size_t pos_ = 0;
+    std::size_t index_ = 0;
+    bool generated_ = false;
+    std::int64_t planned_ = 0;
+    std::string withoutCr_;
+};
 
 // The cut of the seconds: a ':' at character position 4 or later (counted from 1) is removed
 // together with the two characters after it. "09:30:15" -> "09:30", "9:30:00" -> "9:30";

@@ -31,23 +31,25 @@ ReadOutcome ReadWholeFile(const std::string& name, std::string& bytes) {
     if (!in.is_open()) {
         return ReadOutcome::NotOpened;
     }
-    constexpr std::size_t kChunk = 1 << 20;
+    // Read the size the file has now plus one byte (to see it has grown), then in large chunks.
+    std::size_t chunk = std::size_t{1} << 16;
     const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size < (std::uintmax_t{1} << 31)) {
-        bytes.reserve(static_cast<std::size_t>(size) + kChunk);
+    if (!ec && size < (std::uintmax_t{1} << 40)) {
+        chunk = static_cast<std::size_t>(size) + 1;
     }
     for (;;) {
         const std::size_t old = bytes.size();
-        bytes.resize(old + kChunk);
-        in.read(bytes.data() + old, static_cast<std::streamsize>(kChunk));
+        bytes.resize(old + chunk);
+        in.read(bytes.data() + old, static_cast<std::streamsize>(chunk));
         const auto got = static_cast<std::size_t>(in.gcount());
         bytes.resize(old + got);
         if (in.bad()) {
             return ReadOutcome::ReadFailed;
         }
-        if (got < kChunk) {
+        if (got < chunk) {
             return in.eof() ? ReadOutcome::Ok : ReadOutcome::ReadFailed;
         }
+        chunk = std::size_t{1} << 20;
     }
 }
 
