@@ -66,7 +66,7 @@ public:
         std::string& cell = row_[next_++];
         if (size == 0) {
             cell.assign(1, ' '); // an empty field keeps its place
-        } else if (ascii_) {
+        } else if (ascii_ || IsAscii(std::string_view(begin, size))) {
             cell.assign(begin, size);
         } else {
             DecodeCp1252Into(cell, std::string_view(begin, size));
@@ -120,7 +120,7 @@ void SplitLine(std::string_view line, RowFiller& filler) {
 
 // The cut of the seconds, in place.
 void CutSeconds(std::string& text) {
-    if (text.size() < 4 || std::memchr(text.data() + 3, ':', text.size() - 3) == nullptr) {
+    if (text.size() < 4 || FindByte(text.data() + 3, text.data() + text.size(), ':') == text.data() + text.size()) {
         return; // no ':' at character position 4 or later
     }
     std::size_t chars = 0; // characters (UTF-8 sequences) before the current byte
@@ -160,15 +160,27 @@ StartListReader::StartListReader(std::string_view bytes, StartListLayout layout)
     : bytes_(UpToCtrlZ(bytes)), layout_(std::move(layout)), planned_(layout_.startClock) {}
 
 std::size_t StartListReader::LineCount() const {
-    std::size_t lines = 0;
-    const char* p = bytes_.data();
-    const char* const end = p + bytes_.size();
-    while (p != end) {
-        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        ++lines;
-        p = lf ? lf + 1 : end;
+    if (bytes_.empty()) {
+        return 0;
     }
-    return lines;
+    std::size_t breaks = 0;
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Count the LF bytes eight at a time: mark each zero byte of word ^ LF exactly.
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+        constexpr std::uint64_t kPattern = 0x0A0A0A0A0A0A0A0AULL;
+        for (; i + 8 <= bytes_.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes_.data() + i, 8);
+            const std::uint64_t x = word ^ kPattern;
+            const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+            breaks += static_cast<std::size_t>(std::popcount(zero));
+        }
+    }
+    for (; i < bytes_.size(); ++i) {
+        breaks += bytes_[i] == '\n' ? 1 : 0;
+    }
+    return bytes_.back() == '\n' ? breaks : breaks + 1;
 }
 
 bool StartListReader::Next(StartListRow& row) {
@@ -183,7 +195,7 @@ bool StartListReader::Next(StartListRow& row) {
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1); // CR LF, the common line end
     }
-    if (std::memchr(line.data(), '\r', line.size()) != nullptr) {
+    if (FindByte(line.data(), line.data() + line.size(), '\r') != line.data() + line.size()) {
         withoutCr_.assign(line.data(), line.size());
         withoutCr_.erase(std::remove(withoutCr_.begin(), withoutCr_.end(), '\r'), withoutCr_.end());
         line = withoutCr_;
