@@ -195,8 +195,39 @@ TEST_P(DeleteLine, DeletesTheCurrentRowAfterJa) {
     EXPECT_TRUE(host.messages.empty()); // never "Rowsize too small"
 }
 
-INSTANTIATE_TEST_SUITE_P(Tabs, DeleteLine,
-                         ::testing::Values(kTabStartList, kTabStartTimes, kTabStopTimes, kTabResults));
+INSTANTIATE_TEST_SUITE_P(Tabs, DeleteLine, ::testing::Values(kTabStartList, kTabStartTimes, kTabStopTimes));
+
+class WithResults : public StopListEditing {
+protected:
+    void SetUp() override {
+        const std::string file = dir.File("s.txt");
+        WriteBytes(file, "Startzeit;St.Nr.;Name\n9:30;12;Rider A\n9:35;14;Rider B\n");
+        tk.LoadStartList(file);
+        Record(2, {"12", "14"});
+        tk.SortGrid3.SetCell(2, 1, "14");
+        tk.SortGrid3.SetCell(2, 2, "12");
+    }
+};
+
+TEST_F(WithResults, DeletedResultLineReappears) {
+    tk.ActiveTab = kTabResults;
+    tk.PageControl1Change();
+    ASSERT_EQ(tk.SortGrid4.RowCount(), 3);
+    tk.SortGrid4.SetRow(1);
+    host.yesNoAnswers.push_back(true);
+    tk.sbDelLineClick();
+    EXPECT_EQ(tk.SortGrid4.RowCount(), 3); // rebuilt from the stop list at once
+    EXPECT_FALSE(tk.SortGrid4.IsBlankRow(1));
+}
+
+TEST_F(WithResults, EnterOnAStartedNumberComputesTheTimePoints) {
+    tk.SortGrid3.SetCell(4, 1, "");
+    tk.SortGrid3SelectCell(2, 1);
+    tk.SortGrid3KeyPress(13);
+    EXPECT_EQ(tk.SortGrid3.Cells(4, 1), "24,4"); // 11 minutes: 61 s over the allowed 10, 0.4 each
+    EXPECT_EQ(tk.SortGrid3.Cells(3, 1), "");
+    EXPECT_EQ(tk.SortGrid4.Cells(1, 1), "14");
+}
 
 TEST_F(StopListEditing, DeleteOnTheEventingTabDoesNothing) {
     tk.SortGrid5.SetRowCount(3);
