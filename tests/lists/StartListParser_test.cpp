@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "lists/Cp1252.h"
 
 namespace vandoret {
 namespace {
@@ -151,6 +155,92 @@ TEST(StartListParser, CutOfTheSeconds) {
         {"äbc:de", "äbc"},     {"xyz:ä€z", "xyzz"},        {":::::", ":::"}};
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(CutStartSeconds(in), out) << in;
+    }
+}
+
+} // namespace
+} // namespace vandoret
+
+namespace vandoret {
+namespace {
+
+// The loading steps carried out literally on text: collapse TAB runs, turn the separators into
+// line breaks, put the generated first field in front, split as a list of lines.
+std::vector<Cells> ReferenceParse(std::string bytes, const StartListLayout& layout) {
+    bytes = bytes.substr(0, bytes.find('\x1A'));
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
+        std::string line = bytes.substr(pos, end - pos);
+        std::erase(line, '\r');
+        lines.push_back(line);
+        pos = end + 1;
+    }
+    std::vector<Cells> rows;
+    bool generated = false;
+    int planned = layout.startClock;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i];
+        while (line.find("\t\t") != std::string::npos) {
+            line.replace(line.find("\t\t"), 2, "\t");
+        }
+        const char sep = line.find('\t') != std::string::npos ? '\t' : ';';
+        std::replace(line.begin(), line.end(), sep, '\n');
+        std::string text = DecodeCp1252(line);
+        if (generated || (i == 0 && lines[0].rfind("St.", 0) == 0)) {
+            text = (i == 0 ? layout.caption0 : FormatMinutes(planned, layout.locale)) + "\n" + text;
+            if (i > 0) {
+                planned += layout.startInt;
+            }
+            generated = true;
+        }
+        std::vector<std::string> fields;
+        std::size_t p = 0;
+        while (p < text.size()) {
+            std::size_t e = text.find('\n', p);
+            if (e == std::string::npos) {
+                e = text.size();
+            }
+            fields.push_back(text.substr(p, e - p));
+            p = e + 1;
+        }
+        Cells row(6);
+        for (std::size_t f = 0; f < fields.size() && f < 6; ++f) {
+            row[f] = fields[f].empty() ? " " : fields[f];
+        }
+        row[0] = CutStartSeconds(row[0]);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(StartListParser, AgreesWithTheLiteralStepsOnRandomInput) {
+    const char alphabet[] = {'a',  'B',  '1', '9',    ':',  ';',    ';',    '\t',   '\t', '\t', '\r',
+                             '\n', '\n', ' ', '\x1A', '\0', '\xFC', '\x80', '\x81', 'S',  't',  '.'};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = round % 3 == 0 ? "St." : "";
+        const std::size_t length = next() % 60;
+        for (std::size_t i = 0; i < length; ++i) {
+            bytes += alphabet[next() % sizeof alphabet];
+        }
+        StartListLayout layout;
+        layout.caption0 = round % 2 ? "Startzeit" : "";
+        std::vector<Cells> parsed;
+        for (const auto& row : ParseStartList(bytes, layout)) {
+            parsed.push_back(AsCells(row));
+        }
+        ASSERT_EQ(parsed, ReferenceParse(bytes, layout))
+            << "input #" << round << ": " << ::testing::PrintToString(bytes);
+        EXPECT_EQ(StartListReader(bytes, layout).LineCount(), parsed.size());
     }
 }
 
