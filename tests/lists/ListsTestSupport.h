@@ -2,9 +2,9 @@
 // the current directory put back after each test.
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -18,11 +18,15 @@ namespace vandoret::testing {
 class TempFolder {
 public:
     TempFolder() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("vandoret-lists-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        // Test processes run in parallel: a random name keeps their folders apart.
+        std::random_device random;
+        for (;;) {
+            path_ = std::filesystem::temp_directory_path() /
+                    ("vandoret-lists-" + std::to_string(random()) + "-" + std::to_string(random()));
+            if (std::filesystem::create_directories(path_)) {
+                break; // a new folder, ours alone
+            }
+        }
     }
     ~TempFolder() {
         std::error_code ec;
