@@ -23,8 +23,9 @@ ReadOutcome ReadWholeFile(const std::string& name, std::string& bytes) {
     }
     const std::filesystem::path path = PathFromUtf8(name);
     std::error_code ec;
-    // A folder opens for reading on some systems and then reads as nothing: refuse it here.
-    if (std::filesystem::is_directory(path, ec)) {
+    // Only plain files: a folder opens for reading on some systems and then reads as nothing,
+    // and a device or a pipe may never end.
+    if (!std::filesystem::is_regular_file(path, ec)) {
         return ReadOutcome::NotOpened;
     }
     std::ifstream in(path, std::ios::binary);

@@ -13,7 +13,7 @@ std::string PathToUtf8(const std::filesystem::path& path);
 
 enum class ReadOutcome {
     Ok,         // the whole file is in bytes
-    NotOpened,  // missing, a folder, no access: bytes is empty
+    NotOpened,  // missing, not a plain file (a folder, a device), no access: bytes is empty
     ReadFailed, // opened, but reading stopped with an error: bytes holds what was read before
 };
 
