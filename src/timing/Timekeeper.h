@@ -143,8 +143,8 @@ public:
     const std::string& StartListFileName() const { return settings.BaseName; }
     // Reads the named file (Windows-1252, TAB or ";" separated) into the start list, refreshes the
     // number list keeping the selected start number, and makes the file the watched one. Timer1 is
-    // off while it runs. A file that cannot be opened (missing, a folder, no access) leaves the
-    // start list emptied and changes nothing else. Never throws, shows no message.
+    // off while it runs. A file that cannot be opened (missing, a folder or device, no access)
+    // leaves the start list emptied and changes nothing else. Never throws, shows no message.
     void LoadStartList(const std::string& fileName);
     // Fills the number list with column 1 of the start list's data rows, keeping the selected
     // start number if it is still there, else the selected position (nothing when beyond the end).
@@ -179,7 +179,8 @@ public:
     // Every character key typed in the stop list or its cell editor, before the window acts on
     // it. The window keeps the grid cell in step with its editor's text as the operator types.
     // Returns the key the window should go on with; 0 means the key was consumed or discarded.
-    //  - Outside the columns 2, 3, 5 every key comes back unchanged.
+    //  - Outside the columns 2, 3, 5 every key comes back unchanged. (After a whole-row
+    //    selection the current column is 5, so keys are filtered there too.)
     //  - Esc (27): row mode, the whole current row selected; returns 0.
     //  - Enter (13): in "St.Nr." the number is looked up in the start times list: no start gives
     //    "!" in "Pausen", a start recomputes the results. Then the current cell moves one row
