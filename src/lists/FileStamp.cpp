@@ -5,19 +5,19 @@
 #include <filesystem>
 #include <system_error>
 
-#include "lists/Utf8Path.h"
+#include "lists/TextFile.h"
 
 namespace vandoret {
 
 std::int32_t DosFileStamp(const std::string& path) {
     std::error_code ec;
-    const auto written = std::filesystem::last_write_time(Utf8Path(path), ec);
+    const auto written = std::filesystem::last_write_time(PathFromUtf8(path), ec);
     if (ec) {
         return -1;
     }
     const auto sys = std::chrono::file_clock::to_sys(written);
-    const std::time_t t = std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+    const std::time_t t =
+        std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
     std::tm local{};
 #ifdef _WIN32
     if (localtime_s(&local, &t) != 0) {

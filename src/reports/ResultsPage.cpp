@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "lists/Cp1252.h"
-#include "lists/Utf8Path.h"
+#include "lists/TextFile.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {
@@ -121,7 +121,7 @@ void Timekeeper::WriteResultsPage(const std::string& fileName) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
     const std::string bytes = EncodeCp1252(BuildPage(SortGrid4, host_.ApplicationTitle()));
-    std::ofstream file(Utf8Path(fileName), std::ios::binary | std::ios::trunc);
+    std::ofstream file(PathFromUtf8(fileName), std::ios::binary | std::ios::trunc);
     if (!file) {
         host_.ShowMessage(failed);
         return;
@@ -138,7 +138,7 @@ void Timekeeper::sbHTMLClick(int tag) {
     const std::string name = ResultsPageName();
     WriteResultsPage(name);
     std::error_code error;
-    if (!std::filesystem::exists(Utf8Path(name), error)) {
+    if (!std::filesystem::exists(PathFromUtf8(name), error)) {
         return;
     }
     if (tag == 0) {

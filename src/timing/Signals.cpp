@@ -3,7 +3,7 @@
 #include <string>
 #include <system_error>
 
-#include "lists/Utf8Path.h"
+#include "lists/TextFile.h"
 #include "timing/BlankText.h"
 #include "timing/Timekeeper.h"
 
@@ -24,7 +24,7 @@ void Timekeeper::LoadSoundFiles() {
     const auto locate = [&dir](const char* name) {
         std::string path = dir + name;
         std::error_code ec;
-        if (!std::filesystem::exists(Utf8Path(path), ec) || ec) {
+        if (!std::filesystem::exists(PathFromUtf8(path), ec) || ec) {
             path.clear();
         }
         return path;

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "contacts/port_layer/PortLayer.h"
-#include "lists/Utf8Path.h"
+#include "lists/TextFile.h"
 
 namespace vandoret {
 namespace {
@@ -46,7 +46,7 @@ TEST_F(Win32Port, AMissingPortFailsWithAText) {
 TEST_F(Win32Port, AFileIsNoCharacterDevice) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "vandoret_port_layer.txt";
     std::ofstream(file) << "x";
-    const PortHandle handle = layer->OpenDevice(Utf8Name(file));
+    const PortHandle handle = layer->OpenDevice(PathToUtf8(file));
     ASSERT_NE(handle, kInvalidPortHandle);
     EXPECT_FALSE(layer->IsCharacterDevice(handle));
     layer->CloseDevice(handle);

@@ -8,7 +8,7 @@
 
 #include "fakes/FakeHost.h"
 #include "lists/FileStamp.h"
-#include "lists/Utf8Path.h"
+#include "lists/TextFile.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret::testing {
@@ -28,7 +28,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::string InDir(const std::string& name) const { return Utf8Name(dir_) + "/" + name; }
+    std::string InDir(const std::string& name) const { return PathToUtf8(dir_) + "/" + name; }
 
     fs::path dir_;
 };
@@ -36,14 +36,32 @@ protected:
 TEST_F(Utf8FileNames, PathKeepsTheName) {
     for (const char* name : kNames) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(Utf8Name(Utf8Path(name)), name);
-        EXPECT_EQ(Utf8Name(Utf8Path(name).filename()), name);
+        EXPECT_EQ(PathToUtf8(PathFromUtf8(name)), name);
+        EXPECT_EQ(PathToUtf8(PathFromUtf8(name).filename()), name);
+    }
+}
+
+TEST_F(Utf8FileNames, ListFilesWithUmlautsRoundTrip) {
+    for (const char* name : kNames) {
+        SCOPED_TRACE(name);
+        const std::string path = InDir(name);
+        ASSERT_TRUE(WriteWholeFile(path, "Startzeit\tSt.Nr.\r\n"));
+        EXPECT_TRUE(fs::is_regular_file(dir_ / PathFromUtf8(name)));
+        std::string bytes;
+        EXPECT_EQ(ReadWholeFile(path, bytes), ReadOutcome::Ok);
+        EXPECT_EQ(bytes, "Startzeit\tSt.Nr.\r\n");
     }
 }
 
 TEST_F(Utf8FileNames, BrokenUtf8GivesAPathThatCannotBeOpened) {
-    EXPECT_NO_THROW(Utf8Path("Liste\xff\xfe.txt"));
-    EXPECT_EQ(DosFileStamp("Liste\xff\xfe.txt"), -1);
+    const std::string broken = InDir("Liste\xff\xfe.txt");
+    EXPECT_NO_THROW(PathFromUtf8(broken));
+    EXPECT_EQ(DosFileStamp(broken), -1);
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(broken, bytes), ReadOutcome::NotOpened);
+#ifdef _WIN32
+    EXPECT_FALSE(WriteWholeFile(broken, "x")); // Windows names are UTF-16: no such name there
+#endif
 }
 
 TEST_F(Utf8FileNames, StampOfAFileWithUmlauts) {
@@ -51,8 +69,8 @@ TEST_F(Utf8FileNames, StampOfAFileWithUmlauts) {
         SCOPED_TRACE(name);
         const std::string path = InDir(name);
         EXPECT_EQ(DosFileStamp(path), -1);
-        std::ofstream(Utf8Path(path)) << "Startzeit\r\n";
-        ASSERT_TRUE(fs::exists(dir_ / Utf8Path(name)));
+        std::ofstream(PathFromUtf8(path)) << "Startzeit\r\n";
+        ASSERT_TRUE(fs::exists(dir_ / PathFromUtf8(name)));
         EXPECT_NE(DosFileStamp(path), -1);
     }
 }
@@ -62,7 +80,7 @@ TEST_F(Utf8FileNames, ResultsPageOfAProgramWithUmlautsInItsName) {
     host.applicationTitle = "Zeitmessung Geländeritt";
     Timekeeper tk{host};
     tk.WriteResultsPage(InDir(tk.ResultsPageName()));
-    EXPECT_TRUE(fs::exists(dir_ / Utf8Path("Zeitmessung Geländeritt.html")));
+    EXPECT_TRUE(fs::exists(dir_ / PathFromUtf8("Zeitmessung Geländeritt.html")));
     EXPECT_TRUE(host.messages.empty());
 }
 
