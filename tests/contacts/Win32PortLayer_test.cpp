@@ -12,7 +12,9 @@
 #include <future>
 #include <string>
 
+#include "contacts/Comms.h"
 #include "contacts/port_layer/PortLayer.h"
+#include "fakes/QueueDispatcher.h"
 #include "lists/TextFile.h"
 
 namespace vandoret {
@@ -90,12 +92,17 @@ TEST_F(Win32Port, AStoppedWaiterStartsNoFurtherWait) {
     layer->CloseDevice(handle);
 }
 
-TEST_F(Win32Port, ASerialPortTakesItsConfiguration) {
+// The port number given for these tests, 0 when there is none.
+int TestPortNumber() {
     const char* number = std::getenv("VANDORET_TEST_COM_PORT");
-    if (number == nullptr || *number == '\0') {
+    return number == nullptr ? 0 : std::atoi(number);
+}
+
+TEST_F(Win32Port, ASerialPortTakesItsConfiguration) {
+    if (TestPortNumber() <= 0) {
         GTEST_SKIP() << "no serial port given in VANDORET_TEST_COM_PORT";
     }
-    const PortHandle handle = layer->OpenDevice(layer->DeviceName(std::atoi(number)));
+    const PortHandle handle = layer->OpenDevice(layer->DeviceName(TestPortNumber()));
     ASSERT_NE(handle, kInvalidPortHandle) << layer->LastErrorText();
     EXPECT_TRUE(layer->IsCharacterDevice(handle));
 
@@ -119,9 +126,48 @@ TEST_F(Win32Port, ASerialPortTakesItsConfiguration) {
     layer->CloseDevice(handle);
 
     // Closed, it can be opened again.
-    const PortHandle again = layer->OpenDevice(layer->DeviceName(std::atoi(number)));
+    const PortHandle again = layer->OpenDevice(layer->DeviceName(TestPortNumber()));
     EXPECT_NE(again, kInvalidPortHandle);
     layer->CloseDevice(again);
+}
+
+class Win32ComPort : public Win32Port {
+protected:
+    Win32ComPort() {
+        port.OnOpen = [this](TComPort&) { calls.push_back("open"); };
+        port.OnClose = [this](TComPort&) { calls.push_back("close"); };
+    }
+
+    testing::QueueDispatcher ui;
+    std::vector<std::string> calls;
+    TComPort port{*layer, ui, [] { return MakeTimeOfDay(9, 30, 0); }};
+};
+
+TEST_F(Win32ComPort, AMissingPortThrowsAndStaysClosed) {
+    port.Port = 251;
+    EXPECT_THROW(port.Open(), EComHandle);
+    EXPECT_FALSE(port.Connected());
+    port.Close();
+    EXPECT_TRUE(calls.empty());
+}
+
+// Opening configures the device and starts the waiting thread; closing stops it and releases the
+// device, so the port opens again. (Under wine the lines of a pseudo-terminal cannot be awaited:
+// the thread then ends at once and reports the port as lost.)
+TEST_F(Win32ComPort, OpensAndClosesASerialPort) {
+    if (TestPortNumber() <= 0 || TestPortNumber() > 255) {
+        GTEST_SKIP() << "no serial port given in VANDORET_TEST_COM_PORT";
+    }
+    port.Port = static_cast<std::uint8_t>(TestPortNumber());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        calls.clear();
+        ASSERT_NO_THROW(port.Open());
+        ui.PumpUntil([] { return false; }, 200ms);
+        port.Close();
+        EXPECT_EQ(calls, (std::vector<std::string>{"open", "close"}));
+        EXPECT_FALSE(port.Connected());
+    }
 }
 
 } // namespace
