@@ -16,8 +16,8 @@ std::int32_t DosFileStamp(const std::string& path) {
         return -1;
     }
     const auto sys = std::chrono::file_clock::to_sys(written);
-    const std::time_t t =
-        std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+    const std::time_t t = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
     std::tm local{};
 #ifdef _WIN32
     if (localtime_s(&local, &t) != 0) {
