@@ -1,10 +1,70 @@
+// Vandoret: start-up of the program. The main window comes first, then the information and the
+// yes/no dialog, as their captions and contents depend on what the main window set up.
 #include <QApplication>
+#include <QLocale>
+#include <QTimer>
 
+#include "timing/Timekeeper.h"
+#include "ui/DlgYesNo.h"
+#include "ui/FInfo.h"
+#include "ui/QtHost.h"
+#include "ui/ScreenshotDemo.h"
 #include "ui/Unit1.h"
+
+namespace {
+
+// The decimal and time separators of the user's regional settings.
+vandoret::Locale SystemLocale() {
+    const QLocale system = QLocale::system();
+    vandoret::Locale locale;
+    const QString dp = system.decimalPoint();
+    if (dp.size() == 1 && dp.at(0).unicode() < 0x80) {
+        locale.decimalSeparator = static_cast<char>(dp.at(0).unicode());
+    }
+    const QString timeFormat = system.timeFormat(QLocale::ShortFormat);
+    for (const QChar c : timeFormat) {
+        if (!c.isLetter() && !c.isSpace() && c.unicode() < 0x80) {
+            locale.timeSeparator = static_cast<char>(c.unicode());
+            break;
+        }
+    }
+    return locale;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    vandoret::ui::TForm1 form;
+    vandoret::ui::QtHost host;
+    vandoret::Timekeeper tk(host, SystemLocale());
+
+    vandoret::ui::FormOptions options;
+    // The settings store is joined here once it lands (MakeSettingsStore with the title's key);
+    // until then the program runs on the defaults and stores nothing.
+    options.loadSettings = [](vandoret::Settings& settings) { vandoret::ComputeAllowedTime(settings); };
+
+    vandoret::ui::TForm1 form(host, tk, options);
+    host.dialogParent = &form;
+    host.onTimer1 = [&form] { form.Timer1Timer(); };
+    host.onTimer5sek = [&form] { form.Timer5sekTimer(); };
+
+    vandoret::ui::TFormInfo info(&form);
+    info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
+    form.FormInfo = &info;
+    vandoret::ui::TFDlgYesNo yesNo(&form);
+    host.askYesNo = [&yesNo](const std::string& q) { return yesNo.Ask(QString::fromStdString(q)); };
+    host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
+
     form.show();
-    return app.exec();
+    // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
+    const QStringList args = QCoreApplication::arguments();
+    if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
+        host.askYesNo = [](const std::string&) { return true; };
+        QTimer::singleShot(0, &form, [&form, &info, &yesNo, dir = args.at(at + 1)] {
+            vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
+        });
+    }
+    const int result = app.exec();
+    host.askYesNo = nullptr;
+    return result;
 }
