@@ -77,6 +77,9 @@ TFormInfo::TFormInfo(QWidget* parent)
     Memo1->setGeometry(7, 148, 241, 125);
     Memo1->setReadOnly(true);
     Memo1->setFocusPolicy(Qt::NoFocus);
+    QFont mf = font();
+    mf.setPixelSize(11);
+    Memo1->setFont(mf);
     Memo1->setPlainText(QString::fromUtf8(kNotice));
 
     sOK = new QPushButton("Einverstanden", this);
@@ -91,7 +94,7 @@ TFormInfo::TFormInfo(QWidget* parent)
                                        "schriftlich über"),
                      this);
     QFont fl = font();
-    fl.setPixelSize(12);
+    fl.setPixelSize(10);
     Lab->setFont(fl);
     Lab->setGeometry(8, 309, 238, 30);
     Lab->setAlignment(Qt::AlignCenter);
@@ -99,6 +102,9 @@ TFormInfo::TFormInfo(QWidget* parent)
 
     Label2 = new QLabel(QString(kContactAddress).remove("https://"), this);
     Label2->setGeometry(8, 340, 238, 16);
+    QFont f2 = font();
+    f2.setPixelSize(11);
+    Label2->setFont(f2);
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2->setStyleSheet("color: blue; text-decoration: underline;");
     Label2->setCursor(Qt::PointingHandCursor);

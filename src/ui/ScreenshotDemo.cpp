@@ -56,11 +56,18 @@ void RunScreenshotDemo(TForm1& form, TFormInfo& info, TFDlgYesNo& yesNo, const Q
         Save(form, outDir, names[tab]);
     }
     form.PageControl1->setCurrentIndex(0);
+    const QRect before = form.geometry();
     form.showMaximized();
     Wait(400);
+    if (!form.isMaximized() || form.width() < 900) {
+        // Without a window manager nothing maximises: take the whole screen instead.
+        form.setGeometry(form.screen()->availableGeometry());
+        Wait(300);
+    }
     form.RefreshFromCore();
     Save(form, outDir, "maximised");
     form.showNormal();
+    form.setGeometry(before);
 
     yesNo.AskYesNo("Beenden?");
     yesNo.show();

@@ -19,6 +19,7 @@
 #include "ui/CoreSeams.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
+#include "ui/LcdField.h"
 #include "ui/Pictures.h"
 #include "ui/TabBar.h"
 
@@ -253,11 +254,13 @@ void TForm1::BuildDisplay(QWidget* display) {
     Caption("Ziel-Zeit:", display, 8, 120);
     Caption("Nr:", display, 322, 48);
     const auto field = [display](int x, int y, int w, const QColor& colour, const char* text, const char* name) {
-        auto* l = new QLabel(text, display);
+        auto* l = new LcdField(text, display);
         l->setObjectName(name);
         l->setGeometry(x, y, w, 36);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setStyleSheet(QString("color: %1; background: transparent;").arg(colour.name()));
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, colour);
+        l->setPalette(pal);
         return l;
     };
     StaticText1 = field(120, 7, 164, QColor(0, 255, 255), "23:50:59", "StaticText1");
@@ -269,7 +272,11 @@ void TForm1::BuildDisplay(QWidget* display) {
     cbAutoStart->setGeometry(288, 88, 74, 20);
     cbAutoStart->setChecked(true);
     cbAutoStart->setFocusPolicy(Qt::NoFocus);
-    cbAutoStart->setStyleSheet("QCheckBox { color: lime; background: transparent; }");
+    cbAutoStart->setStyleSheet("QCheckBox { color: lime; background: transparent; spacing: 4px; }"
+                               "QCheckBox::indicator { width: 11px; height: 11px; border: 1px solid lime; "
+                               "background: black; }"
+                               "QCheckBox::indicator:checked { background: lime; border: 2px solid black; "
+                               "outline: 1px solid lime; }");
     connect(cbAutoStart, &QCheckBox::toggled, this, [this](bool on) { tk_.settings.AutoStart = on; });
 
     ImageStatus = new QLabel(display);

@@ -20,6 +20,7 @@
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
+#include "ui/LcdField.h"
 #include "ui/Pictures.h"
 #include "ui/Unit1.h"
 
@@ -69,6 +70,9 @@ void TForm1::FormCreate() {
     TextStartTime->setFont(StaticText1->font());
     TextCounterTime->setFont(StaticText1->font());
     TextStopTime->setFont(LcdFont(40, "88:88:88,8"));
+    for (QLabel* field : {StaticText1, TextStartTime, TextCounterTime, TextStopTime}) {
+        static_cast<LcdField*>(field)->SetSegmentFont(font_.Installed());
+    }
     // 5. The results sort column lives with the core's start list sort options.
     // 6. Status indicator for CounterOn (off).
     ImageStatus->setPixmap(pictures::StatusIndicator(tk_.CounterOn));
@@ -332,10 +336,11 @@ void TForm1::RefreshFromCore() {
     SetTextIfChanged(TextStopTime, tk_.TextStopTime);
     SetTextIfChanged(LabOstalosStart, tk_.LabOstalosStart);
     SetTextIfChanged(LabOstalosStop, tk_.LabOstalosStop);
-    const QString startColour = tk_.TextStartTimeColor == TextColor::Red ? "red" : "lime";
-    const QString startStyle = QString("color: %1; background: transparent;").arg(startColour);
-    if (TextStartTime->styleSheet() != startStyle) {
-        TextStartTime->setStyleSheet(startStyle);
+    const QColor startColour = tk_.TextStartTimeColor == TextColor::Red ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    if (TextStartTime->palette().color(QPalette::WindowText) != startColour) {
+        QPalette pal = TextStartTime->palette();
+        pal.setColor(QPalette::WindowText, startColour);
+        TextStartTime->setPalette(pal);
     }
     if (Edit1->text() != ToQ(tk_.Edit1)) {
         Edit1->setText(ToQ(tk_.Edit1));
