@@ -38,7 +38,9 @@ template <class T = Timekeeper> void sbDelLineClick(T& tk) {
 }
 // A cell of the stop list is about to become current; false refuses the move.
 template <class T = Timekeeper> bool SortGrid3SelectCell(T& tk, int col, int row) {
-    if constexpr (requires { { tk.SortGrid3SelectCell(col, row) } -> std::convertible_to<bool>; }) {
+    if constexpr (requires {
+                      { tk.SortGrid3SelectCell(col, row) } -> std::convertible_to<bool>;
+                  }) {
         return tk.SortGrid3SelectCell(col, row);
     } else if constexpr (requires { tk.SortGrid3SelectCell(col, row); }) {
         tk.SortGrid3SelectCell(col, row);
@@ -112,17 +114,28 @@ template <class T = Timekeeper> std::vector<std::string> PendingCoreOperations()
             missing.emplace_back(name);
         }
     };
-    need(requires(T & t) { t.sbLoadClick(); }, "sbLoadClick()");
-    need(requires(T & t) { t.sbSaveClick(); }, "sbSaveClick()");
-    need(requires(T & t) { t.sbCLSClick(true); } || requires(T & t) { t.sbCLSClick(); }, "sbCLSClick(sender)");
-    need(requires(T & t) { t.sbDelLineClick(); }, "sbDelLineClick()");
-    need(requires(T & t) { t.SortGrid3SelectCell(0, 0); }, "SortGrid3SelectCell(col, row)");
-    need(requires(T & t, char& k) { t.SortGrid3KeyPress(k); }, "SortGrid3KeyPress(char&)");
-    need(requires(T & t) { t.sbHTMLClick(0); }, "sbHTMLClick(tag)");
-    need(requires(T & t) { t.ListComPorts(); }, "ListComPorts()");
-    need(requires(T & t) { t.OpenConfiguredPort(); }, "OpenConfiguredPort()");
-    need(requires(T & t) { t.ClosePort(); }, "ClosePort()");
-    need(requires(const T& t) { bool(t.PortOpen()); }, "PortOpen()");
+    need(
+        requires(T & t) { t.sbLoadClick(); }, "sbLoadClick()");
+    need(
+        requires(T & t) { t.sbSaveClick(); }, "sbSaveClick()");
+    need(
+        requires(T & t) { t.sbCLSClick(true); } || requires(T & t) { t.sbCLSClick(); }, "sbCLSClick(sender)");
+    need(
+        requires(T & t) { t.sbDelLineClick(); }, "sbDelLineClick()");
+    need(
+        requires(T & t) { t.SortGrid3SelectCell(0, 0); }, "SortGrid3SelectCell(col, row)");
+    need(
+        requires(T & t, char& k) { t.SortGrid3KeyPress(k); }, "SortGrid3KeyPress(char&)");
+    need(
+        requires(T & t) { t.sbHTMLClick(0); }, "sbHTMLClick(tag)");
+    need(
+        requires(T & t) { t.ListComPorts(); }, "ListComPorts()");
+    need(
+        requires(T & t) { t.OpenConfiguredPort(); }, "OpenConfiguredPort()");
+    need(
+        requires(T & t) { t.ClosePort(); }, "ClosePort()");
+    need(
+        requires(const T& t) { bool(t.PortOpen()); }, "PortOpen()");
     return missing;
 }
 

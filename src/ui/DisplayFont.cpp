@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 
 // The resources live in a static library: register them before the first use.
-static void InitVandoretResources() { Q_INIT_RESOURCE(vandoret); }
+static void InitVandoretResources() {
+    Q_INIT_RESOURCE(vandoret);
+}
 
 namespace vandoret::ui {
 

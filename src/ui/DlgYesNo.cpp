@@ -10,8 +10,8 @@
 namespace vandoret::ui {
 
 TFDlgYesNo::TFDlgYesNo(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     // FormCreate: the caption is the application title that the main window set.
     setWindowTitle(QCoreApplication::applicationName());
     setFixedSize(222, 94);

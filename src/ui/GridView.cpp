@@ -20,8 +20,12 @@ GridModel::GridModel(TSortGrid& grid, int tab, QObject* parent) : QAbstractTable
     revision_ = grid_.Revision();
 }
 
-int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : cols_;
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) {
@@ -108,7 +112,8 @@ class CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
         edit->setFont(option.font);
@@ -119,7 +124,8 @@ public:
 protected:
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* editor = qobject_cast<QLineEdit*>(object);
-        if (editor != nullptr && event->type() == QEvent::KeyPress && HandleKey(editor, static_cast<QKeyEvent*>(event))) {
+        if (editor != nullptr && event->type() == QEvent::KeyPress &&
+            HandleKey(editor, static_cast<QKeyEvent*>(event))) {
             return true;
         }
         return QStyledItemDelegate::eventFilter(object, event);
@@ -218,7 +224,9 @@ void GridView::SetColumnWidths(const std::vector<int>& widths) {
     }
 }
 
-int GridView::ClientWidth() const { return viewport()->width(); }
+int GridView::ClientWidth() const {
+    return viewport()->width();
+}
 
 void GridView::Refresh() {
     if (model_->Sync()) {
@@ -229,9 +237,10 @@ void GridView::Refresh() {
 void GridView::SetCellMode(bool on, int col) {
     cellMode_ = on;
     setSelectionBehavior(on ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
-    setEditTriggers(on ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                          QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed)
-                       : QAbstractItemView::NoEditTriggers);
+    // A click only makes the cell current; typing opens the editor at once.
+    setEditTriggers(
+        on ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed)
+           : QAbstractItemView::NoEditTriggers);
     const int row = grid().Row() - 1;
     if (row >= 0 && row < model_->rowCount()) {
         applying_ = true;

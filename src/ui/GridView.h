@@ -60,17 +60,19 @@ public:
     int ClientWidth() const;
 
     // Hooks of the owner.
-    std::function<void(int row)> rowChosen;                 // the operator made a row current
-    std::function<bool(int col, int row)> selectCell;       // a cell is to become current; false: row mode
-    std::function<char(char key)> keyFilter;                // characters typed into the cell editor
-    std::function<void()> enterPressed;                     // Enter in the cell editor, after the commit
-    std::function<void()> escapePressed;                    // Esc in the cell editor
+    std::function<void(int row)> rowChosen;           // the operator made a row current
+    std::function<bool(int col, int row)> selectCell; // a cell is to become current; false: row mode
+    std::function<char(char key)> keyFilter;          // characters typed into the cell editor
+    std::function<void()> enterPressed;               // Enter in the cell editor, after the commit
+    std::function<void()> escapePressed;              // Esc in the cell editor
     std::function<void(int col, bool rightButton)> headerClicked;
     std::function<void(const QPoint& globalPos)> contextMenu;
     std::function<void()> resized; // the client width changed
 
     // True while a cell, not a whole row, is current (stop list editing).
     bool CellMode() const { return cellMode_; }
+    // True while the cell editor is open.
+    bool Editing() const { return state() == QAbstractItemView::EditingState; }
     void SetCellMode(bool on, int col);
 
 protected:

@@ -16,7 +16,9 @@ QPixmap Blank(int w, int h) {
     return pm;
 }
 
-void Prepare(QPainter& p) { p.setRenderHint(QPainter::Antialiasing); }
+void Prepare(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+}
 
 QPixmap DrawTool(Tool tool) {
     QPixmap pm = Blank(28, 28);

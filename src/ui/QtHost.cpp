@@ -23,7 +23,9 @@
 namespace vandoret::ui {
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromStdString(s); }
+QString ToQ(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QString FilterText(const std::vector<FileFilter>& filters) {
     QStringList parts;
@@ -57,7 +59,9 @@ QtHost::QtHost(QObject* parent) : QObject(parent) {
 
 QtHost::~QtHost() = default;
 
-TimeOfDay QtHost::CurrentTimeOfDay() { return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0; }
+TimeOfDay QtHost::CurrentTimeOfDay() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0;
+}
 
 void QtHost::SetTimer1Enabled(bool enabled) {
     if (enabled && !timer1_.isActive()) {
@@ -67,10 +71,18 @@ void QtHost::SetTimer1Enabled(bool enabled) {
     }
 }
 
-bool QtHost::Timer1Enabled() const { return timer1_.isActive(); }
-void QtHost::StartTimer5sek() { timer5sek_.start(); }
-void QtHost::StopTimer5sek() { timer5sek_.stop(); }
-bool QtHost::Timer5sekRunning() const { return timer5sek_.isActive(); }
+bool QtHost::Timer1Enabled() const {
+    return timer1_.isActive();
+}
+void QtHost::StartTimer5sek() {
+    timer5sek_.start();
+}
+void QtHost::StopTimer5sek() {
+    timer5sek_.stop();
+}
+bool QtHost::Timer5sekRunning() const {
+    return timer5sek_.isActive();
+}
 
 QSoundEffect* QtHost::EffectFor(const std::string& path) {
     if (!audioAvailable_ || path.empty()) {
@@ -107,9 +119,13 @@ void QtHost::PlaySound(const std::string& path) {
     playing_ = effect;
 }
 
-std::int32_t QtHost::FileStamp(const std::string& path) { return DosFileStamp(path); }
+std::int32_t QtHost::FileStamp(const std::string& path) {
+    return DosFileStamp(path);
+}
 
-void QtHost::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void QtHost::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void QtHost::SetBusyCursor(bool busy) {
     if (busy == busy_) {
@@ -143,7 +159,8 @@ std::optional<std::string> QtHost::OpenFileDialog(const std::string& title, cons
     if (openFileDialog) {
         return openFileDialog(title, filters);
     }
-    const QString file = QFileDialog::getOpenFileName(dialogParent, ToQ(title), QDir::currentPath(), FilterText(filters));
+    const QString file =
+        QFileDialog::getOpenFileName(dialogParent, ToQ(title), QDir::currentPath(), FilterText(filters));
     if (file.isEmpty()) {
         return std::nullopt;
     }
@@ -192,8 +209,8 @@ bool PrintHtmlFile(const QString& file, QWidget* parent) {
     }
     // The page is written in Windows-1252.
     const QByteArray bytes = f.readAll();
-    const QString html =
-        QString::fromStdString(DecodeCp1252(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    const QString html = QString::fromStdString(
+        DecodeCp1252(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
     QTextDocument doc;
     doc.setHtml(html);
     QPrinter printer(QPrinter::HighResolution);

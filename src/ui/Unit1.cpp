@@ -106,7 +106,9 @@ TForm1::TForm1(Host& host, Timekeeper& tk, FormOptions options, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+    FormDestroy();
+}
 
 void TForm1::BuildTopPanel(QWidget* top) {
     banner_ = new QLabel(top);
@@ -206,7 +208,8 @@ void TForm1::BuildTopPanel(QWidget* top) {
         cf.setBold(true);
         l->setFont(cf);
         l->setToolTip(QString::fromUtf8(tip));
-        l->setStyleSheet("QLabel { background: #eeeaf4; border: 1px solid #8a84a0; border-radius: 3px; color: #22354f; }");
+        l->setStyleSheet(
+            "QLabel { background: #eeeaf4; border: 1px solid #8a84a0; border-radius: 3px; color: #22354f; }");
         return l;
     };
     LabOstalosStart = counter(44, "LabOstalosStart", "Noch zu starten");

@@ -99,8 +99,8 @@ public:
     QCheckBox* cbAutoStart = nullptr;
     Label3D* Label3D1 = nullptr;
     Label3D* Label3D2 = nullptr;
-    QToolButton *SpeedButton1 = nullptr, *bCFG = nullptr, *SpeedButton2 = nullptr, *sbLoad = nullptr,
-                *sbSave = nullptr, *sbPrint = nullptr, *sbCLS = nullptr, *sbDelLine = nullptr, *sbHTML = nullptr;
+    QToolButton *SpeedButton1 = nullptr, *bCFG = nullptr, *SpeedButton2 = nullptr, *sbLoad = nullptr, *sbSave = nullptr,
+                *sbPrint = nullptr, *sbCLS = nullptr, *sbDelLine = nullptr, *sbHTML = nullptr;
     QLabel* StatusPanels[3] = {};
     QAction* FindAction(const QString& objectName) const;
     const DisplayFont& displayFont() const { return font_; }

@@ -27,7 +27,9 @@
 namespace vandoret::ui {
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromStdString(s); }
+QString ToQ(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 void SetTextIfChanged(QLabel* label, const std::string& text) {
     const QString q = ToQ(text);
@@ -138,7 +140,9 @@ void TForm1::FormResize() {
     }
 }
 
-bool TForm1::FormCloseQuery() { return host_.AskYesNo("Beenden?"); }
+bool TForm1::FormCloseQuery() {
+    return host_.AskYesNo("Beenden?");
+}
 
 void TForm1::FormDestroy() {
     if (destroyed_ || !created_) {
@@ -183,8 +187,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == topPanel_) {
         LayoutTopPanel();
     }
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ImageStatus) {
             ImageStatusClick();
             return true;

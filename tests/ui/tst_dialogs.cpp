@@ -19,12 +19,18 @@ private slots:
         QTest::addColumn<bool>("questionIcon");
         QTest::addColumn<QString>("yes");
         QTest::addColumn<QString>("no");
-        QTest::newRow("Beenden?") << "Beenden?" << true << "Ja" << "Nein";
-        QTest::newRow("delete line") << QString::fromUtf8("Markierte Zeile löschen?") << true << "Ja" << "Nein";
-        QTest::newRow("overwrite") << QString::fromUtf8("Protokoll überschreiben?") << true << "Ja" << "Nein";
-        QTest::newRow("mark inside") << "Wirklich? Ja" << true << "Ja" << "Nein";
-        QTest::newRow("no mark") << "Liste ist leer" << false << "OK" << "Abbrechen";
-        QTest::newRow("empty") << "" << false << "OK" << "Abbrechen";
+        QTest::newRow("Beenden?") << "Beenden?" << true << "Ja"
+                                  << "Nein";
+        QTest::newRow("delete line") << QString::fromUtf8("Markierte Zeile löschen?") << true << "Ja"
+                                     << "Nein";
+        QTest::newRow("overwrite") << QString::fromUtf8("Protokoll überschreiben?") << true << "Ja"
+                                   << "Nein";
+        QTest::newRow("mark inside") << "Wirklich? Ja" << true << "Ja"
+                                     << "Nein";
+        QTest::newRow("no mark") << "Liste ist leer" << false << "OK"
+                                 << "Abbrechen";
+        QTest::newRow("empty") << "" << false << "OK"
+                               << "Abbrechen";
     }
     void iconsAndButtonsFollowTheQuestionMark() {
         QFETCH(QString, question);

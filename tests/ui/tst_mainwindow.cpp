@@ -125,17 +125,17 @@ private slots:
         rig.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
         rig.form.activateWindow();
-        const auto before = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(),
-                                            rig.tk.CounterOn, rig.tk.StartContactFree, rig.tk.FinishContactFree,
-                                            rig.tk.ActiveTab, rig.host.questions.size());
+        const auto before = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(), rig.tk.CounterOn,
+                                            rig.tk.StartContactFree, rig.tk.FinishContactFree, rig.tk.ActiveTab,
+                                            rig.host.questions.size());
         for (const QKeySequence& key : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::ALT | Qt::Key_I),
-                                       QKeySequence(Qt::ALT | Qt::Key_B), QKeySequence(Qt::CTRL | Qt::Key_W),
-                                       QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_A)}) {
+                                        QKeySequence(Qt::ALT | Qt::Key_B), QKeySequence(Qt::CTRL | Qt::Key_W),
+                                        QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_A)}) {
             QTest::keySequence(&rig.form, key);
         }
-        const auto after = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(),
-                                           rig.tk.CounterOn, rig.tk.StartContactFree, rig.tk.FinishContactFree,
-                                           rig.tk.ActiveTab, rig.host.questions.size());
+        const auto after = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(), rig.tk.CounterOn,
+                                           rig.tk.StartContactFree, rig.tk.FinishContactFree, rig.tk.ActiveTab,
+                                           rig.host.questions.size());
         QVERIFY(before == after);
         QVERIFY(rig.form.isVisible());
         QVERIFY(!rig.form.FindAction("mReset")->isEnabled());

@@ -20,13 +20,21 @@ VANDORET_PENDING void Timekeeper::ShiftStartTimes() {}
 VANDORET_PENDING void Timekeeper::RegisterStart() {}
 VANDORET_PENDING void Timekeeper::RegisterFinish() {}
 VANDORET_PENDING void Timekeeper::cbNrChange() {}
-VANDORET_PENDING void Timekeeper::SelectRider(int index) { cbNr.ItemIndex = index; }
-VANDORET_PENDING int Timekeeper::FindNextPlannedStart() { return -1; }
+VANDORET_PENDING void Timekeeper::SelectRider(int index) {
+    cbNr.ItemIndex = index;
+}
+VANDORET_PENDING int Timekeeper::FindNextPlannedStart() {
+    return -1;
+}
 VANDORET_PENDING void Timekeeper::LoadSoundFiles() {}
 VANDORET_PENDING void Timekeeper::PlaySoundFile(const std::string&) {}
 VANDORET_PENDING void Timekeeper::UpdateRemainingCounters() {}
-VANDORET_PENDING void Timekeeper::ImageStatusClick() { CounterOn = !CounterOn; }
-VANDORET_PENDING void Timekeeper::ImageSoundClick() { settings.Sound = !settings.Sound; }
+VANDORET_PENDING void Timekeeper::ImageStatusClick() {
+    CounterOn = !CounterOn;
+}
+VANDORET_PENDING void Timekeeper::ImageSoundClick() {
+    settings.Sound = !settings.Sound;
+}
 VANDORET_PENDING void Timekeeper::ImageLSClick(LockIndicator which) {
     bool& flag = which == LockIndicator::Start ? StartContactFree : FinishContactFree;
     flag = !flag;
