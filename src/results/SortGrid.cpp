@@ -1,13 +1,18 @@
 #include "results/SortGrid.h"
 
 #include <algorithm>
+#include <charconv>
+
+#include "results/SortCompare.h"
 
 namespace vandoret {
 namespace {
 
 const std::string kEmpty;
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualFolded(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -38,6 +43,7 @@ void TSortGrid::SetColCount(int count) {
     }
     ClampView();
     ++revision_;
+    SizeChanged();
 }
 
 void TSortGrid::SetRowCount(int count) {
@@ -53,6 +59,7 @@ void TSortGrid::SetRowCount(int count) {
     rows_.resize(static_cast<std::size_t>(count), std::vector<std::string>(colCount_));
     ClampView();
     ++revision_;
+    SizeChanged();
 }
 
 bool TSortGrid::ValidCell(int col, int row) const {
@@ -125,12 +132,15 @@ void TSortGrid::DeleteRow(int row) {
     rows_.erase(rows_.begin() + row);
     ClampView();
     ++revision_;
+    SizeChanged();
 }
 
 int TSortGrid::AddRow() {
     rows_.emplace_back(colCount_);
     ++revision_;
-    return RowCount() - 1;
+    const int added = RowCount() - 1;
+    SizeChanged();
+    return added;
 }
 
 int TSortGrid::FindRowByText(int col, std::string_view text, bool ignoreCase) const {
@@ -179,6 +189,190 @@ void TSortGrid::ClampView() {
     selection_.right = std::clamp(selection_.right, selection_.left, colCount_ - 1);
     selection_.top = std::clamp(selection_.top, 1, last);
     selection_.bottom = std::clamp(selection_.bottom, selection_.top, last);
+}
+
+void TSortGrid::SizeChanged() {
+    if (SortOptions.UpdateOnSizeChange && !updating_) {
+        SortOnColumn(SortOptions.SortCol);
+    }
+}
+
+void TSortGrid::BeginUpdate() {
+    if (updating_) {
+        return;
+    }
+    updating_ = true;
+    savedUpdateOnSizeChange_ = SortOptions.UpdateOnSizeChange;
+    SortOptions.UpdateOnSizeChange = false;
+    if (OnBusy) {
+        OnBusy(true);
+    }
+    ++revision_;
+}
+
+void TSortGrid::EndUpdate() {
+    if (!updating_) {
+        return;
+    }
+    updating_ = false;
+    ++revision_;
+    if (OnBusy) {
+        OnBusy(false);
+    }
+    SortOptions.UpdateOnSizeChange = savedUpdateOnSizeChange_;
+    if (OnEndUpdate) {
+        OnEndUpdate();
+    }
+}
+
+TSortStyle TSortGrid::GuessColumnStyle(int col) const {
+    const Locale& locale = SortOptions.SortLocale;
+    bool number = true, dateTime = true, time = true;
+    for (int r = 1; r < RowCount() && (number || dateTime || time); ++r) {
+        const std::string& cell = Cells(col, r);
+        number = number && ParseSortNumber(cell, locale).has_value();
+        dateTime = dateTime && ParseSortDateTime(cell, locale).has_value();
+        time = time && ParseSortTime(cell, locale).has_value();
+    }
+    if (number) {
+        return TSortStyle::ssNumeric;
+    }
+    if (dateTime) {
+        return TSortStyle::ssDateTime;
+    }
+    return time ? TSortStyle::ssTime : TSortStyle::ssNormal;
+}
+
+namespace {
+
+// The key columns of a sort: col first, then the entries of the secondary list without the first
+// occurrence of col. Entries that are not a column of the list are left out.
+std::vector<int> SortKeys(int col, std::string_view secondary, int colCount) {
+    std::vector<int> keys;
+    bool colSeen = false;
+    while (!secondary.empty()) {
+        const std::size_t comma = secondary.find(',');
+        std::string_view item = secondary.substr(0, comma);
+        secondary = comma == std::string_view::npos ? std::string_view() : secondary.substr(comma + 1);
+        while (!item.empty() && item.front() == ' ') {
+            item.remove_prefix(1);
+        }
+        while (!item.empty() && item.back() == ' ') {
+            item.remove_suffix(1);
+        }
+        int value = -1;
+        const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
+        if (item.empty() || ec != std::errc() || end != item.data() + item.size() || value < 0 || value >= colCount) {
+            continue;
+        }
+        if (value == col && !colSeen) {
+            colSeen = true;
+            continue;
+        }
+        keys.push_back(value);
+    }
+    keys.insert(keys.begin(), col);
+    return keys;
+}
+
+// A bottom-up merge sort whose every loop is bounded by the indices alone. Some comparisons are
+// not consistent for every pair of texts ("007" and "7" each sort after the other under the
+// numbered-text style, an empty text sorts before everything, another empty text included); the
+// library sorts may then read outside the range, this one only gives some order of the same rows.
+template <typename Less> void MergeSort(std::vector<int>& items, Less less) {
+    const std::size_t n = items.size();
+    std::vector<int> buffer(n);
+    for (std::size_t width = 1; width < n; width *= 2) {
+        for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+            const std::size_t mid = std::min(lo + width, n);
+            const std::size_t hi = std::min(lo + 2 * width, n);
+            std::size_t i = lo, j = mid, out = lo;
+            while (i < mid && j < hi) {
+                buffer[out++] = less(items[j], items[i]) ? items[j++] : items[i++];
+            }
+            while (i < mid) {
+                buffer[out++] = items[i++];
+            }
+            while (j < hi) {
+                buffer[out++] = items[j++];
+            }
+        }
+        items.swap(buffer);
+    }
+}
+
+} // namespace
+
+void TSortGrid::SortOnColumn(int col) {
+    if (!SortOptions.CanSort || col < 0 || col >= colCount_) {
+        return;
+    }
+    SortOptions.SortCol = col;
+    BeginUpdate();
+    const std::vector<int> keyCols = SortKeys(col, SortOptions.SecondaryIndex, colCount_);
+    const int rowCount = RowCount();
+
+    // order[i]: the row of the list that stands at position i after the passes so far.
+    std::vector<int> order(static_cast<std::size_t>(rowCount));
+    for (int i = 0; i < rowCount; ++i) {
+        order[i] = i;
+    }
+    std::vector<TSortKey> keys;
+    TSortStyle style = TSortStyle::ssAutomatic;
+    for (auto key = keyCols.rbegin(); key != keyCols.rend(); ++key) {
+        const int k = *key;
+        if (OnGetSortStyle) {
+            OnGetSortStyle(*this, k, style);
+            SortOptions.SortStyle = style;
+        } else if (SortOptions.SortStyle == TSortStyle::ssAutomatic) {
+            SortOptions.SortStyle = GuessColumnStyle(k);
+        }
+        if (RowCount() != rowCount) {
+            break; // a handler changed the list under the sort: leave it as it now is
+        }
+        keys.clear();
+        keys.reserve(static_cast<std::size_t>(rowCount));
+        for (int p = 1; p < rowCount; ++p) {
+            keys.push_back(MakeSortKey(TSortedListEntry{rows_[order[p]][k], p, &SortOptions}));
+        }
+        std::vector<int> sortedKeys(keys.size());
+        for (std::size_t i = 0; i < sortedKeys.size(); ++i) {
+            sortedKeys[i] = static_cast<int>(i);
+        }
+        MergeSort(sortedKeys, [&](int a, int b) { return CompareSortKeys(keys[a], keys[b], SortOptions) < 0; });
+        std::vector<int> next(order.size());
+        next[0] = 0;
+        for (std::size_t i = 0; i < sortedKeys.size(); ++i) {
+            next[i + 1] = order[keys[sortedKeys[i]].Position];
+        }
+        order = std::move(next);
+        if (key + 1 == keyCols.rend()) {
+            // The primary pass: write the rows in their new order and carry the selection over.
+            std::vector<std::vector<std::string>> sorted(static_cast<std::size_t>(rowCount));
+            std::vector<int> newPosition(static_cast<std::size_t>(rowCount), 0);
+            sorted[0] = std::move(rows_[0]);
+            for (int i = 1; i < rowCount; ++i) {
+                sorted[i] = std::move(rows_[order[i]]);
+                newPosition[order[i]] = i;
+            }
+            rows_ = std::move(sorted);
+            int first = rowCount, last = 0, count = 0;
+            for (int r = std::max(selection_.top, 1); r <= std::min(selection_.bottom, rowCount - 1); ++r) {
+                first = std::min(first, newPosition[r]);
+                last = std::max(last, newPosition[r]);
+                ++count;
+            }
+            if (count > 0) {
+                // A selection that the sort tore apart keeps only its first row.
+                const int bottom = last - first + 1 == count ? last : first;
+                selection_ = GridRect{selection_.left, first, selection_.right, bottom};
+                row_ = first;
+            }
+            ++revision_;
+        }
+    }
+    SortOptions.CustomCompare = nullptr;
+    EndUpdate();
 }
 
 } // namespace vandoret

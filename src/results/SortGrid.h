@@ -8,6 +8,11 @@
 //
 // The grid also holds the view state the core decides on: the current row, the selected range,
 // the top row and the left column. The window draws them; it does not own them.
+//
+// Sorting: SortOnColumn sorts the data rows on one column and then on the columns listed in
+// SortOptions.SecondaryIndex, under a comparison style per column (see SortCompare.h). It runs
+// inside the update bracket BeginUpdate / EndUpdate, which the window reads to paint data cells
+// blank and to refuse input while it is open.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +21,36 @@
 #include <string_view>
 #include <vector>
 
+#include "timing/TimeValues.h"
+
 namespace vandoret {
+
+enum class TSortStyle { ssAutomatic, ssNormal, ssNumeric, ssNumericExtended, ssDateTime, ssTime, ssCustom };
+enum class TSortDirection { sdAscending, sdDescending };
+
+// A comparison of two texts: negative, zero or positive.
+using TSortCompare = std::function<int(std::string_view, std::string_view)>;
+
+// The sort settings of a list.
+struct TSortOptions {
+    bool CanSort = true;        // off: a sort request does nothing
+    std::string SecondaryIndex; // "6" or "2,0": further keys, most significant first
+    TSortStyle SortStyle = TSortStyle::ssNormal;
+    bool SortCaseSensitive = false; // off: A-Z folded to lower case before comparing
+    std::int32_t SortCol = 0;       // primary column of the last sort
+    TSortDirection SortDirection = TSortDirection::sdAscending;
+    bool UpdateOnSizeChange = false; // on: re-sort on SortCol whenever the size changes
+
+    // Not a published setting: the comparison of ssCustom. Only set during a sort, by an
+    // OnGetSortStyle handler; every sort clears it when it ends.
+    TSortCompare CustomCompare;
+    // The regional separators the numeric and time conversions read with.
+    Locale SortLocale;
+};
+
+class TSortGrid;
+// OnGetSortStyle (Sender, Col, var SortStyle).
+using TGetSortStyleEvent = std::function<void(TSortGrid& sender, int col, TSortStyle& style)>;
 
 // A rectangle of cells, inclusive on all sides.
 struct GridRect {
@@ -67,6 +101,28 @@ public:
     int LeftCol() const { return leftCol_; }
     void SetLeftCol(int col);
 
+    // ---- Sorting ----
+    TSortOptions SortOptions;
+    TGetSortStyleEvent OnGetSortStyle;
+    // Raised when the update bracket closes.
+    std::function<void()> OnEndUpdate;
+    // Raised with true when the bracket opens and false when it closes: the owner shows the
+    // hourglass cursor meanwhile.
+    std::function<void(bool)> OnBusy;
+
+    // Sorts the data rows on col, then on the SecondaryIndex columns; stable, so rows equal in
+    // every key keep their order. Does nothing when CanSort is off or col is not a column.
+    // Entries of SecondaryIndex that are not a column of the list are skipped.
+    void SortOnColumn(int col);
+    // The style every cell of col parses as: ssNumeric, else ssDateTime, else ssTime, else ssNormal.
+    TSortStyle GuessColumnStyle(int col) const;
+
+    // The update bracket. It does not nest: the first EndUpdate closes it; an EndUpdate outside
+    // the bracket does nothing.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updating_; }
+
     // Counts every change of content or shape; a view compares it to know when to redraw.
     std::uint64_t Revision() const { return revision_; }
 
@@ -76,6 +132,10 @@ public:
 private:
     bool ValidCell(int col, int row) const;
     void ClampView();
+    void SizeChanged();
+    // Sorts rows 1.. of buffer on key col in place (one pass); returns the source row of each new
+    // position (index 0 unused).
+    std::vector<int> SortPass(std::vector<std::vector<std::string>>& buffer, int col, bool first);
 
     int colCount_;
     std::vector<std::vector<std::string>> rows_;
@@ -84,6 +144,8 @@ private:
     int topRow_ = 1;
     int leftCol_ = 0;
     std::uint64_t revision_ = 0;
+    bool updating_ = false;
+    bool savedUpdateOnSizeChange_ = false;
 };
 
 } // namespace vandoret

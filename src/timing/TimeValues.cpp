@@ -29,10 +29,9 @@ std::string FullDurationForm(std::int64_t ms, char decimalSeparator) {
 }
 
 std::string FormatDurationWide(std::int64_t ms, const Locale& locale) {
-    if (ms < 0) {
-        return "-" + StripLeadingZeros(FullDurationForm(-ms, locale.decimalSeparator));
-    }
-    return StripLeadingZeros(FullDurationForm(ms, locale.decimalSeparator));
+    std::string text = ms < 0 ? std::string(1, '-') : std::string();
+    text += StripLeadingZeros(FullDurationForm(ms < 0 ? -ms : ms, locale.decimalSeparator));
+    return text;
 }
 
 // A field of ParseDuration: optional blanks, optional sign, decimal digits, nothing else.

@@ -23,6 +23,7 @@ Timekeeper::Timekeeper(Host& host, Locale locale) : host_(host), locale_(locale)
     write(SortGrid3, captions3);
     write(SortGrid4, captions4);
     write(SortGrid5, captions5);
+    SetUpListSorting();
 }
 
 TSortGrid& Timekeeper::Grid(int tab) {

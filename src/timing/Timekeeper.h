@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
 #include "timing/Host.h"
@@ -122,14 +123,50 @@ public:
     void LockLSstart1Click() { ImageLSClick(LockIndicator::Start); }
     void LockLSstop1Click() { ImageLSClick(LockIndicator::Stop); }
 
+    // The "AutoStart" box of the clock panel; unticked, starts move the selection but record nothing.
+    bool cbAutoStart() const { return settings.AutoStart; }
+    // Picture indices of the indicators (0 or 1), as the window shows them.
+    int ImageStatusPicture() const { return CounterOn ? 1 : 0; }
+    int ImageOnSoundPicture() const { return settings.Sound ? 1 : 0; }
+    int ImageLSPicture(LockIndicator which) const {
+        return (which == LockIndicator::Start ? StartContactFree : FinishContactFree) ? 1 : 0;
+    }
+    // Counts every change of a switch or lock, so the window knows when to repaint the indicators.
+    std::uint64_t IndicatorRevision = 0;
+
+private:
+    // The file watch of the tick: reloads the start list when its stamp has changed.
+    void WatchStartList();
+
+public:
     // ---- Start list and protocol files --------------------------------------------------------
     const std::string& StartListFileName() const { return settings.BaseName; }
     void LoadStartList(const std::string& fileName);
 
     // ---- Results and list formats ------------------------------------------------------------
+    // The sort settings of the five lists as the form gives them (called by the constructor).
+    void SetUpListSorting();
+    // Rebuilds SortGrid4 from the start list, start times and stop times; writes "EZ-Pkt.".
     void BuildResults();
+    // Sorts SortGrid4 on the results sort column (SortGrid1's SortCol) and writes the places.
     void RankResults();
+    // OnGetSortStyle of SortGrid4.
+    void SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style);
+    // The tab change (ActiveTab is the new tab): results on tab 3, the eventing copy on tab 4,
+    // then the enabled states of Commands, then the list scrolls back to its first column.
     void PageControl1Change();
+    // The owner-drawn tabs: the colours of tabs 1 to 3; tabs 0 and 4 keep the page control's own.
+    static std::optional<TabColors> PageControl1TabColors(int tab);
+    // The cell formats of the start times and stop times lists; other lists keep the defaults.
+    CellFormat SortGrid2GetCellFormat(int col, int row) const;
+    CellFormat SortGrid3GetCellFormat(int col, int row) const;
+    CellFormat GetCellFormat(int tab, int col, int row) const;
+    // Writes the results web page; a file that cannot be written shows a message.
+    void WriteResultsPage(const std::string& fileName);
+    // The page's name: the program's file name with ".html", in the current directory.
+    std::string ResultsPageName();
+    // sbHTML / eH1 (tag 0): write the page and open it; sbPrint / Druk1 / Drucker1 (tag 1): print it.
+    void sbHTMLClick(int tag);
 
     // ---- Contacts -----------------------------------------------------------------------------
 

@@ -59,7 +59,11 @@ TEST(SortGrid, FindRowByTextFirstMatchAndCase) {
     EXPECT_EQ(grid.FindRowByText(1, "ABC", true), 2);
     EXPECT_EQ(grid.FindRowByText(1, "xyz", false), -1);
     EXPECT_EQ(grid.FindRowByText(7, "abc", false), -1);
-    EXPECT_EQ(grid.FindRowByText(1, "\xC3\x84" "bc", true), -1); // only A-Z fold
+    EXPECT_EQ(grid.FindRowByText(1,
+                                 "\xC3\x84"
+                                 "bc",
+                                 true),
+              -1); // only A-Z fold
 }
 
 TEST(SortGrid, RowOperations) {

@@ -1,0 +1,150 @@
+// The results web page: written from the results list, then opened or printed by the shell.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "lists/Cp1252.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret {
+namespace {
+
+constexpr std::string_view kMakerAddress = "https://www.kronvale.example";
+constexpr std::string_view kCrLf = "\r\n";
+constexpr int kPageColumns = 8;
+
+// Texts from the lists come from other programs and people: written as plain text, never markup.
+std::string EscapeHtml(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+class PageText {
+public:
+    PageText& operator<<(std::string_view text) {
+        text_ += text;
+        return *this;
+    }
+    void Line(std::string_view text) {
+        text_ += text;
+        text_ += kCrLf;
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+std::string BuildPage(const TSortGrid& results, const std::string& title) {
+    const std::string maker(kMakerAddress);
+    const std::string escapedTitle = EscapeHtml(title);
+    PageText page;
+    page.Line("<HTML>");
+    page.Line("<HEAD>");
+    page.Line("<!--" + maker + " software -->");
+    page.Line("<TITLE>Zeitenprotokoll " + escapedTitle + "</TITLE>");
+    page.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">");
+    page.Line("<meta name=\"keywords\" content=\"Kronvale, Stoppuhr, Zeitmessung, Buspulling\">");
+    page.Line("<meta name=\"description\" content=\"Kronvale professional software development for all\">");
+    page.Line("<meta name=\"Webdesign\" content=\"" + maker + "\">");
+    page.Line("<style type=\"text/css\">");
+    page.Line("<!--");
+    page.Line("body {font-family:Verdana;");
+    page.Line("scrollbar-track-color:#F9F9E6;");
+    page.Line("scrollbar-face-color:#B0A786}");
+    page.Line("table {font-size:10pt}");
+    page.Line("a:hover{text-decoration:none; background-color:#E2E6CB}");
+    page.Line("-->");
+    page.Line("</style></head>");
+    page.Line("<body bgcolor=#F9F9E6>");
+    page.Line("<div style=\"width:100%; color:#A37E4E; filter:Glow(color=0, strength=6)\">");
+    page.Line("<h1>Ergebnisse</h1>");
+    page.Line("</div><b>");
+    page.Line("</b><br><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF borderColor=#E0E0E0 border=1 "
+              "cellpadding=4 width=649>");
+    page.Line("<colgroup valign=top> <col align=right> <col> <col> <col> <col align=right> <col "
+              "align=right></colgroup>");
+    page.Line("<thead bgcolor=#B0A786><tr>");
+    for (int col = 0; col < kPageColumns; ++col) {
+        page.Line((col == 1 ? "<th nowrap>" : "<th>") + EscapeHtml(results.Cells(col, 0)) + "</th>");
+    }
+    page.Line("</tr></thead>");
+    for (int row = 1; row < results.RowCount(); ++row) {
+        page << "<tr>";
+        for (int col = 0; col < kPageColumns; ++col) {
+            const std::string& cell = results.Cells(col, row);
+            page << "<td>" << (cell.empty() ? std::string("&nbsp;") : EscapeHtml(cell));
+        }
+        page.Line("</tr>");
+    }
+    page.Line("</table>");
+    page.Line("<hr><p align=right><font color=#F5F5F5 size=2>Erstellt mit dem Programm &quot;" + escapedTitle +
+              "&quot;.");
+    page << "</font><br>"
+         << "<div style=\"width:100%; filter:Shadow(color=#000000, direction=315)\" align=right>"
+         << "  <a href=\"" << maker << "\">"
+         << "<font size=7 color=#FF0000>K</font>"
+         << "<font size=6><font color=#00CC00>ron</font><font color=#F0DE00>vale</font></font>"
+         << "</a></div>";
+    page.Line("</body></html>");
+    return page.Text();
+}
+
+} // namespace
+
+std::string Timekeeper::ResultsPageName() {
+    return host_.ApplicationTitle() + ".html";
+}
+
+void Timekeeper::WriteResultsPage(const std::string& fileName) {
+    const std::string failed =
+        "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
+    const std::string bytes = EncodeCp1252(BuildPage(SortGrid4, host_.ApplicationTitle()));
+    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        host_.ShowMessage(failed);
+        return;
+    }
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        // A page cut short (a full disk) is no page: say so rather than show half of it.
+        host_.ShowMessage(failed);
+    }
+}
+
+void Timekeeper::sbHTMLClick(int tag) {
+    const std::string name = ResultsPageName();
+    WriteResultsPage(name);
+    std::error_code error;
+    if (!std::filesystem::exists(name, error)) {
+        return;
+    }
+    if (tag == 0) {
+        host_.ShellExecute("open", name);
+    } else if (tag == 1) {
+        host_.ShellExecute("print", name);
+    }
+}
+
+} // namespace vandoret

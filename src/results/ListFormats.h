@@ -1,0 +1,36 @@
+// What the window needs to paint the tabs and the cells of the lists, as plain data.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace vandoret {
+
+// A colour as red, green, blue.
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+// How a list cell is painted beyond the list's own settings: a background of its own (none: the
+// list's colour, or the selection colours in the current row) and the right alignment.
+struct CellFormat {
+    std::optional<Rgb> background;
+    bool rightAligned = false;
+    bool operator==(const CellFormat&) const = default;
+};
+
+// The background of every list where no cell format says otherwise.
+inline constexpr Rgb kListBackground{208, 208, 240};
+
+// An owner-drawn tab: background and text colour. The caption stands 4 pixels right of the tab's
+// left edge and 2 pixels below its top, 2 pixels lower still for the active tab.
+struct TabColors {
+    Rgb background;
+    Rgb text;
+};
+inline constexpr int kTabCaptionLeft = 4;
+inline constexpr int kTabCaptionTop = 2;
+inline constexpr int kTabCaptionActiveDrop = 2;
+
+} // namespace vandoret

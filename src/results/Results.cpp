@@ -1,0 +1,194 @@
+// The results list: built from the start list, the start times and the stop times, then ranked.
+#include "results/Results.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "results/SortCompare.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret {
+namespace {
+
+constexpr std::size_t kBlankTimeLength = 20;
+
+// Columns of the lists read and written here.
+constexpr int kStartListNr = 1;
+constexpr int kStartTimesTime = 1, kStartTimesNr = 2;
+constexpr int kStopTime = 1, kStopNr = 2, kStopPause = 3, kStopTimePoints = 4, kStopFaults = 5;
+constexpr int kResultPlace = 0, kResultTime = 6, kResultPoints = 7;
+
+std::string WithSeparator(std::string text, char decimalSeparator) {
+    for (char& c : text) {
+        if (c == '.') {
+            c = decimalSeparator;
+        }
+    }
+    return text;
+}
+
+// The general floating-point form: at most 15 significant digits, no trailing zeros, the
+// locale's decimal separator; very large or small values as 1,5E20 or 1E-7.
+std::string FormatGeneral(double value, const Locale& locale) {
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    if (ec != std::errc()) {
+        return "0";
+    }
+    std::string text(buffer, end);
+    const std::size_t e = text.find('e');
+    if (e != std::string::npos) {
+        std::string exponent = text.substr(e + 1);
+        const bool negative = !exponent.empty() && exponent.front() == '-';
+        if (!exponent.empty() && (exponent.front() == '+' || exponent.front() == '-')) {
+            exponent.erase(0, 1);
+        }
+        exponent.erase(0, std::min(exponent.find_first_not_of('0'), exponent.size() - 1));
+        text = text.substr(0, e) + "E" + (negative ? "-" : "") + exponent;
+    }
+    return WithSeparator(std::move(text), locale.decimalSeparator);
+}
+
+// "%1.1f" with the locale's decimal separator.
+std::string FormatOneDecimal(double value, const Locale& locale) {
+    char buffer[400];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
+    if (ec != std::errc()) {
+        return std::string{'0', locale.decimalSeparator, '0'};
+    }
+    return WithSeparator(std::string(buffer, end), locale.decimalSeparator);
+}
+
+// The first data row holding each text in col: the index answers exactly as FindRowByText does,
+// without scanning the list once per look-up. The views point into the list, which must not
+// change while the index is used.
+class FirstRowIndex {
+public:
+    FirstRowIndex(const TSortGrid& grid, int col) {
+        rows_.reserve(static_cast<std::size_t>(grid.RowCount()));
+        for (int r = 1; r < grid.RowCount(); ++r) {
+            rows_.emplace(std::string_view(grid.Cells(col, r)), r); // the first row keeps its place
+        }
+    }
+    int Find(std::string_view text) const {
+        const auto it = rows_.find(text);
+        return it == rows_.end() ? -1 : it->second;
+    }
+
+private:
+    std::unordered_map<std::string_view, int> rows_;
+};
+
+std::size_t DurationTextLength(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos ? kBlankTimeLength : text.size();
+}
+
+} // namespace
+
+int CompareDurationText(std::string_view a, std::string_view b) {
+    const std::size_t lenA = DurationTextLength(a);
+    const std::size_t lenB = DurationTextLength(b);
+    if (lenA == lenB) {
+        return CompareBytes(a, b);
+    }
+    return lenA > lenB ? 1 : -1;
+}
+
+void Timekeeper::BuildResults() {
+    TSortGrid& results = SortGrid4;
+    results.SetRowCount(2);
+    results.BlankRow(1);
+
+    const FirstRowIndex riders(SortGrid1, kStartListNr);
+    const FirstRowIndex starts(SortGrid2, kStartTimesNr);
+    const Duration allowed = settings.AllowedTime;
+    // A penalty interval of 0 or less would divide by zero: it counts as one second.
+    const double interval = settings.StrafSek > 0 ? settings.StrafSek : 1;
+
+    for (int i = 1; i < SortGrid3.RowCount(); ++i) {
+        const std::string& nr = SortGrid3.Cells(kStopNr, i);
+        if (nr.empty()) {
+            continue;
+        }
+        const int r1 = riders.Find(nr);
+        const int r2 = starts.Find(nr);
+        if (r1 < 0 || r2 < 0) {
+            continue;
+        }
+        const std::int64_t start = ParseDuration(SortGrid2.Cells(kStartTimesTime, r2));
+        const std::int64_t stop = ParseDuration(SortGrid3.Cells(kStopTime, i));
+        const std::int64_t ride = stop - start;
+        const std::int64_t pause = ParseDuration(SortGrid3.Cells(kStopPause, i));
+        if (ride <= 0) {
+            SortGrid3.SetCell(kStopTimePoints, i, "!!!");
+            continue;
+        }
+        double timePoints = 0.0;
+        if (ride > allowed) {
+            // Complete intervals in the excess plus one: every commenced interval counts.
+            const double over = static_cast<double>(ride - allowed);
+            const auto units = static_cast<std::int64_t>(std::trunc(over / 1000.0 / interval + 1.0));
+            timePoints = static_cast<double>(units) * settings.StrafPkt;
+            SortGrid3.SetCell(kStopTimePoints, i, FormatGeneral(timePoints, locale_));
+        } else {
+            SortGrid3.SetCell(kStopTimePoints, i, "0");
+        }
+
+        if (!results.IsBlankRow(results.RowCount() - 1)) {
+            results.AddRow();
+        }
+        const int target = results.RowCount() - 1;
+        for (int col = 1; col <= 5; ++col) {
+            results.SetCell(col, target, SortGrid1.Cells(col, r1));
+        }
+        // A pause longer than the ride gives a negative net time, written "-" and its amount.
+        results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(ride - pause), locale_));
+        const std::int32_t faults = ParseWholeNumber(SortGrid3.Cells(kStopFaults, i)).value_or(0);
+        results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale_));
+    }
+}
+
+void Timekeeper::RankResults() {
+    TSortGrid& results = SortGrid4;
+    results.BeginUpdate();
+    results.SortOnColumn(SortGrid1.SortOptions.SortCol); // the results sort column
+    std::string groupTime;
+    int groupRow = 1;
+    for (int r = 1; r < results.RowCount(); ++r) {
+        const std::string& time = results.Cells(kResultTime, r);
+        if (time != groupTime) {
+            groupTime = time;
+            groupRow = r;
+        }
+        results.SetCell(kResultPlace, r, std::to_string(groupRow));
+    }
+    results.EndUpdate();
+}
+
+void Timekeeper::SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style) {
+    switch (col) {
+    case 0:
+    case 1:
+    case kResultPoints:
+        style = TSortStyle::ssNumeric;
+        break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        style = TSortStyle::ssNormal;
+        break;
+    case kResultTime:
+        style = TSortStyle::ssCustom;
+        sender.SortOptions.CustomCompare = CompareDurationText;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace vandoret

@@ -1,0 +1,34 @@
+// A finish: F8, the "STOPP [F8]" label or the light barrier.
+#include <string>
+
+#include "timing/BlankText.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret {
+
+void Timekeeper::RegisterFinish() {
+    const TimeOfDay now = host().CurrentTimeOfDay();
+    const std::string text = FormatClock(now, ClockForm::HhNnSsZ, locale());
+
+    TextStopTime = text;
+    PlaySoundFile(FinishSoundFile);
+
+    // The last row is used again while its "Kontakt-Nr." is empty, whatever else it holds.
+    TSortGrid& grid = SortGrid3;
+    if (!IsBlankText(grid.Cells(0, grid.RowCount() - 1))) {
+        grid.AddRow();
+    }
+    const int last = grid.RowCount() - 1;
+    grid.SetRow(last);
+    grid.BlankRow(last);
+    grid.SetCell(0, last, std::to_string(last) + ".");
+    grid.SetCell(1, last, text);
+    grid.SetLeftCol(0);
+
+    UpdateRemainingCounters();
+
+    // The whole new row stays selected, so the start number can be typed in at once.
+    grid.SetSelection(GridRect{0, last, grid.ColCount() - 1, last});
+}
+
+} // namespace vandoret

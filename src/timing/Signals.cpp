@@ -1,0 +1,73 @@
+// Signal sounds, the two counters, the countdown and sound switches and the two contact locks.
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "timing/BlankText.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret {
+namespace {
+
+// Rows a registration list holds, without the caption row. An empty list still shows one blank
+// data row, the slot the next registration fills; that slot is no recorded time and counts 0.
+int RecordedRows(const TSortGrid& grid, bool slotIsEmpty) {
+    const int rows = grid.RowCount() - 1;
+    return rows == 1 && slotIsEmpty ? 0 : rows;
+}
+
+} // namespace
+
+void Timekeeper::LoadSoundFiles() {
+    const std::string dir = host().ProgramDir();
+    const auto locate = [&dir](const char* name) {
+        std::string path = dir + name;
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::path(path), ec) || ec) {
+            path.clear();
+        }
+        return path;
+    };
+    ReadySoundFile = locate("Audio-Bereit.wav");
+    StartSoundFile = locate("Audio-Start.wav");
+    FinishSoundFile = locate("Audio-Ziel.wav");
+}
+
+void Timekeeper::PlaySoundFile(const std::string& path) {
+    if (settings.Sound) {
+        host().PlaySound(path);
+    }
+}
+
+void Timekeeper::UpdateRemainingCounters() {
+    const int startRows = RecordedRows(SortGrid2, SortGrid2.IsBlankRow(1));
+    const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(0, 1)));
+    const int toStart = cbNr.Count() - startRows;
+    const int onCourse = startRows - finishRows;
+    LabOstalosStart = toStart < 0 ? std::string() : std::to_string(toStart);
+    LabOstalosStop = onCourse < 0 ? std::string() : std::to_string(onCourse);
+    if (toStart <= 0 && CounterOn) {
+        ImageStatusClick();
+    }
+    if (onCourse < 0) {
+        TextStopTime = kNoFinishTime;
+    }
+}
+
+void Timekeeper::ImageStatusClick() {
+    CounterOn = !CounterOn;
+    ++IndicatorRevision;
+}
+
+void Timekeeper::ImageSoundClick() {
+    settings.Sound = !settings.Sound;
+    ++IndicatorRevision;
+}
+
+void Timekeeper::ImageLSClick(LockIndicator which) {
+    bool& free = which == LockIndicator::Start ? StartContactFree : FinishContactFree;
+    free = !free;
+    ++IndicatorRevision;
+}
+
+} // namespace vandoret

@@ -1,0 +1,137 @@
+// Sounds, the two counters, the countdown and sound switches and the contact locks.
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "TimingFixture.h"
+
+namespace vandoret::testing {
+namespace {
+
+using SignalsTest = TimingTest;
+
+TEST_F(SignalsTest, Counters) {
+    const struct {
+        int riders;
+        int starts;
+        int finishes;
+        const char* toStart;
+        const char* onCourse;
+        bool finishTimeReset;
+        bool counterStaysOn;
+    } cases[] = {
+        {3, 0, 0, "3", "0", false, true},  {3, 1, 0, "2", "1", false, true}, {3, 1, 1, "2", "0", false, true},
+        {3, 0, 1, "3", "", true, true},    {3, 1, 2, "2", "", true, true},   {3, 2, 1, "1", "1", false, true},
+        {3, 3, 0, "0", "3", false, false}, {3, 4, 1, "", "3", false, false}, {0, 0, 0, "0", "0", false, false},
+    };
+    for (const auto& c : cases) {
+        FakeHost host;
+        Timekeeper keeper(host);
+        std::vector<Rider> riders;
+        for (int i = 0; i < c.riders; ++i) {
+            riders.push_back({"9:30", std::to_string(i + 1), "x"});
+        }
+        FillStartList(keeper, riders);
+        keeper.CounterOn = true;
+        host.SetClock(10, 0, 0);
+        for (int i = 0; i < c.starts; ++i) {
+            keeper.mStartClick();
+        }
+        for (int i = 0; i < c.finishes; ++i) {
+            keeper.mStopClick();
+        }
+        keeper.UpdateRemainingCounters();
+        SCOPED_TRACE(std::to_string(c.riders) + " riders, " + std::to_string(c.starts) + " starts, " +
+                     std::to_string(c.finishes) + " finishes");
+        EXPECT_EQ(keeper.LabOstalosStart, c.toStart);
+        EXPECT_EQ(keeper.LabOstalosStop, c.onCourse);
+        if (c.finishes > 0) {
+            EXPECT_EQ(keeper.TextStopTime == "..:..:..,.", c.finishTimeReset);
+        }
+        EXPECT_EQ(keeper.CounterOn, c.counterStaysOn);
+    }
+}
+
+TEST_F(SignalsTest, CountdownSwitchesItselfOffAfterTheLastStart) {
+    Prepare(ClockMs(9, 29, 0));
+    keeper.mStartClick();
+    keeper.mStartClick();
+    EXPECT_TRUE(keeper.CounterOn);
+    const auto revision = keeper.IndicatorRevision;
+    keeper.mStartClick();
+    EXPECT_FALSE(keeper.CounterOn);
+    EXPECT_EQ(keeper.ImageStatusPicture(), 0);
+    EXPECT_GT(keeper.IndicatorRevision, revision);
+    // Once off, the tick leaves the counter alone.
+    const std::string counter = keeper.TextCounterTime;
+    clock.Run(ClockMs(9, 39, 50), ClockMs(9, 40, 10));
+    EXPECT_EQ(keeper.TextCounterTime, counter);
+    EXPECT_EQ(clock.timer5sekFires, 0);
+}
+
+TEST_F(SignalsTest, SoundOffRequestsNoSoundAtAll) {
+    Prepare(ClockMs(9, 29, 0));
+    keeper.ImageSoundClick();
+    EXPECT_FALSE(keeper.settings.Sound);
+    EXPECT_EQ(keeper.ImageOnSoundPicture(), 0);
+    clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6)); // ready signal and automatic start
+    keeper.mStartClick();
+    keeper.mStopClick();
+    EXPECT_EQ(keeper.SortGrid2.RowCount(), 3);
+    EXPECT_TRUE(host.sounds.empty());
+
+    keeper.ImageSoundClick();
+    EXPECT_EQ(keeper.ImageOnSoundPicture(), 1);
+    keeper.mStopClick();
+    EXPECT_EQ(host.sounds, std::vector<std::string>{keeper.FinishSoundFile});
+}
+
+TEST_F(SignalsTest, LocksToggleIndependently) {
+    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Start), 0);
+    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Stop), 0);
+    keeper.LockLSstart1Click(); // F11
+    EXPECT_TRUE(keeper.StartContactFree);
+    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Start), 1);
+    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Stop), 0);
+    keeper.LockLSstart1Click();
+    EXPECT_FALSE(keeper.StartContactFree);
+    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Start), 0);
+    keeper.LockLSstop1Click(); // F12
+    EXPECT_TRUE(keeper.FinishContactFree);
+    EXPECT_FALSE(keeper.StartContactFree);
+    keeper.ImageLSClick(LockIndicator::Stop);
+    EXPECT_FALSE(keeper.FinishContactFree);
+    EXPECT_EQ(keeper.IndicatorRevision, 4u);
+}
+
+TEST_F(SignalsTest, SoundFilesBesideTheProgram) {
+    const auto dir = std::filesystem::temp_directory_path() / "vandoret-timing-sounds";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "Audio-Bereit.wav") << "RIFF";
+    std::ofstream(dir / "Audio-Ziel.wav") << "RIFF";
+    host.programDir = dir.string() + "/";
+
+    keeper.LoadSoundFiles();
+    EXPECT_EQ(keeper.ReadySoundFile, host.programDir + "Audio-Bereit.wav");
+    EXPECT_EQ(keeper.StartSoundFile, "");
+    EXPECT_EQ(keeper.FinishSoundFile, host.programDir + "Audio-Ziel.wav");
+
+    // A missing file still makes the request, with the empty name.
+    keeper.mStartClick();
+    EXPECT_EQ(host.sounds, std::vector<std::string>{""});
+
+    // Looked up once: a file appearing later is not noticed.
+    std::ofstream(dir / "Audio-Start.wav") << "RIFF";
+    keeper.mStartClick();
+    EXPECT_EQ(host.sounds.back(), "");
+    std::filesystem::remove_all(dir);
+
+    host.programDir = "/no/such/folder/";
+    keeper.LoadSoundFiles();
+    EXPECT_EQ(keeper.ReadySoundFile, "");
+    EXPECT_EQ(keeper.FinishSoundFile, "");
+}
+
+} // namespace
+} // namespace vandoret::testing

@@ -1,0 +1,176 @@
+// The tick's watch on the start list file, and the shift of the remaining planned starts.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "TimingFixture.h"
+#include "lists/FileStamp.h"
+
+namespace vandoret::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A start list file with the same riders that FillStartList puts into the lists, so the tests
+// hold whether or not the loader reads the file.
+class StartListWatchTest : public TimingTest {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("vandoret-timing-watch-" +
+                std::to_string(::testing::UnitTest::GetInstance()->current_test_info()->line()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        file_ = (dir_ / "Starterliste.txt").string();
+        WriteFile();
+        keeper.settings.BaseName = file_;
+        FillStartList(keeper, ThreeRiders());
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void WriteFile(const std::string& extra = "") {
+        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
+        out << "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\r\n";
+        for (const Rider& r : ThreeRiders()) {
+            out << r.time << '\t' << r.number << '\t' << r.name << extra << "\r\n";
+        }
+    }
+
+    // Sets the file's last-write time to a whole second offset from an even-second base.
+    void Touch(int secondsAfterBase) { fs::last_write_time(file_, base_ + std::chrono::seconds(secondsAfterBase)); }
+
+    fs::path dir_;
+    std::string file_;
+    // An even second of the current day, so that base and base + 1 s share a DOS stamp slot.
+    fs::file_time_type base_ = [] {
+        const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        const auto even = now - std::chrono::seconds(now.time_since_epoch().count() % 2);
+        return std::chrono::file_clock::from_sys(even);
+    }();
+};
+
+TEST_F(StartListWatchTest, RewriteInTheSameTwoSecondSlotGoesUnnoticed) {
+    Touch(0);
+    clock.Step(ClockMs(9, 0, 0));
+    const std::int32_t first = DosFileStamp(file_);
+    ASSERT_NE(first, -1);
+    EXPECT_EQ(keeper.StartListStamp, first);
+
+    WriteFile(" (geändert)");
+    Touch(1);
+    ASSERT_EQ(DosFileStamp(file_), first);
+    clock.Run(ClockMs(9, 0, 0, 100), ClockMs(9, 0, 2));
+    EXPECT_EQ(keeper.StartListStamp, first);
+
+    Touch(2);
+    clock.Step(ClockMs(9, 0, 2, 100));
+    EXPECT_NE(keeper.StartListStamp, first);
+    EXPECT_EQ(keeper.StartListStamp, DosFileStamp(file_));
+    EXPECT_EQ(host.stampQueries, clock.ticks);
+}
+
+TEST_F(StartListWatchTest, FirstListSeenSelectsTheNextPlannedStart) {
+    host.stamps[file_] = 100;
+    clock.Step(ClockMs(9, 33, 0));
+    EXPECT_EQ(keeper.StartListStamp, 100);
+    EXPECT_EQ(keeper.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.TextStartTime, "9:35:00");
+    EXPECT_EQ(keeper.Edit1, "Bruno Keller");
+
+    // A later change keeps the rider the operator chose.
+    keeper.SelectRider(2);
+    host.stamps[file_] = 200;
+    clock.Step(ClockMs(9, 33, 0, 100));
+    EXPECT_EQ(keeper.StartListStamp, 200);
+    EXPECT_EQ(keeper.cbNr.Text(), "17");
+
+    // The file vanishes and comes back: then the next planned start is chosen again.
+    host.stamps[file_] = -1;
+    clock.Step(ClockMs(9, 33, 0, 200));
+    EXPECT_EQ(keeper.StartListStamp, -1);
+    host.stamps[file_] = 300;
+    clock.Step(ClockMs(9, 36, 0));
+    EXPECT_EQ(keeper.StartListStamp, 300);
+    EXPECT_EQ(keeper.cbNr.Text(), "17");
+    EXPECT_EQ(keeper.TextStartTime, "9:40:00");
+}
+
+TEST_F(StartListWatchTest, NoFileNoLoad) {
+    keeper.settings.BaseName = MissingFileName();
+    keeper.SelectRider(1);
+    clock.Run(ClockMs(9, 0, 0), ClockMs(9, 0, 1));
+    EXPECT_EQ(keeper.StartListStamp, -1);
+    EXPECT_EQ(keeper.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.StaticText1, "09:00:01");
+}
+
+using ShiftTest = TimingTest;
+
+TEST_F(ShiftTest, ShiftStartTimes) {
+    const struct {
+        const char* label;
+        std::int64_t now;
+        int selectedRow;
+        int startInt;
+        const char* times[3];
+    } cases[] = {
+        {"from the second row", ClockMs(9, 47, 30), 2, 5, {"9:30", "09:48", "09:53"}},
+        {"whole list, other interval", ClockMs(9, 47, 30), 1, 3, {"09:48", "09:51", "09:54"}},
+        {"last row only", ClockMs(9, 47, 30), 3, 5, {"9:30", "9:35", "09:48"}},
+        {"rounded down to the minute", ClockMs(9, 47, 59, 999), 1, 5, {"09:48", "09:53", "09:58"}},
+        {"past midnight", ClockMs(23, 53, 0), 1, 5, {"23:54", "23:59", "00:04"}},
+    };
+    for (const auto& c : cases) {
+        FakeHost host;
+        Timekeeper keeper(host);
+        FillStartList(keeper, ThreeRiders());
+        keeper.settings.StartInt = c.startInt;
+        keeper.SelectRider(2);
+        keeper.SortGrid1.SetRow(c.selectedRow);
+        host.now = static_cast<double>(c.now) / 86'400'000.0;
+        keeper.ShiftStartTimes();
+        SCOPED_TRACE(c.label);
+        for (int r = 1; r <= 3; ++r) {
+            EXPECT_EQ(keeper.SortGrid1.Cells(0, r), c.times[r - 1]) << r;
+        }
+        EXPECT_EQ(keeper.cbNr.ItemIndex, 0);
+        EXPECT_EQ(keeper.TextStartTime, std::string(c.times[0]) + ":00");
+        EXPECT_EQ(keeper.LabOstalosStart, "3");
+    }
+}
+
+TEST_F(ShiftTest, ShiftedTimesAreCountedDown) {
+    Prepare(ClockMs(9, 47, 30));
+    keeper.ShiftStartTimes();
+    EXPECT_EQ(keeper.TextStartTimeColor, TextColor::Lime);
+    EXPECT_EQ(keeper.TextCounterTime, "00:31");
+    clock.Run(ClockMs(9, 47, 30), ClockMs(9, 48, 6));
+    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1), "09:48:05,1");
+    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(keeper.TextStartTime, "09:53:00");
+}
+
+TEST_F(ShiftTest, EmptyStartList) {
+    keeper.ShiftStartTimes();
+    EXPECT_EQ(keeper.cbNr.ItemIndex, -1);
+    EXPECT_EQ(keeper.SortGrid1.Cells(0, 1), "00:01");
+    EXPECT_EQ(keeper.LabOstalosStart, "0");
+}
+
+class DotShiftTest : public TimingTest {
+protected:
+    DotShiftTest() : TimingTest(Locale{',', '.'}) {}
+};
+
+TEST_F(DotShiftTest, ShiftedTimesReadBackWithTheLocale) {
+    Prepare(ClockMs(9, 47, 30));
+    keeper.ShiftStartTimes();
+    EXPECT_EQ(keeper.SortGrid1.Cells(0, 1), "09.48");
+    EXPECT_EQ(keeper.TextStartTime, "09.48.00");
+    EXPECT_EQ(ToMilliseconds(keeper.PlannedStart), ClockMs(9, 48, 0));
+    EXPECT_EQ(keeper.FindNextPlannedStart(), 0);
+}
+
+} // namespace
+} // namespace vandoret::testing
