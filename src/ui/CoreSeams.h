@@ -71,15 +71,6 @@ template <class T = Timekeeper> void sbHTMLClick(T& tk, int tag) {
         tk.sbHTMLClick(tag);
     }
 }
-// A header click on a list that may sort (left button ascending/toggling, right descending).
-template <class G = TSortGrid> void HeaderClick(G& grid, int col, bool rightButton) {
-    if constexpr (requires { grid.HeaderClick(col, rightButton); }) {
-        grid.HeaderClick(col, rightButton);
-    } else if constexpr (requires { grid.SortOnColumn(col); }) {
-        grid.SortOnColumn(col);
-    }
-}
-
 // ---- Contacts
 template <class T = Timekeeper> void ListComPorts(T& tk) {
     if constexpr (requires { tk.ListComPorts(); }) {

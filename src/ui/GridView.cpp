@@ -37,12 +37,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         return QString::fromStdString(grid_.Cells(index.column(), row));
     case Qt::BackgroundRole: {
-        const CellFormat f = GetCellFormat(tab_, index.column(), row, grid_.Row());
-        return f.background ? QVariant(*f.background) : QVariant();
+        const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
+        return f.background ? QVariant(ToQColor(*f.background)) : QVariant();
     }
     case Qt::TextAlignmentRole: {
-        const CellFormat f = GetCellFormat(tab_, index.column(), row, grid_.Row());
-        return QVariant::fromValue((f.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
+        return QVariant::fromValue((f.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     }
     default:
         return {};
@@ -51,7 +51,15 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
-        return QString::fromStdString(grid_.Cells(section, 0));
+        const QString caption = QString::fromStdString(grid_.Cells(section, 0));
+        switch (CaptionSortArrow(grid_, section)) {
+        case SortArrow::Up:
+            return QString::fromUtf8("\u25B2 ") + caption;
+        case SortArrow::Down:
+            return QString::fromUtf8("\u25BC ") + caption;
+        default:
+            return caption;
+        }
     }
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -348,23 +356,28 @@ void GridView::resizeEvent(QResizeEvent* event) {
 }
 
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == horizontalHeader()->viewport() && inputEnabled_) {
+    if (watched == horizontalHeader()->viewport() && inputEnabled_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        QHeaderView* header = horizontalHeader();
+        HeaderHit hit;
+        hit.x = me->position().toPoint().x();
+        hit.col = header->logicalIndexAt(hit.x);
+        hit.row = 0;
+        hit.colLeft = header->sectionViewportPosition(hit.col);
+        hit.colRight = hit.colLeft + header->sectionSize(hit.col);
         if (event->type() == QEvent::MouseButtonPress) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            pressedSection_ = horizontalHeader()->logicalIndexAt(me->position().toPoint());
-            pressedButton_ = me->button();
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            const int x = me->position().toPoint().x();
-            const int section = horizontalHeader()->logicalIndexAt(x);
-            const int left = horizontalHeader()->sectionViewportPosition(section);
-            const int right = left + horizontalHeader()->sectionSize(section);
-            // The 5-pixel zone at a column's edges belongs to resizing.
-            const bool onEdge = x < left + 5 || x > right - 5;
-            if (section >= 0 && section == pressedSection_ && !onEdge && headerClicked) {
-                headerClicked(section, pressedButton_ == Qt::RightButton);
+            headerClick_.MouseDown(hit);
+        } else {
+            const MouseButton button = me->button() == Qt::RightButton  ? MouseButton::Right
+                                       : me->button() == Qt::LeftButton ? MouseButton::Left
+                                                                        : MouseButton::Middle;
+            if (headerClick_.MouseUp(grid(), hit, button)) {
+                Refresh();
+                if (sorted) {
+                    sorted();
+                }
             }
-            pressedSection_ = -1;
         }
     }
     return QTableView::eventFilter(watched, event);

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "results/HeaderClick.h"
+#include "results/ListFormats.h"
 #include "results/SortGrid.h"
 
 namespace vandoret::ui {
@@ -32,6 +34,8 @@ public:
     int tab() const { return tab_; }
     // Columns the operator may edit (stop list); empty for the other lists.
     std::function<bool(int col)> editableColumn;
+    // The format of a cell (grid row numbering); unset: the list's own colours.
+    std::function<CellFormat(int col, int row)> cellFormat;
 
 private:
     TSortGrid& grid_;
@@ -65,7 +69,7 @@ public:
     std::function<char(char key)> keyFilter;          // characters typed into the cell editor
     std::function<void()> enterPressed;               // Enter in the cell editor, after the commit
     std::function<void()> escapePressed;              // Esc in the cell editor
-    std::function<void(int col, bool rightButton)> headerClicked;
+    std::function<void()> sorted;                     // a header click sorted the list
     std::function<void(const QPoint& globalPos)> contextMenu;
     std::function<void()> resized; // the client width changed
 
@@ -92,8 +96,7 @@ private:
     bool cellMode_ = false;
     int lastRow_ = -1;
     int lastTopRow_ = -1;
-    int pressedSection_ = -1;
-    Qt::MouseButton pressedButton_ = Qt::NoButton;
+    THeaderClick headerClick_;
 
     friend class CellEditor;
 };

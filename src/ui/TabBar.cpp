@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "timing/Timekeeper.h"
 #include "ui/CellFormats.h"
 
 namespace vandoret::ui {
@@ -28,9 +29,10 @@ void TabBar::paintEvent(QPaintEvent*) {
         if (!active) {
             r.adjust(0, 2, 0, 0);
         }
-        const TabColors colors = GetTabColors(i);
-        QColor brush = colors.background.value_or(active ? kWindowBackground.lighter(112) : kWindowBackground);
-        if (!active && colors.background) {
+        const std::optional<TabColors> colors = Timekeeper::PageControl1TabColors(i);
+        QColor brush =
+            colors ? ToQColor(colors->background) : (active ? kWindowBackground.lighter(112) : kWindowBackground);
+        if (!active && colors) {
             brush = brush.lighter(115);
         }
         p.fillRect(r.adjusted(0, 0, -1, 0), brush);
@@ -41,8 +43,9 @@ void TabBar::paintEvent(QPaintEvent*) {
         QFont f = font();
         f.setBold(active);
         p.setFont(f);
-        p.setPen(colors.text.value_or(kTabText));
-        const QRect textRect = r.adjusted(4 + 4, 2 + (active ? 2 : 0), 0, 0);
+        p.setPen(colors ? ToQColor(colors->text) : kTabText);
+        const QRect textRect =
+            r.adjusted(kTabCaptionLeft + 4, kTabCaptionTop + (active ? kTabCaptionActiveDrop : 0), 0, 0);
         p.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, tabText(i));
     }
 }

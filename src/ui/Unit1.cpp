@@ -299,12 +299,8 @@ void TForm1::BuildTabs() {
         PageControl1->addTab(grid, captions[tab]);
         grid->rowChosen = [grid](int row) { grid->grid().SetRow(row); };
         grid->resized = [grid, tab] { grid->SetColumnWidths(ColumnWidths(tab, grid->ClientWidth())); };
-        if (tab != kTabResults) {
-            grid->headerClicked = [this, grid](int col, bool right) {
-                seams::HeaderClick(grid->grid(), col, right);
-                RefreshFromCore();
-            };
-        }
+        grid->gridModel()->cellFormat = [this, tab](int col, int row) { return tk_.GetCellFormat(tab, col, row); };
+        grid->sorted = [this] { RefreshFromCore(); };
     }
     // The results sheet is disabled as designed: shown, but it takes no input.
     SortGrids[kTabResults]->SetInputEnabled(false);

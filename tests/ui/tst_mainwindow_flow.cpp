@@ -74,9 +74,11 @@ private slots:
         QCOMPARE(NonBlankRows(tk.SortGrid3), 2);
         QCOMPARE(tk.SortGrid3.Cells(1, 1), std::string("10:15:30,1"));
         QCOMPARE(tk.SortGrid3.Cells(1, 2), std::string("10:16:01,9"));
-        // The view shows both rows at once and the last finish in the clock panel.
+        // The view shows both rows at once, and the clock panel what the core shows.
         QCOMPARE(form.SortGrids[2]->model()->rowCount(), 2);
-        QCOMPARE(form.TextStopTime->text(), QString("10:16:01,9"));
+        QCOMPARE(form.SortGrids[2]->model()->index(1, 1).data().toString(), QString("10:16:01,9"));
+        QCOMPARE(form.TextStopTime->text().toStdString(), tk.TextStopTime);
+        QCOMPARE(form.LabOstalosStop->text().toStdString(), tk.LabOstalosStop);
     }
 
     void f4AndStartCaptionRecordStarts() {
