@@ -49,19 +49,31 @@ template <class T = Timekeeper> bool SortGrid3SelectCell(T& tk, int col, int row
         return true;
     }
 }
-// A character typed in the stop list or its editor; the core may change it or set it to 0.
-template <class T = Timekeeper> char SortGrid3KeyPress(T& tk, char key) {
-    if constexpr (requires(char& k) { tk.SortGrid3KeyPress(k); }) {
-        tk.SortGrid3KeyPress(key);
+// A character typed in the stop list or its editor; the key to go on with, 0 when the core
+// consumed or discarded it.
+template <class T = Timekeeper> char32_t SortGrid3KeyPress(T& tk, char32_t key) {
+    if constexpr (requires {
+                      { tk.SortGrid3KeyPress(key) } -> std::convertible_to<char32_t>;
+                  }) {
+        return tk.SortGrid3KeyPress(key);
+    } else {
+        return key;
     }
-    return key;
 }
-// True while the stop list is in cell-editing mode (editable column current).
+// True while the stop list is in cell-editing mode.
 template <class T = Timekeeper> bool SortGrid3Editing(const T& tk, int currentCol) {
-    if constexpr (requires { bool(tk.SortGrid3Editing); }) {
-        return tk.SortGrid3Editing;
+    if constexpr (requires { tk.SortGrid3Mode == T::StopListMode::CellEditing; }) {
+        return tk.SortGrid3Mode == T::StopListMode::CellEditing;
     } else {
         return currentCol == 2 || currentCol == 3 || currentCol == 5;
+    }
+}
+// The stop list's current column as the core keeps it; fallback when the core keeps none.
+template <class T = Timekeeper> int SortGrid3Col(const T& tk, int fallback) {
+    if constexpr (requires { int(tk.SortGrid3Col); }) {
+        return tk.SortGrid3Col;
+    } else {
+        return fallback;
     }
 }
 
@@ -72,26 +84,24 @@ template <class T = Timekeeper> void sbHTMLClick(T& tk, int tag) {
     }
 }
 // ---- Contacts
-template <class T = Timekeeper> void ListComPorts(T& tk) {
-    if constexpr (requires { tk.ListComPorts(); }) {
-        tk.ListComPorts();
-    }
-}
 // Opens the configured port at start-up; a port that fails is dropped (Port 0) by the core.
 template <class T = Timekeeper> void OpenConfiguredPort(T& tk) {
     if constexpr (requires { tk.OpenConfiguredPort(); }) {
         tk.OpenConfiguredPort();
     }
 }
+// Closes the serial port at shut-down (the port object closes itself when it goes).
 template <class T = Timekeeper> void ClosePort(T& tk) {
     if constexpr (requires { tk.ClosePort(); }) {
         tk.ClosePort();
+    } else if constexpr (requires { tk.ComPort.reset(); }) {
+        tk.ComPort.reset();
     }
 }
 // The lock indicators are shown only while a port is open.
-template <class T = Timekeeper> bool PortOpen(const T& tk) {
-    if constexpr (requires { bool(tk.PortOpen()); }) {
-        return tk.PortOpen();
+template <class T = Timekeeper> bool LockIndicatorsVisible(const T& tk) {
+    if constexpr (requires { bool(tk.ImageLSstartVisible); }) {
+        return tk.ImageLSstartVisible || tk.ImageLSstopVisible;
     } else {
         return false;
     }
@@ -105,28 +115,18 @@ template <class T = Timekeeper> std::vector<std::string> PendingCoreOperations()
             missing.emplace_back(name);
         }
     };
-    need(
-        requires(T & t) { t.sbLoadClick(); }, "sbLoadClick()");
-    need(
-        requires(T & t) { t.sbSaveClick(); }, "sbSaveClick()");
-    need(
-        requires(T & t) { t.sbCLSClick(true); } || requires(T & t) { t.sbCLSClick(); }, "sbCLSClick(sender)");
-    need(
-        requires(T & t) { t.sbDelLineClick(); }, "sbDelLineClick()");
-    need(
-        requires(T & t) { t.SortGrid3SelectCell(0, 0); }, "SortGrid3SelectCell(col, row)");
-    need(
-        requires(T & t, char& k) { t.SortGrid3KeyPress(k); }, "SortGrid3KeyPress(char&)");
-    need(
-        requires(T & t) { t.sbHTMLClick(0); }, "sbHTMLClick(tag)");
-    need(
-        requires(T & t) { t.ListComPorts(); }, "ListComPorts()");
-    need(
-        requires(T & t) { t.OpenConfiguredPort(); }, "OpenConfiguredPort()");
-    need(
-        requires(T & t) { t.ClosePort(); }, "ClosePort()");
-    need(
-        requires(const T& t) { bool(t.PortOpen()); }, "PortOpen()");
+    // clang-format off
+    need(requires(T& t) { t.sbLoadClick(); }, "sbLoadClick()");
+    need(requires(T& t) { t.sbSaveClick(); }, "sbSaveClick()");
+    need(requires(T& t) { t.sbCLSClick(true); } || requires(T& t) { t.sbCLSClick(); }, "sbCLSClick(sender)");
+    need(requires(T& t) { t.sbDelLineClick(); }, "sbDelLineClick()");
+    need(requires(T& t) { t.SortGrid3SelectCell(0, 0); }, "SortGrid3SelectCell(col, row)");
+    need(requires(T& t) { t.SortGrid3KeyPress(char32_t{}); }, "SortGrid3KeyPress(char32_t)");
+    need(requires(T& t) { t.sbHTMLClick(0); }, "sbHTMLClick(tag)");
+    need(requires(T& t) { t.OpenConfiguredPort(); }, "OpenConfiguredPort()");
+    need(requires(T& t) { t.ClosePort(); } || requires(T& t) { t.ComPort.reset(); }, "ComPort");
+    need(requires(const T& t) { bool(t.ImageLSstartVisible); }, "ImageLSstartVisible");
+    // clang-format on
     return missing;
 }
 

@@ -125,7 +125,14 @@ public:
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
         edit->setFont(option.font);
-        Q_UNUSED(index);
+        // The cell follows the editor's text as the operator types.
+        const QPersistentModelIndex cell(index);
+        GridView* view = view_;
+        connect(edit, &QLineEdit::textEdited, edit, [view, cell](const QString& text) {
+            if (cell.isValid()) {
+                view->model()->setData(cell, text, Qt::EditRole);
+            }
+        });
         return edit;
     }
 
@@ -150,7 +157,8 @@ private:
             return true;
         }
         if (key->key() == Qt::Key_Escape) {
-            emit closeEditor(editor, RevertModelCache);
+            emit commitData(editor);
+            emit closeEditor(editor, NoHint);
             if (view_->escapePressed) {
                 view_->escapePressed();
             }
@@ -160,14 +168,13 @@ private:
         if (text.size() != 1 || !view_->keyFilter) {
             return false; // navigation and editing keys go to the editor
         }
-        const QChar qc = text.at(0);
-        const char c = qc.unicode() < 0x80 ? static_cast<char>(qc.unicode()) : '\x01';
-        const char result = view_->keyFilter(c);
+        const char32_t c = text.at(0).unicode();
+        const char32_t result = view_->keyFilter(c);
         if (result == 0) {
             return true; // discarded
         }
         if (result != c) {
-            editor->insert(QString(QChar(result)));
+            editor->insert(QString::fromUcs4(&result, 1));
             return true;
         }
         return false;

@@ -320,17 +320,18 @@ void TForm1::WireStopListEditing() {
         seams::SortGrid3SelectCell(tk_, col, row);
         return seams::SortGrid3Editing(tk_, col);
     };
-    grid->keyFilter = [this](char key) { return seams::SortGrid3KeyPress(tk_, key); };
+    grid->keyFilter = [this](char32_t key) { return seams::SortGrid3KeyPress(tk_, key); };
     grid->enterPressed = [this, grid] {
-        seams::SortGrid3KeyPress(tk_, '\r');
+        const QModelIndex before = grid->currentIndex();
+        seams::SortGrid3KeyPress(tk_, U'\r');
         RefreshFromCore();
-        const QModelIndex cur = grid->currentIndex();
-        if (cur.isValid() && grid->CellMode()) {
-            grid->SetCellMode(true, cur.column());
+        const int col = seams::SortGrid3Col(tk_, before.isValid() ? before.column() : 2);
+        if (seams::SortGrid3Editing(tk_, col)) {
+            grid->SetCellMode(true, col);
         }
     };
     grid->escapePressed = [this, grid] {
-        seams::SortGrid3KeyPress(tk_, '\x1b');
+        seams::SortGrid3KeyPress(tk_, U'\x1b');
         grid->SetCellMode(false, grid->gridModel()->columnCount() - 1);
         RefreshFromCore();
     };

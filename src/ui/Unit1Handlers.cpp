@@ -62,8 +62,7 @@ void TForm1::FormCreate() {
     tk_.WindowCaption = (title + " 1.5").toStdString();
     setWindowTitle(ToQ(tk_.WindowCaption));
     // 2. The help file is looked for beside the program (see mHilfeClick).
-    // 3. The serial ports present.
-    seams::ListComPorts(tk_);
+    // 3. The serial ports present: listed by the program before the window is built (main.cpp).
     // 4. The display font.
     if (options_.installFont) {
         font_.Install();
@@ -365,7 +364,7 @@ void TForm1::RefreshFromCore() {
     picture(ImageOnSound, tk_.settings.Sound, pictures::SoundOverlay);
     picture(ImageLSstart, tk_.StartContactFree, pictures::LockIndicator);
     picture(ImageLSstop, tk_.FinishContactFree, pictures::LockIndicator);
-    const bool portOpen = seams::PortOpen(tk_);
+    const bool portOpen = seams::LockIndicatorsVisible(tk_);
     ImageLSstart->setVisible(portOpen);
     ImageLSstop->setVisible(portOpen);
     if (cbAutoStart->isChecked() != tk_.settings.AutoStart) {
