@@ -25,15 +25,16 @@ struct Settings {
     std::uint8_t Port = 0; // serial port "COM" + n; 0 = none
     std::string BaseName = "Starterliste.txt";
     bool Sound = true;
-    std::int32_t Alg1 = static_cast<std::int32_t>(Polarity::NPN); // start release line polarity
-    std::int32_t Alg2 = static_cast<std::int32_t>(Polarity::PNP); // finish line polarity
-    std::int32_t Alg3 = static_cast<std::int32_t>(Polarity::PNP); // start contact line polarity
-    std::int32_t Len = 2400;    // course length, metres
-    double tempo = 240.0;       // required speed, metres per minute
-    std::int32_t StartInt = 5;  // minutes between planned starts
-    std::int32_t StartClock = 570; // first planned start, minutes after midnight
-    double StrafPkt = 0.4;      // penalty points per commenced penalty step
-    std::int32_t StrafSek = 1;  // seconds of one penalty step
+    std::int32_t Alg1 =
+        static_cast<std::int32_t>(Polarity::NPN); // row "Start frei:"; polarity of the start contact line DSR
+    std::int32_t Alg2 = static_cast<std::int32_t>(Polarity::PNP); // row "Start:"; polarity of the finish line CTS
+    std::int32_t Alg3 = static_cast<std::int32_t>(Polarity::PNP); // row "Ziel:"; polarity of the release line RLSD
+    std::int32_t Len = 2400;                                      // course length, metres
+    double tempo = 240.0;                                         // required speed, metres per minute
+    std::int32_t StartInt = 5;                                    // minutes between planned starts
+    std::int32_t StartClock = 570;                                // first planned start, minutes after midnight
+    double StrafPkt = 0.4;                                        // penalty points per commenced penalty step
+    std::int32_t StrafSek = 1;                                    // seconds of one penalty step
     std::string DisText = "Dis.";
     bool AutoStart = true;
 
@@ -41,14 +42,14 @@ struct Settings {
 };
 
 // The names under which the settings are stored, in the order they are read and written.
-inline constexpr const char* kSettingNames[] = {"Left",   "Top",        "Width",    "Height",   "Port",
-                                                 "BaseName", "Sound",    "Alg1",     "Alg2",     "Alg3",
-                                                 "Len",    "tempo",      "StartInt", "StartClock", "StrafPkt",
-                                                 "StrafSek", "DisText",  "AutoStart"};
+inline constexpr const char* kSettingNames[] = {
+    "Left", "Top", "Width", "Height",   "Port",       "BaseName", "Sound",    "Alg1",    "Alg2",
+    "Alg3", "Len", "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart"};
 
 // AllowedTime := Len / tempo / 1440 days in milliseconds, rounded half to even.
 // 2400 m at 240.0 gives 600 000; 2500 m at 220.0 gives 681 818.
-// A tempo or Len of 0 or below (a hand-edited store) is replaced by its default first.
+// A tempo or Len of 0 or below, or a tempo that is not a finite number (a hand-edited store), is
+// replaced by its default first. A time beyond 32 bits of milliseconds gives the largest Duration.
 void ComputeAllowedTime(Settings& settings);
 
 // Reads the settings in their order as one guarded sequence: the first integer, boolean or

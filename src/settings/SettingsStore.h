@@ -6,13 +6,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vandoret {
 
-enum class RegType { Dword, Sz, ExpandSz, Binary };
+// Other stands for any further registry type (REG_QWORD, REG_MULTI_SZ, REG_NONE, ...): its type
+// number is kept in dword and its bytes in binary, so a value of a foreign type reads as present
+// but mistyped.
+enum class RegType { Dword, Sz, ExpandSz, Binary, Other };
 
 struct RegValue {
     RegType type = RegType::Dword;
@@ -22,7 +26,11 @@ struct RegValue {
 
     static RegValue Dword(std::uint32_t v) { return RegValue{RegType::Dword, v, {}, {}}; }
     static RegValue Sz(std::string v) { return RegValue{RegType::Sz, 0, std::move(v), {}}; }
+    static RegValue ExpandSz(std::string v) { return RegValue{RegType::ExpandSz, 0, std::move(v), {}}; }
     static RegValue Binary(std::vector<std::uint8_t> v) { return RegValue{RegType::Binary, 0, {}, std::move(v)}; }
+    static RegValue Other(std::uint32_t regType, std::vector<std::uint8_t> v) {
+        return RegValue{RegType::Other, regType, {}, std::move(v)};
+    }
     bool operator==(const RegValue&) const = default;
 };
 
@@ -39,5 +47,10 @@ public:
     // Closes the key; a key opened for writing is committed here.
     virtual void Close() = 0;
 };
+
+// The store of this platform for a program's settings: the registry key
+// HKEY_CURRENT_USER\Software\Kronvale\<title> on Windows, the file <title>.reg in the folder
+// "Kronvale" of the user's configuration folder elsewhere.
+std::unique_ptr<SettingsStore> MakeSettingsStore(const std::string& applicationTitle);
 
 } // namespace vandoret

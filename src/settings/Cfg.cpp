@@ -1,0 +1,350 @@
+// The settings dialog window.
+#include "settings/Cfg.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
+
+namespace vandoret::ui {
+namespace {
+
+constexpr int kRowHeight = 22;
+const QColor kDialogColor(0xC8, 0xC2, 0xD6);
+const QColor kPenaltyColor(0xFF, 0xCC, 0xCC);
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+void SetBase(QWidget* w, const QColor& color) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, color);
+    w->setPalette(p);
+}
+
+// Draws the popup items of a polarity list like the box itself.
+class PolarityDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        TCfgDialog::cbAlgDrawItem(*painter, option.rect, index.row(), !(option.state & QStyle::State_Enabled),
+                                  (option.state & QStyle::State_Selected) != 0, option.palette, option.font);
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return {66, 16}; }
+};
+
+QPixmap ContactPicture(bool closed) {
+    QPixmap pm(41, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor color = closed ? QColor(0xD0, 0x10, 0x10) : QColor(0x80, 0x80, 0x80);
+    p.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(1, 11), QPointF(11, 11));
+    p.drawLine(QPointF(30, 11), QPointF(40, 11));
+    p.setBrush(color);
+    p.drawEllipse(QPointF(13, 11), 2, 2);
+    p.drawEllipse(QPointF(28, 11), 2, 2);
+    // The blade: lifted when open, lying on the second terminal when closed.
+    if (closed) {
+        p.drawLine(QPointF(13, 11), QPointF(29, 9));
+    } else {
+        p.drawLine(QPointF(13, 11), QPointF(27, 3));
+    }
+    return pm;
+}
+
+} // namespace
+
+// ---- Polarity lists ----------------------------------------------------------------------------
+
+PolarityBox::PolarityBox(QWidget* parent) : QComboBox(parent) {
+    addItems({"NPN", "PNP"});
+    setItemDelegate(new PolarityDelegate(this));
+}
+
+void PolarityBox::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    opt.currentText.clear();
+    opt.currentIcon = QIcon();
+    p.drawComplexControl(QStyle::CC_ComboBox, opt);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+    QRect item(field.left(), field.top() + (field.height() - 16) / 2, field.width(), 16);
+    TCfgDialog::cbAlgDrawItem(p, item, currentIndex(), !isEnabled(), false, palette(), font());
+}
+
+const QPixmap& TCfgDialog::Image1() {
+    static const QPixmap pm = ContactPicture(true);
+    return pm;
+}
+
+const QPixmap& TCfgDialog::Image2() {
+    static const QPixmap pm = ContactPicture(false);
+    return pm;
+}
+
+void TCfgDialog::cbAlgDrawItem(QPainter& p, const QRect& rect, int index, bool disabled, bool selected,
+                               const QPalette& palette, const QFont& font) {
+    p.save();
+    const QPalette::ColorGroup group = disabled ? QPalette::Disabled : QPalette::Active;
+    p.fillRect(rect, palette.color(group, selected ? QPalette::Highlight : QPalette::Base));
+    if (!disabled && (index == 0 || index == 1)) {
+        p.setFont(font);
+        p.setPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QRect textRect = rect.adjusted(1, 1, 0, 0);
+        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, index == 0 ? "NPN" : "PNP");
+        // The picture sits 25 pixels in, or just behind the text where the font is wider.
+        const int x = std::max(25, QFontMetrics(font).horizontalAdvance("NPN") + 4);
+        p.drawPixmap(rect.left() + x, rect.top(), index == 0 ? Image2() : Image1());
+    }
+    p.restore();
+}
+
+// ---- The dialog ----------------------------------------------------------------------------------
+
+TCfgDialog::TCfgDialog(PortControl& port, Locale locale, QWidget* parent)
+    : QDialog(parent), port_(port), locale_(locale) {
+    runModal = [](TCfgDialog& d) { return d.exec(); };
+    showMessage = [this](const std::string& text) {
+        QMessageBox::critical(this, QApplication::applicationName(), Q(text));
+    };
+    BuildControls();
+    FormCreate();
+}
+
+void TCfgDialog::FormCreate() {
+    portItems_ = cfg::PortItems(port_.AvailablePorts());
+    cbPort->clear();
+    for (const std::string& item : portItems_) {
+        cbPort->addItem(Q(item));
+    }
+    eTempo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+QLabel* TCfgDialog::Caption(const QString& text, int x, int y, QWidget* field, int fieldWidth) {
+    auto* label = new QLabel(text, this);
+    const QFontMetrics fm(label->font());
+    label->move(x, y + (kRowHeight - fm.height()) / 2);
+    label->resize(fm.horizontalAdvance(text) + 2, fm.height());
+    if (field != nullptr) {
+        // The field sits in the run of blanks of the caption, between the text and the unit.
+        const qsizetype gap = text.indexOf("  ");
+        const qsizetype after = gap < 0 ? text.size() : text.indexOf(QRegularExpression("[^ ]"), gap);
+        const int start = x + fm.horizontalAdvance(text.left(gap < 0 ? text.size() : gap)) + fm.horizontalAdvance(' ');
+        const int end =
+            after < 0 ? start + fieldWidth : x + fm.horizontalAdvance(text.left(after)) - fm.horizontalAdvance(' ');
+        const int width = gap < 0 ? fieldWidth : std::max(std::min(fieldWidth, end - start), 24);
+        field->setGeometry(start + std::max(0, (end - start - width) / 2), y, width, kRowHeight);
+    }
+    return label;
+}
+
+void TCfgDialog::BuildControls() {
+    setWindowTitle("Einstellungen");
+    setFixedSize(421, 274);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kDialogColor);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    QFont small = font(); // the dialog is laid out for a small font, as on the operator's PC
+    small.setPointSize(8);
+    setFont(small);
+
+    eStartClock = new TimePicker("HH:mm", this);
+    eStartInt = new SpinEdit(cfg::kStartIntMin, cfg::kStartIntMax, cfg::kStartIntMaxLength, locale_, this);
+    seLen = new SpinEdit(cfg::kLenMin, cfg::kLenMax, cfg::kLenMaxLength, locale_, this);
+    eTempo = new DecimalSpinEdit(cfg::kTempoMaxLength, locale_, this);
+    eTime = new TimePicker("HH:mm:ss", this);
+    eStrafPkt = new FilteredLineEdit(&cfg::StrafKeyAllowed, cfg::kStrafPktMaxLength, locale_, this);
+    eStrafSek = new FilteredLineEdit(&cfg::StrafKeyAllowed, cfg::kStrafSekMaxLength, locale_, this);
+    DateTimePicker1 = new TimePicker("HH:mm:ss", this);
+    eDis = new QLineEdit("Dis.", this);
+
+    const int x = 10;
+    Caption("autom. START um                     Uhr", x, 12, eStartClock, 64);
+    Caption("Start-Interval:              Min.", x, 40, eStartInt, 44);
+    Caption("Rennstrecke:                      m", x, 76, seLen, 72);
+    Caption("Tempo:                      m/min", x, 104, eTempo, 72);
+    Caption("Erlaubte Zeit:", x, 140);
+    eTime->setGeometry(seLen->x(), 140, 76, kRowHeight);
+    eTime->setToolTip("HH:MM:SS");
+    SetBase(eTime, kSilver);
+
+    const int penaltyX = Caption("Zeitüberschreitung:", x, 176)->geometry().right() + 6;
+    eStrafPkt->setGeometry(penaltyX, 176, 44, kRowHeight);
+    SetBase(eStrafPkt, kPenaltyColor);
+    Caption("Straf-Pkt. für je:           Sek.", penaltyX + 52, 176, eStrafSek, 32);
+    SetBase(eStrafSek, kPenaltyColor);
+
+    Caption("Maximale Zeit:", x, 208);
+    DateTimePicker1->setGeometry(penaltyX, 208, 76, kRowHeight);
+    DateTimePicker1->setToolTip("HH:MM:SS");
+    SetBase(DateTimePicker1, kSilver);
+    DateTimePicker1->SetTime(MakeTimeOfDay(1, 0, 0));
+    eDis->setGeometry(penaltyX + 84, 208, 56, kRowHeight);
+
+    GroupBox1 = new QGroupBox(" Externe USB-/COM-Kontakte ", this);
+    GroupBox1->setGeometry(206, 6, 207, 158);
+    QFont bold = small;
+    bold.setBold(true);
+    GroupBox1->setFont(bold); // the caption only: the controls inside get the plain font below
+    cbPort = new QComboBox(GroupBox1);
+    cbLS1 = new QLineEdit(" 1+4", GroupBox1);
+    cbAlg1 = new PolarityBox(GroupBox1);
+    cbLS2 = new QLineEdit(" 4+6", GroupBox1);
+    cbAlg2 = new PolarityBox(GroupBox1);
+    cbLS3 = new QComboBox(GroupBox1);
+    cbLS3->setEditable(true);
+    cbLS3->addItems({"7+8", "4+6"});
+    cbLS3->setCurrentIndex(0);
+    cbAlg3 = new PolarityBox(GroupBox1);
+    for (QLineEdit* e : {cbLS1, cbLS2}) {
+        e->setReadOnly(true);
+    }
+    const auto groupLabel = [this](const QString& text, int gx, int gy) {
+        auto* label = new QLabel(text, GroupBox1);
+        label->setGeometry(gx, gy, 64, kRowHeight);
+        return label;
+    };
+    groupLabel("Anschluss:", 6, 26);
+    cbPort->setGeometry(72, 26, 96, kRowHeight);
+    groupLabel("Ausgang:", 114, 52);
+    const struct {
+        const char* caption;
+        QWidget* contact;
+        PolarityBox* polarity;
+    } rows[] = {{"Start frei:", cbLS1, cbAlg1}, {"Start:", cbLS2, cbAlg2}, {"Ziel:", cbLS3, cbAlg3}};
+    int gy = 74;
+    for (const auto& row : rows) {
+        groupLabel(row.caption, 6, gy);
+        row.contact->setGeometry(64, gy, row.contact == cbLS3 ? 48 : 38, kRowHeight);
+        row.polarity->setGeometry(114, gy, 88, kRowHeight);
+        gy += 26;
+    }
+
+    QFont plain = small;
+    plain.setBold(false); // explicitly, so that it does not inherit the caption's weight
+    for (QWidget* child : GroupBox1->findChildren<QWidget*>()) {
+        child->setFont(plain);
+    }
+
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setGeometry(238, 240, 80, 26);
+    OKBtn->setDefault(true);
+    bCancel = new QPushButton("Abbrechen", this);
+    bCancel->setGeometry(326, 240, 86, 26);
+
+    QWidget* order[] = {OKBtn,  bCancel, eStartClock, eStartInt, seLen,  eTempo, eTime, eStrafPkt,       eStrafSek,
+                        cbPort, cbLS1,   cbAlg1,      cbLS2,     cbAlg2, cbAlg3, cbLS3, DateTimePicker1, eDis};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+
+    connect(OKBtn, &QPushButton::clicked, this, &TCfgDialog::OKBtnClick);
+    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cbPort, &QComboBox::currentIndexChanged, this, &TCfgDialog::cbPortChange);
+    connect(seLen, &SpinEdit::Changed, this, &TCfgDialog::seLenChange);
+    connect(eTempo, &DecimalSpinEdit::Changed, this, &TCfgDialog::seLenChange);
+    connect(eTime, &TimePicker::ChangedByOperator, this, &TCfgDialog::eTimeChange);
+    connect(DateTimePicker1, &TimePicker::ChangedByOperator, this, &TCfgDialog::eTimeChange);
+}
+
+void TCfgDialog::FormShow() {
+    cbPortChange();
+    seLenChange();
+    OKBtn->setFocus(Qt::OtherFocusReason);
+}
+
+void TCfgDialog::cbPortChange() {
+    const bool enabled = cfg::ContactRowsEnabled(cbPort->currentIndex());
+    for (QWidget* w : std::initializer_list<QWidget*>{cbLS1, cbAlg1, cbLS2, cbAlg2, cbLS3, cbAlg3}) {
+        w->setEnabled(enabled);
+    }
+}
+
+void TCfgDialog::seLenChange() {
+    eTime->SetTime(cfg::TimeFromLenTempo(seLen->Value(), eTempo->Value()));
+}
+
+void TCfgDialog::eTimeChange() {
+    const std::optional<double> tempo = cfg::TempoFromTime(seLen->Value(), eTime->Time());
+    if (!tempo) {
+        return; // 00:00:00 gives no tempo
+    }
+    eTempo->SetValue(*tempo);
+    seLenChange();
+}
+
+void TCfgDialog::OKBtnClick() {
+    // Enter in a field confirms without the field losing the focus; check it as focus loss would.
+    for (SpinEdit* spin : {eStartInt, seLen}) {
+        if (spin->hasFocus()) {
+            spin->ExitCheck();
+        }
+    }
+    if (eTempo->hasFocus() && !eTempo->ExitCheck()) {
+        return; // the old tempo is back; the operator stays in the field
+    }
+    accept();
+}
+
+void TCfgDialog::LoadFields(const cfg::CfgFields& f) {
+    cbPort->setCurrentIndex(f.portIndex);
+    cbAlg1->setCurrentIndex(f.alg1);
+    cbAlg2->setCurrentIndex(f.alg2);
+    cbAlg3->setCurrentIndex(f.alg3);
+    eStartClock->SetTime(f.startClock);
+    eStartInt->SetText(Q(f.startIntText));
+    eTime->SetTime(f.time);
+    seLen->SetText(Q(f.lenText));
+    eTempo->SetText(Q(f.tempoText));
+    eStrafPkt->setText(Q(f.strafPktText));
+    eStrafSek->setText(Q(f.strafSekText));
+    eDis->setText(Q(f.disText));
+}
+
+cfg::CfgFields TCfgDialog::ReadFields() const {
+    cfg::CfgFields f;
+    f.portIndex = cbPort->currentIndex();
+    f.alg1 = cbAlg1->currentIndex();
+    f.alg2 = cbAlg2->currentIndex();
+    f.alg3 = cbAlg3->currentIndex();
+    f.startClock = eStartClock->Time();
+    f.startIntText = eStartInt->Text().toStdString();
+    f.lenText = seLen->Text().toStdString();
+    f.tempoText = eTempo->Text().toStdString();
+    f.time = eTime->Time();
+    f.strafPktText = eStrafPkt->text().toStdString();
+    f.strafSekText = eStrafSek->text().toStdString();
+    f.disText = eDis->text().toStdString();
+    return f;
+}
+
+bool TCfgDialog::bCFGClick(Settings& settings, const std::function<void()>& formResize) {
+    LoadFields(cfg::FieldsFromSettings(settings, portItems_, locale_));
+    FormShow();
+    if (runModal(*this) != QDialog::Accepted) {
+        return false;
+    }
+    if (const std::optional<std::string> error =
+            cfg::TransferBack(ReadFields(), portItems_, settings, port_, locale_)) {
+        showMessage(*error);
+        return false;
+    }
+    if (formResize) {
+        formResize();
+    }
+    return true;
+}
+
+} // namespace vandoret::ui
