@@ -285,7 +285,6 @@ void TForm1::PageControl1Change(int index) {
 void TForm1::bCFGClick() {
     if (settingsDialog) {
         settingsDialog();
-        FormResize();
         RefreshFromCore();
     }
 }

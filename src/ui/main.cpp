@@ -4,6 +4,11 @@
 #include <QLocale>
 #include <QTimer>
 
+#include <QTime>
+#include <memory>
+
+#include "settings/Cfg.h"
+#include "settings/SettingsStore.h"
 #include "timing/Timekeeper.h"
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
@@ -31,6 +36,13 @@ vandoret::Locale SystemLocale() {
     return locale;
 }
 
+// Until the serial port is joined in: no ports, nothing to open or close.
+struct NoPorts : vandoret::PortControl {
+    void ClosePort() override {}
+    bool OpenPort(int) override { return false; }
+    std::vector<int> AvailablePorts() const override { return {}; }
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -38,16 +50,30 @@ int main(int argc, char* argv[]) {
     vandoret::ui::QtHost host;
     vandoret::Timekeeper tk(host, SystemLocale());
 
+    // The settings live under the program's title; read once at start, written once at the end.
+    const std::unique_ptr<vandoret::SettingsStore> store = vandoret::MakeSettingsStore(host.ApplicationTitle());
     vandoret::ui::FormOptions options;
-    // The settings store is joined here once it lands (MakeSettingsStore with the title's key);
-    // until then the program runs on the defaults and stores nothing.
-    options.loadSettings = [](vandoret::Settings& settings) { vandoret::ComputeAllowedTime(settings); };
+    options.loadSettings = [&store](vandoret::Settings& settings) {
+        if (store) {
+            vandoret::LoadSettings(*store, settings);
+        } else {
+            vandoret::ComputeAllowedTime(settings);
+        }
+    };
+    options.saveSettings = [&store](const vandoret::Settings& settings) {
+        if (store) {
+            vandoret::SaveSettings(*store, settings);
+        }
+    };
 
     vandoret::ui::TForm1 form(host, tk, options);
     host.dialogParent = &form;
     host.onTimer1 = [&form] { form.Timer1Timer(); };
     host.onTimer5sek = [&form] { form.Timer5sekTimer(); };
 
+    NoPorts ports;
+    vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
+    form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
     vandoret::ui::TFormInfo info(&form);
     info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
     form.FormInfo = &info;
