@@ -90,12 +90,15 @@ template <class T = Timekeeper> void OpenConfiguredPort(T& tk) {
         tk.OpenConfiguredPort();
     }
 }
-// Closes the serial port at shut-down (the port object closes itself when it goes).
+// Closes the serial port at shut-down; errors are ignored.
 template <class T = Timekeeper> void ClosePort(T& tk) {
-    if constexpr (requires { tk.ClosePort(); }) {
-        tk.ClosePort();
-    } else if constexpr (requires { tk.ComPort.reset(); }) {
-        tk.ComPort.reset();
+    if constexpr (requires { tk.ComPort->Close(); }) {
+        if (tk.ComPort) {
+            try {
+                tk.ComPort->Close();
+            } catch (...) {
+            }
+        }
     }
 }
 // The lock indicators are shown only while a port is open.
@@ -124,7 +127,7 @@ template <class T = Timekeeper> std::vector<std::string> PendingCoreOperations()
     need(requires(T& t) { t.SortGrid3KeyPress(char32_t{}); }, "SortGrid3KeyPress(char32_t)");
     need(requires(T& t) { t.sbHTMLClick(0); }, "sbHTMLClick(tag)");
     need(requires(T& t) { t.OpenConfiguredPort(); }, "OpenConfiguredPort()");
-    need(requires(T& t) { t.ClosePort(); } || requires(T& t) { t.ComPort.reset(); }, "ComPort");
+    need(requires(T& t) { t.ComPort->Close(); }, "ComPort->Close()");
     need(requires(const T& t) { bool(t.ImageLSstartVisible); }, "ImageLSstartVisible");
     // clang-format on
     return missing;

@@ -35,6 +35,8 @@ struct FormOptions {
     // Reads the settings at start-up and writes them at shut-down; unset: defaults, nothing stored.
     std::function<void(Settings&)> loadSettings;
     std::function<void(const Settings&)> saveSettings;
+    // Lists the serial ports present (start-up step 3); unset: none.
+    std::function<void()> listComPorts;
     // Install the display font (tests that check the folder may switch it off).
     bool installFont = true;
 };

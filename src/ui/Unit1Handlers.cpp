@@ -62,7 +62,10 @@ void TForm1::FormCreate() {
     tk_.WindowCaption = (title + " 1.5").toStdString();
     setWindowTitle(ToQ(tk_.WindowCaption));
     // 2. The help file is looked for beside the program (see mHilfeClick).
-    // 3. The serial ports present: listed by the program before the window is built (main.cpp).
+    // 3. The serial ports present.
+    if (options_.listComPorts) {
+        options_.listComPorts();
+    }
     // 4. The display font.
     if (options_.installFont) {
         font_.Install();
