@@ -7,7 +7,8 @@
 namespace vandoret {
 
 void Timekeeper::RegisterFinish() {
-    const TimeOfDay now = host().CurrentTimeOfDay();
+    // The host's clock, or the moment of the line change when a contact takes the finish.
+    const TimeOfDay now = ClockNow();
     const std::string text = FormatClock(now, ClockForm::HhNnSsZ, locale());
 
     TextStopTime = text;

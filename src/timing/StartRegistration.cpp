@@ -9,7 +9,8 @@
 namespace vandoret {
 
 void Timekeeper::RegisterStart() {
-    const TimeOfDay now = host().CurrentTimeOfDay();
+    // The host's clock, or the moment of the line change when a contact takes the start.
+    const TimeOfDay now = ClockNow();
 
     // A start taken by hand or by the contact cancels a pending automatic start.
     if (host().Timer5sekRunning()) {

@@ -11,9 +11,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "contacts/Comms.h"
 #include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
@@ -169,6 +174,40 @@ public:
     void sbHTMLClick(int tag);
 
     // ---- Contacts -----------------------------------------------------------------------------
+    // The serial port "ComPort" with the main window's settings and handlers. The layer, the
+    // dispatcher (hand-over to this thread) and the clock (read on the waiting thread, so it must
+    // be safe there) must outlive the Timekeeper. Until it is attached there is no port.
+    void AttachComPort(PortLayer& layer, UiDispatcher& dispatcher, std::function<TimeOfDay()> clock);
+    // Handler of OnCTS, OnDSR and OnRLSD: decodes the lines and the moment the thread saw.
+    void ComPortCTS(TComPort& sender);
+    // The decoding of one modem status word seen at time `when` (levels, polarity, locks).
+    void DecodeContacts(std::uint32_t status, TimeOfDay when);
+    void ComPortOpen(TComPort& sender);
+    void ComPortClose(TComPort& sender);
+    // Fills AvailablePorts with the port numbers 1..32 whose devices can be opened now.
+    void ListComPorts(PortLayer& layer);
+    // Start-up: opens the port settings.Port; a failure sets settings.Port to 0 silently.
+    void OpenConfiguredPort();
+    // The settings dialog was confirmed with port `port` (0 = "Kein"): close, wait 50 ms, open;
+    // failures are silent and settings.Port keeps the choice.
+    void ChangeComPort(std::uint8_t port);
+    // The entries of the dialog's port list: "Kein", then "COM" + n for each available port.
+    std::vector<std::string> ComPortChoices() const;
+
+    // Starts and finishes taken by a contact record the moment of the line change: these run
+    // mStartClick / mStopClick with ClockNow() answering `when` instead of the host's clock.
+    void RegisterStartAt(TimeOfDay when);
+    void RegisterFinishAt(TimeOfDay when);
+    // The time of day a registration records: the contact's moment while one is being taken,
+    // else the host's clock. RegisterStart and RegisterFinish read their time through this.
+    TimeOfDay ClockNow();
+    std::optional<TimeOfDay> ContactEventTime;
+
+    std::uint32_t LastModemStatus = 0x55555555; // matches no real status word
+    std::set<int> AvailablePorts;
+    bool ImageLSstartVisible = false; // the lock indicators show only while the port is open
+    bool ImageLSstopVisible = false;
+    std::unique_ptr<TComPort> ComPort; // last member: closed before the state it reports into
 
 private:
     Host& host_;

@@ -1,0 +1,241 @@
+// The POSIX serial layer end to end on a real terminal device: a pseudo-terminal reached through
+// the port-number mapping (VANDORET_COM7), its modem lines supplied by the ioctl shim that this
+// program runs under (LD_PRELOAD, see extra.cmake). The real waiting thread, the real hand-over
+// and the contact decoding take starts and finishes from it.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "contacts/port_layer/PortLayer.h"
+#include "fakes/FakeHost.h"
+#include "fakes/QueueDispatcher.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret {
+namespace {
+
+using testing::FakeHost;
+using testing::QueueDispatcher;
+
+// The shim's control functions.
+struct Shim {
+    void (*setLines)(int) = nullptr;
+    void (*unplug)(int) = nullptr;
+    int (*outputLines)() = nullptr;
+    int (*waiting)() = nullptr;
+    long (*waitCalls)() = nullptr;
+
+    static Shim Find() {
+        Shim s;
+        s.setLines = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines"));
+        s.unplug = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_unplug"));
+        s.outputLines = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_output_lines"));
+        s.waiting = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_waiting"));
+        s.waitCalls = reinterpret_cast<long (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_wait_calls"));
+        return s;
+    }
+    bool Loaded() const { return setLines && unplug && outputLines && waiting && waitCalls; }
+};
+
+int Rows(const TSortGrid& grid) {
+    int rows = 0;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        rows += grid.IsBlankRow(r) ? 0 : 1;
+    }
+    return rows;
+}
+
+template <typename Done> bool WaitFor(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+class TtyDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shim = Shim::Find();
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(grantpt(master), 0);
+        ASSERT_EQ(unlockpt(master), 0);
+        slave = ptsname(master);
+        if (!shim.Loaded()) {
+            GTEST_SKIP() << "the ioctl shim is not loaded (run through ctest)";
+        }
+        // The shim must sit in front of the C library's ioctl (a statically linked sanitizer
+        // runtime would take its place).
+        const int probe = open(slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(probe, 0);
+        shim.setLines(TIOCM_RNG);
+        int bits = 0;
+        const bool answered = ioctl(probe, TIOCMGET, &bits) == 0 && (bits & TIOCM_RNG) != 0;
+        close(probe);
+        shim.setLines(0);
+        if (!answered) {
+            GTEST_SKIP() << "the ioctl shim is loaded but not in front of ioctl";
+        }
+        shim.unplug(0);
+        setenv("VANDORET_COM7", slave.c_str(), 1);
+        layer = CreatePlatformPortLayer();
+        tk = std::make_unique<Timekeeper>(host);
+        tk->AttachComPort(*layer, ui, [this] { return lineClock.load(); });
+        tk->settings.Port = 7;
+    }
+
+    void TearDown() override {
+        if (tk) {
+            tk->ComPort->Close();
+            tk.reset();
+        }
+        if (shim.Loaded()) {
+            shim.setLines(0);
+            shim.unplug(0);
+        }
+        unsetenv("VANDORET_COM7");
+        if (master >= 0) {
+            close(master);
+        }
+    }
+
+    // Moves the lines once the thread waits, so the change is the wait's own.
+    void SetLines(int lines) {
+        ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
+        shim.setLines(lines);
+    }
+
+    Shim shim;
+    int master = -1;
+    std::string slave;
+    FakeHost host;
+    QueueDispatcher ui;
+    std::atomic<double> lineClock{MakeTimeOfDay(9, 30, 0)};
+    std::unique_ptr<PortLayer> layer;
+    std::unique_ptr<Timekeeper> tk;
+};
+
+TEST_F(TtyDeviceTest, OpensThePortByNumberAndDrivesDtrAndRts) {
+    EXPECT_EQ(layer->DeviceName(7), slave);
+    tk->OpenConfiguredPort();
+    ASSERT_EQ(tk->settings.Port, 7);
+    ASSERT_TRUE(tk->ComPort->Connected());
+    EXPECT_TRUE(tk->ImageLSstartVisible);
+    EXPECT_EQ(shim.outputLines() & TIOCM_DTR, TIOCM_DTR);
+    if (geteuid() != 0) { // exclusive use does not bind root
+        TComPort second(*layer, ui, [] { return 0.0; });
+        second.Port = 7;
+        EXPECT_THROW(second.Open(), EComHandle);
+    }
+    tk->ComPort->Close();
+    EXPECT_FALSE(tk->ImageLSstartVisible);
+}
+
+TEST_F(TtyDeviceTest, ContactsTakeStartsAndFinishesAtTheMomentOfTheChange) {
+    tk->OpenConfiguredPort();
+    ASSERT_TRUE(tk->ComPort->Connected());
+    tk->StartContactFree = true;
+    tk->FinishContactFree = true;
+    host.SetClock(11, 0, 0); // the user-interface thread's clock is not what gets recorded
+
+    lineClock = MakeTimeOfDay(9, 30, 4, 712);
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 1; }));
+    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_FALSE(tk->StartContactFree);
+
+    lineClock = MakeTimeOfDay(9, 41, 2, 250);
+    SetLines(TIOCM_DSR | TIOCM_CTS);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "09:41:02,2");
+
+    // The release line frees the start contact (Alg3 NPN), the next close takes a start.
+    tk->settings.Alg3 = 0;
+    SetLines(0);
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->LastModemStatus == 0u; }));
+    SetLines(TIOCM_CAR);
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->StartContactFree; }));
+    SetLines(0);
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->LastModemStatus == 0u; }));
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 2; }));
+}
+
+TEST_F(TtyDeviceTest, AChangeDuringTheHandOverIsNotLost) {
+    tk->OpenConfiguredPort();
+    tk->StartContactFree = true;
+    tk->FinishContactFree = true;
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // the thread is blocked in its hand-over
+    lineClock = MakeTimeOfDay(9, 45, 0, 100);
+    shim.setLines(TIOCM_DSR | TIOCM_CTS); // no wait is running now
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
+    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+}
+
+TEST_F(TtyDeviceTest, ALightBarrierDuringABusySpellKeepsItsMoment) {
+    tk->OpenConfiguredPort();
+    tk->StartContactFree = true;
+    tk->FinishContactFree = true;
+    lineClock = MakeTimeOfDay(10, 2, 3, 450);
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // nobody serves the hand-over for a while
+    lineClock = MakeTimeOfDay(10, 2, 3, 610);
+    shim.setLines(TIOCM_DSR | TIOCM_CTS);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    lineClock = MakeTimeOfDay(10, 2, 4, 0);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
+    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "10:02:03,4");
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "10:02:03,6");
+}
+
+TEST_F(TtyDeviceTest, UnpluggingEndsTheThreadWithoutSpinning) {
+    tk->OpenConfiguredPort();
+    ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
+    shim.unplug(1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return !tk->ImageLSstartVisible; }));
+    EXPECT_FALSE(tk->ComPort->Connected());
+    const long waits = shim.waitCalls();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(shim.waitCalls(), waits);
+    EXPECT_EQ(ui.RunPending(), 0);
+    tk->ComPort->Close();
+}
+
+TEST_F(TtyDeviceTest, StoppingIsPromptAndClosingServesAWaitingHandOver) {
+    tk->OpenConfiguredPort();
+    ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
+    auto started = std::chrono::steady_clock::now();
+    tk->ComPort->Close(); // the thread sits in TIOCMIWAIT
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    EXPECT_EQ(shim.waiting(), 0);
+
+    tk->ComPort->Open();
+    tk->StartContactFree = true;
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1));
+    started = std::chrono::steady_clock::now();
+    tk->ComPort->Close(); // the thread sits in its hand-over
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    EXPECT_EQ(Rows(tk->SortGrid2), 1) << "the start was taken, not dropped";
+    for (int round = 0; round < 50; ++round) { // open and close quickly, never hanging
+        tk->ComPort->Open();
+        tk->ComPort->Close();
+    }
+}
+
+} // namespace
+} // namespace vandoret

@@ -1,0 +1,173 @@
+// An LD_PRELOAD shim over ioctl that gives pseudo-terminal slaves modem lines.
+//
+// A pseudo-terminal has no CTS, DSR or carrier line, so the serial layer's TIOCMGET, TIOCMIWAIT
+// and TIOCGICOUNT fail on it. Loaded before the C library, this ioctl answers those requests (and
+// TIOCMBIS, TIOCMBIC, TIOCMSET for DTR and RTS) for pty slaves from a state held here, and passes
+// everything else on. The test in the same process drives the state through the functions below
+// (found with dlsym), so it can move lines, unplug the "adapter" and watch the waits.
+#include <dlfcn.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <time.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <mutex>
+
+namespace {
+
+std::mutex mutex;
+int inputLines = 0;                // TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_RNG
+int outputLines = 0;               // TIOCM_DTR | TIOCM_RTS as the program set them
+serial_icounter_struct counters{}; // per-line change counts
+std::atomic<bool> unplugged{false};
+std::atomic<int> waiting{0};
+std::atomic<long> waitCalls{0};
+
+using IoctlFn = int (*)(int, unsigned long, void*);
+
+IoctlFn RealIoctl() {
+    static IoctlFn real = reinterpret_cast<IoctlFn>(dlsym(RTLD_NEXT, "ioctl"));
+    return real;
+}
+
+// Unix98 pty slaves (/dev/pts/N) have the major numbers 136 to 143.
+bool IsPtySlave(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+        return false;
+    }
+    const unsigned int major = ::major(info.st_rdev);
+    return major >= 136 && major <= 143;
+}
+
+int Fail(int error) {
+    errno = error;
+    return -1;
+}
+
+bool Moved(const serial_icounter_struct& a, const serial_icounter_struct& b, int lines) {
+    return ((lines & TIOCM_CTS) && a.cts != b.cts) || ((lines & TIOCM_DSR) && a.dsr != b.dsr) ||
+           ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
+}
+
+// Waits, like the kernel, for a change of the given lines after the call began.
+int WaitForLines(int lines) {
+    ++waitCalls;
+    serial_icounter_struct start{};
+    {
+        std::lock_guard lock(mutex);
+        start = counters;
+    }
+    ++waiting;
+    for (;;) {
+        if (unplugged) {
+            --waiting;
+            return Fail(EIO);
+        }
+        {
+            std::lock_guard lock(mutex);
+            if (Moved(start, counters, lines)) {
+                --waiting;
+                return 0;
+            }
+        }
+        timespec pause{0, 100'000};
+        if (nanosleep(&pause, nullptr) != 0 && errno == EINTR) {
+            --waiting;
+            return Fail(EINTR);
+        }
+    }
+}
+
+int Answer(unsigned long request, void* arg) {
+    switch (request) {
+    case TIOCMGET: {
+        if (unplugged) {
+            return Fail(EIO);
+        }
+        std::lock_guard lock(mutex);
+        *static_cast<int*>(arg) = inputLines | outputLines;
+        return 0;
+    }
+    case TIOCMBIS:
+    case TIOCMBIC:
+    case TIOCMSET: {
+        const int bits = *static_cast<int*>(arg) & (TIOCM_DTR | TIOCM_RTS);
+        std::lock_guard lock(mutex);
+        outputLines = request == TIOCMBIS ? (outputLines | bits) : (request == TIOCMBIC ? (outputLines & ~bits) : bits);
+        return 0;
+    }
+    case TIOCGICOUNT: {
+        if (unplugged) {
+            return Fail(EIO);
+        }
+        std::lock_guard lock(mutex);
+        *static_cast<serial_icounter_struct*>(arg) = counters;
+        return 0;
+    }
+    case TIOCMIWAIT:
+        return WaitForLines(static_cast<int>(reinterpret_cast<unsigned long>(arg)));
+    default:
+        return -2; // not ours
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int ioctl(int fd, unsigned long request, ...) noexcept {
+    va_list args;
+    va_start(args, request);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    if (IsPtySlave(fd)) {
+        const int answer = Answer(request, arg);
+        if (answer != -2) {
+            return answer;
+        }
+    }
+    return RealIoctl()(fd, request, arg);
+}
+
+// ---- Control, for the test ----
+
+// Sets the input lines (TIOCM_CTS, TIOCM_DSR, TIOCM_CAR, TIOCM_RNG); changed lines count once.
+void vandoret_shim_set_lines(int lines) {
+    std::lock_guard lock(mutex);
+    const int changed = inputLines ^ lines;
+    inputLines = lines;
+    if (changed & TIOCM_CTS)
+        ++counters.cts;
+    if (changed & TIOCM_DSR)
+        ++counters.dsr;
+    if (changed & TIOCM_CAR)
+        ++counters.dcd;
+    if (changed & TIOCM_RNG)
+        ++counters.rng;
+}
+
+// Makes the "adapter" go away (1) or come back (0).
+void vandoret_shim_unplug(int on) {
+    unplugged = on != 0;
+}
+
+// DTR and RTS as the program drives them.
+int vandoret_shim_output_lines() {
+    std::lock_guard lock(mutex);
+    return outputLines;
+}
+
+// Threads blocked in a line wait now, and waits started so far.
+int vandoret_shim_waiting() {
+    return waiting;
+}
+long vandoret_shim_wait_calls() {
+    return waitCalls;
+}
+
+} // extern "C"
