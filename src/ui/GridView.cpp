@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include "ui/CellFormats.h"
+#include "ui/Pictures.h"
 
 namespace vandoret::ui {
 
@@ -51,15 +52,15 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
-        const QString caption = QString::fromStdString(grid_.Cells(section, 0));
-        switch (CaptionSortArrow(grid_, section)) {
-        case SortArrow::Up:
-            return QString::fromUtf8("\u25B2 ") + caption;
-        case SortArrow::Down:
-            return QString::fromUtf8("\u25BC ") + caption;
-        default:
-            return caption;
+        return QString::fromStdString(grid_.Cells(section, 0));
+    }
+    if (orientation == Qt::Horizontal && role == Qt::DecorationRole) {
+        // The sort column's caption carries an arrow before it.
+        const SortArrow arrow = CaptionSortArrow(grid_, section);
+        if (arrow == SortArrow::None) {
+            return {};
         }
+        return pictures::SortArrow(arrow == SortArrow::Up);
     }
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);

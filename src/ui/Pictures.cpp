@@ -304,6 +304,20 @@ QPixmap WarningIcon() {
     return pm;
 }
 
+QPixmap SortArrow(bool up) {
+    QPixmap pm = Blank(7, 7);
+    QPainter p(&pm);
+    Prepare(p);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    if (up) {
+        p.drawPolygon(QPolygonF({QPointF(3.5, 1), QPointF(7, 6), QPointF(0, 6)}));
+    } else {
+        p.drawPolygon(QPolygonF({QPointF(0, 1), QPointF(7, 1), QPointF(3.5, 6)}));
+    }
+    return pm;
+}
+
 QIcon ApplicationIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64}) {
