@@ -20,6 +20,6 @@ QPixmap SoundOverlay(bool on);           // 15 x 15
 QPixmap QuestionIcon();                  // 32 x 32, blue "?" in a white speech bubble
 QPixmap WarningIcon();                   // 32 x 32, yellow triangle with "!"
 QIcon ApplicationIcon();
-QPixmap SortArrow(bool up);               // 7 x 7, the sort column's caption arrow
+QPixmap SortArrow(bool up); // 7 x 7, the sort column's caption arrow
 
 } // namespace vandoret::ui::pictures
