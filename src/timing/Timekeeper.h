@@ -146,7 +146,61 @@ private:
 public:
     // ---- Start list and protocol files --------------------------------------------------------
     const std::string& StartListFileName() const { return settings.BaseName; }
+    // Reads the named file (Windows-1252, TAB or ";" separated) into the start list, refreshes the
+    // number list keeping the selected start number, and makes the file the watched one. Timer1 is
+    // off while it runs. A file that cannot be opened (missing, a folder or device, no access)
+    // leaves the start list emptied and changes nothing else. Never throws, shows no message.
     void LoadStartList(const std::string& fileName);
+    // Fills the number list with column 1 of the start list's data rows, keeping the selected
+    // start number if it is still there, else the selected position (nothing when beyond the end).
+    void RefreshNumberList();
+    // Writes the list of the shown tab ("Startliste"/"Startzeiten": the start list,
+    // "Stoppzeiten"/"Ergebnisse": the results list; "Vielseitigkeit": nothing) as Windows-1252
+    // text, every cell followed by a TAB, an empty cell as " ", CR LF after every row. A file that
+    // cannot be created is silently not written.
+    void SaveListText(const std::string& fileName);
+    // Ctrl+S: the save dialog, then SaveListText. A name without extension gets ".txt"; the
+    // current directory becomes the folder of the chosen file. Does nothing while the save
+    // command is disabled or on the tab "Vielseitigkeit".
+    void sbSaveClick();
+    // Ctrl+O: the open dialog; if recorded start or stop times exist, "Protokoll überschreiben?"
+    // must be answered "Ja". Then all lists are cleared, the file is loaded under its full path
+    // and becomes the watched one, and the next planned rider is selected. The current directory
+    // becomes the folder of the chosen file.
+    void sbLoadClick();
+
+    // Stop time list editing. The editable columns of SortGrid3 are 2 (St.Nr.), 3 (Pausen) and
+    // 5 (F.-Pkt.). In CellEditing mode the window lets the operator edit the current cell
+    // (SortGrid3.Row(), SortGrid3Col); in Row mode it shows whole-row selection and no editor.
+    enum class StopListMode { Row, CellEditing };
+    StopListMode SortGrid3Mode = StopListMode::Row;
+    int SortGrid3Col = 0; // current column of the stop list; the grid keeps the current row
+
+    // The operator moves to cell (col, row) of the stop list by mouse or keyboard. Returns true
+    // when the move is allowed (an editable column: cell-editing mode, that cell becomes the
+    // current one). Otherwise refuses it (false): row mode, the whole row is selected and the
+    // current cell is its last column.
+    bool SortGrid3SelectCell(int col, int row);
+    // Every character key typed in the stop list or its cell editor, before the window acts on
+    // it. The window keeps the grid cell in step with its editor's text as the operator types.
+    // Returns the key the window should go on with; 0 means the key was consumed or discarded.
+    //  - Outside the columns 2, 3, 5 every key comes back unchanged. (After a whole-row
+    //    selection the current column is 5, so keys are filtered there too.)
+    //  - Esc (27): row mode, the whole current row selected; returns 0.
+    //  - Enter (13): in "St.Nr." the number is looked up in the start times list: no start gives
+    //    "!" in "Pausen", a start recomputes the results. Then the current cell moves one row
+    //    down unless it is in the last row. Returns 0.
+    //  - Backspace (8), '0'..'9', ':' and the locale's decimal separator come back unchanged;
+    //    every other character gives 0.
+    char32_t SortGrid3KeyPress(char32_t key);
+    // Ctrl+0: after "Markierte Zeile löschen?" is answered "Ja", deletes the current row of the
+    // shown list (the only data row is blanked instead). On the start list the number list is
+    // rebuilt so that item k still belongs to row k + 1. Does nothing on "Vielseitigkeit".
+    void sbDelLineClick();
+    // Ctrl+X: after "Protokoll überschreiben?" is answered "Ja" (not asked when hasSender is
+    // false, as the open command calls it), clears the start list, the start times, the stop times
+    // and the results, the number list and the name field, and shows the tab "Startliste".
+    void sbCLSClick(bool hasSender = true);
 
     // ---- Results and list formats ------------------------------------------------------------
     // The sort settings of the five lists as the form gives them (called by the constructor).

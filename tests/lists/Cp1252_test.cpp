@@ -10,8 +10,17 @@ TEST(Cp1252, DecodesAndEncodesGermanText) {
         const char* bytes;
         const char* utf8;
     } cases[] = {
-        {"M\xFCller", "Müller"}, {"Stra\xDF" "e", "Straße"}, {"\x80", "€"}, {"\x84" "a\x93", "„a“"},
-        {"\xC4\xD6\xDC\xE4\xF6\xFC", "ÄÖÜäöü"}, {"", ""},   {"\t;\r\n", "\t;\r\n"},
+        {"M\xFCller", "Müller"},
+        {"Stra\xDF"
+         "e",
+         "Straße"},
+        {"\x80", "€"},
+        {"\x84"
+         "a\x93",
+         "„a“"},
+        {"\xC4\xD6\xDC\xE4\xF6\xFC", "ÄÖÜäöü"},
+        {"", ""},
+        {"\t;\r\n", "\t;\r\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DecodeCp1252(c.bytes), c.utf8);
@@ -29,9 +38,11 @@ TEST(Cp1252, EveryByteRoundTrips) {
 
 TEST(Cp1252, UnencodableAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(EncodeCp1252("日本"), "??");
-    EXPECT_EQ(EncodeCp1252("a\xFF" "b"), "a?b");
-    EXPECT_EQ(EncodeCp1252("\xC3"), "?");          // truncated sequence
-    EXPECT_EQ(EncodeCp1252("\xE2\x82"), "??");     // truncated three-byte sequence
+    EXPECT_EQ(EncodeCp1252("a\xFF"
+                           "b"),
+              "a?b");
+    EXPECT_EQ(EncodeCp1252("\xC3"), "?");             // truncated sequence
+    EXPECT_EQ(EncodeCp1252("\xE2\x82"), "??");        // truncated three-byte sequence
     EXPECT_EQ(EncodeCp1252("\xF0\x9F\x98\x80"), "?"); // outside the BMP
 }
 

@@ -1,0 +1,46 @@
+// Saving a list as a protocol text file.
+#include "lists/ListWriter.h"
+
+#include <exception>
+
+#include "lists/Cp1252.h"
+#include "lists/TextFile.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret {
+
+std::string FormatListText(const TSortGrid& grid) {
+    std::string text;
+    for (int r = 0; r < grid.RowCount(); ++r) {
+        for (int c = 0; c < grid.ColCount(); ++c) {
+            const std::string& cell = grid.Cells(c, r);
+            text += cell.empty() ? std::string_view(" ") : std::string_view(cell);
+            text += '\t';
+        }
+        text += "\r\n";
+    }
+    return EncodeCp1252(text);
+}
+
+void Timekeeper::SaveListText(const std::string& fileName) {
+    const TSortGrid* grid = nullptr;
+    switch (ActiveTab) {
+    case kTabStartList:
+    case kTabStartTimes:
+        grid = &SortGrid1;
+        break;
+    case kTabStopTimes:
+    case kTabResults:
+        grid = &SortGrid4;
+        break;
+    default:
+        return; // "Vielseitigkeit" is never written
+    }
+    try {
+        WriteWholeFile(fileName, FormatListText(*grid));
+    } catch (const std::exception&) {
+        // Not reported: whatever was written stays in the file.
+    }
+}
+
+} // namespace vandoret

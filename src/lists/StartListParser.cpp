@@ -1,0 +1,232 @@
+#include "lists/StartListParser.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+#include "lists/Cp1252.h"
+
+namespace vandoret {
+namespace {
+
+constexpr char kCtrlZ = '\x1A';
+
+std::string_view UpToCtrlZ(std::string_view bytes) {
+    if (const std::size_t eof = bytes.find(kCtrlZ); eof != std::string_view::npos) {
+        bytes = bytes.substr(0, eof);
+    }
+    return bytes;
+}
+
+// The first c in [p, end), or end: eight bytes at a time, as fields are short and many.
+const char* FindByte(const char* p, const char* end, char c) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+        const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            const std::uint64_t x = word ^ pattern;
+            // The lowest marked byte is the first zero byte of x, that is the first c.
+            const std::uint64_t found = (x - kOnes) & ~x & kHighBits;
+            if (found != 0) {
+                return p + (std::countr_zero(found) >> 3);
+            }
+            p += 8;
+        }
+    }
+    while (p != end && *p != c) {
+        ++p;
+    }
+    return p;
+}
+
+bool IsAscii(std::string_view bytes) {
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        seen |= word;
+    }
+    for (; i < bytes.size(); ++i) {
+        seen |= static_cast<unsigned char>(bytes[i]);
+    }
+    return (seen & 0x8080808080808080ULL) == 0;
+}
+
+// Fills the cells of a row from the first one; surplus fields find no place.
+class RowFiller {
+public:
+    RowFiller(StartListRow& row, bool ascii) : row_(row), ascii_(ascii) {}
+    bool Full() const { return next_ >= kStartListColumns; }
+    void AddBytes(const char* begin, std::size_t size) {
+        std::string& cell = row_[next_++];
+        if (size == 0) {
+            cell.assign(1, ' '); // an empty field keeps its place
+        } else if (ascii_ || IsAscii(std::string_view(begin, size))) {
+            cell.assign(begin, size);
+        } else {
+            DecodeCp1252Into(cell, std::string_view(begin, size));
+        }
+    }
+    void AddText(std::string text) { row_[next_++] = text.empty() ? std::string(1, ' ') : std::move(text); }
+    // Cells no field reached are empty.
+    void Finish() {
+        for (; next_ < kStartListColumns; ++next_) {
+            row_[next_].clear();
+        }
+    }
+
+private:
+    StartListRow& row_;
+    bool ascii_;
+    std::size_t next_ = 0;
+};
+
+// Splits one line (without CR and LF) into fields and hands them to the row.
+void SplitLine(std::string_view line, RowFiller& filler) {
+    if (line.empty()) {
+        return;
+    }
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const char* q = FindByte(p, end, '\t');
+    const bool tabs = q != end;
+    const char sep = tabs ? '\t' : ';';
+    if (!tabs) {
+        q = FindByte(p, end, sep);
+    }
+    while (!filler.Full()) {
+        if (q == end) {
+            filler.AddBytes(p, static_cast<std::size_t>(end - p));
+            return;
+        }
+        filler.AddBytes(p, static_cast<std::size_t>(q - p));
+        p = q + 1;
+        if (tabs) {
+            while (p != end && *p == '\t') {
+                ++p; // a run of TABs is one separator
+            }
+        }
+        if (p == end) {
+            return; // a separator at the very end of the line
+        }
+        q = FindByte(p, end, sep);
+    }
+}
+
+// The cut of the seconds, in place.
+void CutSeconds(std::string& text) {
+    if (text.size() < 4 || FindByte(text.data() + 3, text.data() + text.size(), ':') == text.data() + text.size()) {
+        return; // no ':' at character position 4 or later
+    }
+    std::size_t chars = 0; // characters (UTF-8 sequences) before the current byte
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if ((b & 0xC0) == 0x80) {
+            continue; // continuation byte of the character just counted
+        }
+        if (b == ':' && chars >= 3) {
+            std::size_t end = i + 1;
+            for (int taken = 0; taken < 2 && end < text.size(); ++taken) {
+                ++end;
+                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+                    ++end;
+                }
+            }
+            text.erase(i, end - i);
+            return;
+        }
+        ++chars;
+    }
+}
+
+std::int32_t Saturate(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+std::string CutStartSeconds(std::string text) {
+    CutSeconds(text);
+    return text;
+}
+
+StartListReader::StartListReader(std::string_view bytes, StartListLayout layout)
+    : bytes_(UpToCtrlZ(bytes)), layout_(std::move(layout)), planned_(layout_.startClock) {}
+
+std::size_t StartListReader::LineCount() const {
+    if (bytes_.empty()) {
+        return 0;
+    }
+    std::size_t breaks = 0;
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Count the LF bytes eight at a time: mark each zero byte of word ^ LF exactly.
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+        constexpr std::uint64_t kPattern = kOnes * '\n';
+        for (; i + 8 <= bytes_.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes_.data() + i, 8);
+            const std::uint64_t x = word ^ kPattern;
+            const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+            // Each marked byte holds 0x80 alone: gather the marks into the top byte.
+            breaks += static_cast<std::size_t>(((zero >> 7) * kOnes) >> 56);
+        }
+    }
+    for (; i < bytes_.size(); ++i) {
+        breaks += bytes_[i] == '\n' ? 1 : 0;
+    }
+    return bytes_.back() == '\n' ? breaks : breaks + 1;
+}
+
+bool StartListReader::Next(StartListRow& row) {
+    if (pos_ >= bytes_.size()) {
+        return false;
+    }
+    const char* const begin = bytes_.data() + pos_;
+    const std::size_t rest = bytes_.size() - pos_;
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
+    std::string_view line(begin, lf ? static_cast<std::size_t>(lf - begin) : rest);
+    pos_ += line.size() + 1;
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1); // CR LF, the common line end
+    }
+    if (FindByte(line.data(), line.data() + line.size(), '\r') != line.data() + line.size()) {
+        withoutCr_.assign(line.data(), line.size());
+        withoutCr_.erase(std::remove(withoutCr_.begin(), withoutCr_.end(), '\r'), withoutCr_.end());
+        line = withoutCr_;
+    }
+
+    RowFiller filler(row, IsAscii(line));
+    if (generated_ || (index_ == 0 && line.substr(0, 3) == "St.")) {
+        if (index_ == 0) {
+            filler.AddText(layout_.caption0);
+        } else {
+            filler.AddText(FormatMinutes(Saturate(planned_), layout_.locale));
+            planned_ += layout_.startInt;
+        }
+        generated_ = true;
+    }
+    SplitLine(line, filler);
+    filler.Finish();
+    CutSeconds(row[0]);
+    ++index_;
+    return true;
+}
+
+std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout) {
+    StartListReader reader(bytes, layout);
+    std::vector<StartListRow> rows(reader.LineCount());
+    for (StartListRow& row : rows) {
+        reader.Next(row);
+    }
+    return rows;
+}
+
+} // namespace vandoret

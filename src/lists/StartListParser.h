@@ -1,0 +1,67 @@
+// The start list file format, as pure functions from bytes to rows (no files, no list state), so
+// the reader can be tested and measured on its own.
+//
+// Rules: bytes are Windows-1252; a 0x1A (Ctrl+Z) ends the data; LF ends a line, every CR is
+// dropped; the last line needs no line end. Each line is split at TABs if it has one (a run of
+// TABs counts as one separator), else at ";". A separator at the very end of a line is ignored.
+// Fields fill the six columns from the left, an empty field is stored as " ", surplus fields are
+// dropped; cells no field reached stay empty. When line 1 begins with "St." the file has no start
+// times: every line gets a first field in front (line 1: the previous column-0 caption; data line
+// k: StartClock + (k - 1) * StartInt minutes as FormatMinutes writes them). Finally the seconds
+// are cut from column 0 of every row (CutStartSeconds).
+//
+//   "09:30:00\t12\tRider A"  -> {"09:30", "12", "Rider A", "", "", ""}
+//   "1;;Rider"               -> {"1", " ", "Rider", "", "", ""}
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "timing/TimeValues.h"
+
+namespace vandoret {
+
+inline constexpr int kStartListColumns = 6;
+using StartListRow = std::array<std::string, kStartListColumns>;
+
+struct StartListLayout {
+    std::string caption0;          // column-0 caption before the load (UTF-8), e.g. "Startzeit"
+    std::int32_t startClock = 570; // first generated start, minutes after midnight
+    std::int32_t startInt = 5;     // minutes between generated starts
+    Locale locale;
+};
+
+// The rows of a start list file: row 0 from line 1 (the captions), row k from line k + 1.
+// An empty input gives no rows. Never throws except std::bad_alloc.
+std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartListLayout& layout);
+
+// The same, one row at a time, for callers that move the cells straight into their list.
+// bytes must outlive the reader.
+class StartListReader {
+public:
+    StartListReader(std::string_view bytes, StartListLayout layout);
+    // The number of rows the reader gives in all.
+    std::size_t LineCount() const;
+    // Fills row with the next line's cells (every cell is overwritten); false at the end.
+    bool Next(StartListRow& row);
+
+private:
+    std::string_view bytes_;
+    StartListLayout layout_;
+    std::size_t pos_ = 0;
+    std::size_t index_ = 0;
+    bool generated_ = false;
+    std::int64_t planned_ = 0;
+    std::string withoutCr_;
+};
+
+// The cut of the seconds: a ':' at character position 4 or later (counted from 1) is removed
+// together with the two characters after it. "09:30:15" -> "09:30", "9:30:00" -> "9:30";
+// "10:05" and "Startzeit" stay as they are.
+std::string CutStartSeconds(std::string text);
+
+} // namespace vandoret

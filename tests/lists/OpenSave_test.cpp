@@ -1,0 +1,249 @@
+// Saving lists as protocol text files and the open and save commands.
+#include <filesystem>
+#include <string>
+
+#include "ListsTestSupport.h"
+
+namespace vandoret::testing {
+namespace {
+
+using Cells = std::vector<std::string>;
+
+class OpenSave : public ListsTest {
+protected:
+    void FillStartList() {
+        tk.SortGrid1.SetRowCount(3);
+        const Cells r1 = {"9:30", "12", "Müller", "", "Club A", "Town A"};
+        const Cells r2 = {"9:35", "14", "Rider B", "Horse B", "", "Zürich"};
+        for (int c = 0; c < 6; ++c) {
+            tk.SortGrid1.SetCell(c, 1, r1[c]);
+            tk.SortGrid1.SetCell(c, 2, r2[c]);
+        }
+    }
+    void FillResults() {
+        tk.SortGrid4.SetRowCount(3);
+        const Cells r1 = {"1.", "14", "Rider B", "Horse B", "", "Zürich", "9:58,3", "0"};
+        const Cells r2 = {"2.", "12", "Müller", "", "Club A", "Town A", "10:05,0", "2"};
+        for (int c = 0; c < 8; ++c) {
+            tk.SortGrid4.SetCell(c, 1, r1[c]);
+            tk.SortGrid4.SetCell(c, 2, r2[c]);
+        }
+    }
+};
+
+const std::string kSavedStartList = "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\t\r\n"
+                                    "9:30\t12\tM\xFCller\t \tClub A\tTown A\t\r\n"
+                                    "9:35\t14\tRider B\tHorse B\t \tZ\xFCrich\t\r\n";
+
+TEST_F(OpenSave, SavesTheStartListAsTabText) {
+    FillStartList();
+    const std::string file = dir.File("out.txt");
+    tk.SaveListText(file);
+    EXPECT_EQ(ReadBytes(file), kSavedStartList);
+}
+
+TEST_F(OpenSave, TheTabChoosesTheList) {
+    FillStartList();
+    FillResults();
+    const std::string results = "Platz\tSt.Nr.\tName\tPferd\tClub\tOrt\tZeit\tPunkte\t\r\n"
+                                "1.\t14\tRider B\tHorse B\t \tZ\xFCrich\t9:58,3\t0\t\r\n"
+                                "2.\t12\tM\xFCller\t \tClub A\tTown A\t10:05,0\t2\t\r\n";
+    const std::pair<int, std::string> cases[] = {{kTabStartList, kSavedStartList},
+                                                 {kTabStartTimes, kSavedStartList},
+                                                 {kTabStopTimes, results},
+                                                 {kTabResults, results}};
+    for (const auto& [tab, expected] : cases) {
+        tk.ActiveTab = tab;
+        const std::string file = dir.File("tab" + std::to_string(tab) + ".txt");
+        tk.SaveListText(file);
+        EXPECT_EQ(ReadBytes(file), expected) << "tab " << tab;
+    }
+    tk.ActiveTab = kTabEventing;
+    tk.SaveListText(dir.File("tab4.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("tab4.txt")));
+}
+
+TEST_F(OpenSave, ReplacesAnExistingFile) {
+    const std::string file = dir.File("old.txt");
+    WriteBytes(file, std::string(5000, 'x'));
+    tk.SaveListText(file);
+    EXPECT_EQ(ReadBytes(file), "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\t\r\n \t \t \t \t \t \t\r\n");
+}
+
+TEST_F(OpenSave, UnwritableTargetsWriteNothingAndReportNothing) {
+    FillStartList();
+    std::filesystem::create_directory(dir.File("folder.txt"));
+    for (const std::string& target : {dir.File("no/such/folder/x.txt"), dir.File("folder.txt"), std::string()}) {
+        host.saveAnswers.push_back(target);
+        tk.sbSaveClick();
+        tk.SaveListText(target);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.txt")));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Müller");
+    EXPECT_EQ(tk.SortGrid1.RowCount(), 3);
+}
+
+TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {
+    FillStartList();
+    std::filesystem::create_directory(dir.File("sub"));
+    host.saveAnswers.push_back(dir.File("sub/protokoll"));
+    tk.sbSaveClick();
+    EXPECT_EQ(ReadBytes(dir.File("sub/protokoll.txt")), kSavedStartList);
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir.File("sub")));
+
+    // A relative name is taken against the new current directory; a given extension stays.
+    host.saveAnswers.push_back("liste.csv");
+    tk.sbSaveClick();
+    EXPECT_TRUE(std::filesystem::exists(dir.File("sub/liste.csv")));
+}
+
+TEST_F(OpenSave, SaveCommandIsNotOfferedEverywhere) {
+    host.saveAnswers.push_back(dir.File("a.txt"));
+    tk.sbSaveClick(); // cancelled dialog next
+    host.saveAnswers.push_back(std::nullopt);
+    tk.sbSaveClick();
+    EXPECT_EQ(host.saveTitles.size(), 2u);
+
+    tk.ActiveTab = kTabEventing;
+    tk.sbSaveClick();
+    tk.ActiveTab = kTabStartList;
+    tk.Commands.sbSave = tk.Commands.eS1 = false;
+    tk.sbSaveClick();
+    EXPECT_EQ(host.saveTitles.size(), 2u);
+}
+
+TEST_F(OpenSave, SavedStartListComesBackCellForCell) {
+    FillStartList();
+    const std::string file = dir.File("rt.txt");
+    tk.SaveListText(file);
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+
+    ASSERT_EQ(tk.SortGrid1.RowCount(), 3);
+    EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
+    EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Müller", " ", "Club A", "Town A"}));
+    EXPECT_EQ(Row1(2), (Cells{"9:35", "14", "Rider B", "Horse B", " ", "Zürich"}));
+
+    // Saved again, the file is byte for byte the same.
+    const std::string again = dir.File("rt2.txt");
+    tk.SaveListText(again);
+    EXPECT_EQ(ReadBytes(again), ReadBytes(file));
+}
+
+TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
+    FillResults();
+    tk.ActiveTab = kTabResults;
+    const std::string file = dir.File("ergebnisse.txt");
+    tk.SaveListText(file);
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+
+    EXPECT_EQ(tk.ActiveTab, kTabStartList);
+    EXPECT_EQ(Row1(0), (Cells{"Platz", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
+    EXPECT_EQ(Row1(1), (Cells{"1.", "14", "Rider B", "Horse B", " ", "Zürich"}));
+    EXPECT_EQ(tk.cbNr.Items, (Cells{"14", "12"}));
+    EXPECT_TRUE(tk.SortGrid4.IsBlankRow(1)); // opening cleared the results
+}
+
+TEST_F(OpenSave, StDotCaptionIsReadBackWithoutStartTimes) {
+    FillStartList();
+    tk.SortGrid1.SetCell(0, 0, "St.Zeit");
+    const std::string file = dir.File("st.txt");
+    tk.SaveListText(file);
+    tk.LoadStartList(file);
+    EXPECT_EQ(Row1(0), (Cells{"St.Zeit", "St.Zeit", "St.Nr.", "Name", "Pferd", "Club"}));
+    EXPECT_EQ(Row1(1), (Cells{"9:30", "9:30", "12", "Müller", " ", "Club A"}));
+    EXPECT_EQ(tk.SortGrid1.Cells(0, 2), "9:35");
+}
+
+TEST_F(OpenSave, OpenWithEmptyTimeListsDoesNotAsk) {
+    FillStartList();
+    tk.Edit1 = "Müller";
+    const std::string file = dir.File("folder/Start.txt");
+    std::filesystem::create_directory(dir.File("folder"));
+    WriteBytes(file, "Startzeit;St.Nr.\n9:30;7\n");
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(tk.cbNr.Items, (Cells{"7"}));
+    EXPECT_EQ(tk.Edit1, "");
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir.File("folder")));
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(host.timer1);
+}
+
+TEST_F(OpenSave, OpenGivesTheWatchedFileItsFullName) {
+    std::filesystem::current_path(dir.path());
+    WriteBytes("rel.txt", "Startzeit;St.Nr.\n9:30;7\n");
+    host.openAnswers.push_back("rel.txt");
+    tk.sbLoadClick();
+    EXPECT_TRUE(std::filesystem::path(tk.StartListFileName()).is_absolute());
+    EXPECT_EQ(std::filesystem::path(tk.StartListFileName()).filename(), "rel.txt");
+    EXPECT_EQ(ReadBytes(tk.StartListFileName()), "Startzeit;St.Nr.\n9:30;7\n");
+}
+
+TEST_F(OpenSave, CancelledOpenChangesNothing) {
+    FillStartList();
+    host.openAnswers.push_back(std::nullopt);
+    tk.sbLoadClick();
+    EXPECT_EQ(tk.SortGrid1.RowCount(), 3);
+    EXPECT_TRUE(host.questions.empty());
+}
+
+// Recorded times are only given up when the operator says "Ja".
+struct RecordedCase {
+    const char* name;
+    int grid; // 2 or 3
+    bool answer;
+};
+
+class OpenOverRecordedTimes : public OpenSave, public ::testing::WithParamInterface<RecordedCase> {};
+
+TEST_P(OpenOverRecordedTimes, AsksFirst) {
+    FillStartList();
+    TSortGrid& times = GetParam().grid == 2 ? tk.SortGrid2 : tk.SortGrid3;
+    times.SetRowCount(3);
+    times.SetCell(1, 2, "09:30:04,7"); // row 1 blank, row 2 recorded
+    const std::string file = dir.File("neu.txt");
+    WriteBytes(file, "Startzeit;St.Nr.\n9:30;7\n");
+    host.openAnswers.push_back(file);
+    host.yesNoAnswers.push_back(GetParam().answer);
+    tk.sbLoadClick();
+
+    EXPECT_EQ(host.questions, (Cells{"Protokoll überschreiben?"}));
+    if (GetParam().answer) {
+        EXPECT_EQ(times.RowCount(), 2);
+        EXPECT_TRUE(times.IsBlankRow(1));
+        EXPECT_EQ(tk.cbNr.Items, (Cells{"7"}));
+        EXPECT_EQ(tk.StartListFileName(), file);
+    } else {
+        EXPECT_EQ(times.Cells(1, 2), "09:30:04,7");
+        EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Müller");
+        EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, OpenOverRecordedTimes,
+                         ::testing::Values(RecordedCase{"StartTimesNo", 2, false},
+                                           RecordedCase{"StartTimesYes", 2, true},
+                                           RecordedCase{"StopTimesNo", 3, false},
+                                           RecordedCase{"StopTimesYes", 3, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OpenSave, OpenOfAnUnreadableFileLeavesAllListsCleared) {
+    FillStartList();
+    FillResults();
+    host.openAnswers.push_back(dir.File("gone.txt"));
+    tk.sbLoadClick();
+    EXPECT_EQ(tk.SortGrid1.RowCount(), 2);
+    EXPECT_TRUE(tk.SortGrid1.IsBlankRow(1));
+    EXPECT_TRUE(tk.SortGrid4.IsBlankRow(1));
+    EXPECT_TRUE(tk.cbNr.Items.empty());
+    EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
+}
+
+} // namespace
+} // namespace vandoret::testing
