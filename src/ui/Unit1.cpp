@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include "ui/CellFormats.h"
-#include "ui/CoreSeams.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
@@ -317,21 +316,19 @@ void TForm1::WireStopListEditing() {
     GridView* grid = SortGrids[kTabStopTimes];
     grid->gridModel()->editableColumn = [](int col) { return col == 2 || col == 3 || col == 5; };
     grid->selectCell = [this](int col, int row) {
-        seams::SortGrid3SelectCell(tk_, col, row);
-        return seams::SortGrid3Editing(tk_, col);
+        tk_.SortGrid3SelectCell(col, row);
+        return tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
     };
-    grid->keyFilter = [this](char32_t key) { return seams::SortGrid3KeyPress(tk_, key); };
+    grid->keyFilter = [this](char32_t key) { return tk_.SortGrid3KeyPress(key); };
     grid->enterPressed = [this, grid] {
-        const QModelIndex before = grid->currentIndex();
-        seams::SortGrid3KeyPress(tk_, U'\r');
+        tk_.SortGrid3KeyPress(U'\r');
         RefreshFromCore();
-        const int col = seams::SortGrid3Col(tk_, before.isValid() ? before.column() : 2);
-        if (seams::SortGrid3Editing(tk_, col)) {
-            grid->SetCellMode(true, col);
+        if (tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing) {
+            grid->SetCellMode(true, tk_.SortGrid3Col);
         }
     };
     grid->escapePressed = [this, grid] {
-        seams::SortGrid3KeyPress(tk_, U'\x1b');
+        tk_.SortGrid3KeyPress(U'\x1b');
         grid->SetCellMode(false, grid->gridModel()->columnCount() - 1);
         RefreshFromCore();
     };

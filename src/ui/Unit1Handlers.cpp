@@ -16,7 +16,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "ui/CoreSeams.h"
+#include "contacts/Comms.h"
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
@@ -102,7 +102,7 @@ void TForm1::FormCreate() {
     tk_.Timer1Timer();
     // 13. The configured serial port.
     if (tk_.settings.Port != 0) {
-        seams::OpenConfiguredPort(tk_);
+        tk_.OpenConfiguredPort();
     }
     // 14. Countdown on when the start list holds more than one rider.
     if (tk_.SortGrid1.RowCount() > 2 && !tk_.CounterOn) {
@@ -156,7 +156,13 @@ void TForm1::FormDestroy() {
     if (options_.saveSettings) {
         options_.saveSettings(tk_.settings);
     }
-    seams::ClosePort(tk_);
+    if (tk_.ComPort) {
+        try {
+            tk_.ComPort->Close();
+        } catch (...) {
+            // Closing errors are of no consequence at the end of the run.
+        }
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -254,27 +260,27 @@ void TForm1::ShiftStartTimes() {
 }
 
 void TForm1::sbLoadClick() {
-    seams::sbLoadClick(tk_);
+    tk_.sbLoadClick();
     RefreshFromCore();
 }
 
 void TForm1::sbSaveClick() {
-    seams::sbSaveClick(tk_);
+    tk_.sbSaveClick();
     RefreshFromCore();
 }
 
 void TForm1::sbCLSClick() {
-    seams::sbCLSClick(tk_);
+    tk_.sbCLSClick(true);
     RefreshFromCore();
 }
 
 void TForm1::sbDelLineClick() {
-    seams::sbDelLineClick(tk_);
+    tk_.sbDelLineClick();
     RefreshFromCore();
 }
 
 void TForm1::sbHTMLClick(int tag) {
-    seams::sbHTMLClick(tk_, tag);
+    tk_.sbHTMLClick(tag);
     RefreshFromCore();
 }
 
@@ -366,9 +372,8 @@ void TForm1::RefreshFromCore() {
     picture(ImageOnSound, tk_.settings.Sound, pictures::SoundOverlay);
     picture(ImageLSstart, tk_.StartContactFree, pictures::LockIndicator);
     picture(ImageLSstop, tk_.FinishContactFree, pictures::LockIndicator);
-    const bool portOpen = seams::LockIndicatorsVisible(tk_);
-    ImageLSstart->setVisible(portOpen);
-    ImageLSstop->setVisible(portOpen);
+    ImageLSstart->setVisible(tk_.ImageLSstartVisible);
+    ImageLSstop->setVisible(tk_.ImageLSstopVisible);
     if (cbAutoStart->isChecked() != tk_.settings.AutoStart) {
         const QSignalBlocker block(cbAutoStart);
         cbAutoStart->setChecked(tk_.settings.AutoStart);

@@ -16,11 +16,8 @@
 #include "ui/ScreenshotDemo.h"
 #include "ui/Unit1.h"
 
-#if __has_include("contacts/ComPortControl.h")
 #include "contacts/ComPortControl.h"
 #include "contacts/port_layer/PortLayer.h"
-#define VANDORET_WITH_CONTACTS 1
-#endif
 
 namespace {
 
@@ -42,7 +39,6 @@ vandoret::Locale SystemLocale() {
     return locale;
 }
 
-#ifdef VANDORET_WITH_CONTACTS
 // The clock of the port's waiting thread: it stamps each line change the moment it is seen.
 vandoret::TimeOfDay WallClock() {
     return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0;
@@ -64,25 +60,15 @@ public:
             Qt::QueuedConnection);
     }
 };
-#else
-// Without the serial port: no ports, nothing to open or close.
-struct NoPorts : vandoret::PortControl {
-    void ClosePort() override {}
-    bool OpenPort(int) override { return false; }
-    std::vector<int> AvailablePorts() const override { return {}; }
-};
-#endif
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     vandoret::ui::QtHost host;
-#ifdef VANDORET_WITH_CONTACTS
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
     QtDispatcher dispatcher;
-#endif
     vandoret::Timekeeper tk(host, SystemLocale());
 
     // The settings live under the program's title; read once at start, written once at the end.
@@ -101,24 +87,19 @@ int main(int argc, char* argv[]) {
         }
     };
 
-#ifdef VANDORET_WITH_CONTACTS
     if (portLayer) {
         tk.AttachComPort(*portLayer, dispatcher, WallClock);
         options.listComPorts = [&tk, &portLayer] { tk.ListComPorts(*portLayer); };
     }
-#endif
 
     vandoret::ui::TForm1 form(host, tk, options);
     host.dialogParent = &form;
     host.onTimer1 = [&form] { form.Timer1Timer(); };
     host.onTimer5sek = [&form] { form.Timer5sekTimer(); };
 
-#ifdef VANDORET_WITH_CONTACTS
     dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
     vandoret::ComPortControl ports(tk);
-#else
-    NoPorts ports;
-#endif
+
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
     form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
     vandoret::ui::TFormInfo info(&form);

@@ -4,7 +4,6 @@
 #include <QtTest>
 
 #include "fakes/FakeHost.h"
-#include "ui/CoreSeams.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
 #include "ui/Unit1.h"
@@ -32,13 +31,6 @@ struct Rig {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const auto pending = vandoret::ui::seams::PendingCoreOperations();
-        for (const auto& name : pending) {
-            qInfo("core operation not present yet: %s", name.c_str());
-        }
-    }
-
     void captionAndMinimumSize() {
         Rig rig;
         rig.host.applicationTitle = "X";
