@@ -285,6 +285,10 @@ void GridView::ApplyViewState() {
         }
     }
     lastRow_ = g.Row();
+    if (g.LeftCol() != lastLeftCol_) {
+        lastLeftCol_ = g.LeftCol();
+        horizontalScrollBar()->setValue(columnViewportPosition(g.LeftCol()) + horizontalOffset());
+    }
     if (g.TopRow() != lastTopRow_) {
         lastTopRow_ = g.TopRow();
         const int top = g.TopRow() - 1;

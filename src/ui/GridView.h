@@ -96,6 +96,7 @@ private:
     bool cellMode_ = false;
     int lastRow_ = -1;
     int lastTopRow_ = -1;
+    int lastLeftCol_ = 0;
     THeaderClick headerClick_;
 
     friend class CellEditor;

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "fakes/FakeHost.h"
+#include "ui/FInfo.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
 #include "ui/Unit1.h"
@@ -166,6 +167,33 @@ private slots:
         rig.form.RefreshFromCore();
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
         QCOMPARE(webPages, 1);
+    }
+
+    void functionKeysOpenHelpSettingsAndInformation() {
+        Rig rig;
+        int settingsShown = 0;
+        rig.form.settingsDialog = [&] { ++settingsShown; };
+        vandoret::ui::TFormInfo info(&rig.form);
+        rig.form.FormInfo = &info;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        // F1: the help pages open in the browser through the shell.
+        QTest::keyClick(&rig.form, Qt::Key_F1);
+        QCOMPARE(rig.host.shellCalls.size(), std::size_t(1));
+        QCOMPARE(rig.host.shellCalls[0].first, std::string("open"));
+        QVERIFY(QFile::exists(QString::fromStdString(rig.host.shellCalls[0].second)));
+        QVERIFY(QString::fromStdString(rig.host.shellCalls[0].second).endsWith("index.html"));
+        QTest::keyClick(&rig.form, Qt::Key_F2);
+        QCOMPARE(settingsShown, 1);
+        // F3 shows the information dialog modally; Esc closes it.
+        bool shown = false;
+        QTimer::singleShot(50, &info, [&] {
+            shown = info.isVisible();
+            QTest::keyClick(&info, Qt::Key_Escape);
+        });
+        QTest::keyClick(&rig.form, Qt::Key_F3);
+        QVERIFY(shown);
+        QVERIFY(!info.isVisible());
     }
 
     void resultsSheetTakesNoInput() {
