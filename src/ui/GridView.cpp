@@ -140,6 +140,14 @@ public:
 protected:
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* editor = qobject_cast<QLineEdit*>(object);
+        if (editor != nullptr && event->type() == QEvent::ShortcutOverride) {
+            // The window's shortcuts (Ctrl+X, Ctrl+0, ...) work in the editor as everywhere else.
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+                event->ignore();
+                return true;
+            }
+        }
         if (editor != nullptr && event->type() == QEvent::KeyPress &&
             HandleKey(editor, static_cast<QKeyEvent*>(event))) {
             return true;

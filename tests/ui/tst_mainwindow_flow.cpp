@@ -139,6 +139,14 @@ private slots:
         QCOMPARE(tk.SortGrid3.Cells(3, 2), std::string("1:30,5"));
         // Rider 12 has no start: "!" in "Pausen" of the first row.
         QCOMPARE(tk.SortGrid3.Cells(3, 1), std::string("!"));
+        // The window's shortcuts reach their commands from inside the editor.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 5)).center());
+        QTest::keyClicks(view, "7");
+        QVERIFY(view->Editing());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(host.questions.back(), std::string("Protokoll überschreiben?"));
+        QCOMPARE(tk.SortGrid3.Cells(1, 2), std::string("10:16:01,9")); // answered "Nein": nothing cleared
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         // Esc leaves cell editing for whole-row selection.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 5)).center());
         QTest::keyClicks(view, "4");
