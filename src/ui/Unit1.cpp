@@ -155,6 +155,17 @@ void TForm1::BuildTopPanel(QWidget* top) {
     }
     sbPrint->setEnabled(false);
     sbHTML->setEnabled(false);
+    // The word-processor and spreadsheet exports exist hidden and disabled, as does "SORT".
+    for (const char* name : {"sbWord", "sbExcel"}) {
+        auto* hidden = new QToolButton(top);
+        hidden->setObjectName(name);
+        hidden->setEnabled(false);
+        hidden->hide();
+    }
+    auto* sortButton = new QToolButton(top);
+    sortButton->setObjectName("Button1");
+    sortButton->setText("SORT");
+    sortButton->hide();
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::mHilfeClick);
     connect(bCFG, &QToolButton::clicked, this, &TForm1::bCFGClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::Info1Click);

@@ -19,6 +19,7 @@
 #include "contacts/Comms.h"
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
+#include "ui/HtmlHelp.h"
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
 #include "ui/Pictures.h"
@@ -313,10 +314,7 @@ void TForm1::mHilfeClick() {
     }
 #ifdef Q_OS_WIN
     // The program's help file beside it; nothing happens when it is missing.
-    const QString chm = ToQ(host_.ProgramDir() + host_.ApplicationTitle() + ".chm");
-    if (QFile::exists(chm)) {
-        host_.ShellExecute("open", chm.toStdString());
-    }
+    ShowHelpContents(host_.ProgramDir() + host_.ApplicationTitle() + ".chm", reinterpret_cast<void*>(winId()));
 #else
     host_.ShellExecute("open", WriteHelpPages().toStdString());
 #endif

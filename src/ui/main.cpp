@@ -12,6 +12,7 @@
 #include "timing/Timekeeper.h"
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
+#include "ui/HtmlHelp.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
 #include "ui/Unit1.h"
@@ -64,6 +65,8 @@ public:
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The help hook-up comes first, before any window exists.
+    vandoret::ui::LoadHelpLibrary();
     QApplication app(argc, argv);
     vandoret::ui::QtHost host;
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
@@ -120,5 +123,6 @@ int main(int argc, char* argv[]) {
     }
     const int result = app.exec();
     host.askYesNo = nullptr;
+    vandoret::ui::UnloadHelpLibrary();
     return result;
 }
