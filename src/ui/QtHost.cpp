@@ -19,6 +19,7 @@
 
 #include "lists/Cp1252.h"
 #include "lists/FileStamp.h"
+#include "ui/ShellVerb.h"
 
 namespace vandoret::ui {
 namespace {
@@ -184,6 +185,10 @@ bool QtHost::ShellExecute(const std::string& verb, const std::string& file) {
     if (shellExecute) {
         return shellExecute(verb, file);
     }
+#ifdef Q_OS_WIN
+    return WindowsShellVerb(verb, file);
+#else
+    // Elsewhere "open" shows the page in the default browser and "print" prints it here.
     const QString path = QFileInfo(ToQ(file)).absoluteFilePath();
     if (verb == "print") {
         return PrintHtmlFile(path, dialogParent);
@@ -192,6 +197,7 @@ bool QtHost::ShellExecute(const std::string& verb, const std::string& file) {
         return QDesktopServices::openUrl(QUrl(ToQ(file)));
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
 }
 
 std::string QtHost::ProgramDir() const {
