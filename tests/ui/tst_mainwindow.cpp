@@ -1,6 +1,7 @@
 // The main window on the fake host: shortcuts, clicks, the column rule and the close question.
 #include <QHeaderView>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "fakes/FakeHost.h"
@@ -95,6 +96,9 @@ private slots:
     }
 
     void shutDownOrder() {
+        QTemporaryDir folder;
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(folder.path());
         FakeHost host;
         Timekeeper tk(host);
         std::vector<std::string> steps;
@@ -109,8 +113,10 @@ private slots:
             QVERIFY(form.displayFont().Installed());
             QVERIFY(QFile::exists("ZR_LCD_1.TTF"));
         }
+        const bool fileLeft = QFile::exists("ZR_LCD_1.TTF");
+        QDir::setCurrent(old);
         QCOMPARE(steps, (std::vector<std::string>{"save after tick stopped", "font removed"}));
-        QVERIFY(!QFile::exists("ZR_LCD_1.TTF"));
+        QVERIFY(!fileLeft);
     }
 
     void shortcutsWithoutActionChangeNothing() {
