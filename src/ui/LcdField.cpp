@@ -27,7 +27,7 @@ void LcdField::paintEvent(QPaintEvent*) {
     if (segmentFont_) {
         // The unlit segments, faintly, as on a real display.
         QColor ghost = palette().color(QPalette::WindowText);
-        ghost.setAlpha(28);
+        ghost.setAlpha(18);
         QString all = shown;
         for (QChar& c : all) {
             if (c.isDigit() || c == '!' || c == '-') {
