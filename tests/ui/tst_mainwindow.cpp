@@ -1,4 +1,5 @@
 // The main window on the fake host: shortcuts, clicks, the column rule and the close question.
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -200,6 +201,43 @@ private slots:
         QTest::keyClick(&rig.form, Qt::Key_F3);
         QVERIFY(shown);
         QVERIFY(!info.isVisible());
+    }
+
+    void storedBoundsAndSwitches_data() {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("designed") << QRect(333, 169, 800, 360) << QSize(800, 360);
+        QTest::newRow("larger") << QRect(10, 20, 1000, 600) << QSize(1000, 600);
+        QTest::newRow("below the minimum") << QRect(10, 20, 640, 200) << QSize(800, 360);
+    }
+    void storedBoundsAndSwitches() {
+        QFETCH(QRect, stored);
+        QFETCH(QSize, shown);
+        FakeHost host;
+        Timekeeper tk(host);
+        vandoret::ui::FormOptions o = Rig::Options();
+        o.loadSettings = [&](vandoret::Settings& s) {
+            s.Left = stored.x();
+            s.Top = stored.y();
+            s.Width = stored.width();
+            s.Height = stored.height();
+            s.AutoStart = false;
+            s.Sound = false;
+        };
+        TForm1 form(host, tk, o);
+        QCOMPARE(form.size(), shown);
+        QCOMPARE(form.pos(), stored.topLeft());
+        QVERIFY(!form.cbAutoStart->isChecked());
+        form.cbAutoStart->click();
+        QVERIFY(tk.settings.AutoStart);
+        // The sound icon switches the sound and its overlay picture.
+        const QImage off = form.ImageOnSound->pixmap().toImage();
+        QTest::mouseClick(form.ImageSound, Qt::LeftButton);
+        QVERIFY(tk.settings.Sound);
+        QVERIFY(form.ImageOnSound->pixmap().toImage() != off);
+        QTest::mouseClick(form.ImageOnSound, Qt::LeftButton);
+        QVERIFY(!tk.settings.Sound);
+        QCOMPARE(form.ImageOnSound->pixmap().toImage(), off);
     }
 
     void resultsSheetTakesNoInput() {

@@ -169,6 +169,8 @@ private slots:
         host.SetClock(9, 0, 0, 0);
         TForm1 form(host, tk, NoFont());
         QCOMPARE(NonBlankRows(tk.SortGrid1), 2);
+        // More than one rider at start-up: the countdown is on.
+        QVERIFY(tk.CounterOn);
         QCOMPARE(form.SortGrids[0]->model()->rowCount(), 2);
         WriteStartList("Starterliste.txt",
                        {"9:30\t1\tAnna Berger\tLancelot\tRV Seetal\tHochdorf",
