@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "fakes/FakeHost.h"
@@ -16,10 +17,12 @@ namespace fs = std::filesystem;
 class ResultsPage : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Test processes may run side by side: a random name keeps their folders apart.
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / (std::string("vandoret_page_") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        std::random_device random;
+        do {
+            dir_ = fs::temp_directory_path() / ("vandoret-page-" + std::to_string(random()) + "-" + info->name());
+        } while (!fs::create_directories(dir_));
         previous_ = fs::current_path();
         fs::current_path(dir_);
     }
