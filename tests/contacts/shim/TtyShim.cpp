@@ -26,6 +26,21 @@ serial_icounter_struct counters{}; // per-line change counts
 std::atomic<bool> unplugged{false};
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
+int linesAtNextWait = -1; // applied as the next wait begins, before its snapshot (-1: none)
+
+// Sets the input lines; each line that changes counts once (caller holds the mutex).
+void SetLinesLocked(int lines) {
+    const int changed = inputLines ^ lines;
+    inputLines = lines;
+    if (changed & TIOCM_CTS)
+        ++counters.cts;
+    if (changed & TIOCM_DSR)
+        ++counters.dsr;
+    if (changed & TIOCM_CAR)
+        ++counters.dcd;
+    if (changed & TIOCM_RNG)
+        ++counters.rng;
+}
 
 using IoctlFn = int (*)(int, unsigned long, void*);
 
@@ -60,6 +75,11 @@ int WaitForLines(int lines) {
     serial_icounter_struct start{};
     {
         std::lock_guard lock(mutex);
+        if (linesAtNextWait >= 0) {
+            // A change just after the caller's last look at the counters, just before the wait.
+            SetLinesLocked(linesAtNextWait);
+            linesAtNextWait = -1;
+        }
         start = counters;
     }
     ++waiting;
@@ -139,16 +159,13 @@ int ioctl(int fd, unsigned long request, ...) noexcept {
 // Sets the input lines (TIOCM_CTS, TIOCM_DSR, TIOCM_CAR, TIOCM_RNG); changed lines count once.
 void vandoret_shim_set_lines(int lines) {
     std::lock_guard lock(mutex);
-    const int changed = inputLines ^ lines;
-    inputLines = lines;
-    if (changed & TIOCM_CTS)
-        ++counters.cts;
-    if (changed & TIOCM_DSR)
-        ++counters.dsr;
-    if (changed & TIOCM_CAR)
-        ++counters.dcd;
-    if (changed & TIOCM_RNG)
-        ++counters.rng;
+    SetLinesLocked(lines);
+}
+
+// Sets the input lines as the next line wait begins, before it takes its snapshot.
+void vandoret_shim_set_lines_at_next_wait(int lines) {
+    std::lock_guard lock(mutex);
+    linesAtNextWait = lines;
 }
 
 // Makes the "adapter" go away (1) or come back (0).
