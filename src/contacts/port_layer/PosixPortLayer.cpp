@@ -429,6 +429,9 @@ WaitResult PosixPortWaiter::Wait(std::uint32_t& eventMask) {
         ~Disarm() { waiter.ArmRecheck(false); }
     } disarm{*this};
     const std::uint32_t wanted = layer_.EventMaskOf(fd_) & (kEvCts | kEvDsr | kEvRlsd | kEvRing);
+    if (!haveSeen_ && countersWork_ && ::ioctl(fd_, TIOCGICOUNT, &seen_) == 0) {
+        haveSeen_ = true; // counters before levels: a change between the two is still reported
+    }
     if (!haveLevels_ && ReadLevels(levels_)) {
         haveLevels_ = true;
     }
