@@ -1,14 +1,145 @@
-// TForm1: the main window. It forwards input to the Timekeeper and draws its state.
+// TForm1: the main window. It forwards the operator's input to the Timekeeper and draws its state.
+//
+// The window owns no timing logic. Its handlers carry the names of the form's events; each one
+// calls the core operation and then redraws what changed. The host is injected, so tests run
+// the window on the fake clock and the program on QtHost.
 #pragma once
 
 #include <QMainWindow>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "timing/Timekeeper.h"
+#include "ui/DisplayFont.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QToolButton;
 
 namespace vandoret::ui {
+
+class GridView;
+class Label3D;
+class TFormInfo;
+
+// Column widths of a list for the given client width (the layout rule of FormResize).
+std::vector<int> ColumnWidths(int tab, int clientWidth);
+
+struct FormOptions {
+    // Reads the settings at start-up and writes them at shut-down; unset: defaults, nothing stored.
+    std::function<void(Settings&)> loadSettings;
+    std::function<void(const Settings&)> saveSettings;
+    // Lists the serial ports present (start-up step 3); unset: none.
+    std::function<void()> listComPorts;
+    // Install the display font (tests that check the folder may switch it off).
+    bool installFont = true;
+};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    TForm1(Host& host, Timekeeper& tk, FormOptions options = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    Timekeeper& core() { return tk_; }
+
+    // Dialogs created after the main window, and the settings dialog's edit cycle.
+    TFormInfo* FormInfo = nullptr;
+    std::function<void()> settingsDialog;
+    // Opens the help; unset: the bundled help pages in the browser.
+    std::function<void()> showHelp;
+
+    // ---- Handlers
+    void FormShow();
+    void FormResize();
+    bool FormCloseQuery();
+    void FormDestroy();
+    void Timer1Timer();
+    void Timer5sekTimer();
+    void mStartClick();
+    void mStopClick();
+    void mHilfeClick();
+    void bCFGClick();
+    void Info1Click();
+    void sbLoadClick();
+    void sbSaveClick();
+    void sbCLSClick();
+    void sbDelLineClick();
+    void sbHTMLClick(int tag);
+    void ImageStatusClick();
+    void ImageSoundClick();
+    void ImageLSClick(LockIndicator which);
+    void cbNrChange(int index);
+    void PageControl1Change(int index);
+    void ShiftStartTimes();
+
+    // Redraws everything that follows the core's state.
+    void RefreshFromCore();
+
+    // ---- Controls (public for tests and the screenshot run)
+    std::array<GridView*, 5> SortGrids{};
+    QTabWidget* PageControl1 = nullptr;
+    QComboBox* cbNr = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* StaticText1 = nullptr;
+    QLabel* TextStartTime = nullptr;
+    QLabel* TextCounterTime = nullptr;
+    QLabel* TextStopTime = nullptr;
+    QLabel* LabOstalosStart = nullptr;
+    QLabel* LabOstalosStop = nullptr;
+    QLabel* ImageStatus = nullptr;
+    QLabel* ImageSound = nullptr;
+    QLabel* ImageOnSound = nullptr;
+    QLabel* ImageLSstart = nullptr;
+    QLabel* ImageLSstop = nullptr;
+    QCheckBox* cbAutoStart = nullptr;
+    Label3D* Label3D1 = nullptr;
+    Label3D* Label3D2 = nullptr;
+    QToolButton *SpeedButton1 = nullptr, *bCFG = nullptr, *SpeedButton2 = nullptr, *sbLoad = nullptr, *sbSave = nullptr,
+                *sbPrint = nullptr, *sbCLS = nullptr, *sbDelLine = nullptr, *sbHTML = nullptr;
+    QLabel* StatusPanels[3] = {};
+    QAction* FindAction(const QString& objectName) const;
+    const DisplayFont& displayFont() const { return font_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildTopPanel(QWidget* top);
+    void BuildDisplay(QWidget* display);
+    void BuildTabs();
+    void BuildStatusBar();
+    void BuildShortcuts();
+    void WireStopListEditing();
+    void LayoutTopPanel();
+    void ApplyCommandStates();
+    void ApplySettingsBounds();
+    void RefreshNumberList();
+    QFont LcdFont(int pixelSize, const QString& widest) const;
+
+    Host& host_;
+    Timekeeper& tk_;
+    FormOptions options_;
+    DisplayFont font_;
+    QWidget* topPanel_ = nullptr;
+    QLabel* banner_ = nullptr;
+    QLabel* logo_ = nullptr;
+    QWidget* display_ = nullptr;
+    QWidget* rightBox_ = nullptr;
+    QMenu* popup_ = nullptr;
+    std::vector<std::string> shownNumbers_;
+    bool destroyed_ = false;
+    bool created_ = false;
 };
 
 } // namespace vandoret::ui

@@ -1,10 +1,128 @@
+// Vandoret: start-up of the program. The main window comes first, then the information and the
+// yes/no dialog, as their captions and contents depend on what the main window set up.
 #include <QApplication>
+#include <QLocale>
+#include <QTimer>
 
+#include <QTime>
+#include <memory>
+
+#include "settings/Cfg.h"
+#include "settings/SettingsStore.h"
+#include "timing/Timekeeper.h"
+#include "ui/DlgYesNo.h"
+#include "ui/FInfo.h"
+#include "ui/HtmlHelp.h"
+#include "ui/QtHost.h"
+#include "ui/ScreenshotDemo.h"
 #include "ui/Unit1.h"
 
+#include "contacts/ComPortControl.h"
+#include "contacts/port_layer/PortLayer.h"
+
+namespace {
+
+// The decimal and time separators of the user's regional settings.
+vandoret::Locale SystemLocale() {
+    const QLocale system = QLocale::system();
+    vandoret::Locale locale;
+    const QString dp = system.decimalPoint();
+    if (dp.size() == 1 && dp.at(0).unicode() < 0x80) {
+        locale.decimalSeparator = static_cast<char>(dp.at(0).unicode());
+    }
+    const QString timeFormat = system.timeFormat(QLocale::ShortFormat);
+    for (const QChar c : timeFormat) {
+        if (!c.isLetter() && !c.isSpace() && c.unicode() < 0x80) {
+            locale.timeSeparator = static_cast<char>(c.unicode());
+            break;
+        }
+    }
+    return locale;
+}
+
+// The clock of the port's waiting thread: it stamps each line change the moment it is seen.
+vandoret::TimeOfDay WallClock() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0;
+}
+
+// Serves the hand-overs of the port's waiting thread on the user-interface thread, then redraws.
+class QtDispatcher : public vandoret::UiDispatcher {
+public:
+    std::function<void()> afterServe;
+    void Post(std::function<void()> serve) override {
+        QMetaObject::invokeMethod(
+            qApp,
+            [this, serve = std::move(serve)] {
+                serve();
+                if (afterServe) {
+                    afterServe();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+};
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // The help hook-up comes first, before any window exists.
+    vandoret::ui::LoadHelpLibrary();
     QApplication app(argc, argv);
-    vandoret::ui::TForm1 form;
+    vandoret::ui::QtHost host;
+    // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
+    const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
+    QtDispatcher dispatcher;
+    vandoret::Timekeeper tk(host, SystemLocale());
+
+    // The settings live under the program's title; read once at start, written once at the end.
+    const std::unique_ptr<vandoret::SettingsStore> store = vandoret::MakeSettingsStore(host.ApplicationTitle());
+    vandoret::ui::FormOptions options;
+    options.loadSettings = [&store](vandoret::Settings& settings) {
+        if (store) {
+            vandoret::LoadSettings(*store, settings);
+        } else {
+            vandoret::ComputeAllowedTime(settings);
+        }
+    };
+    options.saveSettings = [&store](const vandoret::Settings& settings) {
+        if (store) {
+            vandoret::SaveSettings(*store, settings);
+        }
+    };
+
+    if (portLayer) {
+        tk.AttachComPort(*portLayer, dispatcher, WallClock);
+        options.listComPorts = [&tk, &portLayer] { tk.ListComPorts(*portLayer); };
+    }
+
+    vandoret::ui::TForm1 form(host, tk, options);
+    host.dialogParent = &form;
+    host.onTimer1 = [&form] { form.Timer1Timer(); };
+    host.onTimer5sek = [&form] { form.Timer5sekTimer(); };
+
+    dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
+    vandoret::ComPortControl ports(tk);
+
+    vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
+    form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
+    vandoret::ui::TFormInfo info(&form);
+    info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
+    form.FormInfo = &info;
+    vandoret::ui::TFDlgYesNo yesNo(&form);
+    host.askYesNo = [&yesNo](const std::string& q) { return yesNo.Ask(QString::fromStdString(q)); };
+    host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
+
     form.show();
-    return app.exec();
+    // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
+    const QStringList args = QCoreApplication::arguments();
+    if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
+        host.askYesNo = [](const std::string&) { return true; };
+        QTimer::singleShot(0, &form, [&form, &info, &yesNo, dir = args.at(at + 1)] {
+            vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
+        });
+    }
+    const int result = app.exec();
+    host.askYesNo = nullptr;
+    vandoret::ui::UnloadHelpLibrary();
+    return result;
 }

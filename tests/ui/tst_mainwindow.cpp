@@ -1,14 +1,272 @@
+// The main window on the fake host: shortcuts, clicks, the column rule and the close question.
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "fakes/FakeHost.h"
+#include "ui/FInfo.h"
+#include "ui/GridView.h"
+#include "ui/Label3D.h"
 #include "ui/Unit1.h"
+
+using vandoret::Timekeeper;
+using vandoret::testing::FakeHost;
+using vandoret::ui::TForm1;
+
+namespace {
+
+struct Rig {
+    FakeHost host;
+    Timekeeper tk{host};
+    TForm1 form;
+    Rig() : form(host, tk, Options()) { host.SetClock(9, 29, 55, 0); }
+    static vandoret::ui::FormOptions Options() {
+        vandoret::ui::FormOptions o;
+        o.installFont = false;
+        return o;
+    }
+};
+
+} // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void captionAndMinimumSize() {
-        vandoret::ui::TForm1 form;
-        QVERIFY(form.windowTitle().endsWith(" 1.5"));
+        Rig rig;
+        rig.host.applicationTitle = "X";
+        TForm1 form(rig.host, rig.tk, Rig::Options());
+        QCOMPARE(form.windowTitle(), QString("X 1.5"));
         QCOMPARE(form.minimumSize(), QSize(800, 360));
+        QCOMPARE(form.PageControl1->currentIndex(), 0);
+        QCOMPARE(form.PageControl1->count(), 5);
+    }
+
+    void columnWidthsForClientWidth780() {
+        using vandoret::ui::ColumnWidths;
+        QCOMPARE(ColumnWidths(0, 780), (std::vector<int>{62, 50, 165, 165, 165, 165}));
+        QCOMPARE(ColumnWidths(1, 780), (std::vector<int>{76, 82, 60}));
+        QCOMPARE(ColumnWidths(2, 780), (std::vector<int>{76, 82, 60, 60, 60, 60}));
+        // rest = 780 - 42 - 45 - 82 - 60 - 8 = 543; 543 * 25 / 100 = 135
+        QCOMPARE(ColumnWidths(3, 780), (std::vector<int>{42, 45, 135, 135, 135, 135, 82, 60}));
+        QCOMPARE(ColumnWidths(4, 780), (std::vector<int>{62, 50, 225, 218, 218}));
+        // Integer division truncates toward zero, also for a rest below zero.
+        QCOMPARE(ColumnWidths(0, 100), (std::vector<int>{62, 50, -4, -4, -4, -4}));
+    }
+
+    void resizeAppliesTheRuleAndTheStatusPanel() {
+        Rig rig;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        rig.form.resize(900, 400);
+        QTest::qWait(20);
+        auto* grid = rig.form.SortGrids[0];
+        const auto widths = vandoret::ui::ColumnWidths(0, grid->ClientWidth());
+        for (int c = 0; c < 6; ++c) {
+            QCOMPARE(grid->columnWidth(c), std::max(widths[static_cast<std::size_t>(c)], 0));
+        }
+        QCOMPARE(rig.form.StatusPanels[2]->text(), QString(" 900x400     "));
+    }
+
+    void statusPanelAtMinimumSize() {
+        Rig rig;
+        rig.form.resize(800, 360);
+        rig.form.FormResize();
+        QCOMPARE(rig.form.StatusPanels[2]->text(), QString(" 800x360     "));
+    }
+
+    void closeAskedAndRefused() {
+        Rig rig;
+        rig.tk.SortGrid2.SetCell(1, 1, "09:30:00,0");
+        rig.tk.SortGrid3.SetCell(1, 1, "09:40:00,0");
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        rig.host.yesNoAnswers = {false};
+        QVERIFY(!rig.form.close());
+        QCOMPARE(rig.host.questions, (std::vector<std::string>{"Beenden?"}));
+        QVERIFY(rig.form.isVisible());
+        QCOMPARE(rig.tk.SortGrid2.Cells(1, 1), std::string("09:30:00,0"));
+        QCOMPARE(rig.tk.SortGrid3.Cells(1, 1), std::string("09:40:00,0"));
+        QVERIFY(rig.host.Timer1Enabled());
+        // "Ja" closes and runs the shut-down: the tick stops.
+        rig.host.yesNoAnswers = {true};
+        QVERIFY(rig.form.close());
+        QVERIFY(!rig.host.Timer1Enabled());
+    }
+
+    void shutDownOrder() {
+        QTemporaryDir folder;
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        FakeHost host;
+        Timekeeper tk(host);
+        std::vector<std::string> steps;
+        vandoret::ui::FormOptions o;
+        o.installFont = true;
+        o.saveSettings = [&](const vandoret::Settings&) {
+            steps.push_back(host.Timer1Enabled() ? "save with tick running" : "save after tick stopped");
+            steps.push_back(QFile::exists("ZR_LCD_1.TTF") ? "font still there" : "font removed");
+        };
+        {
+            TForm1 form(host, tk, o);
+            QVERIFY(form.displayFont().Installed());
+            QVERIFY(QFile::exists("ZR_LCD_1.TTF"));
+        }
+        const bool fileLeft = QFile::exists("ZR_LCD_1.TTF");
+        QDir::setCurrent(old);
+        QCOMPARE(steps, (std::vector<std::string>{"save after tick stopped", "font removed"}));
+        QVERIFY(!fileLeft);
+    }
+
+    void shortcutsWithoutActionChangeNothing() {
+        Rig rig;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        rig.form.activateWindow();
+        const auto before = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(), rig.tk.CounterOn,
+                                            rig.tk.StartContactFree, rig.tk.FinishContactFree, rig.tk.ActiveTab,
+                                            rig.host.questions.size());
+        for (const QKeySequence& key : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::ALT | Qt::Key_I),
+                                        QKeySequence(Qt::ALT | Qt::Key_B), QKeySequence(Qt::CTRL | Qt::Key_W),
+                                        QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_A)}) {
+            QTest::keySequence(&rig.form, key);
+        }
+        const auto after = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(), rig.tk.CounterOn,
+                                           rig.tk.StartContactFree, rig.tk.FinishContactFree, rig.tk.ActiveTab,
+                                           rig.host.questions.size());
+        QVERIFY(before == after);
+        QVERIFY(rig.form.isVisible());
+        QVERIFY(!rig.form.FindAction("mReset")->isEnabled());
+    }
+
+    void toggleShortcutsReachTheCore() {
+        Rig rig;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        const bool counter = rig.tk.CounterOn;
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_C));
+        QCOMPARE(rig.tk.CounterOn, !counter);
+        const bool start = rig.tk.StartContactFree;
+        QTest::keySequence(&rig.form, QKeySequence(Qt::Key_F11));
+        QCOMPARE(rig.tk.StartContactFree, !start);
+        QTest::keySequence(&rig.form, QKeySequence(Qt::Key_F11));
+        QCOMPARE(rig.tk.StartContactFree, start);
+        const bool stop = rig.tk.FinishContactFree;
+        QTest::keySequence(&rig.form, QKeySequence(Qt::Key_F12));
+        QCOMPARE(rig.tk.FinishContactFree, !stop);
+    }
+
+    void resultsOnlyShortcutsFollowTheTab() {
+        Rig rig;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        int webPages = 0;
+        QObject::connect(rig.form.FindAction("eH1"), &QAction::triggered, [&] { ++webPages; });
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
+        QCOMPARE(webPages, 0);
+        for (const char* name : {"eH1", "Druk1", "Drucker1"}) {
+            QVERIFY(!rig.form.FindAction(name)->isEnabled());
+        }
+        // The core enables them on "Ergebnisse"; the window follows its command states.
+        rig.tk.Commands.eH1 = rig.tk.Commands.Druk1 = rig.tk.Commands.Drucker1 = true;
+        rig.form.RefreshFromCore();
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
+        QCOMPARE(webPages, 1);
+    }
+
+    void functionKeysOpenHelpSettingsAndInformation() {
+        Rig rig;
+        int settingsShown = 0;
+        rig.form.settingsDialog = [&] { ++settingsShown; };
+        vandoret::ui::TFormInfo info(&rig.form);
+        rig.form.FormInfo = &info;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        // F1: the help pages open in the browser through the shell.
+        QTest::keyClick(&rig.form, Qt::Key_F1);
+        QCOMPARE(rig.host.shellCalls.size(), std::size_t(1));
+        QCOMPARE(rig.host.shellCalls[0].first, std::string("open"));
+        QVERIFY(QFile::exists(QString::fromStdString(rig.host.shellCalls[0].second)));
+        QVERIFY(QString::fromStdString(rig.host.shellCalls[0].second).endsWith("index.html"));
+        QTest::keyClick(&rig.form, Qt::Key_F2);
+        QCOMPARE(settingsShown, 1);
+        // F3 shows the information dialog modally; Esc closes it.
+        bool shown = false;
+        QTimer::singleShot(50, &info, [&] {
+            shown = info.isVisible();
+            QTest::keyClick(&info, Qt::Key_Escape);
+        });
+        QTest::keyClick(&rig.form, Qt::Key_F3);
+        QVERIFY(shown);
+        QVERIFY(!info.isVisible());
+    }
+
+    void storedBoundsAndSwitches_data() {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("designed") << QRect(333, 169, 800, 360) << QSize(800, 360);
+        QTest::newRow("larger") << QRect(10, 20, 1000, 600) << QSize(1000, 600);
+        QTest::newRow("below the minimum") << QRect(10, 20, 640, 200) << QSize(800, 360);
+    }
+    void storedBoundsAndSwitches() {
+        QFETCH(QRect, stored);
+        QFETCH(QSize, shown);
+        FakeHost host;
+        Timekeeper tk(host);
+        vandoret::ui::FormOptions o = Rig::Options();
+        o.loadSettings = [&](vandoret::Settings& s) {
+            s.Left = stored.x();
+            s.Top = stored.y();
+            s.Width = stored.width();
+            s.Height = stored.height();
+            s.AutoStart = false;
+            s.Sound = false;
+        };
+        TForm1 form(host, tk, o);
+        QCOMPARE(form.size(), shown);
+        QCOMPARE(form.pos(), stored.topLeft());
+        QVERIFY(!form.cbAutoStart->isChecked());
+        form.cbAutoStart->click();
+        QVERIFY(tk.settings.AutoStart);
+        // The sound icon switches the sound and its overlay picture.
+        const QImage off = form.ImageOnSound->pixmap().toImage();
+        QTest::mouseClick(form.ImageSound, Qt::LeftButton);
+        QVERIFY(tk.settings.Sound);
+        QVERIFY(form.ImageOnSound->pixmap().toImage() != off);
+        QTest::mouseClick(form.ImageOnSound, Qt::LeftButton);
+        QVERIFY(!tk.settings.Sound);
+        QCOMPARE(form.ImageOnSound->pixmap().toImage(), off);
+    }
+
+    void resultsSheetTakesNoInput() {
+        Rig rig;
+        QVERIFY(!rig.form.SortGrids[3]->InputEnabled());
+        for (int tab : {0, 1, 2, 4}) {
+            QVERIFY(rig.form.SortGrids[static_cast<std::size_t>(tab)]->InputEnabled());
+        }
+    }
+
+    void gridShowsTheCoreList() {
+        Rig rig;
+        auto& g = rig.tk.SortGrid2;
+        g.SetCell(0, 1, "1.");
+        g.SetCell(1, 1, "09:30:00,1");
+        g.AddRow();
+        g.SetCell(0, 2, "2.");
+        rig.form.RefreshFromCore();
+        auto* model = rig.form.SortGrids[1]->model();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Startzeit"));
+        QCOMPARE(model->index(0, 1).data().toString(), QString("09:30:00,1"));
+        QCOMPARE(rig.form.SortGrids[1]->verticalHeader()->defaultSectionSize(), 19);
+        // Right-aligned contact number; the start time cell coloured except in the current row.
+        QVERIFY(model->index(1, 0).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+        g.SetRow(1);
+        rig.form.RefreshFromCore();
+        QVERIFY(!model->index(0, 1).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(model->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(216, 255, 216));
     }
 };
 

@@ -1,0 +1,40 @@
+// TFormInfo: the information dialog shown by F3.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vandoret::ui {
+
+// The maker's contact page, opened by a click on the logo or the link.
+inline constexpr const char* kContactAddress = "https://www.kronvale.example";
+
+class TFormInfo : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormInfo(QWidget* parent = nullptr);
+
+    // Asks the shell to open the maker's contact page; the result is ignored.
+    std::function<void(const QString&)> openUrl;
+
+    QLabel* Image1 = nullptr;
+    QLabel* ImageICON = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* LabelVer = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* sOK = nullptr;
+    QLabel* Lab = nullptr;
+    QLabel* Label2 = nullptr;
+
+    void Image1Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+} // namespace vandoret::ui

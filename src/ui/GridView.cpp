@@ -1,0 +1,406 @@
+#include "ui/GridView.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include "ui/CellFormats.h"
+#include "ui/Pictures.h"
+
+namespace vandoret::ui {
+
+// ---- GridModel ------------------------------------------------------------------------------
+
+GridModel::GridModel(TSortGrid& grid, int tab, QObject* parent) : QAbstractTableModel(parent), grid_(grid), tab_(tab) {
+    rows_ = std::max(grid_.RowCount() - 1, 0);
+    cols_ = grid_.ColCount();
+    revision_ = grid_.Revision();
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : cols_;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    const int row = index.row() + 1;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return QString::fromStdString(grid_.Cells(index.column(), row));
+    case Qt::BackgroundRole: {
+        const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
+        return f.background ? QVariant(ToQColor(*f.background)) : QVariant();
+    }
+    case Qt::TextAlignmentRole: {
+        const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
+        return QVariant::fromValue((f.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        return QString::fromStdString(grid_.Cells(section, 0));
+    }
+    if (orientation == Qt::Horizontal && role == Qt::DecorationRole) {
+        // The sort column's caption carries an arrow before it.
+        const SortArrow arrow = CaptionSortArrow(grid_, section);
+        if (arrow == SortArrow::None) {
+            return {};
+        }
+        return pictures::SortArrow(arrow == SortArrow::Up);
+    }
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole) {
+        return false;
+    }
+    grid_.SetCell(index.column(), index.row() + 1, value.toString().toStdString());
+    Sync();
+    return true;
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && editableColumn && editableColumn(index.column())) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool GridModel::Sync() {
+    if (grid_.Revision() == revision_) {
+        return false;
+    }
+    revision_ = grid_.Revision();
+    const int rows = std::max(grid_.RowCount() - 1, 0);
+    const int cols = grid_.ColCount();
+    if (cols != cols_) {
+        beginResetModel();
+        rows_ = rows;
+        cols_ = cols;
+        endResetModel();
+        return true;
+    }
+    if (rows > rows_) {
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    } else if (rows < rows_) {
+        beginRemoveRows({}, rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+    }
+    if (rows_ > 0 && cols_ > 0) {
+        emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+    return true;
+}
+
+// ---- Cell editor ----------------------------------------------------------------------------
+
+class CellDelegate : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        auto* edit = new QLineEdit(parent);
+        edit->setFrame(false);
+        edit->setFont(option.font);
+        // The cell follows the editor's text as the operator types.
+        const QPersistentModelIndex cell(index);
+        GridView* view = view_;
+        connect(edit, &QLineEdit::textEdited, edit, [view, cell](const QString& text) {
+            if (cell.isValid()) {
+                view->model()->setData(cell, text, Qt::EditRole);
+            }
+        });
+        return edit;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* editor = qobject_cast<QLineEdit*>(object);
+        if (editor != nullptr && event->type() == QEvent::ShortcutOverride) {
+            // The window's shortcuts (Ctrl+X, Ctrl+0, ...) work in the editor as everywhere else.
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+                event->ignore();
+                return true;
+            }
+        }
+        if (editor != nullptr && event->type() == QEvent::KeyPress &&
+            HandleKey(editor, static_cast<QKeyEvent*>(event))) {
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    bool HandleKey(QLineEdit* editor, QKeyEvent* key) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            emit commitData(editor);
+            emit closeEditor(editor, NoHint);
+            if (view_->enterPressed) {
+                view_->enterPressed();
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            emit commitData(editor);
+            emit closeEditor(editor, NoHint);
+            if (view_->escapePressed) {
+                view_->escapePressed();
+            }
+            return true;
+        }
+        const QString text = key->text();
+        if (text.size() != 1 || !view_->keyFilter) {
+            return false; // navigation and editing keys go to the editor
+        }
+        const char32_t c = text.at(0).unicode();
+        const char32_t result = view_->keyFilter(c);
+        if (result == 0) {
+            return true; // discarded
+        }
+        if (result != c) {
+            editor->insert(QString::fromUcs4(&result, 1));
+            return true;
+        }
+        return false;
+    }
+
+    GridView* view_;
+};
+
+// ---- GridView -------------------------------------------------------------------------------
+
+GridView::GridView(TSortGrid& grid, int tab, QWidget* parent)
+    : QTableView(parent), model_(new GridModel(grid, tab, this)) {
+    setModel(model_);
+    setItemDelegate(new CellDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(19);
+    verticalHeader()->setMinimumSectionSize(19);
+    horizontalHeader()->setFixedHeight(21);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setMinimumSectionSize(10);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    QFont f("Arial");
+    f.setPixelSize(15);
+    setFont(f);
+    QFont hf = f;
+    hf.setPixelSize(13);
+    hf.setBold(true);
+    horizontalHeader()->setFont(hf);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, kGridBackground);
+    pal.setColor(QPalette::AlternateBase, kGridBackground);
+    pal.setColor(QPalette::Highlight, QColor(10, 36, 106));
+    pal.setColor(QPalette::HighlightedText, Qt::white);
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(10, 36, 106));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
+    setPalette(pal);
+    setStyleSheet("QTableView { gridline-color: rgb(160, 160, 196); }");
+    ApplyViewState();
+}
+
+void GridView::SetInputEnabled(bool enabled) {
+    inputEnabled_ = enabled;
+    setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    viewport()->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    horizontalHeader()->setSectionsClickable(enabled);
+    setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void GridView::SetColumnWidths(const std::vector<int>& widths) {
+    for (std::size_t c = 0; c < widths.size() && static_cast<int>(c) < model_->columnCount(); ++c) {
+        setColumnWidth(static_cast<int>(c), std::max(widths[c], 0));
+    }
+}
+
+int GridView::ClientWidth() const {
+    return viewport()->width();
+}
+
+void GridView::Refresh() {
+    if (model_->Sync()) {
+        ApplyViewState();
+    }
+}
+
+void GridView::SetCellMode(bool on, int col) {
+    cellMode_ = on;
+    setSelectionBehavior(on ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
+    // A click only makes the cell current; typing opens the editor at once.
+    setEditTriggers(
+        on ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed)
+           : QAbstractItemView::NoEditTriggers);
+    const int row = grid().Row() - 1;
+    if (row >= 0 && row < model_->rowCount()) {
+        applying_ = true;
+        const QModelIndex idx = model_->index(row, col);
+        selectionModel()->setCurrentIndex(idx, on ? QItemSelectionModel::ClearAndSelect
+                                                  : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        applying_ = false;
+    }
+}
+
+void GridView::ApplyViewState() {
+    TSortGrid& g = grid();
+    const int row = g.Row() - 1;
+    applying_ = true;
+    if (row >= 0 && row < model_->rowCount()) {
+        const QModelIndex cur = currentIndex();
+        const int col = cellMode_ && cur.isValid() ? cur.column() : std::max(model_->columnCount() - 1, 0);
+        if (!cur.isValid() || cur.row() != row || !selectionModel()->isRowSelected(row, {})) {
+            const QModelIndex idx = model_->index(row, cellMode_ ? col : 0);
+            const auto flags = cellMode_ ? QItemSelectionModel::ClearAndSelect
+                                         : (QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            selectionModel()->setCurrentIndex(idx, flags);
+        }
+        if (row != lastRow_) {
+            scrollTo(model_->index(row, 0));
+        }
+    }
+    lastRow_ = g.Row();
+    if (g.LeftCol() != lastLeftCol_) {
+        lastLeftCol_ = g.LeftCol();
+        horizontalScrollBar()->setValue(columnViewportPosition(g.LeftCol()) + horizontalOffset());
+    }
+    if (g.TopRow() != lastTopRow_) {
+        lastTopRow_ = g.TopRow();
+        const int top = g.TopRow() - 1;
+        if (top >= 0 && top < model_->rowCount() && rowAt(0) != top) {
+            verticalScrollBar()->setValue(top);
+        }
+    }
+    applying_ = false;
+}
+
+void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (applying_ || !current.isValid()) {
+        return;
+    }
+    const int row = current.row() + 1;
+    if (selectCell) {
+        const bool cell = selectCell(current.column(), row);
+        if (cell != cellMode_ || cell) {
+            cellMode_ = cell;
+            SetCellMode(cell, cell ? current.column() : model_->columnCount() - 1);
+        }
+    }
+    if (rowChosen && grid().Row() != row) {
+        rowChosen(row);
+    }
+    lastRow_ = grid().Row();
+    model_->Sync();
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    if (!inputEnabled_) {
+        event->ignore();
+        return;
+    }
+    if (cellMode_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (enterPressed) {
+            enterPressed();
+        }
+        return;
+    }
+    if (cellMode_ && event->key() == Qt::Key_Escape) {
+        if (escapePressed) {
+            escapePressed();
+        }
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void GridView::contextMenuEvent(QContextMenuEvent* event) {
+    if (contextMenu && inputEnabled_) {
+        contextMenu(event->globalPos());
+        event->accept();
+        return;
+    }
+    QTableView::contextMenuEvent(event);
+}
+
+void GridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    if (!applying_ && dy != 0) {
+        const int top = rowAt(0) + 1;
+        if (top >= 1 && top != grid().TopRow()) {
+            grid().SetTopRow(top);
+            lastTopRow_ = grid().TopRow();
+            model_->Sync();
+        }
+    }
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (resized) {
+        resized();
+    }
+}
+
+bool GridView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalHeader()->viewport() && inputEnabled_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        QHeaderView* header = horizontalHeader();
+        HeaderHit hit;
+        hit.x = me->position().toPoint().x();
+        hit.col = header->logicalIndexAt(hit.x);
+        hit.row = 0;
+        hit.colLeft = header->sectionViewportPosition(hit.col);
+        hit.colRight = hit.colLeft + header->sectionSize(hit.col);
+        if (event->type() == QEvent::MouseButtonPress) {
+            headerClick_.MouseDown(hit);
+        } else {
+            const MouseButton button = me->button() == Qt::RightButton  ? MouseButton::Right
+                                       : me->button() == Qt::LeftButton ? MouseButton::Left
+                                                                        : MouseButton::Middle;
+            if (headerClick_.MouseUp(grid(), hit, button)) {
+                Refresh();
+                if (sorted) {
+                    sorted();
+                }
+            }
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+} // namespace vandoret::ui

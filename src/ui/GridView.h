@@ -1,0 +1,105 @@
+// The view of a TSortGrid: a table model over the grid and a table view that draws it.
+//
+// Row 0 of the grid gives the header captions; data rows 1.. are model rows 0... The grid owns
+// the current row, the selection and the top row; the view applies them after each change and
+// reports the operator's clicks, moves and edits back.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <cstdint>
+#include <functional>
+
+#include "results/HeaderClick.h"
+#include "results/ListFormats.h"
+#include "results/SortGrid.h"
+
+namespace vandoret::ui {
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    GridModel(TSortGrid& grid, int tab, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Brings the model up to the grid's revision; true when anything changed.
+    bool Sync();
+    TSortGrid& grid() { return grid_; }
+    int tab() const { return tab_; }
+    // Columns the operator may edit (stop list); empty for the other lists.
+    std::function<bool(int col)> editableColumn;
+    // The format of a cell (grid row numbering); unset: the list's own colours.
+    std::function<CellFormat(int col, int row)> cellFormat;
+
+private:
+    TSortGrid& grid_;
+    int tab_;
+    int rows_ = 0;
+    int cols_ = 0;
+    std::uint64_t revision_ = 0;
+};
+
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    GridView(TSortGrid& grid, int tab, QWidget* parent = nullptr);
+
+    GridModel* gridModel() const { return model_; }
+    TSortGrid& grid() { return model_->grid(); }
+
+    // Redraws after a change of the grid and applies its view state; cheap when nothing changed.
+    void Refresh();
+    // Takes no mouse or keyboard input while false, yet looks as usual.
+    void SetInputEnabled(bool enabled);
+    bool InputEnabled() const { return inputEnabled_; }
+    // Sets the column widths in pixels.
+    void SetColumnWidths(const std::vector<int>& widths);
+    // The width the column rule shares out: the viewport's width.
+    int ClientWidth() const;
+
+    // Hooks of the owner.
+    std::function<void(int row)> rowChosen;           // the operator made a row current
+    std::function<bool(int col, int row)> selectCell; // a cell is to become current; false: row mode
+    std::function<char(char key)> keyFilter;          // characters typed into the cell editor
+    std::function<void()> enterPressed;               // Enter in the cell editor, after the commit
+    std::function<void()> escapePressed;              // Esc in the cell editor
+    std::function<void()> sorted;                     // a header click sorted the list
+    std::function<void(const QPoint& globalPos)> contextMenu;
+    std::function<void()> resized; // the client width changed
+
+    // True while a cell, not a whole row, is current (stop list editing).
+    bool CellMode() const { return cellMode_; }
+    // True while the cell editor is open.
+    bool Editing() const { return state() == QAbstractItemView::EditingState; }
+    void SetCellMode(bool on, int col);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ApplyViewState();
+
+    GridModel* model_;
+    bool inputEnabled_ = true;
+    bool applying_ = false;
+    bool cellMode_ = false;
+    int lastRow_ = -1;
+    int lastTopRow_ = -1;
+    int lastLeftCol_ = 0;
+    THeaderClick headerClick_;
+
+    friend class CellEditor;
+};
+
+} // namespace vandoret::ui

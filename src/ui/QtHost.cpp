@@ -1,0 +1,231 @@
+#include "ui/QtHost.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSoundEffect>
+#include <QTextDocument>
+#include <QTime>
+#include <QUrl>
+
+#include "lists/Cp1252.h"
+#include "lists/FileStamp.h"
+#include "ui/ShellVerb.h"
+
+namespace vandoret::ui {
+namespace {
+
+QString ToQ(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QString FilterText(const std::vector<FileFilter>& filters) {
+    QStringList parts;
+    for (const auto& f : filters) {
+        parts << ToQ(f.description) + " (" + ToQ(f.pattern).replace(';', ' ') + ")";
+    }
+    return parts.join(";;");
+}
+
+} // namespace
+
+QtHost::QtHost(QObject* parent) : QObject(parent) {
+    timer1_.setInterval(100);
+    timer1_.setTimerType(Qt::PreciseTimer);
+    connect(&timer1_, &QTimer::timeout, this, [this] {
+        if (onTimer1) {
+            onTimer1();
+        }
+    });
+    timer5sek_.setInterval(5000);
+    timer5sek_.setSingleShot(true);
+    timer5sek_.setTimerType(Qt::PreciseTimer);
+    connect(&timer5sek_, &QTimer::timeout, this, [this] {
+        if (onTimer5sek) {
+            onTimer5sek();
+        }
+    });
+    // Without an audio device the program stays silent instead of warning on every signal.
+    audioAvailable_ = !QMediaDevices::audioOutputs().isEmpty();
+}
+
+QtHost::~QtHost() = default;
+
+TimeOfDay QtHost::CurrentTimeOfDay() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0;
+}
+
+void QtHost::SetTimer1Enabled(bool enabled) {
+    if (enabled && !timer1_.isActive()) {
+        timer1_.start();
+    } else if (!enabled) {
+        timer1_.stop();
+    }
+}
+
+bool QtHost::Timer1Enabled() const {
+    return timer1_.isActive();
+}
+void QtHost::StartTimer5sek() {
+    timer5sek_.start();
+}
+void QtHost::StopTimer5sek() {
+    timer5sek_.stop();
+}
+bool QtHost::Timer5sekRunning() const {
+    return timer5sek_.isActive();
+}
+
+QSoundEffect* QtHost::EffectFor(const std::string& path) {
+    if (!audioAvailable_ || path.empty()) {
+        return nullptr;
+    }
+    if (const auto it = effects_.find(path); it != effects_.end()) {
+        return it->second;
+    }
+    if (!QFileInfo::exists(ToQ(path))) {
+        return nullptr;
+    }
+    auto* effect = new QSoundEffect(this);
+    effect->setSource(QUrl::fromLocalFile(ToQ(path)));
+    effects_.emplace(path, effect);
+    return effect;
+}
+
+void QtHost::PreloadSounds(const std::vector<std::string>& paths) {
+    for (const auto& p : paths) {
+        EffectFor(p);
+    }
+}
+
+void QtHost::PlaySound(const std::string& path) {
+    QSoundEffect* effect = EffectFor(path);
+    if (effect == nullptr) {
+        return;
+    }
+    if (playing_ != nullptr && playing_ != effect) {
+        playing_->stop();
+    }
+    effect->stop();
+    effect->play();
+    playing_ = effect;
+}
+
+std::int32_t QtHost::FileStamp(const std::string& path) {
+    return DosFileStamp(path);
+}
+
+void QtHost::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtHost::SetBusyCursor(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
+    busy_ = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool QtHost::AskYesNo(const std::string& question) {
+    if (askYesNo) {
+        return askYesNo(question);
+    }
+    return QMessageBox::question(dialogParent, QCoreApplication::applicationName(), ToQ(question),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtHost::ShowMessage(const std::string& text) {
+    if (showMessage) {
+        showMessage(text);
+        return;
+    }
+    QMessageBox::information(dialogParent, ToQ(ApplicationTitle()), ToQ(text));
+}
+
+std::optional<std::string> QtHost::OpenFileDialog(const std::string& title, const std::vector<FileFilter>& filters) {
+    if (openFileDialog) {
+        return openFileDialog(title, filters);
+    }
+    const QString file =
+        QFileDialog::getOpenFileName(dialogParent, ToQ(title), QDir::currentPath(), FilterText(filters));
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(file).toStdString();
+}
+
+std::optional<std::string> QtHost::SaveFileDialog(const std::string& title, const std::string& initialName,
+                                                  const std::vector<FileFilter>& filters) {
+    if (saveFileDialog) {
+        return saveFileDialog(title, initialName, filters);
+    }
+    const QString start = QDir::current().filePath(ToQ(initialName));
+    const QString file = QFileDialog::getSaveFileName(dialogParent, ToQ(title), start, FilterText(filters));
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(file).toStdString();
+}
+
+bool QtHost::ShellExecute(const std::string& verb, const std::string& file) {
+    if (shellExecute) {
+        return shellExecute(verb, file);
+    }
+#ifdef Q_OS_WIN
+    return WindowsShellVerb(verb, file);
+#else
+    // Elsewhere "open" shows the page in the default browser and "print" prints it here.
+    const QString path = QFileInfo(ToQ(file)).absoluteFilePath();
+    if (verb == "print") {
+        return PrintHtmlFile(path, dialogParent);
+    }
+    if (file.find("://") != std::string::npos) {
+        return QDesktopServices::openUrl(QUrl(ToQ(file)));
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
+}
+
+std::string QtHost::ProgramDir() const {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/").toStdString();
+}
+
+std::string QtHost::ApplicationTitle() const {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+bool PrintHtmlFile(const QString& file, QWidget* parent) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    // The page is written in Windows-1252.
+    const QByteArray bytes = f.readAll();
+    const QString html = QString::fromStdString(
+        DecodeCp1252(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    QTextDocument doc;
+    doc.setHtml(html);
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return true; // cancelled by the operator: nothing went wrong
+    }
+    doc.print(&printer);
+    return true;
+}
+
+} // namespace vandoret::ui

@@ -1,0 +1,405 @@
+// TForm1: start-up, shut-down, the handlers and the redraw from the core's state.
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QUrl>
+
+#include "contacts/Comms.h"
+#include "ui/FInfo.h"
+#include "ui/GridView.h"
+#include "ui/HtmlHelp.h"
+#include "ui/Label3D.h"
+#include "ui/LcdField.h"
+#include "ui/Pictures.h"
+#include "ui/Unit1.h"
+
+namespace vandoret::ui {
+namespace {
+
+QString ToQ(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+void SetTextIfChanged(QLabel* label, const std::string& text) {
+    const QString q = ToQ(text);
+    if (label->text() != q) {
+        label->setText(q);
+    }
+}
+
+// Copies the bundled help pages into a folder the browser can read; returns the start page.
+QString WriteHelpPages() {
+    EnsureResources();
+    const QString dir = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation)).filePath("vandoret-hilfe");
+    QDir().mkpath(dir);
+    const QDir source(":/help");
+    for (const QString& name : source.entryList(QDir::Files)) {
+        const QString target = QDir(dir).filePath(name);
+        QFile::remove(target);
+        QFile::copy(source.filePath(name), target);
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    }
+    return QDir(dir).filePath("index.html");
+}
+
+} // namespace
+
+void TForm1::FormCreate() {
+    // 1. Title and caption.
+    const QString title = ToQ(host_.ApplicationTitle());
+    QCoreApplication::setApplicationName(title);
+    tk_.WindowCaption = (title + " 1.5").toStdString();
+    setWindowTitle(ToQ(tk_.WindowCaption));
+    // 2. The help file is looked for beside the program (see mHilfeClick).
+    // 3. The serial ports present.
+    if (options_.listComPorts) {
+        options_.listComPorts();
+    }
+    // 4. The display font.
+    if (options_.installFont) {
+        font_.Install();
+    }
+    StaticText1->setFont(LcdFont(40, "88:88:88"));
+    TextStartTime->setFont(StaticText1->font());
+    TextCounterTime->setFont(StaticText1->font());
+    TextStopTime->setFont(LcdFont(40, "88:88:88,8"));
+    for (QLabel* field : {StaticText1, TextStartTime, TextCounterTime, TextStopTime}) {
+        static_cast<LcdField*>(field)->SetSegmentFont(font_.Installed());
+    }
+    // 5. The results sort column lives with the core's start list sort options.
+    // 6. Status indicator for CounterOn (off).
+    ImageStatus->setPixmap(pictures::StatusIndicator(tk_.CounterOn));
+    // 7. Settings, with the window bounds and the check box they carry.
+    if (options_.loadSettings) {
+        options_.loadSettings(tk_.settings);
+    }
+    ApplySettingsBounds();
+    cbAutoStart->setChecked(tk_.settings.AutoStart);
+    // 8. Sounds.
+    tk_.LoadSoundFiles();
+    // 9. Sound overlay.
+    ImageOnSound->setPixmap(pictures::SoundOverlay(tk_.settings.Sound));
+    // 10. Hints and the locked pictures of both lock indicators.
+    sbLoad->setToolTip(QString::fromUtf8("[Ctrl+O] Starterliste oder gespeichertes Protokoll öffnen"));
+    sbCLS->setToolTip(QString::fromUtf8("[Ctrl+X] Protokoll löschen"));
+    sbDelLine->setToolTip(QString::fromUtf8("[Ctrl+0] Markierte Zeile löschen"));
+    ImageLSstart->setPixmap(pictures::LockIndicator(false));
+    ImageLSstop->setPixmap(pictures::LockIndicator(false));
+    // 11. Captions are the core's; the finish field starts empty.
+    tk_.TextStopTime = kNoFinishTime;
+    // 12. One tick at once.
+    tk_.Timer1Timer();
+    // 13. The configured serial port.
+    if (tk_.settings.Port != 0) {
+        tk_.OpenConfiguredPort();
+    }
+    // 14. Countdown on when the start list holds more than one rider.
+    if (tk_.SortGrid1.RowCount() > 2 && !tk_.CounterOn) {
+        tk_.ImageStatusClick();
+    }
+    host_.SetTimer1Enabled(true);
+    created_ = true;
+    RefreshFromCore();
+    FormShow();
+}
+
+void TForm1::ApplySettingsBounds() {
+    const Settings& s = tk_.settings;
+    move(s.Left, s.Top);
+    resize(std::max(s.Width, 800), std::max(s.Height, 360));
+}
+
+void TForm1::FormShow() {
+    // Tabs become active in this order without the change handling, ending on "Startliste".
+    const QSignalBlocker block(PageControl1);
+    for (int tab : {kTabResults, kTabStopTimes, kTabStartTimes, kTabStartList}) {
+        PageControl1->setCurrentIndex(tab);
+    }
+    tk_.ActiveTab = kTabStartList;
+}
+
+void TForm1::FormResize() {
+    for (int tab = 0; tab < 5; ++tab) {
+        GridView* grid = SortGrids[static_cast<std::size_t>(tab)];
+        grid->SetColumnWidths(ColumnWidths(tab, grid->ClientWidth()));
+    }
+    if (StatusPanels[2] != nullptr) {
+        StatusPanels[2]->setText(QString(" %1x%2     ").arg(width()).arg(height()));
+    }
+    if (topPanel_ != nullptr) {
+        LayoutTopPanel();
+    }
+}
+
+bool TForm1::FormCloseQuery() {
+    return host_.AskYesNo("Beenden?");
+}
+
+void TForm1::FormDestroy() {
+    if (destroyed_ || !created_) {
+        return;
+    }
+    destroyed_ = true;
+    host_.SetTimer1Enabled(false);
+    font_.Remove();
+    if (options_.saveSettings) {
+        options_.saveSettings(tk_.settings);
+    }
+    if (tk_.ComPort) {
+        try {
+            tk_.ComPort->Close();
+        } catch (...) {
+            // Closing errors are of no consequence at the end of the run.
+        }
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    FormDestroy();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (created_ && !isMaximized() && !isMinimized()) {
+        tk_.settings.Width = width();
+        tk_.settings.Height = height();
+    }
+    FormResize();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (created_ && !isMaximized() && !isMinimized()) {
+        tk_.settings.Left = x();
+        tk_.settings.Top = y();
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == topPanel_) {
+        LayoutTopPanel();
+    }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == ImageStatus) {
+            ImageStatusClick();
+            return true;
+        }
+        if (watched == ImageSound || watched == ImageOnSound) {
+            ImageSoundClick();
+            return true;
+        }
+        if (watched == ImageLSstart || watched == ImageLSstop) {
+            ImageLSClick(watched == ImageLSstart ? LockIndicator::Start : LockIndicator::Stop);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Handlers that forward to the core
+
+void TForm1::Timer1Timer() {
+    tk_.Timer1Timer();
+    RefreshFromCore();
+}
+
+void TForm1::Timer5sekTimer() {
+    tk_.Timer5sekTimer();
+    RefreshFromCore();
+}
+
+void TForm1::mStartClick() {
+    tk_.mStartClick();
+    RefreshFromCore();
+}
+
+void TForm1::mStopClick() {
+    tk_.mStopClick();
+    RefreshFromCore();
+}
+
+void TForm1::ImageStatusClick() {
+    tk_.ImageStatusClick();
+    RefreshFromCore();
+}
+
+void TForm1::ImageSoundClick() {
+    tk_.ImageSoundClick();
+    RefreshFromCore();
+}
+
+void TForm1::ImageLSClick(LockIndicator which) {
+    tk_.ImageLSClick(which);
+    RefreshFromCore();
+}
+
+void TForm1::cbNrChange(int index) {
+    tk_.SelectRider(index);
+    RefreshFromCore();
+}
+
+void TForm1::ShiftStartTimes() {
+    tk_.ShiftStartTimes();
+    RefreshFromCore();
+}
+
+void TForm1::sbLoadClick() {
+    tk_.sbLoadClick();
+    RefreshFromCore();
+}
+
+void TForm1::sbSaveClick() {
+    tk_.sbSaveClick();
+    RefreshFromCore();
+}
+
+void TForm1::sbCLSClick() {
+    tk_.sbCLSClick(true);
+    RefreshFromCore();
+}
+
+void TForm1::sbDelLineClick() {
+    tk_.sbDelLineClick();
+    RefreshFromCore();
+}
+
+void TForm1::sbHTMLClick(int tag) {
+    tk_.sbHTMLClick(tag);
+    RefreshFromCore();
+}
+
+void TForm1::PageControl1Change(int index) {
+    tk_.ActiveTab = index;
+    tk_.PageControl1Change();
+    RefreshFromCore();
+    SortGrids[static_cast<std::size_t>(index)]->horizontalScrollBar()->setValue(0);
+}
+
+void TForm1::bCFGClick() {
+    if (settingsDialog) {
+        settingsDialog();
+        RefreshFromCore();
+    }
+}
+
+void TForm1::Info1Click() {
+    if (FormInfo != nullptr) {
+        const QRect pr = frameGeometry();
+        FormInfo->move(pr.center() - FormInfo->rect().center());
+        FormInfo->exec();
+    }
+}
+
+void TForm1::mHilfeClick() {
+    if (showHelp) {
+        showHelp();
+        return;
+    }
+#ifdef Q_OS_WIN
+    // The program's help file beside it; nothing happens when it is missing.
+    ShowHelpContents(host_.ProgramDir() + host_.ApplicationTitle() + ".chm", reinterpret_cast<void*>(winId()));
+#else
+    host_.ShellExecute("open", WriteHelpPages().toStdString());
+#endif
+}
+
+// ---- Redraw
+
+void TForm1::RefreshNumberList() {
+    if (shownNumbers_ != tk_.cbNr.Items) {
+        const QSignalBlocker block(cbNr);
+        cbNr->clear();
+        for (const auto& item : tk_.cbNr.Items) {
+            cbNr->addItem(ToQ(item));
+        }
+        shownNumbers_ = tk_.cbNr.Items;
+    }
+    if (cbNr->currentIndex() != tk_.cbNr.ItemIndex) {
+        const QSignalBlocker block(cbNr);
+        cbNr->setCurrentIndex(tk_.cbNr.ItemIndex);
+    }
+}
+
+void TForm1::RefreshFromCore() {
+    SetTextIfChanged(StaticText1, tk_.StaticText1);
+    SetTextIfChanged(TextStartTime, tk_.TextStartTime);
+    SetTextIfChanged(TextCounterTime, tk_.TextCounterTime);
+    SetTextIfChanged(TextStopTime, tk_.TextStopTime);
+    SetTextIfChanged(LabOstalosStart, tk_.LabOstalosStart);
+    SetTextIfChanged(LabOstalosStop, tk_.LabOstalosStop);
+    const QColor startColour = tk_.TextStartTimeColor == TextColor::Red ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    if (TextStartTime->palette().color(QPalette::WindowText) != startColour) {
+        QPalette pal = TextStartTime->palette();
+        pal.setColor(QPalette::WindowText, startColour);
+        TextStartTime->setPalette(pal);
+    }
+    if (Edit1->text() != ToQ(tk_.Edit1)) {
+        Edit1->setText(ToQ(tk_.Edit1));
+        Edit1->setCursorPosition(0);
+    }
+    RefreshNumberList();
+    if (windowTitle() != ToQ(tk_.WindowCaption)) {
+        setWindowTitle(ToQ(tk_.WindowCaption));
+    }
+    // Indicator pictures follow their state; they are redrawn only when it changes.
+    const auto picture = [](QLabel* label, bool state, auto draw) {
+        const int key = state ? 1 : 0;
+        if (label->property("state").toInt() != key + 1) {
+            label->setProperty("state", key + 1);
+            label->setPixmap(draw(state));
+        }
+    };
+    picture(ImageStatus, tk_.CounterOn, pictures::StatusIndicator);
+    picture(ImageOnSound, tk_.settings.Sound, pictures::SoundOverlay);
+    picture(ImageLSstart, tk_.StartContactFree, pictures::LockIndicator);
+    picture(ImageLSstop, tk_.FinishContactFree, pictures::LockIndicator);
+    ImageLSstart->setVisible(tk_.ImageLSstartVisible);
+    ImageLSstop->setVisible(tk_.ImageLSstopVisible);
+    if (cbAutoStart->isChecked() != tk_.settings.AutoStart) {
+        const QSignalBlocker block(cbAutoStart);
+        cbAutoStart->setChecked(tk_.settings.AutoStart);
+    }
+    for (GridView* grid : SortGrids) {
+        grid->Refresh();
+    }
+    if (PageControl1->currentIndex() != tk_.ActiveTab) {
+        const QSignalBlocker block(PageControl1);
+        PageControl1->setCurrentIndex(tk_.ActiveTab);
+    }
+    ApplyCommandStates();
+}
+
+void TForm1::ApplyCommandStates() {
+    const CommandStates& c = tk_.Commands;
+    sbSave->setEnabled(c.sbSave);
+    sbCLS->setEnabled(c.sbCLS);
+    sbDelLine->setEnabled(c.sbDelLine);
+    sbPrint->setEnabled(c.sbPrint);
+    sbHTML->setEnabled(c.sbHTML);
+    const std::pair<const char*, bool> actions[] = {
+        {"eS1", c.eS1}, {"Drucker1", c.Drucker1}, {"Druk1", c.Druk1}, {"eH1", c.eH1}};
+    for (const auto& [name, enabled] : actions) {
+        if (QAction* a = FindAction(name)) {
+            a->setEnabled(enabled);
+        }
+    }
+}
+
+} // namespace vandoret::ui

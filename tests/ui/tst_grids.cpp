@@ -1,0 +1,137 @@
+// The list views over the core's lists: current row both ways, header clicks, the number list.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+#include <algorithm>
+
+#include "fakes/FakeHost.h"
+#include "ui/GridView.h"
+#include "ui/Unit1.h"
+
+using vandoret::Timekeeper;
+using vandoret::testing::FakeHost;
+using vandoret::ui::GridView;
+using vandoret::ui::TForm1;
+
+namespace {
+
+vandoret::ui::FormOptions NoFont() {
+    vandoret::ui::FormOptions o;
+    o.installFont = false;
+    return o;
+}
+
+void FillStartList(Timekeeper& tk) {
+    const char* const rows[][3] = {
+        {"9:30", "7", "Carla Dietz"}, {"9:35", "12", "Anna Berger"}, {"9:40", "3", "Ben Krause"}};
+    tk.SortGrid1.SetRowCount(4);
+    tk.cbNr.Items.clear();
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            tk.SortGrid1.SetCell(c, r + 1, rows[r][c]);
+        }
+        tk.cbNr.Items.push_back(rows[r][1]);
+    }
+}
+
+std::vector<std::string> Column(const vandoret::TSortGrid& g, int col) {
+    std::vector<std::string> out;
+    for (int r = 1; r < g.RowCount(); ++r) {
+        out.push_back(g.Cells(col, r));
+    }
+    return out;
+}
+
+void ClickHeader(GridView* view, int col, Qt::MouseButton button = Qt::LeftButton) {
+    QHeaderView* header = view->horizontalHeader();
+    const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
+    QTest::mouseClick(header->viewport(), button, {}, QPoint(x, header->height() / 2));
+}
+
+} // namespace
+
+class GridsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void currentRowFollowsTheCoreAndTheOperator() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        GridView* view = form.SortGrids[0];
+        tk.SortGrid1.SetRow(3);
+        form.RefreshFromCore();
+        QCOMPARE(view->currentIndex().row(), 2);
+        QVERIFY(view->selectionModel()->isRowSelected(2, {}));
+        // A click makes the row current in the core.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 2)).center());
+        QCOMPARE(tk.SortGrid1.Row(), 2);
+        QVERIFY(view->selectionModel()->isRowSelected(1, {}));
+    }
+
+    void headerClicksFollowTheSortRule() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.RefreshFromCore();
+        GridView* view = form.SortGrids[0];
+        // As the form gives it, the start list does not sort.
+        ClickHeader(view, 2);
+        QCOMPARE(Column(tk.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Anna Berger", "Ben Krause"}));
+        // A list that may sort follows the header-click rule.
+        tk.SortGrid1.SortOptions.CanSort = true;
+        ClickHeader(view, 2);
+        QCOMPARE(Column(tk.SortGrid1, 2), (std::vector<std::string>{"Anna Berger", "Ben Krause", "Carla Dietz"}));
+        ClickHeader(view, 2);
+        QCOMPARE(Column(tk.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Ben Krause", "Anna Berger"}));
+        // Another column starts ascending; the right button always sorts descending.
+        ClickHeader(view, 1);
+        auto ascending = Column(tk.SortGrid1, 1);
+        ClickHeader(view, 1, Qt::RightButton);
+        std::reverse(ascending.begin(), ascending.end());
+        QCOMPARE(Column(tk.SortGrid1, 1), ascending);
+        // The view shows the sorted list at once, with the arrow on the sort column.
+        QCOMPARE(view->model()->index(0, 1).data().toString(), QString::fromStdString(ascending[0]));
+        QVERIFY(!view->model()->headerData(1, Qt::Horizontal, Qt::DecorationRole).isNull());
+        QVERIFY(view->model()->headerData(2, Qt::Horizontal, Qt::DecorationRole).isNull());
+    }
+
+    void resultsHeaderTakesNoClick() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid4.SetRowCount(3);
+        tk.SortGrid4.SetCell(2, 1, "Zoe");
+        tk.SortGrid4.SetCell(2, 2, "Anna");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.PageControl1->setCurrentIndex(3);
+        const auto before = Column(tk.SortGrid4, 2);
+        ClickHeader(form.SortGrids[3], 2);
+        QCOMPARE(Column(tk.SortGrid4, 2), before);
+    }
+
+    void choosingANumberShowsTheRider() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        form.RefreshFromCore();
+        QCOMPARE(form.cbNr->count(), 3);
+        QCOMPARE(form.cbNr->itemText(1), QString("12"));
+        emit form.cbNr->activated(1);
+        QCOMPARE(tk.cbNr.ItemIndex, 1);
+        QCOMPARE(form.Edit1->text(), QString("Anna Berger"));
+        QCOMPARE(form.TextStartTime->text().toStdString(), tk.TextStartTime);
+    }
+};
+
+QTEST_MAIN(GridsTest)
+#include "tst_grids.moc"
