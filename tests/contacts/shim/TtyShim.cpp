@@ -24,6 +24,7 @@ int inputLines = 0;                // TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_
 int outputLines = 0;               // TIOCM_DTR | TIOCM_RTS as the program set them
 serial_icounter_struct counters{}; // per-line change counts
 std::atomic<bool> unplugged{false};
+std::atomic<bool> countersKept{true}; // off: TIOCGICOUNT is refused, as by drivers without counters
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
 int linesAtNextWait = -1; // applied as the next wait begins, before its snapshot (-1: none)
@@ -122,6 +123,9 @@ int Answer(unsigned long request, void* arg) {
         return 0;
     }
     case TIOCGICOUNT: {
+        if (!countersKept) {
+            return Fail(EINVAL);
+        }
         if (unplugged) {
             return Fail(EIO);
         }
@@ -166,6 +170,11 @@ void vandoret_shim_set_lines(int lines) {
 void vandoret_shim_set_lines_at_next_wait(int lines) {
     std::lock_guard lock(mutex);
     linesAtNextWait = lines;
+}
+
+// Whether TIOCGICOUNT is answered (1) or refused with EINVAL (0).
+void vandoret_shim_keep_counters(int on) {
+    countersKept = on != 0;
 }
 
 // Makes the "adapter" go away (1) or come back (0).
