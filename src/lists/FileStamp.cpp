@@ -14,8 +14,8 @@ std::int32_t DosFileStamp(const std::string& path) {
         return -1;
     }
     const auto sys = std::chrono::file_clock::to_sys(written);
-    const std::time_t t = std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+    const std::time_t t =
+        std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
     std::tm local{};
 #ifdef _WIN32
     if (localtime_s(&local, &t) != 0) {
@@ -26,8 +26,21 @@ std::int32_t DosFileStamp(const std::string& path) {
         return -1;
     }
 #endif
-    if (local.tm_year < 80 || local.tm_year > 207) {
-        return -1;
+    // A DOS date-time holds the years 1980 to 2107. A file stamped outside them (a 1970 stamp from
+    // an archive, a clock gone wrong) still exists and must be loaded: it gets the nearest end of
+    // the range, never the -1 of a missing file.
+    if (local.tm_year < 80) {
+        local = std::tm{};
+        local.tm_year = 80;
+        local.tm_mday = 1;
+    } else if (local.tm_year > 207) {
+        local = std::tm{};
+        local.tm_year = 207;
+        local.tm_mon = 11;
+        local.tm_mday = 31;
+        local.tm_hour = 23;
+        local.tm_min = 59;
+        local.tm_sec = 58;
     }
     const auto date =
         static_cast<std::uint32_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);

@@ -105,9 +105,7 @@ TEST_F(SignalsTest, LocksToggleIndependently) {
 }
 
 TEST_F(SignalsTest, SoundFilesBesideTheProgram) {
-    const auto dir = std::filesystem::temp_directory_path() / "vandoret-timing-sounds";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const auto dir = NewPrivateFolder("vandoret-timing-sounds-");
     std::ofstream(dir / "Audio-Bereit.wav") << "RIFF";
     std::ofstream(dir / "Audio-Ziel.wav") << "RIFF";
     host.programDir = dir.string() + "/";

@@ -17,17 +17,16 @@ namespace fs = std::filesystem;
 class StartListWatchTest : public TimingTest {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vandoret-timing-watch-" +
-                std::to_string(::testing::UnitTest::GetInstance()->current_test_info()->line()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = NewPrivateFolder("vandoret-timing-watch-");
         file_ = (dir_ / "Starterliste.txt").string();
         WriteFile();
         keeper.settings.BaseName = file_;
         FillStartList(keeper, ThreeRiders());
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
 
     void WriteFile(const std::string& extra = "") {
         std::ofstream out(file_, std::ios::binary | std::ios::trunc);
@@ -94,6 +93,32 @@ TEST_F(StartListWatchTest, FirstListSeenSelectsTheNextPlannedStart) {
     EXPECT_EQ(keeper.StartListStamp, 300);
     EXPECT_EQ(keeper.cbNr.Text(), "17");
     EXPECT_EQ(keeper.TextStartTime, "9:40:00");
+}
+
+// A file stamped outside the years a DOS date-time holds is there all the same: it is loaded and
+// the next planned start is selected, as for any other file.
+TEST_F(StartListWatchTest, FileStampedOutsideTheDosYearsIsLoaded) {
+    using namespace std::chrono;
+    const sys_days days[] = {sys_days{year{1970} / 1 / 2}, sys_days{year{1979} / 12 / 30},
+                             sys_days{year{2110} / 6 / 1}};
+    for (const sys_days day : days) {
+        FakeHost host;
+        Timekeeper keeper(host);
+        keeper.settings.BaseName = file_;
+        ClockDriver clock(keeper, host);
+        std::error_code ec;
+        fs::last_write_time(file_, file_clock::from_sys(sys_seconds{day} + seconds{12 * 3600}), ec);
+        if (ec) {
+            continue; // the file system cannot hold that time
+        }
+        SCOPED_TRACE(static_cast<int>(year_month_day{day}.year()));
+        EXPECT_NE(DosFileStamp(file_), -1);
+        clock.Step(ClockMs(9, 0, 0));
+        EXPECT_NE(keeper.StartListStamp, -1);
+        EXPECT_EQ(keeper.cbNr.Count(), 3);
+        EXPECT_EQ(keeper.cbNr.Text(), "12");
+        EXPECT_EQ(keeper.TextStartTime, "9:30:00");
+    }
 }
 
 TEST_F(StartListWatchTest, NoFileNoLoad) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,19 @@ inline void FillStartList(Timekeeper& keeper, const std::vector<Rider>& riders) 
 
 inline std::string MissingFileName() {
     return (std::filesystem::temp_directory_path() / "vandoret-timing-no-such-start-list.txt").string();
+}
+
+// A new, empty folder of its own under the temporary folder. Test processes of several builds may
+// run at once on one machine, so the name is random.
+inline std::filesystem::path NewPrivateFolder(const std::string& prefix) {
+    std::random_device random;
+    for (;;) {
+        const auto path = std::filesystem::temp_directory_path() /
+                          (prefix + std::to_string(random()) + "-" + std::to_string(random()));
+        if (std::filesystem::create_directories(path)) {
+            return path;
+        }
+    }
 }
 
 class TimingTest : public ::testing::Test {

@@ -1,0 +1,115 @@
+// Long random sessions of ticks, starts, finishes, rider choices, switches and shifts: no recorded
+// time is ever lost or changed, and the counters always follow the lists.
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TimingFixture.h"
+
+namespace vandoret::testing {
+namespace {
+
+using RandomSessionTest = TimingTest;
+
+std::vector<std::string> Column(const TSortGrid& grid, int col) {
+    std::vector<std::string> cells;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        if (!grid.Cells(0, r).empty()) {
+            cells.push_back(grid.Cells(col, r));
+        }
+    }
+    return cells;
+}
+
+bool IsCounterText(const std::string& text) {
+    const auto digits = [&text](std::size_t at) {
+        return text[at] >= '0' && text[at] <= '9' && text[at + 1] >= '0' && text[at + 1] <= '9';
+    };
+    if (text.size() == 5) {
+        return digits(0) && text[2] == ':' && digits(3);
+    }
+    return text.size() == 8 && digits(0) && text[2] == ':' && digits(3) && text[5] == ':' && digits(6);
+}
+
+TEST_F(RandomSessionTest, RecordedTimesStayAndCountersFollowTheLists) {
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        FakeHost host;
+        Timekeeper keeper(host);
+        keeper.settings.BaseName = MissingFileName();
+        keeper.StartSoundFile = "start.wav";
+        ClockDriver clock(keeper, host);
+        std::mt19937 random(seed);
+        const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+
+        std::int64_t now = ClockMs(9, 25, 0);
+        clock.Step(now);
+        std::vector<Rider> riders;
+        const int count = 1 + pick(8);
+        for (int i = 0; i < count; ++i) {
+            const int minute = 9 * 60 + 26 + i; // one a minute from 9:26
+            riders.push_back(
+                {std::to_string(minute / 60) + (minute % 60 < 10 ? ":0" : ":") + std::to_string(minute % 60),
+                 std::to_string(i + 1), "R" + std::to_string(i)});
+        }
+        FillStartList(keeper, riders);
+        keeper.SelectRider(keeper.FindNextPlannedStart());
+        keeper.ImageStatusClick();
+
+        std::vector<std::string> starts, finishes;
+        int started = 0;
+        bool counted = false; // the counters have been worked out from the lists
+        for (int step = 0; step < 800; ++step) {
+            const int op = pick(100);
+            bool registered = false;
+            if (op < 80) {
+                now += op < 75 ? 100 : 100 + pick(5000);
+                const int firesBefore = clock.timer5sekFires;
+                clock.Step(now);
+                if (clock.timer5sekFires != firesBefore) {
+                    starts.push_back(FormatClock(host.now, ClockForm::HhNnSsZ));
+                    ++started;
+                    registered = true;
+                }
+            } else if (op < 85) {
+                keeper.mStartClick();
+                starts.push_back(FormatClock(host.now, ClockForm::HhNnSsZ));
+                ++started;
+                registered = true;
+            } else if (op < 90) {
+                keeper.mStopClick();
+                finishes.push_back(FormatClock(host.now, ClockForm::HhNnSsZ));
+                registered = true;
+            } else if (op < 94) {
+                keeper.SelectRider(pick(count + 2) - 1);
+            } else if (op < 96) {
+                keeper.ImageStatusClick();
+            } else if (op < 98) {
+                keeper.LockLSstart1Click();
+            } else if (op < 99) {
+                keeper.SortGrid1.SetRow(1 + pick(count));
+                keeper.ShiftStartTimes();
+                counted = true;
+            } else {
+                keeper.ImageSoundClick();
+            }
+
+            ASSERT_EQ(Column(keeper.SortGrid2, 1), starts) << "seed " << seed << " step " << step;
+            ASSERT_EQ(Column(keeper.SortGrid3, 1), finishes) << "seed " << seed << " step " << step;
+            ASSERT_GE(keeper.cbNr.ItemIndex, -1);
+            ASSERT_LT(keeper.cbNr.ItemIndex, keeper.cbNr.Count());
+            ASSERT_TRUE(IsCounterText(keeper.TextCounterTime)) << keeper.TextCounterTime;
+            counted = counted || registered;
+            if (counted) {
+                const int toStart = count - started;
+                const int onCourse = started - static_cast<int>(finishes.size());
+                ASSERT_EQ(keeper.LabOstalosStart, toStart < 0 ? "" : std::to_string(toStart));
+                ASSERT_EQ(keeper.LabOstalosStop, onCourse < 0 ? "" : std::to_string(onCourse));
+                // Each registration switches the countdown off once nobody is left to start.
+                ASSERT_FALSE(registered && toStart <= 0 && keeper.CounterOn);
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace vandoret::testing
