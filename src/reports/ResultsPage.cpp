@@ -137,8 +137,10 @@ void Timekeeper::WriteResultsPage(const std::string& fileName) {
 void Timekeeper::sbHTMLClick(int tag) {
     const std::string name = ResultsPageName();
     WriteResultsPage(name);
+    // Only a file is handed on: a folder of that name is no page, and the shell would open the folder.
     std::error_code error;
-    if (!std::filesystem::exists(PathFromUtf8(name), error)) {
+    const std::filesystem::path page = PathFromUtf8(name);
+    if (!std::filesystem::exists(page, error) || std::filesystem::is_directory(page, error)) {
         return;
     }
     if (tag == 0) {
