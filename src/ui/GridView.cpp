@@ -173,11 +173,16 @@ private:
             }
             return true;
         }
-        const QString text = key->text();
-        if (text.size() != 1 || !view_->keyFilter) {
+        // Only characters reach the filter: Backspace and printable ones. Delete, Tab and the other
+        // keys that merely carry a control code edit or move as usual.
+        const QList<uint> chars = key->text().toUcs4();
+        if (chars.size() != 1 || !view_->keyFilter) {
             return false; // navigation and editing keys go to the editor
         }
-        const char32_t c = text.at(0).unicode();
+        const char32_t c = chars.front();
+        if (c != U'\b' && (c < 0x20 || c == 0x7f)) {
+            return false;
+        }
         const char32_t result = view_->keyFilter(c);
         if (result == 0) {
             return true; // discarded
