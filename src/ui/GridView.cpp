@@ -337,10 +337,9 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    if (cellMode_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        if (enterPressed) {
-            enterPressed();
-        }
+    // Enter belongs to the list in both modes: in row mode its current cell is the last column.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && enterPressed) {
+        enterPressed();
         return;
     }
     if (cellMode_ && event->key() == Qt::Key_Escape) {

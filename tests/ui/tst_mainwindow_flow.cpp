@@ -193,6 +193,35 @@ private slots:
         QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("23"));
     }
 
+    void enterInRowModeMovesToTheNextFaultPoints() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid3.SetRowCount(3);
+        tk.SortGrid3.SetCell(0, 1, "1.");
+        tk.SortGrid3.SetCell(0, 2, "2.");
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.PageControl1->setCurrentIndex(2);
+        auto* view = form.SortGrids[2];
+        form.RefreshFromCore();
+        QTest::qWait(20);
+        // A click on "Stoppzeit" marks the whole row, its current cell being "F.-Pkt.".
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 1)).center());
+        QVERIFY(!view->CellMode());
+        QCOMPARE(tk.SortGrid3Col, 5);
+        // Enter reaches the list as in cell editing: one row down, "F.-Pkt." ready for typing.
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(tk.SortGrid3.Row(), 2);
+        QVERIFY(tk.SortGrid3Mode == Timekeeper::StopListMode::CellEditing);
+        QVERIFY(view->CellMode());
+        QCOMPARE(view->currentIndex(), view->model()->index(1, 5));
+        QTest::keyClicks(view, "3");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(tk.SortGrid3.Cells(5, 2), std::string("3"));
+    }
+
     void rewrittenStartListShowsWithinATick() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
