@@ -293,7 +293,7 @@ void GridView::ApplyViewState() {
                                          : (QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             selectionModel()->setCurrentIndex(idx, flags);
         }
-        if (row != lastRow_) {
+        if (g.Row() != lastRow_) {
             scrollTo(model_->index(row, 0));
         }
     }

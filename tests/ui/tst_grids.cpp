@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QtTest>
 #include <algorithm>
 
@@ -71,6 +72,32 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 2)).center());
         QCOMPARE(tk.SortGrid1.Row(), 2);
         QVERIFY(view->selectionModel()->isRowSelected(1, {}));
+    }
+
+    void scrolledListStaysWhereTheOperatorPutIt() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid1.SetRowCount(61);
+        for (int r = 1; r <= 60; ++r) {
+            tk.SortGrid1.SetCell(1, r, std::to_string(r));
+        }
+        tk.SortGrid1.SetRow(1);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.RefreshFromCore();
+        GridView* view = form.SortGrids[0];
+        QTest::qWait(20);
+        view->verticalScrollBar()->setValue(30);
+        QCOMPARE(view->rowAt(0), 30);
+        // A change elsewhere in the list leaves the current row, so it does not scroll back to it.
+        tk.SortGrid1.SetCell(2, 45, "Neu");
+        form.RefreshFromCore();
+        QCOMPARE(view->rowAt(0), 30);
+        // A new current row is scrolled into view.
+        tk.SortGrid1.SetRow(3);
+        form.RefreshFromCore();
+        QVERIFY(view->rowAt(0) <= 2);
     }
 
     void headerClicksFollowTheSortRule() {
