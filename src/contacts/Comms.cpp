@@ -94,6 +94,7 @@ struct TComThread::HandOver {
     bool serving = false;     // the user-interface thread is running its handlers
     bool lost = false;        // the event is "the port was lost"
     bool finished = false;    // the thread has left its loop
+    bool abandoned = false;   // closed from inside a handler: nobody serves hand-overs any more
     LineEvent event;
 };
 
@@ -112,8 +113,11 @@ TComThread::~TComThread() {
     {
         // Closed from inside one of this thread's own handlers: let the thread go now.
         std::lock_guard lock(handOver_->mutex);
+        // The handler that runs now cannot serve a further one (serving is not re-entrant), so the
+        // thread must not wait for any: changes it still holds go with the port.
         if (handOver_->serving) {
             handOver_->pending = false;
+            handOver_->abandoned = true;
             handOver_->changed.notify_all();
         }
     }
@@ -178,6 +182,9 @@ void TComThread::Serve(std::shared_ptr<HandOver> handOver) {
 
 void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
     std::unique_lock lock(handOver_->mutex);
+    if (handOver_->abandoned) {
+        return;
+    }
     handOver_->event = event;
     handOver_->lost = lost;
     handOver_->pending = true;

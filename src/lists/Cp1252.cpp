@@ -8,10 +8,10 @@ namespace vandoret {
 namespace {
 
 // Code points of the bytes 0x80..0x9F; the undefined ones map to themselves.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char EncodeCodePoint(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
@@ -69,10 +69,22 @@ std::size_t AsciiPrefix(std::string_view bytes) {
 
 namespace {
 
-// Writes the UTF-8 form of bytes (which start with a non-ASCII byte or later hold one) to p.
+// Writes the UTF-8 form of bytes to p; plain ASCII is copied eight bytes at a time.
 char* DecodeTo(char* p, std::string_view bytes) {
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
+    const char* in = bytes.data();
+    const char* const end = in + bytes.size();
+    while (in != end) {
+        if (end - in >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, in, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                std::memcpy(p, in, 8);
+                p += 8;
+                in += 8;
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(*in++);
         if (b < 0x80) {
             *p++ = static_cast<char>(b);
         } else {
@@ -87,6 +99,10 @@ char* DecodeTo(char* p, std::string_view bytes) {
 }
 
 } // namespace
+
+char* DecodeCp1252To(char* out, std::string_view bytes) {
+    return DecodeTo(out, bytes);
+}
 
 void DecodeCp1252Into(std::string& out, std::string_view bytes) {
     // This runs for every cell of a loaded list: plain ASCII is copied as it is, short text is

@@ -15,6 +15,8 @@ namespace vandoret {
 std::string DecodeCp1252(std::string_view bytes);
 // DecodeCp1252 into an existing string, replacing its content (reuses its storage).
 void DecodeCp1252Into(std::string& out, std::string_view bytes);
+// DecodeCp1252 into a buffer with room for 3 * bytes.size() chars; returns the end of the text.
+char* DecodeCp1252To(char* out, std::string_view bytes);
 std::string EncodeCp1252(std::string_view utf8);
 
 } // namespace vandoret

@@ -1,6 +1,9 @@
 // Loading the start list file into the start list and the number list.
 #include <algorithm>
 #include <exception>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "lists/StartListParser.h"
 #include "lists/TextFile.h"
@@ -11,6 +14,7 @@ namespace {
 
 // Rows beyond this are not read: the list's row numbers are ints.
 constexpr std::size_t kMaxRows = 0x7FFFFFF0;
+constexpr std::size_t kColumns = kStartListColumns;
 
 // Turns Timer1 on and the busy pointer off when the load ends, however it ends.
 class LoadBracket {
@@ -27,6 +31,41 @@ private:
     Host& host_;
 };
 
+// Reads the rows (row 0 the captions) from reader into rows, reusing their storage, and puts
+// them into the list, which TakeRows has emptied. Should reading fail half way, the rows read so
+// far are put in and the failure goes on to the caller.
+void FillStartList(TSortGrid& grid, StartListReader& reader, std::vector<std::vector<std::string>>& rows) {
+    // Cells beyond the file's six columns: row 0 keeps its captions, data cells are blank.
+    const std::size_t width = std::max(static_cast<std::size_t>(grid.ColCount()), kColumns);
+    std::size_t filled = 0;
+    try {
+        for (; filled < kMaxRows; ++filled) {
+            if (filled == rows.size()) {
+                rows.emplace_back();
+            }
+            std::vector<std::string>& row = rows[filled];
+            row.resize(width);
+            if (!reader.Next(std::span<std::string, kColumns>(row.data(), kColumns))) {
+                break;
+            }
+            for (std::size_t c = kColumns; c < width; ++c) {
+                row[c] = filled == 0 ? grid.Cells(static_cast<int>(c), 0) : std::string();
+            }
+        }
+    } catch (...) {
+        if (filled > 0) {
+            rows.resize(filled);
+            grid.AssignRows(std::move(rows));
+        }
+        throw;
+    }
+    if (filled == 0) {
+        return; // an empty file: the emptied list is the result
+    }
+    rows.resize(filled); // AssignRows adds the blank row a file of one line leaves
+    grid.AssignRows(std::move(rows));
+}
+
 } // namespace
 
 void Timekeeper::LoadStartList(const std::string& fileName) {
@@ -35,8 +74,9 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
     LoadBracket bracket(h);
     try {
         const std::string caption0 = SortGrid1.Cells(0, 0);
-        SortGrid1.SetRowCount(2);
-        SortGrid1.BlankRow(1);
+        // The list is emptied at once; the rows it held are refilled below, so a reload of a list
+        // of about the same size allocates next to nothing.
+        std::vector<std::vector<std::string>> rows = SortGrid1.TakeRows();
         h.ProcessMessages();
         h.SetBusyCursor(true);
 
@@ -46,16 +86,7 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
             return;
         }
         StartListReader reader(bytes, StartListLayout{caption0, settings.StartClock, settings.StartInt, locale()});
-        const std::size_t lines = std::min(reader.LineCount(), kMaxRows);
-        if (lines > 2) {
-            SortGrid1.SetRowCount(static_cast<int>(lines));
-        }
-        StartListRow cells;
-        for (std::size_t row = 0; row < lines && reader.Next(cells); ++row) {
-            for (int c = 0; c < kStartListColumns; ++c) {
-                SortGrid1.SetCell(c, static_cast<int>(row), std::move(cells[static_cast<std::size_t>(c)]));
-            }
-        }
+        FillStartList(SortGrid1, reader, rows);
         if (outcome == ReadOutcome::ReadFailed) {
             return; // the rows read so far stay; the number list is not refreshed
         }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <span>
 
 #include "lists/Cp1252.h"
 
@@ -43,46 +44,77 @@ const char* FindByte(const char* p, const char* end, char c) {
     return p;
 }
 
-bool IsAscii(std::string_view bytes) {
-    std::uint64_t seen = 0;
+// What one pass over a line finds out: whether it holds a CR and whether it is plain ASCII.
+struct LineScan {
+    bool cr = false;
+    bool ascii = true;
+};
+
+LineScan ScanLine(std::string_view line) {
+    std::uint64_t seen = 0; // every byte or-ed together: its high bits tell non-ASCII
+    std::uint64_t crs = 0;  // marks of the CR bytes
     std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        seen |= word;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+        constexpr std::uint64_t kPattern = 0x0101010101010101ULL * '\r';
+        for (; i + 8 <= line.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, line.data() + i, 8);
+            seen |= word;
+            const std::uint64_t x = word ^ kPattern;
+            crs |= ~(((x & kLow7) + kLow7) | x | kLow7); // exact: 0x80 where a byte is CR
+        }
     }
-    for (; i < bytes.size(); ++i) {
-        seen |= static_cast<unsigned char>(bytes[i]);
+    LineScan scan;
+    for (; i < line.size(); ++i) {
+        seen |= static_cast<unsigned char>(line[i]);
+        scan.cr = scan.cr || line[i] == '\r';
     }
-    return (seen & 0x8080808080808080ULL) == 0;
+    scan.cr = scan.cr || crs != 0;
+    scan.ascii = (seen & 0x8080808080808080ULL) == 0;
+    return scan;
+}
+
+// A cell refilled on a reload keeps its storage; only room far beyond its new text is given back.
+inline void GiveBackSurplus(std::string& cell) {
+    if (cell.capacity() > 2 * cell.size() + 64) [[unlikely]] {
+        cell.shrink_to_fit();
+    }
 }
 
 // Fills the cells of a row from the first one; surplus fields find no place.
 class RowFiller {
 public:
-    RowFiller(StartListRow& row, bool ascii) : row_(row), ascii_(ascii) {}
+    explicit RowFiller(std::span<std::string, kStartListColumns> row) : row_(row) {}
     bool Full() const { return next_ >= kStartListColumns; }
     void AddBytes(const char* begin, std::size_t size) {
         std::string& cell = row_[next_++];
         if (size == 0) {
             cell.assign(1, ' '); // an empty field keeps its place
-        } else if (ascii_ || IsAscii(std::string_view(begin, size))) {
-            cell.assign(begin, size);
         } else {
-            DecodeCp1252Into(cell, std::string_view(begin, size));
+            cell.assign(begin, size);
         }
+        GiveBackSurplus(cell);
     }
-    void AddText(std::string text) { row_[next_++] = text.empty() ? std::string(1, ' ') : std::move(text); }
+    void AddText(const std::string& text) {
+        std::string& cell = row_[next_++];
+        if (text.empty()) {
+            cell.assign(1, ' ');
+        } else {
+            cell.assign(text);
+        }
+        GiveBackSurplus(cell);
+    }
     // Cells no field reached are empty.
     void Finish() {
         for (; next_ < kStartListColumns; ++next_) {
             row_[next_].clear();
+            GiveBackSurplus(row_[next_]);
         }
     }
 
 private:
-    StartListRow& row_;
-    bool ascii_;
+    std::span<std::string, kStartListColumns> row_;
     std::size_t next_ = 0;
 };
 
@@ -120,9 +152,6 @@ void SplitLine(std::string_view line, RowFiller& filler) {
 
 // The cut of the seconds, in place.
 void CutSeconds(std::string& text) {
-    if (text.size() < 4 || FindByte(text.data() + 3, text.data() + text.size(), ':') == text.data() + text.size()) {
-        return; // no ':' at character position 4 or later
-    }
     std::size_t chars = 0; // characters (UTF-8 sequences) before the current byte
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
@@ -186,6 +215,10 @@ std::size_t StartListReader::LineCount() const {
 }
 
 bool StartListReader::Next(StartListRow& row) {
+    return Next(std::span<std::string, kStartListColumns>(row));
+}
+
+bool StartListReader::Next(std::span<std::string, kStartListColumns> row) {
     if (pos_ >= bytes_.size()) {
         return false;
     }
@@ -197,13 +230,24 @@ bool StartListReader::Next(StartListRow& row) {
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1); // CR LF, the common line end
     }
-    if (FindByte(line.data(), line.data() + line.size(), '\r') != line.data() + line.size()) {
+    const LineScan scan = ScanLine(line);
+    if (scan.cr) {
         withoutCr_.assign(line.data(), line.size());
         withoutCr_.erase(std::remove(withoutCr_.begin(), withoutCr_.end(), '\r'), withoutCr_.end());
         line = withoutCr_;
     }
 
-    RowFiller filler(row, IsAscii(line));
+    if (!scan.ascii) {
+        // The line is decoded as a whole: the UTF-8 forms of the Windows-1252 letters hold no
+        // byte below 0x80, so the separators stay where they were.
+        if (decoded_.size() < line.size() * 3) {
+            decoded_.resize(line.size() * 3);
+        }
+        const char* const end = DecodeCp1252To(decoded_.data(), line);
+        line = std::string_view(decoded_.data(), static_cast<std::size_t>(end - decoded_.data()));
+    }
+
+    RowFiller filler(row);
     if (generated_ || (index_ == 0 && line.substr(0, 3) == "St.")) {
         if (index_ == 0) {
             filler.AddText(layout_.caption0);

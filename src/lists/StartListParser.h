@@ -17,6 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,8 @@ public:
     std::size_t LineCount() const;
     // Fills row with the next line's cells (every cell is overwritten); false at the end.
     bool Next(StartListRow& row);
+    // The same into the first cells of a list row; the cells keep their storage where it fits.
+    bool Next(std::span<std::string, kStartListColumns> row);
 
 private:
     std::string_view bytes_;
@@ -57,6 +60,7 @@ private:
     bool generated_ = false;
     std::int64_t planned_ = 0;
     std::string withoutCr_;
+    std::string decoded_; // the current line in UTF-8, when it is not plain ASCII; only grows
 };
 
 // The cut of the seconds: a ':' at character position 4 or later (counted from 1) is removed

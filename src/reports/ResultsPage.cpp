@@ -136,8 +136,9 @@ void Timekeeper::WriteResultsPage(const std::string& fileName) {
 void Timekeeper::sbHTMLClick(int tag) {
     const std::string name = ResultsPageName();
     WriteResultsPage(name);
+    // Only a file is handed on: a folder of that name is no page, and the shell would open the folder.
     std::error_code error;
-    if (!std::filesystem::exists(name, error)) {
+    if (!std::filesystem::exists(name, error) || std::filesystem::is_directory(name, error)) {
         return;
     }
     if (tag == 0) {

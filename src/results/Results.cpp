@@ -53,8 +53,14 @@ std::string FormatGeneral(double value, const Locale& locale) {
     return WithSeparator(std::move(text), locale.decimalSeparator);
 }
 
-// "%1.1f" with the locale's decimal separator.
+// "%1.1f" with the locale's decimal separator. Halves are rounded away from zero, as the
+// platform's formatter does: 0.25 points are "0,3", not the "0,2" of round-half-even.
+// (A double is exactly halfway between two tenths only at x.25 and x.75.)
 std::string FormatOneDecimal(double value, const Locale& locale) {
+    const double quarters = std::fabs(value) * 4.0; // exact: a power of two
+    if (std::isfinite(quarters) && quarters == std::floor(quarters) && std::fmod(quarters, 2.0) == 1.0) {
+        value = std::nextafter(value, value < 0 ? -HUGE_VAL : HUGE_VAL);
+    }
     char buffer[400];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
     if (ec != std::errc()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
 #include "results/SortCompare.h"
 
@@ -141,6 +142,40 @@ int TSortGrid::AddRow() {
     const int added = RowCount() - 1;
     SizeChanged();
     return added;
+}
+
+void TSortGrid::AssignRows(std::vector<std::vector<std::string>>&& rows) {
+    const int oldCount = RowCount();
+    if (rows.size() < 2) {
+        rows.resize(2);
+    } else if (rows.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        rows.resize(static_cast<std::size_t>(std::numeric_limits<int>::max())); // row numbers are ints
+    }
+    for (auto& r : rows) {
+        r.resize(static_cast<std::size_t>(colCount_));
+    }
+    rows_ = std::move(rows);
+    ClampView();
+    ++revision_;
+    if (RowCount() != oldCount) {
+        SizeChanged();
+    }
+}
+
+std::vector<std::vector<std::string>> TSortGrid::TakeRows() {
+    const int oldCount = RowCount();
+    // The two rows are built first: should that fail, the list is as it was.
+    std::vector<std::vector<std::string>> taken;
+    taken.reserve(2);
+    taken.push_back(rows_[0]);
+    taken.emplace_back(static_cast<std::size_t>(colCount_));
+    taken.swap(rows_);
+    ClampView();
+    ++revision_;
+    if (oldCount != 2) {
+        SizeChanged();
+    }
+    return taken;
 }
 
 int TSortGrid::FindRowByText(int col, std::string_view text, bool ignoreCase) const {

@@ -86,6 +86,16 @@ public:
     // Appends a blank row at the end and returns its index.
     int AddRow();
 
+    // Replaces every row, row 0 included, in one step and without copying a cell: each row is
+    // cut or padded to ColCount() cells, and blank rows are added up to the two rows a list
+    // never goes below. The view state is kept inside the new rows; a changed row count re-sorts
+    // as SetRowCount does when UpdateOnSizeChange is on.
+    void AssignRows(std::vector<std::vector<std::string>>&& rows);
+    // Empties the list as SetRowCount(2) and BlankRow(1) do, row 0 staying as it is, and gives
+    // back the rows it held (row 0 as a copy), so that a caller who fills a new content can reuse
+    // their storage and hand them to AssignRows.
+    std::vector<std::vector<std::string>> TakeRows();
+
     // First data row, scanning from row 1 down, whose cell in col equals text; -1 if none.
     // With ignoreCase, the letters A-Z are folded to lower case on both sides first.
     int FindRowByText(int col, std::string_view text, bool ignoreCase) const;

@@ -161,8 +161,15 @@ bool SpinKeyAllowed(char32_t c, const Locale& locale) {
 }
 
 std::string FormatTempo(double value, const Locale& locale) {
+    value = ClampTempo(value);
+    // Halves go away from zero, as the platform's number formatter rounds them: 34.25 shows as
+    // "34,3". A double lies exactly halfway between two tenths only at x.25 and x.75.
+    const double quarters = value * 4.0; // exact: a power of two
+    if (quarters == std::floor(quarters) && std::fmod(quarters, 2.0) == 1.0) {
+        value = std::nextafter(value, HUGE_VAL);
+    }
     char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, ClampTempo(value), std::chars_format::fixed, 1);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 1);
     return ec == std::errc() ? WithSeparator(std::string(buf, end), locale) : std::string();
 }
 

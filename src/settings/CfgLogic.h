@@ -70,7 +70,7 @@ inline int Clamp(int v, int min, int max) {
 // and control keys other than Enter.
 bool SpinKeyAllowed(char32_t c, const Locale& locale);
 
-// The decimal spin field eTempo: one decimal in the locale's format ("240,0").
+// The decimal spin field eTempo: one decimal in the locale's format ("240,0"), halves away from zero.
 std::string FormatTempo(double value, const Locale& locale);
 double ClampTempo(double value);
 // Its value: the number in its text clamped to 1.0 .. 999.0; 1.0 when the text is not a number.

@@ -113,11 +113,10 @@ RegValue IntValue(std::int32_t v) {
 void ComputeAllowedTime(Settings& settings) {
     const Settings defaults;
     // A hand-edited store may hold a length or tempo that would divide by zero or give a negative
-    // time; such a value is replaced by its default.
-    if (settings.Len <= 0) {
+    // time. The two belong together: if either is unusable, both go back to their defaults, so
+    // the allowed time is the designed ten minutes rather than a mix of one stored and one default.
+    if (settings.Len <= 0 || !(settings.tempo > 0.0) || !std::isfinite(settings.tempo)) {
         settings.Len = defaults.Len;
-    }
-    if (!(settings.tempo > 0.0) || !std::isfinite(settings.tempo)) {
         settings.tempo = defaults.tempo;
     }
     const long double days =

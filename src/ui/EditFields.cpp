@@ -51,6 +51,12 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The field's own context menu or a switch to another window takes the keyboard focus for a while
+// without the operator leaving the field: the text is not checked then.
+bool OnlyPassing(const QFocusEvent* event) {
+    return event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason;
+}
+
 } // namespace
 
 // ---- SpinEdit -------------------------------------------------------------------------------------
@@ -93,7 +99,9 @@ void SpinEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent* event) {
-    ExitCheck();
+    if (!OnlyPassing(event)) {
+        ExitCheck();
+    }
     QAbstractSpinBox::focusOutEvent(event);
 }
 
@@ -140,11 +148,22 @@ void DecimalSpinEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void DecimalSpinEdit::focusInEvent(QFocusEvent* event) {
-    entryValue_ = Value();
+    // Back from a popup or another window the operator goes on in the field: the tempo it had on
+    // entry stays the one to return to.
+    if (!(away_ && OnlyPassing(event))) {
+        entryValue_ = Value();
+    }
+    away_ = false;
     QAbstractSpinBox::focusInEvent(event);
 }
 
 void DecimalSpinEdit::focusOutEvent(QFocusEvent* event) {
+    if (OnlyPassing(event)) {
+        away_ = true;
+        QAbstractSpinBox::focusOutEvent(event);
+        return;
+    }
+    away_ = false;
     const bool accepted = ExitCheck();
     QAbstractSpinBox::focusOutEvent(event);
     if (!accepted && isVisible()) {

@@ -42,7 +42,8 @@ private:
 
 // The decimal spin field eTempo: one decimal in the locale's format, 1.0 to 999.0, steps of 1.0.
 // A text that is not a number in range is refused on focus loss: the field returns to the value
-// it had when it got the focus and keeps the focus.
+// it had when it got the focus and keeps the focus. A popup or another window taking the focus
+// for a while is no focus loss (this holds for SpinEdit too).
 class DecimalSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
@@ -70,6 +71,7 @@ private:
     int maxLength_;
     Locale locale_;
     double entryValue_ = 1.0;
+    bool away_ = false; // the focus went to a popup or another window, not to another field
 };
 
 // A time picker with up/down buttons. It keeps the full time of day it was given (to the last bit

@@ -245,6 +245,24 @@ TEST_F(ComPortTest, AHandlerMayCloseThePort) {
     EXPECT_EQ(layer.OpenHandles(), 0);
 }
 
+TEST_F(ComPortTest, AHandlerMayCloseThePortWhileAFurtherChangeWaits) {
+    port.OnCTS = [](TComPort& sender) { sender.Close(); };
+    port.Open();
+    ASSERT_TRUE(layer.WaitUntilIdle());
+    layer.SetLines(kMsCtsOn);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // the thread is blocked in its hand-over
+    const int queries = layer.StatusQueries();
+    layer.SetLines(kMsCtsOn | kMsDsrOn); // seen while it waits: a second hand-over follows
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(ui.PumpUntil([&] { return !port.Connected(); })); // hung here: both sides waited
+    EXPECT_EQ(layer.WaitersAlive(), 0);
+    EXPECT_EQ(layer.OpenHandles(), 0);
+    EXPECT_EQ(calls, (std::vector<std::string>{"open", "close"}));
+}
+
 TEST_F(ComPortTest, AnUnpluggedAdapterEndsTheThreadWithoutSpinning) {
     port.Open();
     ASSERT_TRUE(layer.WaitUntilIdle());

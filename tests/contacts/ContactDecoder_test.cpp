@@ -209,6 +209,28 @@ TEST_F(ContactPortTest, ASecondContactDuringABusySpellKeepsItsOwnMoment) {
     EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:30:04,9");
 }
 
+TEST_F(ContactPortTest, ClosingDuringABusySpellKeepsEveryContactSeen) {
+    tk.OpenConfiguredPort();
+    tk.StartContactFree = true;
+    tk.FinishContactFree = true;
+    ASSERT_TRUE(layer.WaitUntilIdle());
+    lineClock = MakeTimeOfDay(9, 30, 4, 712);
+    layer.SetLines(DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // the user-interface thread is busy from here on
+    lineClock = MakeTimeOfDay(9, 30, 4, 905);
+    const int queries = layer.StatusQueries();
+    layer.SetLines(DSR | CTS);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    tk.ChangeComPort(0); // the operator chose "Kein" before the busy spell ended
+    EXPECT_FALSE(tk.ComPort->Connected());
+    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:30:04,9");
+    EXPECT_EQ(layer.WaitersAlive(), 0);
+}
+
 TEST_F(ContactPortTest, AShortPulseIsSeenEvenWhenTheHandOverRunsLate) {
     tk.OpenConfiguredPort();
     tk.StartContactFree = true;

@@ -46,5 +46,31 @@ TEST(Cp1252, UnencodableAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(EncodeCp1252("\xF0\x9F\x98\x80"), "?"); // outside the BMP
 }
 
+// Plain ASCII is copied eight bytes at a time: letters on either side of those steps decode as
+// they do one by one, into a string and into a buffer alike.
+TEST(Cp1252, DecodesAcrossTheEightByteSteps) {
+    const std::string cases[] = {
+        "",
+        "abcdefg\xFC",
+        "abcdefgh\xFC",
+        "abcdefghi\xFC",
+        "\xFC"
+        "abcdefgh",
+        "\x80\x81\x9F\xA0\xFF\xE4\xF6\xFC\xDF",
+        "Reiterin M\xFCller 12\tReitverein Sch\xF6nfeld\tOrt 5",
+        std::string(8, 'x') + "\x80" + std::string(15, 'y') + "\x9D" + std::string(16, 'z') + "\xFF",
+    };
+    for (const std::string& bytes : cases) {
+        std::string oneByOne;
+        for (const char b : bytes) {
+            oneByOne += DecodeCp1252(std::string(1, b));
+        }
+        EXPECT_EQ(DecodeCp1252(bytes), oneByOne) << bytes;
+        std::string buffer(bytes.size() * 3, '#');
+        const char* const end = DecodeCp1252To(buffer.data(), bytes);
+        EXPECT_EQ(std::string(static_cast<const char*>(buffer.data()), end), oneByOne) << bytes;
+    }
+}
+
 } // namespace
 } // namespace vandoret

@@ -211,5 +211,68 @@ TEST_F(LoadStartList, FiftyMegabytes) {
     EXPECT_EQ(tk.StartListFileName(), file);
 }
 
+// A reload refills the rows of the previous content: nothing of it may show through.
+TEST_F(LoadStartList, ReloadsLeaveNothingOfThePreviousContent) {
+    using Rows = std::vector<Cells>;
+    const std::string longText(40, 'L'); // longer than a string keeps in place
+    const std::string longLine =
+        "09:30:15\t" + longText + "\t" + longText + "\t" + longText + "\t" + longText + "\t" + longText + "\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        Rows rows;
+    } steps[] = {
+        {"long cells",
+         "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\r\n" + longLine + longLine + longLine,
+         {{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"},
+          {"09:30", longText, longText, longText, longText, longText},
+          {"09:30", longText, longText, longText, longText, longText},
+          {"09:30", longText, longText, longText, longText, longText}}},
+        {"fewer fields and rows",
+         "Zeit;Nr\r\n9:31;M\xFCller\r\n",
+         {{"Zeit", "Nr", "", "", "", ""}, {"9:31", "M\xC3\xBCller", "", "", "", ""}}},
+        {"more rows, an empty line",
+         "St.Nr.;Name\n7;A\n\n8;" + longText + "\n",
+         {{"Zeit", "St.Nr.", "Name", "", "", ""}, // column 0 keeps the caption of the load before
+          {"9:30", "7", "A", "", "", ""},
+          {"9:35", "", "", "", "", ""},
+          {"9:40", "8", longText, "", "", ""}}},
+        {"caption line only", "a\tb\tc\td\te\tf\tg\r\n", {{"a", "b", "c", "d", "e", "f"}, {"", "", "", "", "", ""}}},
+        {"empty file", "", {{"a", "b", "c", "d", "e", "f"}, {"", "", "", "", "", ""}}},
+    };
+    const std::string file = dir.File("reload.txt");
+    for (const auto& step : steps) {
+        WriteBytes(file, step.bytes);
+        tk.LoadStartList(file);
+        Rows rows;
+        for (int r = 0; r < tk.SortGrid1.RowCount(); ++r) {
+            rows.push_back(Row1(r));
+        }
+        EXPECT_EQ(rows, step.rows) << step.name;
+        EXPECT_EQ(tk.StartListFileName(), file) << step.name;
+    }
+}
+
+// Columns the list has beyond the file's six: row 0 keeps its captions, data cells are blank.
+// Columns it lacks: the fields for them are not kept.
+TEST_F(LoadStartList, ListsOfOtherWidths) {
+    const std::string file = dir.File("width.txt");
+    WriteBytes(file, kFile);
+    tk.SortGrid1.SetColCount(8);
+    tk.SortGrid1.SetCell(6, 0, "Extra");
+    tk.LoadStartList(file);
+    tk.SortGrid1.SetCell(7, 2, "typed in");
+    tk.LoadStartList(file);
+    ASSERT_EQ(tk.SortGrid1.RowCount(), 4);
+    EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort", "Extra", ""}));
+    EXPECT_EQ(Row1(2), (Cells{"09:35", "14", "Horse B", "", "", "", "", ""}));
+
+    tk.SortGrid1.SetColCount(3);
+    tk.LoadStartList(file);
+    ASSERT_EQ(tk.SortGrid1.RowCount(), 4);
+    EXPECT_EQ(Row1(1), (Cells{"09:30", "12", "Rider A"}));
+    EXPECT_EQ(tk.cbNr.Items, (Cells{"12", "14", "16"}));
+}
+
 } // namespace
 } // namespace vandoret::testing

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "fakes/ClockDriver.h"
@@ -28,11 +29,13 @@ std::string ReadAll(const std::filesystem::path& path) {
 class Competition : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("vandoret-competition-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        // Test processes may run side by side: a random name keeps their folders apart.
+        std::random_device random;
+        do {
+            dir = std::filesystem::temp_directory_path() /
+                  ("vandoret-competition-" + std::to_string(random()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        } while (!std::filesystem::create_directories(dir));
         previousDir = std::filesystem::current_path();
         std::filesystem::current_path(dir);
         std::ofstream(dir / "Starterliste.txt", std::ios::binary)

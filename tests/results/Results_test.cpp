@@ -72,6 +72,23 @@ TEST(BuildResults, OtherPenaltySettings) {
     }
 }
 
+TEST(BuildResults, PointsRoundHalvesAwayFromZero) {
+    const struct {
+        double strafPkt;
+        const char* faults;
+        const char* points;
+    } cases[] = {
+        {0.25, "", "0,3"}, {0.75, "", "0,8"}, {0.25, "-1", "-0,8"}, {0.35, "", "0,3"}, // 0.35 lies below the half
+    };
+    for (const auto& c : cases) {
+        ResultsLists lists;
+        lists.tk.settings.StrafPkt = c.strafPkt;
+        lists.Ride("12", "Anna", 600'100, "", c.faults); // one commenced second over
+        lists.tk.BuildResults();
+        EXPECT_EQ(lists.ResultRow(1)[7], c.points) << c.strafPkt << ' ' << c.faults;
+    }
+}
+
 TEST(BuildResults, RowsThatMakeNoResult) {
     ResultsLists lists;
     lists.Rider("1", "Anna");

@@ -92,6 +92,12 @@ TEST(CfgFields, SpinAndDecimalFieldValues) {
     EXPECT_EQ(FormatTempo(220.0, kEnglish), "220.0");
     EXPECT_EQ(FormatTempo(0.0, kGerman), "1,0");
     EXPECT_EQ(FormatTempo(5000.0, kGerman), "999,0");
+    // Exact halves round away from zero, as the platform's formatter does; the rest to the nearest.
+    EXPECT_EQ(FormatTempo(34.25, kGerman), "34,3");
+    EXPECT_EQ(FormatTempo(34.75, kGerman), "34,8");
+    EXPECT_EQ(FormatTempo(34.35, kGerman), "34,4"); // 34.35 lies just above the half
+    EXPECT_EQ(FormatTempo(34.15, kGerman), "34,1"); // 34.15 lies just below it
+    EXPECT_EQ(FormatTempo(998.95, kGerman), "999,0");
     EXPECT_EQ(TempoValue("200,0", kGerman), 200.0);
     EXPECT_EQ(TempoValue("x", kGerman), 1.0);
     EXPECT_EQ(TempoValue("0,5", kGerman), 1.0);
@@ -136,6 +142,10 @@ TEST(CfgTimes, LengthTempoAndAllowedTimeFollowEachOther) {
     ASSERT_TRUE(slow);
     EXPECT_EQ(FormatTempo(*slow, kGerman), "34,3");
     EXPECT_EQ(FormatClock(TimeFromLenTempo(2400, TempoValue("34,3", kGerman)), ClockForm::HhNnSs), "01:09:58");
+    // 137 m in 4 minutes is 34.25 m/min exactly: the field shows 34,3, and the time follows it.
+    const std::optional<double> half = TempoFromTime(137, MakeTimeOfDay(0, 4, 0));
+    ASSERT_TRUE(half);
+    EXPECT_EQ(FormatTempo(*half, kGerman), "34,3");
     EXPECT_EQ(TempoFromTime(2400, 0.0), std::nullopt);
     EXPECT_EQ(TempoFromTime(2400, MakeTimeOfDay(0, 0, 0, 999)), std::nullopt); // milliseconds are not shown
     EXPECT_EQ(TempoFromTime(2400, MakeTimeOfDay(0, 10, 0, 700)), 240.0);

@@ -368,6 +368,43 @@ private slots:
         QCOMPARE(d.eTempo->Text(), QString("200,0"));
     }
 
+    void aPopupOrAnotherWindowIsNoFocusLoss() {
+        Harness h;
+        TCfgDialog& d = h.dlg;
+        Settings s;
+        d.runModal = [](TCfgDialog&) { return QDialog::Rejected; };
+        d.bCFGClick(s);
+        d.show();
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        const auto focusEvents = [](QWidget* field, Qt::FocusReason reason) {
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QApplication::sendEvent(field, &out);
+            QFocusEvent in(QEvent::FocusIn, reason);
+            QApplication::sendEvent(field, &in);
+        };
+
+        // The context menu of the field and a switch to another window leave the text as typed.
+        d.eTempo->setFocus();
+        Retype(d.eTempo, "");
+        focusEvents(d.eTempo, Qt::PopupFocusReason);
+        QCOMPARE(d.eTempo->Text(), QString(""));
+        Retype(d.eTempo, "0");
+        focusEvents(d.eTempo, Qt::ActiveWindowFocusReason);
+        QCOMPARE(d.eTempo->Text(), QString("0"));
+        // Leaving the field still refuses the text and returns to the tempo it had on entry.
+        d.eDis->setFocus();
+        QCOMPARE(d.eTempo->Text(), QString("240,0"));
+
+        d.seLen->setFocus();
+        Retype(d.seLen, "5");
+        focusEvents(d.seLen, Qt::PopupFocusReason);
+        focusEvents(d.seLen, Qt::ActiveWindowFocusReason);
+        QCOMPARE(d.seLen->Text(), QString("5"));
+        d.eDis->setFocus();
+        QCOMPARE(d.seLen->Text(), QString("10"));
+    }
+
     // Not a test: saves the dialog's picture when VANDORET_SCREENSHOT names a file.
     void screenshot() {
         const QString path = qEnvironmentVariable("VANDORET_SCREENSHOT");

@@ -11,8 +11,11 @@
 //
 // No change is lost between two waits: before each TIOCMIWAIT the waiter compares the per-line
 // change counters (TIOCGICOUNT) with those it saw last, and a change that happened while the
-// thread was busy (handing an event over) is reported at once. A change in the few microseconds
-// between that comparison and the kernel's own snapshot is reported with the next change.
+// thread was busy (handing an event over) is reported at once. The kernel takes its own snapshot
+// of the counters when TIOCMIWAIT begins, so a change in the few microseconds between our
+// comparison and that snapshot would wait for the next change, which may never come (a contact
+// that closes and stays closed). A timer therefore interrupts the wait every kRecheck with the same
+// signal; the loop compares the counters again and reports such a change, at most kRecheck late.
 //
 // Drivers without TIOCMIWAIT (EINVAL/ENOTTY) are watched by reading TIOCMGET every 2 ms instead.
 // An error such as EIO (adapter unplugged) ends the waiting: Wait returns Failed.
@@ -24,6 +27,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -41,6 +45,13 @@ namespace vandoret {
 namespace {
 
 constexpr int kStopSignal = SIGURG;
+
+// How often a running TIOCMIWAIT is interrupted to compare the change counters again.
+constexpr long kRecheckNs = 10'000'000;
+
+#ifndef sigev_notify_thread_id
+#define sigev_notify_thread_id _sigev_un._tid
+#endif
 
 void IgnoreStopSignal(int) {}
 
@@ -136,12 +147,19 @@ class PosixPortLayer;
 class PosixPortWaiter : public PortWaiter {
 public:
     PosixPortWaiter(PosixPortLayer& layer, int fd) : layer_(layer), fd_(fd) { InstallStopSignalHandler(); }
+    ~PosixPortWaiter() override {
+        if (haveTimer_) {
+            timer_delete(recheck_);
+        }
+    }
     WaitResult Wait(std::uint32_t& eventMask) override;
     void RequestStop() override;
 
 private:
     WaitResult Poll(std::uint32_t wanted, std::uint32_t& eventMask);
     bool ReadLevels(std::uint32_t& levels) const;
+    // The re-check timer signals the waiting thread every kRecheck while armed.
+    void ArmRecheck(bool on);
 
     PosixPortLayer& layer_;
     int fd_;
@@ -156,6 +174,9 @@ private:
     bool polling_ = false;
     std::uint32_t levels_ = 0;
     bool haveLevels_ = false;
+    timer_t recheck_{};
+    bool haveTimer_ = false; // waiting thread only
+    bool armed_ = false;
 };
 
 class PosixPortLayer : public PortLayer {
@@ -377,15 +398,40 @@ void PosixPortWaiter::RequestStop() {
     }
 }
 
+void PosixPortWaiter::ArmRecheck(bool on) {
+    if (!haveTimer_ || armed_ == on) {
+        return;
+    }
+    itimerspec period{};
+    if (on) {
+        period.it_value.tv_nsec = kRecheckNs;
+        period.it_interval.tv_nsec = kRecheckNs;
+    }
+    armed_ = timer_settime(recheck_, 0, &period, nullptr) == 0 && on;
+}
+
 WaitResult PosixPortWaiter::Wait(std::uint32_t& eventMask) {
     {
         std::lock_guard lock(threadMutex_);
         if (!haveThread_) {
             thread_ = pthread_self();
             haveThread_ = true;
+            sigevent notify{};
+            notify.sigev_notify = SIGEV_THREAD_ID;
+            notify.sigev_signo = kStopSignal;
+            notify.sigev_notify_thread_id = static_cast<pid_t>(gettid());
+            haveTimer_ = timer_create(CLOCK_MONOTONIC, &notify, &recheck_) == 0;
         }
     }
+    // The timer only runs while this call waits in the kernel.
+    struct Disarm {
+        PosixPortWaiter& waiter;
+        ~Disarm() { waiter.ArmRecheck(false); }
+    } disarm{*this};
     const std::uint32_t wanted = layer_.EventMaskOf(fd_) & (kEvCts | kEvDsr | kEvRlsd | kEvRing);
+    if (!haveSeen_ && countersWork_ && ::ioctl(fd_, TIOCGICOUNT, &seen_) == 0) {
+        haveSeen_ = true; // counters before levels: a change between the two is still reported
+    }
     if (!haveLevels_ && ReadLevels(levels_)) {
         haveLevels_ = true;
     }
@@ -411,14 +457,28 @@ WaitResult PosixPortWaiter::Wait(std::uint32_t& eventMask) {
                 }
             }
         }
+        if (!countersWork_) {
+            // Without counters the levels tell what moved since the last look.
+            std::uint32_t levels = 0;
+            if (ReadLevels(levels)) {
+                const std::uint32_t moved = EventsFromLevels(levels_, levels) & wanted;
+                levels_ = levels;
+                if (moved != 0) {
+                    eventMask = moved;
+                    return WaitResult::Event;
+                }
+            }
+        }
         if (stop_) {
             break;
         }
+        ArmRecheck(true);
         if (::ioctl(fd_, TIOCMIWAIT, LinesFor(wanted)) != 0) {
             if (errno == EINTR) {
-                continue;
+                continue; // a stop request or the re-check: compare the counters again
             }
             if (Unsupported(errno)) {
+                ArmRecheck(false);
                 polling_ = true;
                 continue;
             }

@@ -33,6 +33,8 @@ struct Shim {
     int (*outputLines)() = nullptr;
     int (*waiting)() = nullptr;
     long (*waitCalls)() = nullptr;
+    void (*setLinesAtNextWait)(int) = nullptr;
+    void (*keepCounters)(int) = nullptr;
 
     static Shim Find() {
         Shim s;
@@ -41,9 +43,14 @@ struct Shim {
         s.outputLines = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_output_lines"));
         s.waiting = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_waiting"));
         s.waitCalls = reinterpret_cast<long (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_wait_calls"));
+        s.setLinesAtNextWait =
+            reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines_at_next_wait"));
+        s.keepCounters = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_keep_counters"));
         return s;
     }
-    bool Loaded() const { return setLines && unplug && outputLines && waiting && waitCalls; }
+    bool Loaded() const {
+        return setLines && unplug && outputLines && waiting && waitCalls && setLinesAtNextWait && keepCounters;
+    }
 };
 
 int Rows(const TSortGrid& grid) {
@@ -105,6 +112,7 @@ protected:
         if (shim.Loaded()) {
             shim.setLines(0);
             shim.unplug(0);
+            shim.keepCounters(1);
         }
         unsetenv("VANDORET_COM7");
         if (master >= 0) {
@@ -200,6 +208,34 @@ TEST_F(TtyDeviceTest, ALightBarrierDuringABusySpellKeepsItsMoment) {
     ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
     EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "10:02:03,4");
     EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "10:02:03,6");
+}
+
+TEST_F(TtyDeviceTest, AChangeJustBeforeTheWaitBeginsIsNotLost) {
+    tk->OpenConfiguredPort();
+    tk->StartContactFree = true;
+    tk->FinishContactFree = true;
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.WaitForPosts(1)); // the thread is in its hand-over, no wait is running
+    // The light barrier closes after the thread's last look at the counters but before the
+    // kernel's wait takes its own snapshot, and stays closed: no further change follows.
+    shim.setLinesAtNextWait(TIOCM_DSR | TIOCM_CTS);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }, std::chrono::seconds(2)));
+    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+}
+
+TEST_F(TtyDeviceTest, WithoutChangeCountersTheLevelsFindEveryChange) {
+    shim.keepCounters(0); // a driver that keeps no per-line counters
+    tk->OpenConfiguredPort();
+    tk->StartContactFree = true;
+    tk->FinishContactFree = true;
+    lineClock = MakeTimeOfDay(9, 50, 1, 300);
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 1; }));
+    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "09:50:01,3");
+    SetLines(0);
+    ASSERT_TRUE(ui.WaitForPosts(2)); // in its hand-over: no wait is running
+    shim.setLinesAtNextWait(TIOCM_CTS);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }, std::chrono::seconds(2)));
 }
 
 TEST_F(TtyDeviceTest, UnpluggingEndsTheThreadWithoutSpinning) {

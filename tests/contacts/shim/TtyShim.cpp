@@ -24,8 +24,24 @@ int inputLines = 0;                // TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_
 int outputLines = 0;               // TIOCM_DTR | TIOCM_RTS as the program set them
 serial_icounter_struct counters{}; // per-line change counts
 std::atomic<bool> unplugged{false};
+std::atomic<bool> countersKept{true}; // off: TIOCGICOUNT is refused, as by drivers without counters
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
+int linesAtNextWait = -1; // applied as the next wait begins, before its snapshot (-1: none)
+
+// Sets the input lines; each line that changes counts once (caller holds the mutex).
+void SetLinesLocked(int lines) {
+    const int changed = inputLines ^ lines;
+    inputLines = lines;
+    if (changed & TIOCM_CTS)
+        ++counters.cts;
+    if (changed & TIOCM_DSR)
+        ++counters.dsr;
+    if (changed & TIOCM_CAR)
+        ++counters.dcd;
+    if (changed & TIOCM_RNG)
+        ++counters.rng;
+}
 
 using IoctlFn = int (*)(int, unsigned long, void*);
 
@@ -60,6 +76,11 @@ int WaitForLines(int lines) {
     serial_icounter_struct start{};
     {
         std::lock_guard lock(mutex);
+        if (linesAtNextWait >= 0) {
+            // A change just after the caller's last look at the counters, just before the wait.
+            SetLinesLocked(linesAtNextWait);
+            linesAtNextWait = -1;
+        }
         start = counters;
     }
     ++waiting;
@@ -102,6 +123,9 @@ int Answer(unsigned long request, void* arg) {
         return 0;
     }
     case TIOCGICOUNT: {
+        if (!countersKept) {
+            return Fail(EINVAL);
+        }
         if (unplugged) {
             return Fail(EIO);
         }
@@ -139,16 +163,18 @@ int ioctl(int fd, unsigned long request, ...) noexcept {
 // Sets the input lines (TIOCM_CTS, TIOCM_DSR, TIOCM_CAR, TIOCM_RNG); changed lines count once.
 void vandoret_shim_set_lines(int lines) {
     std::lock_guard lock(mutex);
-    const int changed = inputLines ^ lines;
-    inputLines = lines;
-    if (changed & TIOCM_CTS)
-        ++counters.cts;
-    if (changed & TIOCM_DSR)
-        ++counters.dsr;
-    if (changed & TIOCM_CAR)
-        ++counters.dcd;
-    if (changed & TIOCM_RNG)
-        ++counters.rng;
+    SetLinesLocked(lines);
+}
+
+// Sets the input lines as the next line wait begins, before it takes its snapshot.
+void vandoret_shim_set_lines_at_next_wait(int lines) {
+    std::lock_guard lock(mutex);
+    linesAtNextWait = lines;
+}
+
+// Whether TIOCGICOUNT is answered (1) or refused with EINVAL (0).
+void vandoret_shim_keep_counters(int on) {
+    countersKept = on != 0;
 }
 
 // Makes the "adapter" go away (1) or come back (0).
