@@ -193,6 +193,7 @@ void TForm1::BuildTopPanel(QWidget* top) {
     cbNr->setFont(nf);
     cbNr->setStyleSheet("QComboBox { background: silver; border: 1px solid #6c6880; padding-left: 4px; }");
     connect(cbNr, &QComboBox::activated, this, &TForm1::cbNrChange);
+    cbNr->installEventFilter(this); // the mouse wheel chooses a rider only while the list has the focus
     Edit1 = new QLineEdit(rightBox_);
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(75, 6, 220, 28);

@@ -196,6 +196,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == topPanel_) {
         LayoutTopPanel();
     }
+    if (event->type() == QEvent::Wheel && watched == cbNr && !cbNr->hasFocus()) {
+        // A wheel turned while passing over the number list must not choose another rider.
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ImageStatus) {
             ImageStatusClick();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 #include <algorithm>
 
@@ -157,6 +158,34 @@ private slots:
         QCOMPARE(tk.cbNr.ItemIndex, 1);
         QCOMPARE(form.Edit1->text(), QString("Anna Berger"));
         QCOMPARE(form.TextStartTime->text().toStdString(), tk.TextStartTime);
+    }
+
+    void wheelPassingOverTheNumberListKeepsTheRider() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        tk.SelectRider(0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.RefreshFromCore();
+        form.SortGrids[0]->setFocus();
+        const auto wheel = [&] {
+            const QPoint at = form.cbNr->rect().center();
+            QWheelEvent event(at, form.cbNr->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(form.cbNr, &event);
+        };
+        // The mouse wheel over the list while working elsewhere does not choose another rider.
+        wheel();
+        QCOMPARE(tk.cbNr.ItemIndex, 0);
+        QCOMPARE(form.cbNr->currentIndex(), 0);
+        // Once the operator has put the focus into the list, the wheel chooses as usual.
+        form.cbNr->setFocus();
+        QTRY_VERIFY(form.cbNr->hasFocus());
+        wheel();
+        QCOMPARE(tk.cbNr.ItemIndex, 1);
+        QCOMPARE(form.Edit1->text(), QString("Anna Berger"));
     }
 };
 
