@@ -147,7 +147,7 @@ std::string EncodeCp1252(std::string_view utf8) {
             ++i;
             continue;
         }
-        const int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
+        const int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
         if (extra < 0 || i + static_cast<std::size_t>(extra) >= utf8.size()) {
             out += '?';
             ++i;

@@ -1,5 +1,7 @@
 #include "lists/FileStamp.h"
 
+#include "lists/TextFile.h"
+
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -9,7 +11,9 @@ namespace vandoret {
 
 std::int32_t DosFileStamp(const std::string& path) {
     std::error_code ec;
-    const auto written = std::filesystem::last_write_time(std::filesystem::path(path), ec);
+    // The name is UTF-8 like every file name of the program: on Windows a plain narrow path would
+    // be read in the ANSI code page, and a name with an umlaut would always stamp as missing.
+    const auto written = std::filesystem::last_write_time(PathFromUtf8(path), ec);
     if (ec) {
         return -1;
     }

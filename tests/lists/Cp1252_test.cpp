@@ -44,6 +44,9 @@ TEST(Cp1252, UnencodableAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(EncodeCp1252("\xC3"), "?");             // truncated sequence
     EXPECT_EQ(EncodeCp1252("\xE2\x82"), "??");        // truncated three-byte sequence
     EXPECT_EQ(EncodeCp1252("\xF0\x9F\x98\x80"), "?"); // outside the BMP
+    // Bytes that never begin a UTF-8 sequence: each one is a '?' of its own.
+    EXPECT_EQ(EncodeCp1252("\xF8\x80\x80"), "???");
+    EXPECT_EQ(EncodeCp1252("\xFF\xBF\xBFx"), "???x");
 }
 
 // Plain ASCII is copied eight bytes at a time: letters on either side of those steps decode as
