@@ -155,7 +155,11 @@ void TForm1::FormDestroy() {
     host_.SetTimer1Enabled(false);
     font_.Remove();
     if (options_.saveSettings) {
-        options_.saveSettings(tk_.settings);
+        try {
+            options_.saveSettings(tk_.settings);
+        } catch (...) {
+            // Settings that cannot be stored are lost; the port must still be closed.
+        }
     }
     if (tk_.ComPort) {
         try {

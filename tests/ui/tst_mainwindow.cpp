@@ -122,6 +122,26 @@ private slots:
         QVERIFY(!fileLeft);
     }
 
+    void failedSavingStillEndsTheRun() {
+        FakeHost host;
+        Timekeeper tk(host);
+        vandoret::ui::FormOptions o = Rig::Options();
+        int attempts = 0;
+        o.saveSettings = [&](const vandoret::Settings&) {
+            ++attempts;
+            throw std::runtime_error("settings store unavailable");
+        };
+        {
+            TForm1 form(host, tk, o);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            host.yesNoAnswers = {true};
+            QVERIFY(form.close());
+        }
+        QCOMPARE(attempts, 1);
+        QVERIFY(!host.Timer1Enabled());
+    }
+
     void shortcutsWithoutActionChangeNothing() {
         Rig rig;
         rig.form.show();
