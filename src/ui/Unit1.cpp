@@ -136,14 +136,14 @@ void TForm1::BuildTopPanel(QWidget* top) {
         {&sbDelLine, "sbDelLine", 48, 122, "", pictures::Tool::DeleteLine},
         {&sbHTML, "sbHTML", 88, 122, "[Ctrl+H] Als Webseite", pictures::Tool::Web},
     };
-    for (const auto& spec : buttons) {
+    for (const auto& entry : buttons) {
         auto* b = new QToolButton(top);
-        b->setObjectName(spec.name);
-        b->setGeometry(spec.x, spec.y, 36, 37);
-        b->setIcon(pictures::ToolIcon(spec.picture));
+        b->setObjectName(entry.name);
+        b->setGeometry(entry.x, entry.y, 36, 37);
+        b->setIcon(pictures::ToolIcon(entry.picture));
         b->setIconSize(QSize(28, 28));
         b->setCursor(Qt::PointingHandCursor);
-        b->setToolTip(QString::fromUtf8(spec.hint));
+        b->setToolTip(QString::fromUtf8(entry.hint));
         b->setAutoRaise(false);
         b->setFocusPolicy(Qt::NoFocus);
         b->setStyleSheet("QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f2f8, "
@@ -151,7 +151,7 @@ void TForm1::BuildTopPanel(QWidget* top) {
                          "QToolButton:hover { background: #ffffff; border-color: #3a4e78; }"
                          "QToolButton:pressed { background: #c0b8d4; }"
                          "QToolButton:disabled { background: #ddd8e6; border-color: #b4aec4; }");
-        *spec.button = b;
+        *entry.button = b;
     }
     sbPrint->setEnabled(false);
     sbHTML->setEnabled(false);
