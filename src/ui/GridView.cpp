@@ -173,11 +173,16 @@ private:
             }
             return true;
         }
-        const QString text = key->text();
-        if (text.size() != 1 || !view_->keyFilter) {
+        // Only characters reach the filter: Backspace and printable ones. Delete, Tab and the other
+        // keys that merely carry a control code edit or move as usual.
+        const QList<uint> chars = key->text().toUcs4();
+        if (chars.size() != 1 || !view_->keyFilter) {
             return false; // navigation and editing keys go to the editor
         }
-        const char32_t c = text.at(0).unicode();
+        const char32_t c = chars.front();
+        if (c != U'\b' && (c < 0x20 || c == 0x7f)) {
+            return false;
+        }
         const char32_t result = view_->keyFilter(c);
         if (result == 0) {
             return true; // discarded
@@ -288,7 +293,7 @@ void GridView::ApplyViewState() {
                                          : (QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             selectionModel()->setCurrentIndex(idx, flags);
         }
-        if (row != lastRow_) {
+        if (g.Row() != lastRow_) {
             scrollTo(model_->index(row, 0));
         }
     }
@@ -332,10 +337,9 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    if (cellMode_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        if (enterPressed) {
-            enterPressed();
-        }
+    // Enter belongs to the list in both modes: in row mode its current cell is the last column.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && enterPressed) {
+        enterPressed();
         return;
     }
     if (cellMode_ && event->key() == Qt::Key_Escape) {

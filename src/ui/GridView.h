@@ -66,7 +66,7 @@ public:
     // Hooks of the owner.
     std::function<void(int row)> rowChosen;           // the operator made a row current
     std::function<bool(int col, int row)> selectCell; // a cell is to become current; false: row mode
-    std::function<char(char key)> keyFilter;          // characters typed into the cell editor
+    std::function<char32_t(char32_t key)> keyFilter;  // characters typed into the cell editor; 0: discard
     std::function<void()> enterPressed;               // Enter in the cell editor, after the commit
     std::function<void()> escapePressed;              // Esc in the cell editor
     std::function<void()> sorted;                     // a header click sorted the list

@@ -17,8 +17,11 @@ TabBar::TabBar(QWidget* parent) : QTabBar(parent) {
 }
 
 QSize TabBar::tabSizeHint(int index) const {
-    const QFontMetrics fm(font());
-    return {fm.horizontalAdvance(tabText(index)) + 18, fm.height() + 8};
+    // Wide enough for the bold caption of the active tab after its left margin.
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    return {fm.horizontalAdvance(tabText(index)) + kTabCaptionLeft + 4 + 10, fm.height() + 8};
 }
 
 void TabBar::paintEvent(QPaintEvent*) {

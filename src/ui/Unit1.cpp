@@ -136,14 +136,14 @@ void TForm1::BuildTopPanel(QWidget* top) {
         {&sbDelLine, "sbDelLine", 48, 122, "", pictures::Tool::DeleteLine},
         {&sbHTML, "sbHTML", 88, 122, "[Ctrl+H] Als Webseite", pictures::Tool::Web},
     };
-    for (const auto& spec : buttons) {
+    for (const auto& entry : buttons) {
         auto* b = new QToolButton(top);
-        b->setObjectName(spec.name);
-        b->setGeometry(spec.x, spec.y, 36, 37);
-        b->setIcon(pictures::ToolIcon(spec.picture));
+        b->setObjectName(entry.name);
+        b->setGeometry(entry.x, entry.y, 36, 37);
+        b->setIcon(pictures::ToolIcon(entry.picture));
         b->setIconSize(QSize(28, 28));
         b->setCursor(Qt::PointingHandCursor);
-        b->setToolTip(QString::fromUtf8(spec.hint));
+        b->setToolTip(QString::fromUtf8(entry.hint));
         b->setAutoRaise(false);
         b->setFocusPolicy(Qt::NoFocus);
         b->setStyleSheet("QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f2f8, "
@@ -151,7 +151,7 @@ void TForm1::BuildTopPanel(QWidget* top) {
                          "QToolButton:hover { background: #ffffff; border-color: #3a4e78; }"
                          "QToolButton:pressed { background: #c0b8d4; }"
                          "QToolButton:disabled { background: #ddd8e6; border-color: #b4aec4; }");
-        *spec.button = b;
+        *entry.button = b;
     }
     sbPrint->setEnabled(false);
     sbHTML->setEnabled(false);
@@ -193,6 +193,7 @@ void TForm1::BuildTopPanel(QWidget* top) {
     cbNr->setFont(nf);
     cbNr->setStyleSheet("QComboBox { background: silver; border: 1px solid #6c6880; padding-left: 4px; }");
     connect(cbNr, &QComboBox::activated, this, &TForm1::cbNrChange);
+    cbNr->installEventFilter(this); // the mouse wheel chooses a rider only while the list has the focus
     Edit1 = new QLineEdit(rightBox_);
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(75, 6, 220, 28);

@@ -155,7 +155,11 @@ void TForm1::FormDestroy() {
     host_.SetTimer1Enabled(false);
     font_.Remove();
     if (options_.saveSettings) {
-        options_.saveSettings(tk_.settings);
+        try {
+            options_.saveSettings(tk_.settings);
+        } catch (...) {
+            // Settings that cannot be stored are lost; the port must still be closed.
+        }
     }
     if (tk_.ComPort) {
         try {
@@ -195,6 +199,10 @@ void TForm1::moveEvent(QMoveEvent* event) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == topPanel_) {
         LayoutTopPanel();
+    }
+    if (event->type() == QEvent::Wheel && watched == cbNr && !cbNr->hasFocus()) {
+        // A wheel turned while passing over the number list must not choose another rider.
+        return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ImageStatus) {

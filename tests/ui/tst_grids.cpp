@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 #include <algorithm>
 
@@ -73,6 +75,32 @@ private slots:
         QVERIFY(view->selectionModel()->isRowSelected(1, {}));
     }
 
+    void scrolledListStaysWhereTheOperatorPutIt() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid1.SetRowCount(61);
+        for (int r = 1; r <= 60; ++r) {
+            tk.SortGrid1.SetCell(1, r, std::to_string(r));
+        }
+        tk.SortGrid1.SetRow(1);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.RefreshFromCore();
+        GridView* view = form.SortGrids[0];
+        QTest::qWait(20);
+        view->verticalScrollBar()->setValue(30);
+        QCOMPARE(view->rowAt(0), 30);
+        // A change elsewhere in the list leaves the current row, so it does not scroll back to it.
+        tk.SortGrid1.SetCell(2, 45, "Neu");
+        form.RefreshFromCore();
+        QCOMPARE(view->rowAt(0), 30);
+        // A new current row is scrolled into view.
+        tk.SortGrid1.SetRow(3);
+        form.RefreshFromCore();
+        QVERIFY(view->rowAt(0) <= 2);
+    }
+
     void headerClicksFollowTheSortRule() {
         FakeHost host;
         Timekeeper tk(host);
@@ -130,6 +158,34 @@ private slots:
         QCOMPARE(tk.cbNr.ItemIndex, 1);
         QCOMPARE(form.Edit1->text(), QString("Anna Berger"));
         QCOMPARE(form.TextStartTime->text().toStdString(), tk.TextStartTime);
+    }
+
+    void wheelPassingOverTheNumberListKeepsTheRider() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        tk.SelectRider(0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.RefreshFromCore();
+        form.SortGrids[0]->setFocus();
+        const auto wheel = [&] {
+            const QPoint at = form.cbNr->rect().center();
+            QWheelEvent event(at, form.cbNr->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(form.cbNr, &event);
+        };
+        // The mouse wheel over the list while working elsewhere does not choose another rider.
+        wheel();
+        QCOMPARE(tk.cbNr.ItemIndex, 0);
+        QCOMPARE(form.cbNr->currentIndex(), 0);
+        // Once the operator has put the focus into the list, the wheel chooses as usual.
+        form.cbNr->setFocus();
+        QTRY_VERIFY(form.cbNr->hasFocus());
+        wheel();
+        QCOMPARE(tk.cbNr.ItemIndex, 1);
+        QCOMPARE(form.Edit1->text(), QString("Anna Berger"));
     }
 };
 

@@ -2,7 +2,9 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QTabBar>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include "fakes/FakeHost.h"
@@ -120,6 +122,26 @@ private slots:
         QVERIFY(!fileLeft);
     }
 
+    void failedSavingStillEndsTheRun() {
+        FakeHost host;
+        Timekeeper tk(host);
+        vandoret::ui::FormOptions o = Rig::Options();
+        int attempts = 0;
+        o.saveSettings = [&](const vandoret::Settings&) {
+            ++attempts;
+            throw std::runtime_error("settings store unavailable");
+        };
+        {
+            TForm1 form(host, tk, o);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            host.yesNoAnswers = {true};
+            QVERIFY(form.close());
+        }
+        QCOMPARE(attempts, 1);
+        QVERIFY(!host.Timer1Enabled());
+    }
+
     void shortcutsWithoutActionChangeNothing() {
         Rig rig;
         rig.form.show();
@@ -174,6 +196,44 @@ private slots:
         rig.form.RefreshFromCore();
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
         QCOMPARE(webPages, 1);
+    }
+
+    void resultsShortcutsFollowTheOperatorsTabChoice() {
+        QTemporaryDir folder;
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        Rig rig;
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        rig.form.activateWindow();
+        QTabBar* tabs = rig.form.PageControl1->tabBar();
+        const auto chooseTab = [&](int tab) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        };
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
+        QVERIFY(rig.host.shellCalls.empty());
+        chooseTab(3);
+        QCOMPARE(rig.tk.ActiveTab, 3);
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_D));
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_P));
+        std::vector<std::string> verbs;
+        for (const auto& call : rig.host.shellCalls) {
+            verbs.push_back(call.first);
+        }
+        QCOMPARE(verbs, (std::vector<std::string>{"open", "print", "print"}));
+        QVERIFY(rig.form.sbHTML->isEnabled());
+        QVERIFY(rig.form.sbPrint->isEnabled());
+        // Back on another tab they do nothing again.
+        chooseTab(2);
+        QCOMPARE(rig.tk.ActiveTab, 2);
+        for (const auto key : {Qt::Key_H, Qt::Key_D, Qt::Key_P}) {
+            QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | key));
+        }
+        QCOMPARE(rig.host.shellCalls.size(), std::size_t(3));
+        QVERIFY(!rig.form.sbHTML->isEnabled());
+        QVERIFY(!rig.form.sbPrint->isEnabled());
+        QDir::setCurrent(old);
     }
 
     void functionKeysOpenHelpSettingsAndInformation() {

@@ -35,6 +35,14 @@ void WriteStartList(const QString& path, const QStringList& riders) {
     }
 }
 
+// A key as the platform delivers it: with the text it produces.
+void SendKey(QWidget* w, Qt::Key key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
 int NonBlankRows(const vandoret::TSortGrid& g) {
     int n = 0;
     for (int r = 1; r < g.RowCount(); ++r) {
@@ -154,6 +162,64 @@ private slots:
         QVERIFY(!view->CellMode());
         QVERIFY(!view->Editing());
         QCOMPARE(tk.SortGrid3.Cells(5, 1), std::string("4"));
+    }
+
+    void editorFiltersCharactersNotKeys() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid3.SetCell(0, 1, "1.");
+        tk.SortGrid3.SetCell(1, 1, "10:15:30,1");
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.PageControl1->setCurrentIndex(2);
+        auto* view = form.SortGrids[2];
+        QTest::qWait(20);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 2)).center());
+        QTest::keyClicks(view, "1");
+        QVERIFY(view->Editing());
+        QWidget* editor = QApplication::focusWidget();
+        // Letters beyond Latin-1 whose low byte is a digit, and a character outside the basic
+        // plane, are discarded like any other letter.
+        SendKey(editor, Qt::Key_unknown, QString(QChar(0x0131)));
+        SendKey(editor, Qt::Key_unknown, QString(QChar(0x0130)));
+        SendKey(editor, Qt::Key_unknown, QString::fromUcs4(U"\U0001F600", 1));
+        QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("1"));
+        // Delete is an editing key, not a character: it deletes.
+        QTest::keyClicks(editor, "23");
+        SendKey(editor, Qt::Key_Home, {});
+        SendKey(editor, Qt::Key_Delete, QString(QChar(0x7f)));
+        QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("23"));
+    }
+
+    void enterInRowModeMovesToTheNextFaultPoints() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid3.SetRowCount(3);
+        tk.SortGrid3.SetCell(0, 1, "1.");
+        tk.SortGrid3.SetCell(0, 2, "2.");
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.PageControl1->setCurrentIndex(2);
+        auto* view = form.SortGrids[2];
+        form.RefreshFromCore();
+        QTest::qWait(20);
+        // A click on "Stoppzeit" marks the whole row, its current cell being "F.-Pkt.".
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 1)).center());
+        QVERIFY(!view->CellMode());
+        QCOMPARE(tk.SortGrid3Col, 5);
+        // Enter reaches the list as in cell editing: one row down, "F.-Pkt." ready for typing.
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(tk.SortGrid3.Row(), 2);
+        QVERIFY(tk.SortGrid3Mode == Timekeeper::StopListMode::CellEditing);
+        QVERIFY(view->CellMode());
+        QCOMPARE(view->currentIndex(), view->model()->index(1, 5));
+        QTest::keyClicks(view, "3");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(tk.SortGrid3.Cells(5, 2), std::string("3"));
     }
 
     void rewrittenStartListShowsWithinATick() {
