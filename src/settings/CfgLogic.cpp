@@ -1,6 +1,8 @@
 // The rules of the settings dialog.
 #include "settings/CfgLogic.h"
 
+#include "timing/NumberText.h"
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -97,57 +99,7 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 }
 
 std::optional<double> ParseDecimal(std::string_view text, const Locale& locale) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    // sign? digits* (separator digits*)? ((e|E) sign? digits+)?, with at least one mantissa digit.
-    std::string normal;
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-') {
-            normal += '-';
-        }
-        ++i;
-    }
-    int mantissaDigits = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i, ++mantissaDigits) {
-        normal += text[i];
-    }
-    if (i < text.size() && text[i] == locale.decimalSeparator) {
-        normal += '.';
-        for (++i; i < text.size() && IsDigit(text[i]); ++i, ++mantissaDigits) {
-            normal += text[i];
-        }
-    }
-    if (mantissaDigits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        normal += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            normal += text[i++];
-        }
-        int exponentDigits = 0;
-        for (; i < text.size() && IsDigit(text[i]); ++i, ++exponentDigits) {
-            normal += text[i];
-        }
-        if (exponentDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-    if (ec != std::errc() || end != normal.data() + normal.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseLocaleDecimal(text, locale);
 }
 
 int SpinValue(std::string_view text, int min) {
