@@ -284,16 +284,29 @@ std::optional<std::string> TransferBack(const CfgFields& f, const std::vector<st
     return std::nullopt;
 }
 
+namespace {
+// "'" + text + "'" + rest, built by appending (GCC 12 misreads "'" + std::string as overlapping).
+std::string Quoted(std::string_view text, std::string_view rest) {
+    std::string message;
+    message.reserve(text.size() + rest.size() + 2);
+    message += '\'';
+    message += text;
+    message += '\'';
+    message += rest;
+    return message;
+}
+} // namespace
+
 std::string FloatError(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid floating point value";
+    return Quoted(text, " is not a valid floating point value");
 }
 
 std::string IntegerError(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    return Quoted(text, " is not a valid integer value");
 }
 
 std::string StrafSekError(std::string_view text) {
-    return "'" + std::string(text) + "' ist keine gültige Straf-Zeit: mindestens 1 Sek.";
+    return Quoted(text, " ist keine gültige Straf-Zeit: mindestens 1 Sek.");
 }
 
 } // namespace cfg
