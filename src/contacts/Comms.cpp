@@ -17,21 +17,6 @@ constexpr std::chrono::milliseconds kStopRepeat{2};
 // run its hand-over (a hand-over normally takes some microseconds).
 constexpr std::chrono::milliseconds kWatchWhileBusy{1};
 
-// The event bits of the modem lines that differ between two status words.
-std::uint32_t LineChanges(std::uint32_t before, std::uint32_t after) {
-    const std::uint32_t changed = before ^ after;
-    std::uint32_t events = 0;
-    if (changed & kMsCtsOn)
-        events |= kEvCts;
-    if (changed & kMsDsrOn)
-        events |= kEvDsr;
-    if (changed & kMsRlsdOn)
-        events |= kEvRlsd;
-    if (changed & kMsRingOn)
-        events |= kEvRing;
-    return events;
-}
-
 // Completed waits that report failure, one after the other, before the thread gives up: a
 // device that fails every wait would otherwise keep the thread spinning.
 constexpr int kMaxIgnoredWaits = 1000;
@@ -204,7 +189,7 @@ void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
         LineEvent seen;
         seen.Time = clock_();
         seen.ModemStatus = port_.ModemStatus();
-        seen.EventMask = LineChanges(lines, seen.ModemStatus) & watched_;
+        seen.EventMask = ModemLineEvents(lines, seen.ModemStatus) & watched_;
         if (seen.EventMask != 0) {
             lines = seen.ModemStatus;
             backlog_.push_back(seen);

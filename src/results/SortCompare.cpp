@@ -1,6 +1,7 @@
 #include "results/SortCompare.h"
 
-#include <charconv>
+#include "timing/NumberText.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -112,61 +113,7 @@ std::string FoldAsciiLower(std::string_view text) {
 }
 
 std::optional<double> ParseSortNumber(std::string_view text, const Locale& locale) {
-    text = TrimBlanks(text);
-    // [sign] digits [sep digits] [e [sign] digits]; at least one digit in the mantissa.
-    std::string normal;
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-') {
-            normal += '-';
-        }
-        ++i;
-    }
-    int mantissaDigits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-        normal += text[i++];
-        ++mantissaDigits;
-    }
-    if (i < text.size() && text[i] == locale.decimalSeparator) {
-        normal += '.';
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) {
-            normal += text[i++];
-            ++mantissaDigits;
-        }
-    }
-    if (mantissaDigits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        normal += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            normal += text[i++];
-        }
-        int exponentDigits = 0;
-        while (i < text.size() && IsDigit(text[i])) {
-            normal += text[i++];
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    double value = 0.0;
-    const char* first = normal.data();
-    if (!normal.empty() && normal.front() == '.') {
-        normal.insert(normal.begin(), '0');
-        first = normal.data();
-    }
-    const auto [end, ec] = std::from_chars(first, normal.data() + normal.size(), value);
-    if (ec != std::errc() || end != normal.data() + normal.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseLocaleDecimal(text, locale);
 }
 
 std::optional<double> ParseSortTime(std::string_view text, const Locale& locale) {

@@ -1,6 +1,8 @@
 // The rules of the settings dialog.
 #include "settings/CfgLogic.h"
 
+#include "timing/NumberText.h"
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -97,57 +99,7 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 }
 
 std::optional<double> ParseDecimal(std::string_view text, const Locale& locale) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    // sign? digits* (separator digits*)? ((e|E) sign? digits+)?, with at least one mantissa digit.
-    std::string normal;
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-') {
-            normal += '-';
-        }
-        ++i;
-    }
-    int mantissaDigits = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i, ++mantissaDigits) {
-        normal += text[i];
-    }
-    if (i < text.size() && text[i] == locale.decimalSeparator) {
-        normal += '.';
-        for (++i; i < text.size() && IsDigit(text[i]); ++i, ++mantissaDigits) {
-            normal += text[i];
-        }
-    }
-    if (mantissaDigits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        normal += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            normal += text[i++];
-        }
-        int exponentDigits = 0;
-        for (; i < text.size() && IsDigit(text[i]); ++i, ++exponentDigits) {
-            normal += text[i];
-        }
-        if (exponentDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-    if (ec != std::errc() || end != normal.data() + normal.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseLocaleDecimal(text, locale);
 }
 
 int SpinValue(std::string_view text, int min) {
@@ -332,16 +284,29 @@ std::optional<std::string> TransferBack(const CfgFields& f, const std::vector<st
     return std::nullopt;
 }
 
+namespace {
+// "'" + text + "'" + rest, built by appending (GCC 12 misreads "'" + std::string as overlapping).
+std::string Quoted(std::string_view text, std::string_view rest) {
+    std::string message;
+    message.reserve(text.size() + rest.size() + 2);
+    message += '\'';
+    message += text;
+    message += '\'';
+    message += rest;
+    return message;
+}
+} // namespace
+
 std::string FloatError(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid floating point value";
+    return Quoted(text, " is not a valid floating point value");
 }
 
 std::string IntegerError(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    return Quoted(text, " is not a valid integer value");
 }
 
 std::string StrafSekError(std::string_view text) {
-    return "'" + std::string(text) + "' ist keine gültige Straf-Zeit: mindestens 1 Sek.";
+    return Quoted(text, " ist keine gültige Straf-Zeit: mindestens 1 Sek.");
 }
 
 } // namespace cfg

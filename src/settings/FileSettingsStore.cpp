@@ -153,7 +153,10 @@ void FileSettingsStore::Close() {
 
 bool FileSettingsStore::Store(const std::string& text) const {
 #ifndef _WIN32
-    std::string temp = (folder_ / ("." + path_.filename().string() + ".XXXXXX")).string();
+    std::string tempName(1, '.');
+    tempName += path_.filename().string();
+    tempName += ".XXXXXX";
+    std::string temp = (folder_ / tempName).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         return false;

@@ -65,17 +65,8 @@ void FakePortLayer::AddDevice(int port, Device device) {
 
 void FakePortLayer::SetLines(std::uint32_t status) {
     std::lock_guard lock(mutex_);
-    const std::uint32_t changed = lines_ ^ status;
+    const std::uint32_t events = ModemLineEvents(lines_, status);
     lines_ = status;
-    std::uint32_t events = 0;
-    if (changed & kMsCtsOn)
-        events |= kEvCts;
-    if (changed & kMsDsrOn)
-        events |= kEvDsr;
-    if (changed & kMsRlsdOn)
-        events |= kEvRlsd;
-    if (changed & kMsRingOn)
-        events |= kEvRing;
     if (events != 0) {
         events_.push_back(events);
         changed_.notify_all();

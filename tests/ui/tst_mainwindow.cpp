@@ -181,6 +181,9 @@ private slots:
     }
 
     void resultsOnlyShortcutsFollowTheTab() {
+        QTemporaryDir folder; // the page is written to the current folder
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(folder.path());
         Rig rig;
         rig.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
@@ -196,6 +199,7 @@ private slots:
         rig.form.RefreshFromCore();
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
         QCOMPARE(webPages, 1);
+        QDir::setCurrent(old);
     }
 
     void resultsShortcutsFollowTheOperatorsTabChoice() {

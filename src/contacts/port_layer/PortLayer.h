@@ -36,6 +36,21 @@ inline constexpr std::uint32_t kMsDsrOn = 0x20;
 inline constexpr std::uint32_t kMsRingOn = 0x40;
 inline constexpr std::uint32_t kMsRlsdOn = 0x80;
 
+// The event bits of the modem lines whose levels differ between two status words.
+inline constexpr std::uint32_t ModemLineEvents(std::uint32_t before, std::uint32_t after) {
+    const std::uint32_t changed = before ^ after;
+    std::uint32_t events = 0;
+    if (changed & kMsCtsOn)
+        events |= kEvCts;
+    if (changed & kMsDsrOn)
+        events |= kEvDsr;
+    if (changed & kMsRlsdOn)
+        events |= kEvRlsd;
+    if (changed & kMsRingOn)
+        events |= kEvRing;
+    return events;
+}
+
 // DTR and RTS control values of the device control block.
 inline constexpr std::uint8_t kDtrControlDisable = 0;
 inline constexpr std::uint8_t kDtrControlEnable = 1;

@@ -123,21 +123,6 @@ std::uint32_t EventsFromCounters(const serial_icounter_struct& before, const ser
     return events;
 }
 
-// Event bits for the lines whose levels differ.
-std::uint32_t EventsFromLevels(std::uint32_t before, std::uint32_t after) {
-    const std::uint32_t changed = before ^ after;
-    std::uint32_t events = 0;
-    if (changed & kMsCtsOn)
-        events |= kEvCts;
-    if (changed & kMsDsrOn)
-        events |= kEvDsr;
-    if (changed & kMsRlsdOn)
-        events |= kEvRlsd;
-    if (changed & kMsRingOn)
-        events |= kEvRing;
-    return events;
-}
-
 bool Unsupported(int error) {
     return error == EINVAL || error == ENOTTY || error == ENOSYS;
 }
@@ -461,7 +446,7 @@ WaitResult PosixPortWaiter::Wait(std::uint32_t& eventMask) {
             // Without counters the levels tell what moved since the last look.
             std::uint32_t levels = 0;
             if (ReadLevels(levels)) {
-                const std::uint32_t moved = EventsFromLevels(levels_, levels) & wanted;
+                const std::uint32_t moved = ModemLineEvents(levels_, levels) & wanted;
                 levels_ = levels;
                 if (moved != 0) {
                     eventMask = moved;
@@ -493,7 +478,7 @@ WaitResult PosixPortWaiter::Wait(std::uint32_t& eventMask) {
         std::uint32_t levels = 0;
         if (ReadLevels(levels)) {
             if (events == 0) {
-                events = EventsFromLevels(levels_, levels) & wanted;
+                events = ModemLineEvents(levels_, levels) & wanted;
             }
             levels_ = levels;
         }
@@ -509,7 +494,7 @@ WaitResult PosixPortWaiter::Poll(std::uint32_t wanted, std::uint32_t& eventMask)
         if (!ReadLevels(levels)) {
             return WaitResult::Failed;
         }
-        const std::uint32_t events = EventsFromLevels(levels_, levels) & wanted;
+        const std::uint32_t events = ModemLineEvents(levels_, levels) & wanted;
         levels_ = levels;
         if (events != 0) {
             eventMask = events;
