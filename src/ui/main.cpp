@@ -1,5 +1,6 @@
-// Vandoret: start-up of the program. The main window comes first, then the information and the
-// yes/no dialog, as their captions and contents depend on what the main window set up.
+// Vandoret: start-up of the program. One program per PC comes first: a later start hands over to
+// the running one and ends before it touches anything. Then the main window, then the information
+// and the yes/no dialog, as their captions and contents depend on what the main window set up.
 #include <QApplication>
 #include <QLocale>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "ui/HtmlHelp.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
+#include "ui/SingleInstance.h"
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
@@ -65,10 +67,20 @@ public:
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // The help hook-up comes first, before any window exists.
-    vandoret::ui::LoadHelpLibrary();
     QApplication app(argc, argv);
     vandoret::ui::QtHost host;
+    // Declared before the windows, so the lock is freed last, after the settings were saved.
+    vandoret::ui::SingleInstance instance(QString::fromStdString(host.ApplicationTitle()));
+    switch (instance.Claim(host)) {
+    case vandoret::ui::SingleInstance::Start::Owner:
+        break;
+    case vandoret::ui::SingleInstance::Start::Forwarded:
+        return 0;
+    case vandoret::ui::SingleInstance::Start::NoAnswer:
+        return 1;
+    }
+    // The help hook-up comes next, before any window exists.
+    vandoret::ui::LoadHelpLibrary();
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
     QtDispatcher dispatcher;
@@ -112,6 +124,7 @@ int main(int argc, char* argv[]) {
     host.askYesNo = [&yesNo](const std::string& q) { return yesNo.Ask(QString::fromStdString(q)); };
     host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
 
+    instance.onRaise = [&form] { vandoret::ui::SingleInstance::BringForward(&form); };
     form.show();
     // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
     const QStringList args = QCoreApplication::arguments();
