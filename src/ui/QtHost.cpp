@@ -205,7 +205,11 @@ std::string QtHost::ProgramDir() const {
 }
 
 std::string QtHost::ApplicationTitle() const {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+    return ProgramTitle().toStdString();
+}
+
+QString ProgramTitle() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
 bool PrintHtmlFile(const QString& file, QWidget* parent) {

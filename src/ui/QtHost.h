@@ -73,6 +73,9 @@ private:
     QSoundEffect* playing_ = nullptr;
 };
 
+// The program's title: its file name without the extension (copies under other names are other programs).
+QString ProgramTitle();
+
 // Prints an HTML file through the print dialog (the "print" verb off Windows).
 bool PrintHtmlFile(const QString& file, QWidget* parent);
 

@@ -9,8 +9,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "timing/Host.h"
-
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -73,7 +71,8 @@ bool SingleInstance::HoldsLock() const {
     return lock_ && lock_->isLocked();
 }
 
-SingleInstance::Start SingleInstance::Claim(Host& host, std::chrono::milliseconds answerWait) {
+SingleInstance::Start SingleInstance::Claim(const std::function<void(const std::string&)>& tell,
+                                            std::chrono::milliseconds answerWait) {
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // Only a holder that no longer runs makes a lock stale, never the lock's age.
     lock_->setStaleLockTime(0);
@@ -88,7 +87,9 @@ SingleInstance::Start SingleInstance::Claim(Host& host, std::chrono::millisecond
     if (AskHolderToRaise(answerWait)) {
         return Start::Forwarded;
     }
-    host.ShowMessage(kAlreadyRunning);
+    if (tell) {
+        tell(kAlreadyRunning);
+    }
     return Start::NoAnswer;
 }
 
@@ -186,6 +187,13 @@ void SingleInstance::BringForward(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+    // X refuses a focus request stamped before the last focus change, and our last stamp may be
+    // old; the first request brings a fresh one back, so ask once more a moment later.
+    QTimer::singleShot(100, window, [window] {
+        if (!window->isActiveWindow()) {
+            window->activateWindow();
+        }
+    });
 }
 
 } // namespace vandoret::ui

@@ -13,7 +13,7 @@
 //   window within the answer wait (two seconds). On Windows we first allow the holder to take
 //   the foreground (AllowSetForegroundWindow). The caller ends without touching anything else.
 // - NoAnswer: the holder did not answer in time (hung, or still starting without a window):
-//   host.ShowMessage("Vandoret läuft bereits.") was shown and the caller ends.
+//   tell("Vandoret läuft bereits.") was called (the program's message box) and the caller ends.
 // - A folder that cannot hold a lock at all (missing, read-only) lets the program run unguarded
 //   as Owner with HoldsLock() false: timing alone beats not timing at all.
 #pragma once
@@ -23,15 +23,12 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QLocalServer;
 class QLocalSocket;
 class QLockFile;
 class QWidget;
-
-namespace vandoret {
-class Host;
-}
 
 namespace vandoret::ui {
 
@@ -46,7 +43,8 @@ public:
     explicit SingleInstance(const QString& title, const QString& folder = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    Start Claim(Host& host, std::chrono::milliseconds answerWait = std::chrono::seconds(2));
+    Start Claim(const std::function<void(const std::string&)>& tell,
+                std::chrono::milliseconds answerWait = std::chrono::seconds(2));
 
     // Owner: called on the user-interface thread whenever a later start asks us to come forward.
     std::function<void()> onRaise;

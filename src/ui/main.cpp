@@ -68,10 +68,10 @@ public:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    vandoret::ui::QtHost host;
     // Declared before the windows, so the lock is freed last, after the settings were saved.
-    vandoret::ui::SingleInstance instance(QString::fromStdString(host.ApplicationTitle()));
-    switch (instance.Claim(host)) {
+    vandoret::ui::SingleInstance instance(vandoret::ui::ProgramTitle());
+    const auto tell = [](const std::string& text) { vandoret::ui::QtHost().ShowMessage(text); };
+    switch (instance.Claim(tell)) {
     case vandoret::ui::SingleInstance::Start::Owner:
         break;
     case vandoret::ui::SingleInstance::Start::Forwarded:
@@ -81,6 +81,7 @@ int main(int argc, char* argv[]) {
     }
     // The help hook-up comes next, before any window exists.
     vandoret::ui::LoadHelpLibrary();
+    vandoret::ui::QtHost host;
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
     QtDispatcher dispatcher;

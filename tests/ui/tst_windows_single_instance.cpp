@@ -11,12 +11,13 @@
 #include <QtTest>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "fakes/FakeHost.h"
 #include "ui/SingleInstance.h"
 
-using vandoret::testing::FakeHost;
 using vandoret::ui::SingleInstance;
 using Start = SingleInstance::Start;
 using namespace std::chrono_literals;
@@ -25,9 +26,8 @@ namespace {
 
 int Hold(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    FakeHost host;
     SingleInstance instance(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2]));
-    if (instance.Claim(host) != Start::Owner) {
+    if (instance.Claim(nullptr) != Start::Owner) {
         return 2;
     }
     instance.onRaise = [] {
@@ -49,6 +49,8 @@ class SingleInstanceTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     QByteArray said_; // what the holder printed so far
+    std::vector<std::string> messages_;
+    const std::function<void(const std::string&)> tell_ = [this](const std::string& m) { messages_.push_back(m); };
 
     bool HolderSaid(QProcess& holder, const char* word) {
         said_ += holder.readAllStandardOutput();
@@ -64,25 +66,26 @@ class SingleInstanceTest : public QObject {
     }
 
 private slots:
+    void init() { messages_.clear(); }
+
     void secondStartInTheSameProcessRaisesTheFirst() {
-        FakeHost host;
         int raised = 0;
         {
             SingleInstance first("Vandoret", dir_.path());
-            QCOMPARE(first.Claim(host), Start::Owner);
+            QCOMPARE(first.Claim(tell_), Start::Owner);
             first.onRaise = [&] { ++raised; };
             SingleInstance second("Vandoret", dir_.path());
-            QCOMPARE(second.Claim(host), Start::Forwarded);
+            QCOMPARE(second.Claim(tell_), Start::Forwarded);
             QCOMPARE(raised, 1);
             // Another title is another program with its own settings: it runs beside.
             SingleInstance copy("Zeit2", dir_.path());
-            QCOMPARE(copy.Claim(host), Start::Owner);
+            QCOMPARE(copy.Claim(tell_), Start::Owner);
             QVERIFY(first.HoldsLock());
         }
         QVERIFY(!QFile::exists(dir_.filePath("Vandoret.lock")));
         SingleInstance next("Vandoret", dir_.path());
-        QCOMPARE(next.Claim(host), Start::Owner);
-        QVERIFY(host.messages.empty());
+        QCOMPARE(next.Claim(tell_), Start::Owner);
+        QVERIFY(messages_.empty());
     }
 
     void secondStartAsksTheRunningProgram() {
@@ -93,11 +96,10 @@ private slots:
         QVERIFY(lockFile.open(QIODevice::ReadOnly));
         QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-36000), QFileDevice::FileModificationTime));
         lockFile.close();
-        FakeHost host;
         SingleInstance second("Vandoret", dir_.path());
-        QCOMPARE(second.Claim(host), Start::Forwarded);
+        QCOMPARE(second.Claim(tell_), Start::Forwarded);
         QTRY_VERIFY(HolderSaid(holder, "raised"));
-        QVERIFY(host.messages.empty());
+        QVERIFY(messages_.empty());
         QVERIFY(!second.HoldsLock());
         holder.kill();
         holder.waitForFinished();
@@ -109,25 +111,23 @@ private slots:
         holder.kill(); // SIGKILL: the lock and socket files stay behind
         QVERIFY(holder.waitForFinished());
         QVERIFY(QFile::exists(dir_.filePath("Vandoret.lock")));
-        FakeHost host;
         SingleInstance next("Vandoret", dir_.path());
-        QCOMPARE(next.Claim(host), Start::Owner);
+        QCOMPARE(next.Claim(tell_), Start::Owner);
         // And it serves later starts despite the dead holder's socket file.
         SingleInstance later("Vandoret", dir_.path());
-        QCOMPARE(later.Claim(host), Start::Forwarded);
-        QVERIFY(host.messages.empty());
+        QCOMPARE(later.Claim(tell_), Start::Forwarded);
+        QVERIFY(messages_.empty());
     }
 
     void hungHolderGivesTheMessageAfterTwoSeconds() {
         QProcess holder;
         StartHolder(holder, "--hold-hung");
-        FakeHost host;
         SingleInstance second("Vandoret", dir_.path());
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(second.Claim(host), Start::NoAnswer);
+        QCOMPARE(second.Claim(tell_), Start::NoAnswer);
         QVERIFY(clock.elapsed() >= 1900 && clock.elapsed() < 4000);
-        QCOMPARE(host.messages, std::vector<std::string>{"Vandoret läuft bereits."});
+        QCOMPARE(messages_, std::vector<std::string>{"Vandoret läuft bereits."});
         holder.kill();
         holder.waitForFinished();
     }
@@ -136,21 +136,19 @@ private slots:
         // Locked but not yet listening: the later start keeps trying within its wait.
         auto early = std::make_unique<QLockFile>(dir_.filePath("Vandoret.lock"));
         QVERIFY(early->tryLock(0));
-        FakeHost host;
         SingleInstance first("Vandoret", dir_.path());
         QTimer::singleShot(300, this, [&] {
             early.reset();
-            QCOMPARE(first.Claim(host), Start::Owner);
+            QCOMPARE(first.Claim(tell_), Start::Owner);
         });
         SingleInstance second("Vandoret", dir_.path());
-        QCOMPARE(second.Claim(host), Start::Forwarded);
-        QVERIFY(host.messages.empty());
+        QCOMPARE(second.Claim(tell_), Start::Forwarded);
+        QVERIFY(messages_.empty());
     }
 
     void folderWithoutLocksRunsUnguarded() {
-        FakeHost host;
         SingleInstance instance("Vandoret", dir_.filePath("missing"));
-        QCOMPARE(instance.Claim(host), Start::Owner);
+        QCOMPARE(instance.Claim(tell_), Start::Owner);
         QVERIFY(!instance.HoldsLock());
     }
 
