@@ -68,6 +68,7 @@ int main(int argc, char* argv[]) {
     // The help hook-up comes first, before any window exists.
     vandoret::ui::LoadHelpLibrary();
     QApplication app(argc, argv);
+    vandoret::ui::InstallGermanQtTranslation();
     vandoret::ui::QtHost host;
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
