@@ -132,19 +132,33 @@ void TCfgDialog::FormCreate() {
 }
 
 QLabel* TCfgDialog::Caption(const QString& text, int x, int y, QWidget* field, int fieldWidth) {
-    auto* label = new QLabel(text, this);
+    // A caption with a run of blanks has its field in that run: the text before the blanks stands left
+    // of the field, the unit after them right of it. Each part is a label of its own, sized to its text,
+    // so that no label lies over the field and takes its clicks.
+    const auto makeLabel = [this, y](const QString& part, int left) {
+        auto* label = new QLabel(part, this);
+        const QFontMetrics fm(label->font());
+        label->setGeometry(left, y + (kRowHeight - fm.height()) / 2, fm.horizontalAdvance(part) + 2, fm.height());
+        return label;
+    };
+    const qsizetype gap = text.indexOf("  ");
+    QLabel* label = makeLabel(gap < 0 ? text : text.left(gap), x);
+    if (field == nullptr) {
+        return label;
+    }
     const QFontMetrics fm(label->font());
-    label->move(x, y + (kRowHeight - fm.height()) / 2);
-    label->resize(fm.horizontalAdvance(text) + 2, fm.height());
-    if (field != nullptr) {
-        // The field sits in the run of blanks of the caption, between the text and the unit.
-        const qsizetype gap = text.indexOf("  ");
-        const qsizetype after = gap < 0 ? text.size() : text.indexOf(QRegularExpression("[^ ]"), gap);
-        const int start = x + fm.horizontalAdvance(text.left(gap < 0 ? text.size() : gap)) + fm.horizontalAdvance(' ');
-        const int end =
-            after < 0 ? start + fieldWidth : x + fm.horizontalAdvance(text.left(after)) - fm.horizontalAdvance(' ');
-        const int width = gap < 0 ? fieldWidth : std::max(std::min(fieldWidth, end - start), 24);
-        field->setGeometry(start + std::max(0, (end - start - width) / 2), y, width, kRowHeight);
+    const int start = label->geometry().right() + 1 + fm.horizontalAdvance(' ');
+    if (gap < 0) {
+        field->setGeometry(start, y, fieldWidth, kRowHeight);
+        return label;
+    }
+    const qsizetype after = text.indexOf(QRegularExpression("[^ ]"), gap);
+    const int end =
+        after < 0 ? start + fieldWidth : x + fm.horizontalAdvance(text.left(after)) - fm.horizontalAdvance(' ');
+    const int width = std::max(std::min(fieldWidth, end - start), 24);
+    field->setGeometry(start + std::max(0, (end - start - width) / 2), y, width, kRowHeight);
+    if (after >= 0) {
+        makeLabel(text.mid(after), std::max(end, field->geometry().right() + 1) + fm.horizontalAdvance(' '));
     }
     return label;
 }
@@ -175,8 +189,8 @@ void TCfgDialog::BuildControls() {
     Caption("Start-Interval:              Min.", x, 40, eStartInt, 44);
     Caption("Rennstrecke:                      m", x, 76, seLen, 72);
     Caption("Tempo:                      m/min", x, 104, eTempo, 72);
-    Caption("Erlaubte Zeit:", x, 140);
-    eTime->setGeometry(seLen->x(), 140, 76, kRowHeight);
+    const int timeX = Caption("Erlaubte Zeit:", x, 140)->geometry().right() + 6;
+    eTime->setGeometry(std::max(seLen->x(), timeX), 140, 76, kRowHeight);
     eTime->setToolTip("HH:MM:SS");
     SetBase(eTime, kSilver);
 
@@ -211,9 +225,12 @@ void TCfgDialog::BuildControls() {
     for (QLineEdit* e : {cbLS1, cbLS2}) {
         e->setReadOnly(true);
     }
-    const auto groupLabel = [this](const QString& text, int gx, int gy) {
+    QFont plain = small;
+    plain.setBold(false); // explicitly, so that it does not inherit the caption's weight
+    const auto groupLabel = [this, &plain](const QString& text, int gx, int gy) {
         auto* label = new QLabel(text, GroupBox1);
-        label->setGeometry(gx, gy, 64, kRowHeight);
+        label->setFont(plain);
+        label->setGeometry(gx, gy, label->sizeHint().width(), kRowHeight);
         return label;
     };
     groupLabel("Anschluss:", 6, 26);
@@ -227,13 +244,11 @@ void TCfgDialog::BuildControls() {
     int gy = 74;
     for (const auto& row : rows) {
         groupLabel(row.caption, 6, gy);
-        row.contact->setGeometry(64, gy, row.contact == cbLS3 ? 48 : 38, kRowHeight);
+        row.contact->setGeometry(row.contact == cbLS3 ? 60 : 64, gy, row.contact == cbLS3 ? 52 : 38, kRowHeight);
         row.polarity->setGeometry(114, gy, 88, kRowHeight);
         gy += 26;
     }
 
-    QFont plain = small;
-    plain.setBold(false); // explicitly, so that it does not inherit the caption's weight
     for (QWidget* child : GroupBox1->findChildren<QWidget*>()) {
         child->setFont(plain);
     }

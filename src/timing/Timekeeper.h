@@ -84,13 +84,13 @@ public:
 
     // Clock panel.
     std::string StaticText1;                  // "PC-Zeit:" hh:nn:ss
-    std::string TextStartTime;                // "Start:" planned start of the selected rider
+    std::string TextStartTime = "00:00:00";   // "Start:" planned start of the selected rider
     TextColor TextStartTimeColor = TextColor::Default;
     std::string TextCounterTime = "00:00";    // "Counter:"
     std::string TextStopTime{kNoFinishTime};  // "Ziel-Zeit:"
     std::string Edit1;                        // name of the selected rider
-    std::string LabOstalosStart;              // riders still to start
-    std::string LabOstalosStop;               // riders on the course
+    std::string LabOstalosStart = "0";        // riders still to start
+    std::string LabOstalosStop = "0";         // riders on the course
 
     // Switches and locks; each is also the picture index of its indicator (0 or 1).
     bool CounterOn = false;

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QValidator>
 
 #include "ui/CellFormats.h"
 #include "ui/Pictures.h"
@@ -117,6 +118,38 @@ bool GridModel::Sync() {
 
 // ---- Cell editor ----------------------------------------------------------------------------
 
+// Text that reaches the cell editor other than by typing (a paste, a drop) goes through the same
+// character filter as typed keys: what the filter discards is dropped, what it replaces is replaced.
+class PasteFilter : public QValidator {
+public:
+    PasteFilter(std::function<char32_t(char32_t)> filter, QObject* parent)
+        : QValidator(parent), filter_(std::move(filter)) {}
+
+    State validate(QString& input, int& pos) const override {
+        QString out;
+        int outPos = 0;
+        qsizetype i = 0;
+        for (const char32_t c : input.toUcs4()) {
+            const qsizetype width = QChar::requiresSurrogates(c) ? 2 : 1;
+            // Control characters never come from a typed character the filter lets through.
+            const char32_t kept = (c < 0x20 || c == 0x7f) ? 0 : filter_(c);
+            if (kept != 0) {
+                out += QString::fromUcs4(&kept, 1);
+            }
+            if (i < pos) {
+                outPos = static_cast<int>(out.size());
+            }
+            i += width;
+        }
+        input = out;
+        pos = std::min(outPos, static_cast<int>(out.size()));
+        return Acceptable;
+    }
+
+private:
+    std::function<char32_t(char32_t)> filter_;
+};
+
 class CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
@@ -125,6 +158,9 @@ public:
                           const QModelIndex& index) const override {
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
+        if (view_->keyFilter) {
+            edit->setValidator(new PasteFilter(view_->keyFilter, edit));
+        }
         edit->setFont(option.font);
         // The cell follows the editor's text as the operator types.
         const QPersistentModelIndex cell(index);
@@ -138,6 +174,19 @@ public:
     }
 
 protected:
+    // The highlight is the grid's own selection, whatever the view's selection model holds: the
+    // whole row in row mode, the one cell while a stop-list cell is edited, nothing in a list that
+    // takes no input.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const GridRect& sel = view_->grid().Selection();
+        const int row = index.row() + 1;
+        const int col = index.column();
+        const bool selected = view_->InputEnabled() && row >= sel.top && row <= sel.bottom && col >= sel.left &&
+                              col <= sel.right;
+        option->state.setFlag(QStyle::State_Selected, selected);
+    }
+
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* editor = qobject_cast<QLineEdit*>(object);
         if (editor != nullptr && event->type() == QEvent::ShortcutOverride) {
@@ -175,6 +224,10 @@ private:
         }
         // Only characters reach the filter: Backspace and printable ones. Delete, Tab and the other
         // keys that merely carry a control code edit or move as usual.
+        // Commands (Ctrl+V, Ctrl+A, ...) are the editor's; what they insert passes the paste filter.
+        if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) {
+            return false;
+        }
         const QList<uint> chars = key->text().toUcs4();
         if (chars.size() != 1 || !view_->keyFilter) {
             return false; // navigation and editing keys go to the editor
@@ -240,11 +293,32 @@ GridView::GridView(TSortGrid& grid, int tab, QWidget* parent)
 }
 
 void GridView::SetInputEnabled(bool enabled) {
+    // A list without input still scrolls (wheel and scroll bar) but takes no click, key or header
+    // click, and no row of it is selected.
     inputEnabled_ = enabled;
-    setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
-    viewport()->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
     horizontalHeader()->setSectionsClickable(enabled);
     setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+    setSelectionMode(enabled ? QAbstractItemView::SingleSelection : QAbstractItemView::NoSelection);
+    if (!enabled) {
+        clearSelection();
+    }
+    viewport()->update();
+}
+
+bool GridView::viewportEvent(QEvent* event) {
+    if (!inputEnabled_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::ContextMenu:
+            return true; // eaten: the list takes no input
+        default:
+            break;
+        }
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void GridView::SetColumnWidths(const std::vector<int>& widths) {
@@ -284,7 +358,15 @@ void GridView::ApplyViewState() {
     TSortGrid& g = grid();
     const int row = g.Row() - 1;
     applying_ = true;
-    if (row >= 0 && row < model_->rowCount()) {
+    if (!inputEnabled_) {
+        // Shown from its top row on, which a rebuild of the list puts back to the first.
+        const int top = g.TopRow() - 1;
+        if (top >= 0 && top < model_->rowCount() && rowAt(0) != top) {
+            verticalScrollBar()->setValue(top);
+        }
+        lastRow_ = g.Row();
+        lastTopRow_ = g.TopRow();
+    } else if (row >= 0 && row < model_->rowCount()) {
         const QModelIndex cur = currentIndex();
         const int col = cellMode_ && cur.isValid() ? cur.column() : std::max(model_->columnCount() - 1, 0);
         if (!cur.isValid() || cur.row() != row || !selectionModel()->isRowSelected(row, {})) {

@@ -55,7 +55,8 @@ public:
 
     // Redraws after a change of the grid and applies its view state; cheap when nothing changed.
     void Refresh();
-    // Takes no mouse or keyboard input while false, yet looks as usual.
+    // Takes no click, key or header click while false and shows no selection; the wheel and the
+    // scroll bar still scroll it.
     void SetInputEnabled(bool enabled);
     bool InputEnabled() const { return inputEnabled_; }
     // Sets the column widths in pixels.
@@ -84,6 +85,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

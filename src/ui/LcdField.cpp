@@ -19,6 +19,18 @@ QString LcdField::DisplayText(const QString& text) {
     return out;
 }
 
+namespace {
+constexpr int kGhostAlpha = 18; // the unlit segments behind the digits
+constexpr int kUnlitAlpha = 64; // digits of a display that is switched off
+} // namespace
+
+void LcdField::SetUnlit(bool on) {
+    if (unlit_ != on) {
+        unlit_ = on;
+        update();
+    }
+}
+
 void LcdField::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setFont(font());
@@ -27,7 +39,7 @@ void LcdField::paintEvent(QPaintEvent*) {
     if (segmentFont_) {
         // The unlit segments, faintly, as on a real display.
         QColor ghost = palette().color(QPalette::WindowText);
-        ghost.setAlpha(18);
+        ghost.setAlpha(kGhostAlpha);
         QString all = shown;
         for (QChar& c : all) {
             if (c.isDigit() || c == '!' || c == '-') {
@@ -37,7 +49,11 @@ void LcdField::paintEvent(QPaintEvent*) {
         p.setPen(ghost);
         p.drawText(r, alignment(), all);
     }
-    p.setPen(palette().color(QPalette::WindowText));
+    QColor colour = palette().color(QPalette::WindowText);
+    if (unlit_) {
+        colour.setAlpha(kUnlitAlpha);
+    }
+    p.setPen(colour);
     p.drawText(r, alignment(), shown);
 }
 

@@ -15,6 +15,9 @@ public:
     using QLabel::QLabel;
     // Whether the seven-segment font is in use (otherwise the text is drawn as it is).
     void SetSegmentFont(bool on) { segmentFont_ = on; }
+    // Draws the text in the faint colour of unlit segments, as a display that is switched off.
+    void SetUnlit(bool on);
+    bool Unlit() const { return unlit_; }
     static QString DisplayText(const QString& text);
 
 protected:
@@ -22,6 +25,7 @@ protected:
 
 private:
     bool segmentFont_ = false;
+    bool unlit_ = false;
 };
 
 } // namespace vandoret::ui

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMessageBox>
@@ -31,7 +33,10 @@ QString ToQ(const std::string& s) {
 QString FilterText(const std::vector<FileFilter>& filters) {
     QStringList parts;
     for (const auto& f : filters) {
-        parts << ToQ(f.description) + " (" + ToQ(f.pattern).replace(';', ' ') + ")";
+        // A description that names its patterns already ("Text file (*.txt)") is taken as it is.
+        const QString patterns = ToQ(f.pattern).replace(';', ' ');
+        const QString description = ToQ(f.description);
+        parts << (description.endsWith("(" + patterns + ")") ? description : description + " (" + patterns + ")");
     }
     return parts.join(";;");
 }
@@ -174,7 +179,8 @@ std::optional<std::string> QtHost::SaveFileDialog(const std::string& title, cons
         return saveFileDialog(title, initialName, filters);
     }
     const QString start = QDir::current().filePath(ToQ(initialName));
-    const QString file = QFileDialog::getSaveFileName(dialogParent, ToQ(title), start, FilterText(filters));
+    const QString file = QFileDialog::getSaveFileName(dialogParent, ToQ(title), start, FilterText(filters), nullptr,
+                                     QFileDialog::DontConfirmOverwrite); // an existing file is replaced
     if (file.isEmpty()) {
         return std::nullopt;
     }
@@ -230,6 +236,19 @@ bool PrintHtmlFile(const QString& file, QWidget* parent) {
     }
     doc.print(&printer);
     return true;
+}
+
+bool InstallGermanQtTranslation() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    const QString name = "qtbase_de";
+    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               QCoreApplication::applicationDirPath() + "/translations"}) {
+        if (translator->load(name, dir)) {
+            return QCoreApplication::installTranslator(translator);
+        }
+    }
+    delete translator;
+    return false;
 }
 
 } // namespace vandoret::ui

@@ -79,4 +79,9 @@ QString ProgramTitle();
 // Prints an HTML file through the print dialog (the "print" verb off Windows).
 bool PrintHtmlFile(const QString& file, QWidget* parent);
 
+// Loads Qt's own German texts (file, print and message dialogs) from the Qt translations folder,
+// or from a "translations" folder beside the program; false when neither holds them, and the
+// dialogs stay in English.
+bool InstallGermanQtTranslation();
+
 } // namespace vandoret::ui

@@ -1,5 +1,6 @@
 #include "ui/Unit1.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -194,6 +195,8 @@ void TForm1::BuildTopPanel(QWidget* top) {
     cbNr->setStyleSheet("QComboBox { background: silver; border: 1px solid #6c6880; padding-left: 4px; }");
     connect(cbNr, &QComboBox::activated, this, &TForm1::cbNrChange);
     cbNr->installEventFilter(this); // the mouse wheel chooses a rider only while the list has the focus
+    cbNr->view()->installEventFilter(this);
+    cbNr->view()->viewport()->installEventFilter(this);
     Edit1 = new QLineEdit(rightBox_);
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(75, 6, 220, 28);

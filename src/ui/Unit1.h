@@ -138,6 +138,7 @@ private:
     QWidget* rightBox_ = nullptr;
     QMenu* popup_ = nullptr;
     std::vector<std::string> shownNumbers_;
+    bool riderPickedInPopup_ = false;
     bool destroyed_ = false;
     bool created_ = false;
 };

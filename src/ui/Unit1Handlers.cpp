@@ -1,4 +1,5 @@
 // TForm1: start-up, shut-down, the handlers and the redraw from the core's state.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -7,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -200,6 +202,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == topPanel_) {
         LayoutTopPanel();
     }
+    if (cbNr != nullptr &&
+        ((watched == cbNr->view()->viewport() && event->type() == QEvent::MouseButtonRelease) ||
+         (watched == cbNr->view() && event->type() == QEvent::KeyPress &&
+          (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+           static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter)))) {
+        riderPickedInPopup_ = true; // the choice that follows was made in the drop-down
+    }
     if (event->type() == QEvent::Wheel && watched == cbNr && !cbNr->hasFocus()) {
         // A wheel turned while passing over the number list must not choose another rider.
         return true;
@@ -261,6 +270,16 @@ void TForm1::ImageLSClick(LockIndicator which) {
 void TForm1::cbNrChange(int index) {
     tk_.SelectRider(index);
     RefreshFromCore();
+    if (riderPickedInPopup_) {
+        // A rider picked in the drop-down hands the keyboard back to the list of the active tab, so
+        // that a number typed next goes into the list, not into the number list.
+        riderPickedInPopup_ = false;
+        if (QWidget* list = PageControl1->currentWidget(); list != nullptr && list->focusPolicy() != Qt::NoFocus) {
+            list->setFocus(Qt::OtherFocusReason);
+        } else {
+            setFocus(Qt::OtherFocusReason);
+        }
+    }
 }
 
 void TForm1::ShiftStartTimes() {
@@ -349,6 +368,10 @@ void TForm1::RefreshFromCore() {
     SetTextIfChanged(StaticText1, tk_.StaticText1);
     SetTextIfChanged(TextStartTime, tk_.TextStartTime);
     SetTextIfChanged(TextCounterTime, tk_.TextCounterTime);
+    // A counter that is not counting down shows its value unlit, so it never looks live.
+    if (auto* counter = qobject_cast<LcdField*>(TextCounterTime)) {
+        counter->SetUnlit(!tk_.CounterOn);
+    }
     SetTextIfChanged(TextStopTime, tk_.TextStopTime);
     SetTextIfChanged(LabOstalosStart, tk_.LabOstalosStart);
     SetTextIfChanged(LabOstalosStop, tk_.LabOstalosStop);

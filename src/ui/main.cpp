@@ -68,6 +68,7 @@ public:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    vandoret::ui::InstallGermanQtTranslation();
     // Declared before the windows, so the lock is freed last, after the settings were saved.
     vandoret::ui::SingleInstance instance(vandoret::ui::ProgramTitle());
     const auto tell = [](const std::string& text) { vandoret::ui::QtHost().ShowMessage(text); };

@@ -1,4 +1,5 @@
 // The list views over the core's lists: current row both ways, header clicks, the number list.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -144,6 +145,60 @@ private slots:
         const auto before = Column(tk.SortGrid4, 2);
         ClickHeader(form.SortGrids[3], 2);
         QCOMPARE(Column(tk.SortGrid4, 2), before);
+    }
+
+    void resultsOpenAtPlaceOneAndScrollButTakeNoClick() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.PageControl1->setCurrentIndex(3);
+        // Sixty places, the last one current as a ranking leaves it.
+        tk.SortGrid4.SetRowCount(61);
+        for (int r = 1; r <= 60; ++r) {
+            tk.SortGrid4.SetCell(0, r, std::to_string(r));
+        }
+        tk.SortGrid4.SetRow(60);
+        tk.SortGrid4.SetTopRow(1);
+        form.RefreshFromCore();
+        GridView* view = form.SortGrids[3];
+        QTest::qWait(20);
+        QCOMPARE(view->rowAt(0), 0);
+        QVERIFY(!view->selectionModel()->hasSelection());
+        // The wheel scrolls, and so does the scroll bar.
+        const QPoint at = view->viewport()->rect().center();
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QVERIFY(view->rowAt(0) > 0);
+        view->verticalScrollBar()->setValue(20);
+        QCOMPARE(view->rowAt(0), 20);
+        // A click chooses no row.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(22, 1)).center());
+        QCOMPARE(tk.SortGrid4.Row(), 60);
+        QVERIFY(!view->selectionModel()->hasSelection());
+    }
+
+    void aRiderPickedInTheDropDownHandsTheKeysBack() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.RefreshFromCore();
+        form.cbNr->setFocus();
+        form.cbNr->showPopup();
+        QAbstractItemView* popup = form.cbNr->view();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(popup->model()->index(2, 0)).center());
+        QCOMPARE(tk.cbNr.ItemIndex, 2);
+        QTRY_VERIFY(form.SortGrids[0]->hasFocus());
+        // A number typed next no longer re-targets the countdown.
+        QTest::keyClicks(QApplication::focusWidget(), "7");
+        QCOMPARE(tk.cbNr.ItemIndex, 2);
     }
 
     void choosingANumberShowsTheRider() {

@@ -11,6 +11,7 @@
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
+#include "ui/LcdField.h"
 #include "ui/Unit1.h"
 
 using vandoret::Timekeeper;
@@ -302,6 +303,22 @@ private slots:
         QTest::mouseClick(form.ImageOnSound, Qt::LeftButton);
         QVERIFY(!tk.settings.Sound);
         QCOMPARE(form.ImageOnSound->pixmap().toImage(), off);
+    }
+
+    void withoutAStartListTheClockPanelShowsItsDesignedValuesAndAnUnlitCounter() {
+        Rig rig;
+        rig.form.RefreshFromCore();
+        QCOMPARE(rig.form.TextStartTime->text(), QString("00:00:00"));
+        QCOMPARE(rig.form.LabOstalosStart->text(), QString("0"));
+        QCOMPARE(rig.form.LabOstalosStop->text(), QString("0"));
+        auto* counter = qobject_cast<vandoret::ui::LcdField*>(rig.form.TextCounterTime);
+        QVERIFY(counter != nullptr);
+        // The counter is lit exactly while the countdown runs.
+        QCOMPARE(counter->Unlit(), !rig.tk.CounterOn);
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_C));
+        QCOMPARE(counter->Unlit(), !rig.tk.CounterOn);
+        QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_C));
+        QCOMPARE(counter->Unlit(), !rig.tk.CounterOn);
     }
 
     void resultsSheetTakesNoInput() {

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QClipboard>
 #include <QtTest>
 #include <algorithm>
 
@@ -191,6 +192,52 @@ private slots:
         SendKey(editor, Qt::Key_Home, {});
         SendKey(editor, Qt::Key_Delete, QString(QChar(0x7f)));
         QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("23"));
+    }
+
+    void stopListDrawsTheSelectionItHoldsAndFiltersPastes() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        tk.SortGrid3.SetRowCount(3);
+        tk.SortGrid3.SetCell(0, 1, "1.");
+        tk.SortGrid3.SetCell(0, 2, "2.");
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.PageControl1->setCurrentIndex(2);
+        auto* view = form.SortGrids[2];
+        form.RefreshFromCore();
+        QTest::qWait(20);
+        // Which cells of the two rows are drawn highlighted, sampled in a corner free of text.
+        const auto highlighted = [&] {
+            const QImage image = view->viewport()->grab().toImage();
+            QString marks;
+            for (int row = 0; row < 2; ++row) {
+                for (int col = 0; col < 6; ++col) {
+                    const QPoint at = view->visualRect(view->model()->index(row, col)).topLeft() + QPoint(2, 2);
+                    marks += image.pixelColor(at).lightness() < 128 ? 'X' : '.'; // the dark selection colour
+                }
+                marks += row == 0 ? "|" : "";
+            }
+            return marks;
+        };
+        const auto click = [&](int row, int col) {
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(view->model()->index(row, col)).center());
+            QTest::qWait(10);
+        };
+        click(0, 2); // "St.Nr." of row 1: that cell alone, also while its editor is open
+        QCOMPARE(highlighted(), QString("..X...|......"));
+        QTest::keyClicks(view, "1");
+        QVERIFY(view->Editing());
+        QCOMPARE(highlighted().left(6), QString("......")); // the editor covers its cell; nothing else dark
+        // A paste goes through the key filter: only digits, ':' and the decimal separator arrive.
+        QApplication::clipboard()->setText("x y-Z2:3");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdString(tk.SortGrid3.Cells(2, 1)), QString("12:3"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        click(1, 1); // "Stoppzeit" of row 2: the whole row, the one Ctrl+0 deletes
+        QCOMPARE(highlighted(), QString("......|XXXXXX"));
     }
 
     void enterInRowModeMovesToTheNextFaultPoints() {

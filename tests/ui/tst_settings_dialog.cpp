@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -125,6 +126,49 @@ private slots:
             w = w->nextInFocusChain();
         } while (w != d.OKBtn && chain.size() < designed.size());
         QCOMPARE(chain, designed);
+    }
+
+    void aClickOnAnyFieldFocusesIt() {
+        Harness h;
+        Settings s;
+        s.Port = 1; // the contact rows take input too
+        QStringList faults;
+        h.Run(s, [&faults](TCfgDialog& d) {
+            d.show();
+            d.activateWindow();
+            if (!QTest::qWaitForWindowActive(&d)) {
+                faults << "not active";
+                return int(QDialog::Rejected);
+            }
+            const QList<QWidget*> fields = {d.eStartClock, d.eStartInt, d.seLen, d.eTempo, d.eTime,
+                                            d.eStrafPkt,   d.eStrafSek, d.cbLS1, d.cbLS2,  d.cbLS3,
+                                            d.DateTimePicker1, d.eDis};
+            for (QWidget* field : fields) {
+                // No caption lies over any part of a field.
+                for (QLabel* label : d.findChildren<QLabel*>()) {
+                    if (label->parentWidget() == field->parentWidget() &&
+                        label->geometry().intersects(field->geometry())) {
+                        faults << label->text() + " covers a field";
+                    }
+                }
+                // A click delivered to whatever lies at the field's centre gives the field the focus.
+                const QPoint centre = field->mapTo(&d, field->rect().center());
+                QWidget* hit = d.childAt(centre);
+                if (hit == nullptr) {
+                    faults << "nothing at a field";
+                    continue;
+                }
+                QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&d, centre));
+                QWidget* focus = QApplication::focusWidget();
+                if (focus != field && !field->isAncestorOf(focus)) {
+                    faults << QString("a click on %1 went to %2")
+                                  .arg(hit->metaObject()->className(),
+                                       focus != nullptr ? focus->metaObject()->className() : "nothing");
+                }
+            }
+            return int(QDialog::Rejected);
+        });
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
 
     void portChoiceEnablesTheContactRows() {
