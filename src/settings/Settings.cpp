@@ -113,11 +113,12 @@ RegValue IntValue(std::int32_t v) {
 void ComputeAllowedTime(Settings& settings) {
     const Settings defaults;
     // A hand-edited store may hold a length or tempo that would divide by zero or give a negative
-    // time. The two belong together: if either is unusable, both go back to their defaults, so
-    // the allowed time is the designed ten minutes rather than a mix of one stored and one default.
-    if (settings.Len <= 0 || !(settings.tempo > 0.0) || !std::isfinite(settings.tempo)) {
-        settings.Len = defaults.Len;
+    // time. Only the unusable one goes back to its default; the operator's other value stays.
+    if (!(settings.tempo > 0.0) || !std::isfinite(settings.tempo)) {
         settings.tempo = defaults.tempo;
+    }
+    if (settings.Len <= 0) {
+        settings.Len = defaults.Len;
     }
     const long double days =
         static_cast<long double>(settings.Len) / static_cast<long double>(settings.tempo) / 1440.0L;

@@ -48,8 +48,8 @@ inline constexpr const char* kSettingNames[] = {
 
 // AllowedTime := Len / tempo / 1440 days in milliseconds, rounded half to even.
 // 2400 m at 240.0 gives 600 000; 2500 m at 220.0 gives 681 818.
-// A tempo or Len of 0 or below, or a tempo that is not a finite number (a hand-edited store), is
-// replaced by its default first. A time beyond 32 bits of milliseconds gives the largest Duration.
+// A tempo of 0 or below or not a finite number (a hand-edited store) is replaced by 240.0 first,
+// a Len of 0 or below by 2400; the other of the two keeps its value. A time beyond 32 bits of milliseconds gives the largest Duration.
 void ComputeAllowedTime(Settings& settings);
 
 // Reads the settings in their order as one guarded sequence: the first integer, boolean or
