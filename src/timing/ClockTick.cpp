@@ -29,10 +29,8 @@ void Timekeeper::Timer1Timer() {
 }
 
 void Timekeeper::WatchStartList() {
-    if (!watchLooked_) {
-        if (StartListWatchPath.empty()) {
-            ResolveStartListPath();
-        }
+    if (!watchLooked_ && StartListWatchPath.empty()) {
+        ResolveStartListPath(); // the first tick of the run, unless start-up did it
     }
     const FileSignature state = host().FileState(StartListWatchPath);
     if (state == watchLoaded_) {
