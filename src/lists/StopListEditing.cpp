@@ -118,6 +118,17 @@ void Timekeeper::sbCLSClick(bool hasSender) {
     cbNr.Items.clear();
     cbNr.ItemIndex = -1;
     Edit1.clear();
+    // No rider is left to start: as after the last rider's start the countdown goes off and a
+    // pending automatic start is cancelled, so nothing is recorded into the cleared protocol. The
+    // old planned start goes too, so switching the countdown on again does not arm against it.
+    if (host().Timer5sekRunning()) {
+        host().StopTimer5sek();
+    }
+    if (CounterOn) {
+        ImageStatusClick();
+    }
+    PlannedStart = -1.0;
+    TextStartTime.clear();
     ActiveTab = kTabStartList;
     LabOstalosStart = std::string(1, '0');
     LabOstalosStop = std::string(1, '0');

@@ -66,8 +66,8 @@ std::vector<int> ColumnWidths(int tab, int clientWidth) {
         return {42, 45, r * 25 / 100, r * 25 / 100, r * 25 / 100, r * 25 / 100, 82, 60};
     }
     case kTabEventing: {
-        const int r = rest({62, 50}, 5);
-        return {62, 50, r * 34 / 100, r * 33 / 100, r * 33 / 100};
+        const int r = rest({50}, 5);
+        return {50, r * 30 / 100, r * 25 / 100, r * 25 / 100, r * 20 / 100};
     }
     default:
         return {};

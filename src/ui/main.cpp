@@ -91,16 +91,18 @@ int main(int argc, char* argv[]) {
     // The settings live under the program's title; read once at start, written once at the end.
     const std::unique_ptr<vandoret::SettingsStore> store = vandoret::MakeSettingsStore(host.ApplicationTitle());
     vandoret::ui::FormOptions options;
-    options.loadSettings = [&store](vandoret::Settings& settings) {
+    // What the start read: the save writes back only that and what the run changed.
+    vandoret::SettingsRead settingsRead;
+    options.loadSettings = [&store, &settingsRead](vandoret::Settings& settings) {
         if (store) {
-            vandoret::LoadSettings(*store, settings);
+            vandoret::LoadSettings(*store, settings, &settingsRead);
         } else {
             vandoret::ComputeAllowedTime(settings);
         }
     };
-    options.saveSettings = [&store](const vandoret::Settings& settings) {
+    options.saveSettings = [&store, &settingsRead](const vandoret::Settings& settings) {
         if (store) {
-            vandoret::SaveSettings(*store, settings);
+            vandoret::SaveSettings(*store, settings, &settingsRead);
         }
     };
 
