@@ -63,14 +63,37 @@ void FakePortLayer::AddDevice(int port, Device device) {
     devices_["COM" + std::to_string(port)] = device;
 }
 
+namespace {
+
+void Count(LineCounters& counters, std::uint32_t events, std::uint32_t times) {
+    if (events & kEvCts)
+        counters.Cts += times;
+    if (events & kEvDsr)
+        counters.Dsr += times;
+    if (events & kEvRlsd)
+        counters.Rlsd += times;
+    if (events & kEvRing)
+        counters.Ring += times;
+}
+
+} // namespace
+
 void FakePortLayer::SetLines(std::uint32_t status) {
     std::lock_guard lock(mutex_);
     const std::uint32_t events = ModemLineEvents(lines_, status);
     lines_ = status;
+    Count(counters_, events, 1);
     if (events != 0) {
         events_.push_back(events);
         changed_.notify_all();
     }
+}
+
+void FakePortLayer::Pulse(std::uint32_t eventMask) {
+    std::lock_guard lock(mutex_);
+    Count(counters_, eventMask, 2);
+    events_.push_back(eventMask);
+    changed_.notify_all();
 }
 
 void FakePortLayer::InjectEvent(std::uint32_t eventMask) {
@@ -221,6 +244,12 @@ bool FakePortLayer::GetModemStatus(PortHandle, std::uint32_t& status) {
     }
     status = lines_;
     return true;
+}
+
+bool FakePortLayer::GetLineCounters(PortHandle, LineCounters& counters) {
+    std::lock_guard lock(mutex_);
+    counters = counters_;
+    return keepCounters;
 }
 
 std::unique_ptr<PortWaiter> FakePortLayer::CreateWaiter(PortHandle) {
