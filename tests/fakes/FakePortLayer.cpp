@@ -33,8 +33,13 @@ public:
         if (layer_.unplugged_) {
             return WaitResult::Failed;
         }
-        eventMask = layer_.events_.front() & layer_.mask_;
-        layer_.events_.pop_front();
+        // Like the devices, one completed wait reports every line that moved since the last one.
+        eventMask = 0;
+        for (const std::uint32_t events : layer_.events_) {
+            eventMask |= events;
+        }
+        eventMask &= layer_.mask_;
+        layer_.events_.clear();
         const auto hook = layer_.onEventReturned;
         lock.unlock();
         if (hook) {
@@ -253,6 +258,10 @@ bool FakePortLayer::GetLineCounters(PortHandle, LineCounters& counters) {
 }
 
 std::unique_ptr<PortWaiter> FakePortLayer::CreateWaiter(PortHandle) {
+    {
+        std::lock_guard lock(mutex_);
+        events_.clear(); // a new waiter reports changes from now on, as a device does
+    }
     return std::make_unique<Waiter>(*this);
 }
 

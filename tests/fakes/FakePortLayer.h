@@ -1,6 +1,7 @@
 // A PortLayer for tests: devices, failures and line changes are scripted by the test, every call
 // is recorded. The waiting thread's Wait blocks until the test changes a line (SetLines), injects
-// an event, unplugs the device or the stop is requested. Thread-safe.
+// an event, unplugs the device or the stop is requested; like a device, it then reports every
+// line that moved since the last wait in one go. Thread-safe.
 #pragma once
 
 #include <chrono>
