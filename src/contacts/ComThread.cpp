@@ -12,8 +12,14 @@ namespace {
 constexpr std::chrono::milliseconds kStopRepeat{2};
 
 // How often the waiting thread looks at the lines while the user-interface thread has not yet
-// run its hand-over (a hand-over normally takes some microseconds).
-constexpr std::chrono::microseconds kWatchWhileBusy{1000};
+// run its hand-over (a hand-over normally takes some microseconds): a moment noted then is at
+// most this late.
+constexpr std::chrono::microseconds kWatchWhileBusy{500};
+
+// Interruptions of one line handed over from one look at most: a thread held up for a long time
+// still hands over every interruption its counters show, a line that flutters cannot flood the
+// user-interface thread.
+constexpr std::uint32_t kMaxPulsesPerLook = 32;
 
 // Completed waits that report failure, one after the other, before the thread gives up: a
 // device that fails every wait would otherwise keep the thread spinning.
@@ -163,23 +169,41 @@ void TComThread::Look(std::uint32_t reported, TimeOfDay when) {
     // Compared with the newest state queued, not with the one being handed over: a line that
     // returns to the older state has changed all the same.
     const std::uint32_t changed = ModemLineEvents(lines_, status) & watched_;
-    std::uint32_t pulses = 0; // lines that went to the other level and came back
+    // Round r of pulses: the lines that went to the other level and came back at least r times
+    // (a line that also changed has one count more).
+    const auto pulses = [&](std::uint32_t round) -> std::uint32_t {
+        if (round > kMaxPulsesPerLook) {
+            return 0;
+        }
+        if (counted_) {
+            return ((CountedLineEvents(counters_, counters, 2 * round) & ~changed) |
+                    (CountedLineEvents(counters_, counters, 2 * round + 1) & changed)) &
+                   watched_;
+        }
+        // Without counters only the wait's event bits tell of a pulse, one at most. A change
+        // that a look during the last hand-over queued explains its line's bit (the device noted
+        // it too).
+        return round == 1 ? reported & watched_ & ~changed & ~seenSinceWait_ : 0;
+    };
+    std::uint32_t pulsed = 0;
+    for (std::uint32_t round = 1, lines = pulses(1); lines != 0; ++round) {
+        // The other level first, then back, so the decoder, which works on levels, sees each
+        // interruption. The level read comes last (below): it ends the last pulse unless the line
+        // also changed.
+        backlog_.push_back(LineEvent{lines, lines_ ^ ModemLineLevels(lines), when});
+        const std::uint32_t next = pulses(round + 1);
+        if (next != 0 || (lines & changed) != 0) {
+            backlog_.push_back(LineEvent{lines, lines_, when});
+        }
+        pulsed |= lines;
+        lines = next;
+    }
     if (counted_) {
-        pulses = CountedLineEvents(counters_, counters, 2) & watched_ & ~changed;
         counters_ = counters;
-    } else if (reported != 0) {
-        // Without counters only the wait's event bits tell of a pulse. A change that the watch
-        // during the last hand-over has queued explains its line's bit (the device noted it too).
-        pulses = reported & watched_ & ~changed & ~seenSinceWait_;
-        seenSinceWait_ = 0;
     } else {
-        seenSinceWait_ |= changed;
+        seenSinceWait_ = reported != 0 ? 0 : seenSinceWait_ | changed;
     }
-    if (pulses != 0) {
-        // First the opposite level, so the decoder, which works on levels, sees the interruption.
-        backlog_.push_back(LineEvent{pulses, status ^ ModemLineLevels(pulses), when});
-    }
-    const std::uint32_t events = reported | changed | pulses;
+    const std::uint32_t events = reported | changed | pulsed;
     if (events != 0) {
         backlog_.push_back(LineEvent{events, status, when});
     }

@@ -6,7 +6,7 @@
 // The thread reads the modem status and the time of day as soon as its wait completes and hands
 // both over with the event bits, so the handlers see the lines and the moment of the change, not
 // the state at the time the user-interface thread got round to them. While a hand-over waits for
-// a busy user-interface thread, the waiting thread looks at the lines every millisecond and
+// a busy user-interface thread, the waiting thread looks at the lines every half millisecond and
 // hands any change it sees over afterwards, each with its own moment.
 //
 // No line change is lost. The thread keeps the newest line state it has handed over or queued
@@ -16,6 +16,8 @@
 // event bits) but reads the level it had went to the other level and back between two looks: it
 // is handed over as the two changes it was, first the opposite level, then the level read, both
 // with the moment the thread noticed it, so the decoder, which works on levels, sees the contact.
+// Where the counters show that a line went and came back several times (a thread held up for
+// longer than an interruption lasts), each time is handed over so, up to 32 from one look.
 //
 // The dispatcher only posts a wake-up to the user-interface thread; the waiting thread itself
 // blocks until its event has been served. So Close can serve a waiting hand-over directly while
