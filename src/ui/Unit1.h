@@ -138,6 +138,7 @@ private:
     QWidget* rightBox_ = nullptr;
     QMenu* popup_ = nullptr;
     std::vector<std::string> shownNumbers_;
+    std::string journalNoticeShown_;
     bool destroyed_ = false;
     bool created_ = false;
 };

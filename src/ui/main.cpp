@@ -18,6 +18,7 @@
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
+#include "journal/FileJournalWriter.h"
 #include "contacts/port_layer/PortLayer.h"
 
 namespace {
@@ -72,6 +73,9 @@ int main(int argc, char* argv[]) {
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
     QtDispatcher dispatcher;
+    // The journal of the start and stop times outlives the Timekeeper too.
+    vandoret::FileJournalWriter journalWriter(vandoret::FileJournalWriter::DefaultFolder(), host.ApplicationTitle());
+    vandoret::SystemJournalClock journalClock;
     vandoret::Timekeeper tk(host, SystemLocale());
 
     // The settings live under the program's title; read once at start, written once at the end.
@@ -95,6 +99,8 @@ int main(int argc, char* argv[]) {
         options.listComPorts = [&tk, &portLayer] { tk.ListComPorts(*portLayer); };
     }
 
+    tk.AttachJournal(journalWriter, journalClock); // written from the first event on
+
     vandoret::ui::TForm1 form(host, tk, options);
     host.dialogParent = &form;
     host.onTimer1 = [&form] { form.Timer1Timer(); };
@@ -113,6 +119,10 @@ int main(int argc, char* argv[]) {
     host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
 
     form.show();
+    // All dialogs exist: offer the times of a session that ended in a crash.
+    if (tk.RecoverLastSession()) {
+        form.RefreshFromCore();
+    }
     // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
@@ -122,6 +132,7 @@ int main(int argc, char* argv[]) {
         });
     }
     const int result = app.exec();
+    tk.EndJournal();
     host.askYesNo = nullptr;
     vandoret::ui::UnloadHelpLibrary();
     return result;
