@@ -119,10 +119,12 @@ int main(int argc, char* argv[]) {
     host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
 
     form.show();
-    // All dialogs exist: offer the times of a session that ended in a crash.
-    if (tk.RecoverLastSession()) {
-        form.RefreshFromCore();
-    }
+    // All dialogs exist: once the window is up, offer the times of a session that ended in a crash.
+    QTimer::singleShot(0, &form, [&tk, &form] {
+        if (tk.RecoverLastSession()) {
+            form.RefreshFromCore();
+        }
+    });
     // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
