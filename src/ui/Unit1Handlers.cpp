@@ -62,7 +62,7 @@ void TForm1::FormCreate() {
     // 1. Title and caption.
     const QString title = ToQ(host_.ApplicationTitle());
     QCoreApplication::setApplicationName(title);
-    tk_.WindowCaption = (title + " 1.5").toStdString();
+    tk_.WindowCaption = (title + " " VANDORET_VERSION).toStdString();
     setWindowTitle(ToQ(tk_.WindowCaption));
     // 2. The help file is looked for beside the program (see mHilfeClick).
     // 3. The serial ports present.

@@ -6,7 +6,16 @@
 #include <QTimer>
 
 #include <QTime>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "settings/Cfg.h"
 #include "settings/SettingsStore.h"
@@ -68,7 +77,22 @@ public:
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --version answers on the console before anything else, without a display or the lock.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+#ifdef _WIN32
+            // A windowed program has no console of its own: write into the one it was started from.
+            if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+                FILE* console = nullptr;
+                freopen_s(&console, "CONOUT$", "w", stdout);
+            }
+#endif
+            std::printf("Vandoret %s\n", VANDORET_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(VANDORET_VERSION);
     vandoret::ui::InstallGermanQtTranslation();
     // Declared before the windows, so the lock is freed last, after the settings were saved.
     vandoret::ui::SingleInstance instance(vandoret::ui::ProgramTitle());
