@@ -57,20 +57,30 @@ if(WIN32)
   find_program(VANDORET_HHC hhc PATHS "C:/Program Files (x86)/HTML Help Workshop" "C:/Program Files/HTML Help Workshop")
   if(VANDORET_HHC)
     file(GLOB help_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/help/*.html)
+    set(chm ${PROJECT_BINARY_DIR}/help-chm/Vandoret.chm)
     add_custom_command(
-      OUTPUT $<TARGET_FILE_DIR:Vandoret>/Vandoret.chm
+      OUTPUT ${chm}
       COMMAND ${CMAKE_COMMAND} -DHHC=${VANDORET_HHC} -DSOURCE=${PROJECT_SOURCE_DIR}/resources/help
-              -DSTAGE=${PROJECT_BINARY_DIR}/help-chm -DOUTPUT=$<TARGET_FILE_DIR:Vandoret>/Vandoret.chm
-              -P ${PROJECT_SOURCE_DIR}/cmake/CompileHelp.cmake
+              -DSTAGE=${PROJECT_BINARY_DIR}/help-chm/stage -DOUTPUT=${chm} -P ${PROJECT_SOURCE_DIR}/cmake/CompileHelp.cmake
       DEPENDS ${help_pages} ${PROJECT_SOURCE_DIR}/resources/help/Vandoret.hhp
               ${PROJECT_SOURCE_DIR}/resources/help/Vandoret.hhc ${PROJECT_SOURCE_DIR}/cmake/CompileHelp.cmake
       COMMENT "Compiling the help file Vandoret.chm")
-    add_custom_target(vandoret_help ALL DEPENDS $<TARGET_FILE_DIR:Vandoret>/Vandoret.chm)
-    install(FILES $<TARGET_FILE_DIR:Vandoret>/Vandoret.chm DESTINATION ${VANDORET_BIN_DIR})
+    # Also beside the program in the build folder, where F1 looks for it.
+    add_custom_target(vandoret_help ALL DEPENDS ${chm}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${chm} $<TARGET_FILE_DIR:Vandoret>/Vandoret.chm)
+    add_dependencies(vandoret_help Vandoret)
+    install(FILES ${chm} DESTINATION ${VANDORET_BIN_DIR})
   else()
     message(WARNING "hhc.exe (HTML Help Workshop) not found: no Vandoret.chm, F1 will show nothing")
   endif()
 
+  # The compiler's runtime beside the program: MSVC's DLLs from CMake, MinGW's from windeployqt.
+  set(runtime_option --compiler-runtime)
+  if(MSVC)
+    set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION ${VANDORET_BIN_DIR})
+    include(InstallRequiredSystemLibraries)
+    set(runtime_option --no-compiler-runtime)
+  endif()
   # The Qt libraries, plugins (platform, multimedia, print support) and translations beside the program.
   get_target_property(qmake_location Qt6::qmake IMPORTED_LOCATION)
   get_filename_component(qt_bin_dir "${qmake_location}" DIRECTORY)
@@ -78,7 +88,7 @@ if(WIN32)
   install(CODE "
     set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VANDORET_BIN_DIR}\")
     execute_process(
-      COMMAND \"${VANDORET_WINDEPLOYQT}\" $<IF:$<CONFIG:Debug>,--debug,--release> --compiler-runtime
+      COMMAND \"${VANDORET_WINDEPLOYQT}\" $<IF:$<CONFIG:Debug>,--debug,--release> ${runtime_option}
               --no-system-d3d-compiler --no-opengl-sw --dir \"\${dir}\" \"\${dir}/$<TARGET_FILE_NAME:Vandoret>\"
       RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
