@@ -12,7 +12,7 @@ namespace {
 std::size_t SequenceLength(std::string_view bytes, std::size_t i) {
     const auto b0 = static_cast<unsigned char>(bytes[i]);
     std::size_t length = 0;
-    unsigned char low = 0x80; // the range of the second byte, narrowed against overlong forms,
+    unsigned char low = 0x80;  // the range of the second byte, narrowed against overlong forms,
     unsigned char high = 0xBF; // surrogates and code points above U+10FFFF
     if (b0 >= 0xC2 && b0 <= 0xDF) {
         length = 2;

@@ -20,9 +20,9 @@ namespace vandoret {
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 struct TextCoding {
-    bool utf8 = false;  // read the bytes as UTF-8
-    bool valid = true;  // the bytes are valid UTF-8 (only a file with the mark may be invalid)
-    bool bom = false;   // the bytes begin with the byte-order mark
+    bool utf8 = false; // read the bytes as UTF-8
+    bool valid = true; // the bytes are valid UTF-8 (only a file with the mark may be invalid)
+    bool bom = false;  // the bytes begin with the byte-order mark
 };
 
 // Decides how the bytes of a start list are read (see above).

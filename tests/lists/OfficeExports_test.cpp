@@ -31,16 +31,25 @@ TEST(OfficeExports, TextCodingOfTheFile) {
     } cases[] = {
         {"Windows-1252", "9:30;1;M\xFCller", "M\xC3\xBCller"},
         {"UTF-8 without the mark", "9:30;1;M\xC3\xBCller", "M\xC3\xBCller"},
-        {"UTF-8 with the mark", "\xEF\xBB\xBF" "9:30;1;M\xC3\xBCller", "M\xC3\xBCller"},
-        {"ASCII with the mark", "\xEF\xBB\xBF" "9:30;1;Muller", "Muller"},
-        {"euro sign and a four-byte character", "9:30;1;\xE2\x82\xAC \xF0\x9F\x90\x8E", "\xE2\x82\xAC \xF0\x9F\x90\x8E"},
+        {"UTF-8 with the mark",
+         "\xEF\xBB\xBF"
+         "9:30;1;M\xC3\xBCller",
+         "M\xC3\xBCller"},
+        {"ASCII with the mark",
+         "\xEF\xBB\xBF"
+         "9:30;1;Muller",
+         "Muller"},
+        {"euro sign and a four-byte character", "9:30;1;\xE2\x82\xAC \xF0\x9F\x90\x8E",
+         "\xE2\x82\xAC \xF0\x9F\x90\x8E"},
         {"Windows-1252 that is valid UTF-8 reads as UTF-8", "9:30;1;\xC3\xA9", "\xC3\xA9"},
         {"one stray byte makes the whole file Windows-1252", "9:30;1;M\xC3\xBCller \xFC",
          "M\xC3\x83\xC2\xBCller \xC3\xBC"},
         {"an overlong form is no UTF-8", "9:30;1;\xC0\xAF", "\xC3\x80\xC2\xAF"},
         {"a surrogate is no UTF-8", "9:30;1;\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
         {"a sequence cut at the file end is no UTF-8", "9:30;1;\xC3\xA9\xC3", "\xC3\x83\xC2\xA9\xC3\x83"},
-        {"with the mark, a damaged byte is its Windows-1252 letter", "\xEF\xBB\xBF" "9:30;1;\xC3\xA9\xFC\x80",
+        {"with the mark, a damaged byte is its Windows-1252 letter",
+         "\xEF\xBB\xBF"
+         "9:30;1;\xC3\xA9\xFC\x80",
          "\xC3\xA9\xC3\xBC\xE2\x82\xAC"},
     };
     for (const auto& c : cases) {
@@ -130,12 +139,19 @@ class OfficeFiles : public ListsTest {};
 TEST_F(OfficeFiles, QuotedUtf8ExportLoads) {
     const std::string file = dir.File("Starterliste.txt");
     WriteBytes(file, "\xEF\xBB\xBF\"Startzeit\";\"St.Nr.\";\"Name\";\"Pferd\";\"Club\";\"Ort\"\r\n"
-                     "\"6:50\";\"1\";\"Anna M\xC3\xBCller\";\"Stra\xC3\x9F" "enfeger\";\"RV S\xC3\xBC" "d\";\"\"\r\n"
+                     "\"6:50\";\"1\";\"Anna M\xC3\xBCller\";\"Stra\xC3\x9F"
+                     "enfeger\";\"RV S\xC3\xBC"
+                     "d\";\"\"\r\n"
                      "\"6:55\";\"2\";\"Zo\xC3\xAB O'Neill\";\"Blitz\";\"\";\"Kiel\"\r\n");
     tk.LoadStartList(file);
     ASSERT_EQ(tk.SortGrid1.RowCount(), 3);
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
-    EXPECT_EQ(Row1(1), (Cells{"6:50", "1", "Anna M\xC3\xBCller", "Stra\xC3\x9F" "enfeger", "RV S\xC3\xBC" "d", " "}));
+    EXPECT_EQ(Row1(1), (Cells{"6:50", "1", "Anna M\xC3\xBCller",
+                              "Stra\xC3\x9F"
+                              "enfeger",
+                              "RV S\xC3\xBC"
+                              "d",
+                              " "}));
     EXPECT_EQ(Row1(2), (Cells{"6:55", "2", "Zo\xC3\xAB O'Neill", "Blitz", " ", "Kiel"}));
     EXPECT_EQ(tk.cbNr.Items, (Cells{"1", "2"}));
     EXPECT_EQ(tk.Edit1, "Anna M\xC3\xBCller");
@@ -145,7 +161,9 @@ TEST_F(OfficeFiles, QuotedUtf8ExportLoads) {
     tk.ActiveTab = kTabStartList;
     const std::string saved = dir.File("Protokoll.txt");
     tk.SaveListText(saved);
-    EXPECT_NE(ReadBytes(saved).find("Anna M\xFCller\tStra\xDF" "enfeger"), std::string::npos);
+    EXPECT_NE(ReadBytes(saved).find("Anna M\xFCller\tStra\xDF"
+                                    "enfeger"),
+              std::string::npos);
     const std::vector<Cells> before = {Row1(0), Row1(1), Row1(2)};
     tk.LoadStartList(saved);
     ASSERT_EQ(tk.SortGrid1.RowCount(), 3);

@@ -179,9 +179,12 @@ TEST_F(ResultsPage, CharactersBeyondTheCodePageAreReferences) {
         EXPECT_NE(Read("Vandoret.html").find(std::string("<td>2<td>") + c.written + "<td>&nbsp;"), std::string::npos)
             << c.cell;
     }
-    host.applicationTitle = "Zeitnahme \xC5\x81\xC3\xB3" "d\xC5\xBA";
+    host.applicationTitle = "Zeitnahme \xC5\x81\xC3\xB3"
+                            "d\xC5\xBA";
     tk.WriteResultsPage("x.html");
-    EXPECT_NE(Read("x.html").find("<TITLE>Zeitenprotokoll Zeitnahme &#321;\xF3" "d&#378;</TITLE>"), std::string::npos);
+    EXPECT_NE(Read("x.html").find("<TITLE>Zeitenprotokoll Zeitnahme &#321;\xF3"
+                                  "d&#378;</TITLE>"),
+              std::string::npos);
 }
 
 TEST_F(ResultsPage, ClickWritesThenOpensOrPrints) {

@@ -42,12 +42,14 @@ protected:
     }
     void Starts(int n) {
         for (int i = 0; i < n; ++i) {
-            Append(keeper.SortGrid2, {std::to_string(i + 1), "09:3" + std::to_string(i) + ":00,0", std::to_string(12 + i)});
+            Append(keeper.SortGrid2,
+                   {std::to_string(i + 1), "09:3" + std::to_string(i) + ":00,0", std::to_string(12 + i)});
         }
     }
     void Finishes(int n) {
         for (int i = 0; i < n; ++i) {
-            Append(keeper.SortGrid3, {std::to_string(i + 1), "09:4" + std::to_string(i) + ":00,0", std::to_string(12 + i)});
+            Append(keeper.SortGrid3,
+                   {std::to_string(i + 1), "09:4" + std::to_string(i) + ":00,0", std::to_string(12 + i)});
         }
     }
 
