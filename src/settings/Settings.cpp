@@ -43,6 +43,16 @@ public:
         return true;
     }
 
+    // The live results port: a value that is no TCP port reads as 0 (off).
+    bool WebPort(const char* name, std::uint32_t& target) {
+        std::uint32_t raw = 0;
+        if (!Dword(name, raw)) {
+            return false;
+        }
+        target = raw <= 65535 ? raw : 0;
+        return true;
+    }
+
     bool Double(const char* name, double& target) {
         const std::optional<RegValue> value = store_.Read(name);
         if (!value || value->type != RegType::Binary || value->binary.size() != sizeof(double)) {
@@ -91,7 +101,9 @@ void ReadSequence(SettingsStore& store, Settings& s) {
            r.Int("Alg1", s.Alg1) && r.Int("Alg2", s.Alg2) && r.Int("Alg3", s.Alg3) && r.Int("Len", s.Len) &&
            r.Double("tempo", s.tempo) && r.Int("StartInt", s.StartInt) && r.Int("StartClock", s.StartClock) &&
            r.Double("StrafPkt", s.StrafPkt) && r.Int("StrafSek", s.StrafSek) && r.Text("DisText", s.DisText) &&
-           r.Bool("AutoStart", s.AutoStart));
+           r.Bool("AutoStart", s.AutoStart) &&
+           // Read after all the others: a store written before it existed reads as before.
+           r.WebPort("WebPort", s.WebPort));
 }
 
 RegValue DoubleValue(double v) {
@@ -158,6 +170,7 @@ void SaveSettings(SettingsStore& store, const Settings& s) {
     store.Write("StrafSek", IntValue(s.StrafSek));
     store.Write("DisText", RegValue::Sz(s.DisText));
     store.Write("AutoStart", RegValue::Dword(s.AutoStart ? 1u : 0u));
+    store.Write("WebPort", RegValue::Dword(s.WebPort));
     store.Close();
 }
 

@@ -209,6 +209,9 @@ public:
     void BuildResults();
     // Sorts SortGrid4 on the results sort column (SortGrid1's SortCol) and writes the places.
     void RankResults();
+    // The results as BuildResults and RankResults would give them now, built and ranked on copies:
+    // SortGrid4 and the "EZ-Pkt." cells of SortGrid3 stay as they are (the live pages use it).
+    TSortGrid RankedResultsCopy() const;
     // OnGetSortStyle of SortGrid4.
     void SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style);
     // The tab change (ActiveTab is the new tab): results on tab 3, the eventing copy on tab 4,

@@ -14,9 +14,11 @@
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
 #include "ui/HtmlHelp.h"
+#include "ui/LiveResults.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
 #include "ui/SingleInstance.h"
+#include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
@@ -117,8 +119,17 @@ int main(int argc, char* argv[]) {
     dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
     vandoret::ComPortControl ports(tk);
 
+    // The live results on the local network: started with the stored port, changed by the dialog.
+    vandoret::ui::LiveResults live(tk, host.ApplicationTitle());
+    live.onStatus = [&form](const QString& text) { vandoret::ui::SetMiddlePanelAddress(form.StatusPanels[1], text); };
+    live.Apply(tk.settings.WebPort);
+
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
-    form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
+    form.settingsDialog = [&cfg, &tk, &form, &live] {
+        if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
+            live.Apply(tk.settings.WebPort);
+        }
+    };
     vandoret::ui::TFormInfo info(&form);
     info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
     form.FormInfo = &info;
