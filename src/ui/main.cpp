@@ -147,6 +147,12 @@ int main(int argc, char* argv[]) {
             vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
         });
     }
+    // --live-demo PORT: a short race served on 127.0.0.1:PORT for pictures of the live pages.
+    if (const qsizetype at = args.indexOf("--live-demo"); at >= 0 && at + 1 < args.size()) {
+        host.askYesNo = [](const std::string&) { return true; };
+        live.Listen(QHostAddress::LocalHost, args.at(at + 1).toUShort());
+        QTimer::singleShot(0, &form, [&form] { vandoret::ui::RunLiveDemo(form); });
+    }
     const int result = app.exec();
     host.askYesNo = nullptr;
     vandoret::ui::UnloadHelpLibrary();
