@@ -75,6 +75,9 @@ void Timekeeper::sbLoadClick() {
     host().SetBusyCursor(true);
     sbCLSClick(false);
     LoadStartList(name);
+    if (journal) {
+        journal->ProtocolOpened(name);
+    }
     Edit1.clear();
     const int next = FindNextPlannedStart();
     cbNr.ItemIndex = next >= 0 && next < cbNr.Count() ? next : -1;

@@ -27,6 +27,9 @@ void Timekeeper::RegisterStart() {
         grid.SetCell(0, last, std::to_string(last) + ".");
         grid.SetCell(1, last, FormatClock(now, ClockForm::HhNnSsZ, locale()));
         grid.SetCell(2, last, cbNr.Text());
+        if (journal) {
+            journal->RowChanged(JournalEvent::Start, JournalList::StartTimes, last);
+        }
         PlaySoundFile(StartSoundFile);
     }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "contacts/Comms.h"
+#include "journal/Journal.h"
 #include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
@@ -239,6 +240,9 @@ public:
     void BuildResults();
     // Sorts SortGrid4 on the results sort column (SortGrid1's SortCol) and writes the places.
     void RankResults();
+    // The results as BuildResults and RankResults would give them now, built and ranked on copies:
+    // SortGrid4 and the "EZ-Pkt." cells of SortGrid3 stay as they are (the live pages use it).
+    TSortGrid RankedResultsCopy() const;
     // OnGetSortStyle of SortGrid4.
     void SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style);
     // The tab change (ActiveTab is the new tab): results on tab 3, the eventing copy on tab 4,
@@ -287,6 +291,24 @@ public:
     TimeOfDay ClockNow();
     std::optional<TimeOfDay> ContactEventTime;
 
+    // ---- Journal (journal/Recovery.cpp) --------------------------------------------------------
+    // Starts journaling the start times and stop times lists through `writer`, stamped by
+    // `clock` (both outlive the Timekeeper), and reads the last session for RecoverLastSession.
+    // When there is nothing to offer, the new session begins at once.
+    void AttachJournal(JournalWriter& writer, JournalClock& clock);
+    // Start-up, once all dialogs exist: if the last session has no "Sitzungsende" and its lists
+    // are not empty, asks "Zeiten der letzten Sitzung wiederherstellen?". "Ja" rebuilds both lists
+    // exactly (rows recorded meanwhile follow them), the counters and the journal's new session;
+    // the selection stays as start-up made it. Returns true when the lists were rebuilt.
+    bool RecoverLastSession();
+    // Clean shut-down: the session-end line.
+    void EndJournal();
+    // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss).
+    void SortGrid3EditCommitted(int row);
+    // The middle panel of the status bar: empty while the journal is being written.
+    std::string JournalNotice;
+    std::unique_ptr<Journal> journal;
+
     std::uint32_t LastModemStatus = 0x55555555; // matches no real status word
     std::set<int> AvailablePorts;
     bool ImageLSstartVisible = false; // the lock indicators show only while the port is open
@@ -299,6 +321,7 @@ private:
 
     Host& host_;
     Locale locale_;
+    std::optional<JournalSession> lastSession_; // the session RecoverLastSession offers
 };
 
 } // namespace vandoret

@@ -335,6 +335,7 @@ void TForm1::WireStopListEditing() {
         return tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
     };
     grid->keyFilter = [this](char32_t key) { return tk_.SortGrid3KeyPress(key); };
+    grid->editClosed = [this](int row) { tk_.SortGrid3EditCommitted(row); }; // Enter, Esc, arrows, focus loss
     grid->enterPressed = [this, grid] {
         tk_.SortGrid3KeyPress(U'\r');
         RefreshFromCore();

@@ -14,12 +14,15 @@
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
 #include "ui/HtmlHelp.h"
+#include "ui/LiveResults.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
 #include "ui/SingleInstance.h"
+#include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
+#include "journal/FileJournalWriter.h"
 #include "contacts/port_layer/PortLayer.h"
 
 namespace {
@@ -86,6 +89,9 @@ int main(int argc, char* argv[]) {
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
     QtDispatcher dispatcher;
+    // The journal of the start and stop times outlives the Timekeeper too.
+    vandoret::FileJournalWriter journalWriter(vandoret::FileJournalWriter::DefaultFolder(), host.ApplicationTitle());
+    vandoret::SystemJournalClock journalClock;
     vandoret::Timekeeper tk(host, SystemLocale());
 
     // The settings live under the program's title; read once at start, written once at the end.
@@ -111,6 +117,8 @@ int main(int argc, char* argv[]) {
         options.listComPorts = [&tk, &portLayer] { tk.ListComPorts(*portLayer); };
     }
 
+    tk.AttachJournal(journalWriter, journalClock); // written from the first event on
+
     vandoret::ui::TForm1 form(host, tk, options);
     host.dialogParent = &form;
     host.onTimer1 = [&form] { form.Timer1Timer(); };
@@ -119,8 +127,17 @@ int main(int argc, char* argv[]) {
     dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
     vandoret::ComPortControl ports(tk);
 
+    // The live results on the local network: started with the stored port, changed by the dialog.
+    vandoret::ui::LiveResults live(tk, host.ApplicationTitle());
+    live.onStatus = [&form](const QString& text) { vandoret::ui::SetMiddlePanelAddress(form.StatusPanels[1], text); };
+    live.Apply(tk.settings.WebPort);
+
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
-    form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
+    form.settingsDialog = [&cfg, &tk, &form, &live] {
+        if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
+            live.Apply(tk.settings.WebPort);
+        }
+    };
     vandoret::ui::TFormInfo info(&form);
     info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
     form.FormInfo = &info;
@@ -130,6 +147,12 @@ int main(int argc, char* argv[]) {
 
     instance.onRaise = [&form] { vandoret::ui::SingleInstance::BringForward(&form); };
     form.show();
+    // All dialogs exist: once the window is up, offer the times of a session that ended in a crash.
+    QTimer::singleShot(0, &form, [&tk, &form] {
+        if (tk.RecoverLastSession()) {
+            form.RefreshFromCore();
+        }
+    });
     // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
@@ -138,7 +161,14 @@ int main(int argc, char* argv[]) {
             vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
         });
     }
+    // --live-demo PORT: a short race served on 127.0.0.1:PORT for pictures of the live pages.
+    if (const qsizetype at = args.indexOf("--live-demo"); at >= 0 && at + 1 < args.size()) {
+        host.askYesNo = [](const std::string&) { return true; };
+        live.Listen(QHostAddress::LocalHost, args.at(at + 1).toUShort());
+        QTimer::singleShot(0, &form, [&form] { vandoret::ui::RunLiveDemo(form); });
+    }
     const int result = app.exec();
+    tk.EndJournal();
     host.askYesNo = nullptr;
     vandoret::ui::UnloadHelpLibrary();
     return result;
