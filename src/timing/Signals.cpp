@@ -46,13 +46,21 @@ void Timekeeper::PlaySoundFile(const std::string& path) {
     }
 }
 
-void Timekeeper::UpdateRemainingCounters() {
-    const int startRows = RecordedRows(SortGrid2, SortGrid2.IsBlankRow(1));
+int Timekeeper::RecordedStarts() const {
+    return RecordedRows(SortGrid2, SortGrid2.IsBlankRow(1));
+}
+
+Timekeeper::RemainingCounts Timekeeper::SetRemainingCounters() {
+    const int startRows = RecordedStarts();
     const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(0, 1)));
-    const int toStart = cbNr.Count() - startRows;
-    const int onCourse = startRows - finishRows;
-    LabOstalosStart = toStart < 0 ? std::string() : std::to_string(toStart);
-    LabOstalosStop = onCourse < 0 ? std::string() : std::to_string(onCourse);
+    const RemainingCounts counts{cbNr.Count() - startRows, startRows - finishRows};
+    LabOstalosStart = counts.toStart < 0 ? std::string() : std::to_string(counts.toStart);
+    LabOstalosStop = counts.onCourse < 0 ? std::string() : std::to_string(counts.onCourse);
+    return counts;
+}
+
+void Timekeeper::UpdateRemainingCounters() {
+    const auto [toStart, onCourse] = SetRemainingCounters();
     if (toStart <= 0 && CounterOn) {
         ImageStatusClick();
     }

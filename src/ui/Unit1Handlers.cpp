@@ -25,6 +25,7 @@
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
 #include "ui/Pictures.h"
+#include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
 namespace vandoret::ui {
@@ -388,7 +389,7 @@ void TForm1::RefreshFromCore() {
     RefreshNumberList();
     if (tk_.JournalNotice != journalNoticeShown_) { // shown once when the journal stops being written
         journalNoticeShown_ = tk_.JournalNotice;
-        StatusPanels[1]->setText(ToQ(journalNoticeShown_));
+        SetMiddlePanelWarning(StatusPanels[1], ToQ(journalNoticeShown_));
     }
     if (windowTitle() != ToQ(tk_.WindowCaption)) {
         setWindowTitle(ToQ(tk_.WindowCaption));

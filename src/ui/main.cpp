@@ -23,9 +23,11 @@
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
 #include "ui/HtmlHelp.h"
+#include "ui/LiveResults.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
 #include "ui/SingleInstance.h"
+#include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
@@ -149,8 +151,17 @@ int main(int argc, char* argv[]) {
     dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
     vandoret::ComPortControl ports(tk);
 
+    // The live results on the local network: started with the stored port, changed by the dialog.
+    vandoret::ui::LiveResults live(tk, host.ApplicationTitle());
+    live.onStatus = [&form](const QString& text) { vandoret::ui::SetMiddlePanelAddress(form.StatusPanels[1], text); };
+    live.Apply(tk.settings.WebPort);
+
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
-    form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
+    form.settingsDialog = [&cfg, &tk, &form, &live] {
+        if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
+            live.Apply(tk.settings.WebPort);
+        }
+    };
     vandoret::ui::TFormInfo info(&form);
     info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
     form.FormInfo = &info;
@@ -173,6 +184,12 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(0, &form, [&form, &info, &yesNo, dir = args.at(at + 1)] {
             vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
         });
+    }
+    // --live-demo PORT: a short race served on 127.0.0.1:PORT for pictures of the live pages.
+    if (const qsizetype at = args.indexOf("--live-demo"); at >= 0 && at + 1 < args.size()) {
+        host.askYesNo = [](const std::string&) { return true; };
+        live.Listen(QHostAddress::LocalHost, args.at(at + 1).toUShort());
+        QTimer::singleShot(0, &form, [&form] { vandoret::ui::RunLiveDemo(form); });
     }
     const int result = app.exec();
     tk.EndJournal();
