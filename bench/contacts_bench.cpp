@@ -4,7 +4,8 @@
 // queued call from a worker thread to the same event loop, in the same run.
 //
 // A second case keeps the main thread busy for 300 ms when the line changes and reports how far
-// the recorded moment lies from the change.
+// the recorded moment lies from the change. The same over the real POSIX layer on a
+// pseudo-terminal: contacts_pty.cpp.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "ContactsBench.h"
 #include "contacts/Comms.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakePortLayer.h"
@@ -30,63 +32,7 @@
 namespace {
 
 using namespace vandoret;
-using Clock = std::chrono::steady_clock;
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "contacts_bench";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
-// The time of day as the waiting thread reads it: a steady clock from 09:00.
-const Clock::time_point kOrigin = Clock::now();
-TimeOfDay LineClock() {
-    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - kOrigin).count();
-    return MakeTimeOfDay(9, 0, 0) + ns / 86'400e9;
-}
-
-// The program's hand-over: a queued call into the main thread's event loop. After each serve the
-// bench notes when a new finish row appeared.
-class QtDispatcher : public UiDispatcher {
-public:
-    std::function<void()> afterServe;
-    void Post(std::function<void()> serve) override {
-        QMetaObject::invokeMethod(
-            &App(),
-            [this, serve = std::move(serve)] {
-                serve();
-                if (afterServe) {
-                    afterServe();
-                }
-            },
-            Qt::QueuedConnection);
-    }
-};
-
-// A one-shot signal between the main thread and the driver.
-struct Signal {
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool set = false;
-    void Set() {
-        std::lock_guard lock(mutex);
-        set = true;
-        cv.notify_all();
-    }
-    void WaitAndReset() {
-        std::unique_lock lock(mutex);
-        cv.wait(lock, [this] { return set; });
-        set = false;
-    }
-};
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
+using namespace vandoret::bench;
 
 struct Rig {
     testing::FakeHost host;

@@ -1,8 +1,10 @@
 // The serial port as the settings dialog drives it: the main window's port "ComPort" of a
 // Timekeeper behind the dialog's PortControl. Closing ignores errors, opening reports failure as
-// false (the dialog then keeps the chosen number), the available ports are those found at start.
+// false (the dialog then keeps the chosen number), the available ports are those found at start,
+// each naming the device the port layer gave its number at start-up.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "settings/CfgLogic.h"
@@ -38,6 +40,10 @@ public:
 
     std::vector<int> AvailablePorts() const override {
         return std::vector<int>(tk_.AvailablePorts.begin(), tk_.AvailablePorts.end());
+    }
+
+    std::string DeviceOf(int number) const override {
+        return tk_.ComPort ? tk_.ComPort->Layer().DeviceName(number) : std::string();
     }
 
 private:

@@ -1,7 +1,6 @@
 #include "contacts/Comms.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace vandoret {
 
@@ -9,17 +8,6 @@ namespace {
 
 constexpr const char* kOpenFailed = "Unable to open com port: ";
 constexpr const char* kStateFailed = "Unable to set com state: ";
-
-// How long the closing user-interface thread waits between two stop requests.
-constexpr std::chrono::milliseconds kStopRepeat{2};
-
-// How often the waiting thread looks at the lines while the user-interface thread has not yet
-// run its hand-over (a hand-over normally takes some microseconds).
-constexpr std::chrono::milliseconds kWatchWhileBusy{1};
-
-// Completed waits that report failure, one after the other, before the thread gives up: a
-// device that fails every wait would otherwise keep the thread spinning.
-constexpr int kMaxIgnoredWaits = 1000;
 
 } // namespace
 
@@ -65,176 +53,6 @@ std::uint32_t BaudRateValue(TBaudRate rate, std::int32_t userRate) {
         return userRate < 0 ? 0u : static_cast<std::uint32_t>(userRate);
     }
     return rates[static_cast<int>(rate)];
-}
-
-// ---- TComThread ------------------------------------------------------------------------------
-
-// The one hand-over slot between the waiting thread and the user-interface thread.
-struct TComThread::HandOver {
-    UiDispatcher* dispatcher = nullptr;
-    std::mutex mutex;
-    std::condition_variable changed;
-    TComPort* port = nullptr; // null once the thread object is gone
-    bool pending = false;     // an event waits to be served
-    bool serving = false;     // the user-interface thread is running its handlers
-    bool lost = false;        // the event is "the port was lost"
-    bool finished = false;    // the thread has left its loop
-    bool abandoned = false;   // closed from inside a handler: nobody serves hand-overs any more
-    LineEvent event;
-};
-
-TComThread::TComThread(TComPort& port, std::function<TimeOfDay()> clock)
-    : port_(port), clock_(std::move(clock)), handOver_(std::make_shared<HandOver>()) {
-    handOver_->dispatcher = &port.Dispatcher();
-    handOver_->port = &port;
-    waiter_ = port.Layer().CreateWaiter(port.Handle());
-    watched_ = DeviceEventMask(port.Events) & (kEvCts | kEvDsr | kEvRlsd | kEvRing);
-    port.Layer().SetCommMask(port.Handle(), DeviceEventMask(port.Events));
-    thread_ = std::thread([this] { Execute(); });
-}
-
-TComThread::~TComThread() {
-    waiter_->RequestStop();
-    {
-        // Closed from inside one of this thread's own handlers: let the thread go now.
-        std::lock_guard lock(handOver_->mutex);
-        // The handler that runs now cannot serve a further one (serving is not re-entrant), so the
-        // thread must not wait for any: changes it still holds go with the port.
-        if (handOver_->serving) {
-            handOver_->pending = false;
-            handOver_->abandoned = true;
-            handOver_->changed.notify_all();
-        }
-    }
-    // Keep serving hand-overs until the thread has ended: it may be blocked in one.
-    for (;;) {
-        ServePending();
-        std::unique_lock lock(handOver_->mutex);
-        if (handOver_->finished) {
-            break;
-        }
-        handOver_->changed.wait_for(
-            lock, kStopRepeat, [this] { return handOver_->finished || (handOver_->pending && !handOver_->serving); });
-        if (handOver_->finished) {
-            break;
-        }
-        lock.unlock();
-        waiter_->RequestStop();
-    }
-    thread_.join();
-    {
-        std::lock_guard lock(handOver_->mutex);
-        handOver_->port = nullptr;
-        handOver_->pending = false;
-    }
-    waiter_.reset(); // finishes or cancels a wait still pending with the device
-}
-
-bool TComThread::Finished() const {
-    std::lock_guard lock(handOver_->mutex);
-    return handOver_->finished;
-}
-
-void TComThread::ServePending() {
-    const std::shared_ptr<HandOver> handOver = handOver_; // a handler may close the port
-    Serve(handOver);
-}
-
-void TComThread::Serve(std::shared_ptr<HandOver> handOver) {
-    std::unique_lock lock(handOver->mutex);
-    if (!handOver->pending || handOver->serving || handOver->port == nullptr) {
-        return;
-    }
-    handOver->serving = true;
-    const LineEvent event = handOver->event;
-    const bool lost = handOver->lost;
-    TComPort* port = handOver->port;
-    lock.unlock();
-    try {
-        if (lost) {
-            port->PortLost();
-        } else {
-            port->DispatchEvents(event);
-        }
-    } catch (...) {
-        // A failing handler must neither stop the waiting thread nor reach the event loop.
-    }
-    lock.lock();
-    handOver->serving = false;
-    handOver->pending = false;
-    handOver->changed.notify_all();
-}
-
-void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
-    std::unique_lock lock(handOver_->mutex);
-    if (handOver_->abandoned) {
-        return;
-    }
-    handOver_->event = event;
-    handOver_->lost = lost;
-    handOver_->pending = true;
-    handOver_->changed.notify_all(); // a closing user-interface thread serves it at once
-    lock.unlock();
-    handOver_->dispatcher->Post([handOver = handOver_] { Serve(handOver); });
-    lock.lock();
-    // While the user-interface thread is busy, keep an eye on the lines: a change seen now is
-    // noted with its own moment and handed over after this event, so a second contact during a
-    // long repaint is not stamped late.
-    std::uint32_t lines = event.ModemStatus;
-    while (!handOver_->changed.wait_for(lock, kWatchWhileBusy, [this] { return !handOver_->pending; })) {
-        if (lost) {
-            continue;
-        }
-        lock.unlock();
-        LineEvent seen;
-        seen.Time = clock_();
-        seen.ModemStatus = port_.ModemStatus();
-        seen.EventMask = ModemLineEvents(lines, seen.ModemStatus) & watched_;
-        if (seen.EventMask != 0) {
-            lines = seen.ModemStatus;
-            backlog_.push_back(seen);
-        }
-        lock.lock();
-    }
-}
-
-void TComThread::HandOverWithBacklog(const LineEvent& event) {
-    HandOverAndWait(event, false);
-    while (!backlog_.empty()) {
-        const LineEvent next = backlog_.front();
-        backlog_.pop_front();
-        HandOverAndWait(next, false);
-    }
-}
-
-void TComThread::Execute() {
-    int ignored = 0;
-    for (;;) {
-        std::uint32_t mask = 0;
-        const WaitResult result = waiter_->Wait(mask);
-        if (result == WaitResult::Stop) {
-            break;
-        }
-        if (result == WaitResult::Failed || (result == WaitResult::Ignored && ++ignored >= kMaxIgnoredWaits)) {
-            // No further wait can be started (an unplugged adapter): end here rather than spin,
-            // and let the user-interface thread hide the indicators.
-            HandOverAndWait(LineEvent{}, true);
-            break;
-        }
-        if (result == WaitResult::Ignored) {
-            continue;
-        }
-        ignored = 0;
-        LineEvent event;
-        event.Time = clock_();
-        event.ModemStatus = port_.ModemStatus();
-        event.EventMask = mask;
-        HandOverWithBacklog(event);
-    }
-    port_.Layer().PurgeInput(port_.Handle());
-    std::lock_guard lock(handOver_->mutex);
-    handOver_->finished = true;
-    handOver_->changed.notify_all();
 }
 
 // ---- TComPort --------------------------------------------------------------------------------

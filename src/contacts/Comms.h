@@ -6,8 +6,18 @@
 // The thread reads the modem status and the time of day as soon as its wait completes and hands
 // both over with the event bits, so the handlers see the lines and the moment of the change, not
 // the state at the time the user-interface thread got round to them. While a hand-over waits for
-// a busy user-interface thread, the waiting thread looks at the lines every millisecond and
+// a busy user-interface thread, the waiting thread looks at the lines every half millisecond and
 // hands any change it sees over afterwards, each with its own moment.
+//
+// No line change is lost. The thread keeps the newest line state it has handed over or queued
+// and compares every look with that. The starting point is taken when the port opens, after DTR
+// and RTS have been set and before the thread starts. A line that was reported as changed (by
+// the driver's per-line change counters where the port layer keeps them, else by the wait's
+// event bits) but reads the level it had went to the other level and back between two looks: it
+// is handed over as the two changes it was, first the opposite level, then the level read, both
+// with the moment the thread noticed it, so the decoder, which works on levels, sees the contact.
+// Where the counters show that a line went and came back several times (a thread held up for
+// longer than an interruption lasts), each time is handed over so, up to 32 from one look.
 //
 // The dispatcher only posts a wake-up to the user-interface thread; the waiting thread itself
 // blocks until its event has been served. So Close can serve a waiting hand-over directly while
@@ -114,8 +124,8 @@ class TComPort;
 
 class TComThread {
 public:
-    // Creates the waiter, sets the device's event mask from the port's Events and starts the
-    // thread. clock is read on the waiting thread.
+    // Takes the starting point of the lines, creates the waiter, sets the device's event mask
+    // from the port's Events and starts the thread. clock is read on the waiting thread.
     TComThread(TComPort& port, std::function<TimeOfDay()> clock);
     // Stops the thread and waits for it to end, serving its hand-overs meanwhile.
     ~TComThread();
@@ -131,16 +141,25 @@ private:
     struct HandOver; // shared with the posted serve calls, which may outlive the thread
     static void Serve(std::shared_ptr<HandOver> handOver);
     void Execute();
+    // Hands one event over and waits until it has been served, looking at the lines meanwhile.
     void HandOverAndWait(const LineEvent& event, bool lost);
-    // Hands the event over, then the line changes seen while the hand-over waited.
-    void HandOverWithBacklog(const LineEvent& event);
+    // Hands the queued events over, oldest first, and those queued while they wait.
+    void HandOverBacklog();
+    // Looks at the lines once and queues what changed since the newest queued state (a pulse as
+    // two events). reported: the event bits of a completed wait, 0 for a look in between.
+    void Look(std::uint32_t reported, TimeOfDay when);
 
     TComPort& port_;
     std::function<TimeOfDay()> clock_;
     std::unique_ptr<PortWaiter> waiter_;
     std::shared_ptr<HandOver> handOver_;
-    std::uint32_t watched_ = 0;     // event bits of the modem lines the port reports
-    std::deque<LineEvent> backlog_; // waiting thread only
+    std::uint32_t watched_ = 0; // event bits of the modem lines the port reports
+    // The waiting thread's own (set before it starts):
+    std::uint32_t lines_ = 0;         // the newest line state handed over or queued
+    LineCounters counters_;           // the driver's change counters at the last look
+    bool counted_ = false;            // the port layer keeps change counters
+    std::uint32_t seenSinceWait_ = 0; // lines found changed by looks since the last wait ended
+    std::deque<LineEvent> backlog_;
     std::thread thread_;
 };
 

@@ -66,6 +66,9 @@ void Timekeeper::DecodeContacts(std::uint32_t status, TimeOfDay when) {
     const bool cts = (status & kFinishLine) != 0;
     const bool rlsd = (status & kReleaseLine) != 0;
     LastModemStatus = status;
+    if (journal) { // every change, also one a lock ignores, with the waiting thread's moment
+        journal->ContactLines(ToMilliseconds(when), ContactLinesText(dsr, cts, rlsd, StartContactFree, FinishContactFree));
+    }
     if (!dsr && !cts && !rlsd) {
         return;
     }

@@ -75,10 +75,18 @@ void Timekeeper::sbLoadClick() {
     host().SetBusyCursor(true);
     sbCLSClick(false);
     LoadStartList(name);
+    if (journal) {
+        journal->ProtocolOpened(name);
+    }
     Edit1.clear();
     const int next = FindNextPlannedStart();
     cbNr.ItemIndex = next >= 0 && next < cbNr.Count() ? next : -1;
     cbNrChange();
+    // Clearing switched the countdown off; as at start-up, a list of more than one rider switches
+    // it on again, so automatic starts go on with the opened list.
+    if (SortGrid1.RowCount() > 2 && !CounterOn) {
+        ImageStatusClick();
+    }
     host().SetBusyCursor(false);
 }
 

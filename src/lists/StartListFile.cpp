@@ -1,7 +1,9 @@
 // Loading the start list file into the start list and the number list.
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <span>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -66,9 +68,32 @@ void FillStartList(TSortGrid& grid, StartListReader& reader, std::vector<std::ve
     grid.AssignRows(std::move(rows));
 }
 
+// The name made absolute against the current directory; an empty name stays empty, a name that
+// cannot be resolved stays as it is.
+std::string FullName(const std::string& name) {
+    if (name.empty()) {
+        return name;
+    }
+    try {
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(name), ec);
+        return ec ? name : PathToUtf8(full);
+    } catch (const std::exception&) {
+        return name;
+    }
+}
+
 } // namespace
 
+void Timekeeper::ResolveStartListPath() {
+    StartListWatchPath = FullName(StartListFileName());
+}
+
 void Timekeeper::LoadStartList(const std::string& fileName) {
+    LoadStartList(fileName, FullName(fileName));
+}
+
+void Timekeeper::LoadStartList(const std::string& fileName, const std::string& path) {
     Host& h = host();
     h.SetTimer1Enabled(false);
     LoadBracket bracket(h);
@@ -81,7 +106,7 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
         h.SetBusyCursor(true);
 
         std::string bytes;
-        const ReadOutcome outcome = ReadWholeFile(fileName, bytes);
+        const ReadOutcome outcome = ReadWholeFile(path, bytes);
         if (outcome == ReadOutcome::NotOpened) {
             return;
         }
@@ -94,8 +119,12 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
         RefreshNumberList();
         cbNrChange();
         LabOstalosStart = std::to_string(cbNr.Count());
-        settings.BaseName = fileName;
-        WindowCaption = h.ApplicationTitle() + " " + fileName;
+        // Copies first: either name may be the member it replaces.
+        std::string name = fileName;
+        std::string watched = path;
+        WindowCaption = h.ApplicationTitle() + " " + name;
+        settings.BaseName = std::move(name);
+        StartListWatchPath = std::move(watched);
     } catch (const std::exception&) {
         // A failed load keeps what it had read; the next change of the file tries again.
     }

@@ -64,6 +64,7 @@ char32_t Timekeeper::SortGrid3KeyPress(char32_t key) {
                 // The typed number stays; the results follow with the next tab change.
             }
         }
+        SortGrid3EditCommitted(row);
         if (row < SortGrid3.RowCount() - 1) {
             SortGrid3SelectCell(SortGrid3Col, row + 1);
         }
@@ -82,12 +83,16 @@ void Timekeeper::sbDelLineClick() {
         return;
     }
     TSortGrid& grid = Grid(ActiveTab);
+    const int deleted = grid.Row();
     if (grid.RowCount() > 2) {
         const int row = grid.Row();
         grid.DeleteRow(row);
         grid.SetRow(std::min(row, grid.RowCount() - 1));
     } else {
         grid.BlankRow(1);
+    }
+    if (journal && (ActiveTab == kTabStartTimes || ActiveTab == kTabStopTimes)) {
+        journal->RowDeleted(ActiveTab == kTabStartTimes ? JournalList::StartTimes : JournalList::StopTimes, deleted);
     }
     if (ActiveTab == kTabStartList) {
         // Keep item k of the number list on row k + 1 of the start list.
@@ -115,9 +120,23 @@ void Timekeeper::sbCLSClick(bool hasSender) {
     ClearList(SortGrid2);
     ClearList(SortGrid3);
     ClearList(SortGrid4);
+    if (journal) {
+        journal->ListsCleared();
+    }
     cbNr.Items.clear();
     cbNr.ItemIndex = -1;
     Edit1.clear();
+    // No rider is left to start: as after the last rider's start the countdown goes off and a
+    // pending automatic start is cancelled, so nothing is recorded into the cleared protocol. The
+    // old planned start goes too, so switching the countdown on again does not arm against it.
+    if (host().Timer5sekRunning()) {
+        host().StopTimer5sek();
+    }
+    if (CounterOn) {
+        ImageStatusClick();
+    }
+    PlannedStart = -1.0;
+    TextStartTime.clear();
     ActiveTab = kTabStartList;
     LabOstalosStart = std::string(1, '0');
     LabOstalosStop = std::string(1, '0');

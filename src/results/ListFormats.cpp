@@ -42,10 +42,12 @@ void Timekeeper::PageControl1Change() {
         BuildResults();
         RankResults();
     } else if (tab == kTabEventing) {
+        // The eventing list leaves out the planned start: from the start list's "St.Nr." on, each
+        // column holds what its caption says.
         SortGrid5.SetRowCount(SortGrid1.RowCount());
         for (int r = 1; r < SortGrid5.RowCount(); ++r) {
             for (int c = 0; c < SortGrid5.ColCount(); ++c) {
-                SortGrid5.SetCell(c, r, SortGrid1.Cells(c, r));
+                SortGrid5.SetCell(c, r, SortGrid1.Cells(c + 1, r));
             }
         }
     }

@@ -128,6 +128,19 @@ void TCfgDialog::FormCreate() {
     for (const std::string& item : portItems_) {
         cbPort->addItem(Q(item));
     }
+    // The device behind each number, as the port layer gave the numbers at start-up: on the item
+    // itself and, all together, on the box.
+    QStringList devices;
+    for (int number : port_.AvailablePorts()) {
+        const std::string device = port_.DeviceOf(number);
+        const int index = cbPort->findText(Q("COM" + std::to_string(number)));
+        if (device.empty() || index < 0) {
+            continue;
+        }
+        cbPort->setItemData(index, Q(device), Qt::ToolTipRole);
+        devices << Q("COM" + std::to_string(number) + " = " + device);
+    }
+    cbPort->setToolTip(devices.join(QLatin1Char('\n')));
     eTempo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 

@@ -26,6 +26,9 @@ struct PortControl {
     virtual bool OpenPort(int number) = 0;
     // The port numbers found at program start (the dialog offers only these).
     virtual std::vector<int> AvailablePorts() const = 0;
+    // The device that a port number stands for for the whole run (e.g. "/dev/ttyUSB0"); empty
+    // when it is not known. The dialog shows it beside the number.
+    virtual std::string DeviceOf(int) const { return {}; }
     // The pause between closing and opening again; sleeps by default.
     virtual void Pause(int milliseconds);
 };

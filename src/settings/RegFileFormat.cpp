@@ -13,63 +13,6 @@ constexpr std::size_t kHexLineWidth = 76; // regedit wraps hex values near 80 co
 // Registry type numbers as regedit writes them in hex(n).
 constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4;
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-void AppendUnit(std::vector<std::uint8_t>& out, std::uint32_t unit) {
-    out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(unit >> 8));
-}
-
-// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when it is not valid
-// (overlong forms, surrogates and values above U+10FFFF are not valid).
-std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint32_t& cp) {
-    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
-    const std::uint8_t b0 = byte(i);
-    std::size_t len = 0;
-    std::uint32_t min = 0;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        return 0;
-    }
-    return len;
-}
-
 std::string Hex2(std::uint32_t v) {
     char buf[3];
     std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned>(v & 0xFF));
@@ -145,6 +88,8 @@ std::string FormatValue(const std::string& name, const RegValue& v) {
         std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.dword));
         return HexValue(prefix, buf, v.binary);
     }
+    case RegType::Unreadable:
+        return v.text; // the line as it stood, name included
     }
     return prefix + "hex:";
 }
@@ -328,11 +273,25 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+// Value names match without regard to case, as in the registry.
+bool SameName(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 const RegValue* RegFile::Find(const std::string& name) const {
     for (const auto& [n, v] : values) {
-        if (n == name) {
+        if (SameName(n, name)) {
             return &v;
         }
     }
@@ -341,8 +300,8 @@ const RegValue* RegFile::Find(const std::string& name) const {
 
 void RegFile::Set(const std::string& name, const RegValue& value) {
     for (auto& [n, v] : values) {
-        if (n == name) {
-            v = value;
+        if (SameName(n, name)) {
+            v = value; // the name keeps the spelling it has in the file
             return;
         }
     }
@@ -405,80 +364,50 @@ std::optional<RegFile> ParseRegFile(std::string_view text) {
         if (!haveKey) {
             return std::nullopt;
         }
+        // A value line that cannot be read is kept as it stands: it reads as that value mistyped
+        // and is written back unchanged, so one bad line costs no other value.
+        const std::size_t first = i;
         std::size_t pos = 0;
-        std::optional<std::string> name = ParseQuoted(line, pos);
-        if (!name) {
-            return std::nullopt;
-        }
-        std::string_view rest = Trim(line.substr(pos));
-        if (rest.empty() || rest[0] != '=') {
-            return std::nullopt;
-        }
-        std::string data(Trim(rest.substr(1)));
-        // A hex value goes on over lines that end in a backslash.
-        if (data.substr(0, 3) == "hex") {
-            while (!data.empty() && data.back() == '\\') {
-                data.pop_back();
-                if (++i >= lines.size()) {
-                    return std::nullopt;
+        const std::optional<std::string> name = ParseQuoted(line, pos);
+        std::optional<RegValue> value;
+        bool cutShort = false; // a hex value continued past the end of the file
+        if (name) {
+            const std::string_view rest = Trim(line.substr(pos));
+            if (!rest.empty() && rest[0] == '=') {
+                std::string data(Trim(rest.substr(1)));
+                // A hex value goes on over lines that end in a backslash.
+                while (data.substr(0, 3) == "hex" && !data.empty() && data.back() == '\\' && !cutShort) {
+                    data.pop_back();
+                    cutShort = i + 1 >= lines.size();
+                    if (!cutShort) {
+                        data += Trim(lines[++i]);
+                    }
                 }
-                data += Trim(lines[i]);
+                value = cutShort ? std::nullopt : ParseData(data);
             }
         }
-        std::optional<RegValue> value = ParseData(data);
-        if (!value) {
-            return std::nullopt;
+        if (value) {
+            file.Set(*name, *value);
+            continue;
         }
-        file.Set(*name, *value);
+        if (cutShort) {
+            break; // the file ends inside this value: it is lost with the rest of the file
+        }
+        std::string raw;
+        for (std::size_t k = first; k <= i; ++k) {
+            raw += k > first ? kEol : std::string_view();
+            raw += lines[k];
+        }
+        if (name) {
+            file.Set(*name, RegValue::Unreadable(std::move(raw)));
+        } else {
+            file.values.emplace_back(std::string(), RegValue::Unreadable(std::move(raw)));
+        }
     }
     if (!haveKey) {
         return std::nullopt;
     }
     return file;
-}
-
-std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text) {
-    std::vector<std::uint8_t> out;
-    out.reserve(text.size() * 2);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::uint32_t cp = 0;
-        const std::size_t len = DecodeUtf8(text, i, cp);
-        if (len == 0) {
-            AppendUnit(out, 0xDC00 | static_cast<std::uint8_t>(text[i])); // carried as a lone low surrogate
-            ++i;
-            continue;
-        }
-        i += len;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            AppendUnit(out, 0xD800 | (cp >> 10));
-            AppendUnit(out, 0xDC00 | (cp & 0x3FF));
-        } else {
-            AppendUnit(out, cp);
-        }
-    }
-    return out;
-}
-
-std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size) {
-    std::string out;
-    const std::size_t units = size / 2;
-    const auto unit = [&](std::size_t k) { return static_cast<std::uint32_t>(data[2 * k] | data[2 * k + 1] << 8); };
-    for (std::size_t k = 0; k < units; ++k) {
-        const std::uint32_t u = unit(k);
-        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 && unit(k + 1) <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
-            ++k;
-        } else if (u >= 0xDC80 && u <= 0xDCFF) {
-            out += static_cast<char>(u & 0xFF); // a byte that was not valid UTF-8
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, u);
-        }
-    }
-    return out;
 }
 
 } // namespace vandoret

@@ -135,6 +135,8 @@ void RegistrySettingsStore::Write(const std::string& name, const RegValue& value
         type = value.dword;
         data = value.binary;
         break;
+    case RegType::Unreadable:
+        return; // a line of the text store; nothing the registry could hold
     }
     RegSetValueExW(Key(key_), wname.c_str(), 0, type, data.empty() ? nullptr : data.data(),
                    static_cast<DWORD>(data.size()));

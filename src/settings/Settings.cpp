@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "settings/SettingsStore.h"
 
@@ -83,15 +84,23 @@ private:
     SettingsStore& store_;
 };
 
-void ReadSequence(SettingsStore& store, Settings& s) {
+// The number of names the sequence reached, the failing one included.
+int ReadSequence(SettingsStore& store, Settings& s) {
     SequenceReader r(store);
+    int reached = 0;
     // Each read applies its value at once; the first failure keeps the rest at their defaults.
-    (void)(r.Int("Left", s.Left) && r.Int("Top", s.Top) && r.Int("Width", s.Width) && r.Int("Height", s.Height) &&
-           r.Port("Port", s.Port) && r.Text("BaseName", s.BaseName) && r.Bool("Sound", s.Sound) &&
-           r.Int("Alg1", s.Alg1) && r.Int("Alg2", s.Alg2) && r.Int("Alg3", s.Alg3) && r.Int("Len", s.Len) &&
-           r.Double("tempo", s.tempo) && r.Int("StartInt", s.StartInt) && r.Int("StartClock", s.StartClock) &&
-           r.Double("StrafPkt", s.StrafPkt) && r.Int("StrafSek", s.StrafSek) && r.Text("DisText", s.DisText) &&
-           r.Bool("AutoStart", s.AutoStart));
+    const auto step = [&reached](bool ok) {
+        ++reached;
+        return ok;
+    };
+    (void)(step(r.Int("Left", s.Left)) && step(r.Int("Top", s.Top)) && step(r.Int("Width", s.Width)) &&
+           step(r.Int("Height", s.Height)) && step(r.Port("Port", s.Port)) && step(r.Text("BaseName", s.BaseName)) &&
+           step(r.Bool("Sound", s.Sound)) && step(r.Int("Alg1", s.Alg1)) && step(r.Int("Alg2", s.Alg2)) &&
+           step(r.Int("Alg3", s.Alg3)) && step(r.Int("Len", s.Len)) && step(r.Double("tempo", s.tempo)) &&
+           step(r.Int("StartInt", s.StartInt)) && step(r.Int("StartClock", s.StartClock)) &&
+           step(r.Double("StrafPkt", s.StrafPkt)) && step(r.Int("StrafSek", s.StrafSek)) &&
+           step(r.Text("DisText", s.DisText)) && step(r.Bool("AutoStart", s.AutoStart)));
+    return reached;
 }
 
 RegValue DoubleValue(double v) {
@@ -108,16 +117,39 @@ RegValue IntValue(std::int32_t v) {
     return RegValue::Dword(static_cast<std::uint32_t>(v));
 }
 
+// Every stored setting as its registry value, in the order of kSettingNames.
+std::vector<RegValue> StoredValues(const Settings& s) {
+    return {IntValue(s.Left),
+            IntValue(s.Top),
+            IntValue(s.Width),
+            IntValue(s.Height),
+            RegValue::Dword(s.Port),
+            RegValue::Sz(s.BaseName),
+            RegValue::Dword(s.Sound ? 1u : 0u),
+            IntValue(s.Alg1),
+            IntValue(s.Alg2),
+            IntValue(s.Alg3),
+            IntValue(s.Len),
+            DoubleValue(s.tempo),
+            IntValue(s.StartInt),
+            IntValue(s.StartClock),
+            DoubleValue(s.StrafPkt),
+            IntValue(s.StrafSek),
+            RegValue::Sz(s.DisText),
+            RegValue::Dword(s.AutoStart ? 1u : 0u)};
+}
+
 } // namespace
 
 void ComputeAllowedTime(Settings& settings) {
     const Settings defaults;
     // A hand-edited store may hold a length or tempo that would divide by zero or give a negative
-    // time. The two belong together: if either is unusable, both go back to their defaults, so
-    // the allowed time is the designed ten minutes rather than a mix of one stored and one default.
-    if (settings.Len <= 0 || !(settings.tempo > 0.0) || !std::isfinite(settings.tempo)) {
-        settings.Len = defaults.Len;
+    // time. Only the unusable one goes back to its default; the operator's other value stays.
+    if (!(settings.tempo > 0.0) || !std::isfinite(settings.tempo)) {
         settings.tempo = defaults.tempo;
+    }
+    if (settings.Len <= 0) {
+        settings.Len = defaults.Len;
     }
     const long double days =
         static_cast<long double>(settings.Len) / static_cast<long double>(settings.tempo) / 1440.0L;
@@ -128,36 +160,32 @@ void ComputeAllowedTime(Settings& settings) {
     settings.AllowedTime = ms >= top ? std::numeric_limits<Duration>::max() : static_cast<Duration>(ms);
 }
 
-void LoadSettings(SettingsStore& store, Settings& settings) {
+void LoadSettings(SettingsStore& store, Settings& settings, SettingsRead* read) {
+    int reached = kSettingCount; // no key: nothing stored that the save could keep
     if (store.OpenForRead()) {
-        ReadSequence(store, settings);
+        reached = ReadSequence(store, settings);
         store.Close();
     }
     ComputeAllowedTime(settings);
+    if (read != nullptr) {
+        read->reached = reached;
+        read->loaded = settings;
+    }
 }
 
-void SaveSettings(SettingsStore& store, const Settings& s) {
+void SaveSettings(SettingsStore& store, const Settings& s, const SettingsRead* read) {
     if (!store.OpenForWrite()) {
         return;
     }
-    store.Write("Left", IntValue(s.Left));
-    store.Write("Top", IntValue(s.Top));
-    store.Write("Width", IntValue(s.Width));
-    store.Write("Height", IntValue(s.Height));
-    store.Write("Port", RegValue::Dword(s.Port));
-    store.Write("BaseName", RegValue::Sz(s.BaseName));
-    store.Write("Sound", RegValue::Dword(s.Sound ? 1u : 0u));
-    store.Write("Alg1", IntValue(s.Alg1));
-    store.Write("Alg2", IntValue(s.Alg2));
-    store.Write("Alg3", IntValue(s.Alg3));
-    store.Write("Len", IntValue(s.Len));
-    store.Write("tempo", DoubleValue(s.tempo));
-    store.Write("StartInt", IntValue(s.StartInt));
-    store.Write("StartClock", IntValue(s.StartClock));
-    store.Write("StrafPkt", DoubleValue(s.StrafPkt));
-    store.Write("StrafSek", IntValue(s.StrafSek));
-    store.Write("DisText", RegValue::Sz(s.DisText));
-    store.Write("AutoStart", RegValue::Dword(s.AutoStart ? 1u : 0u));
+    const std::vector<RegValue> values = StoredValues(s);
+    const std::vector<RegValue> loaded = read != nullptr ? StoredValues(read->loaded) : std::vector<RegValue>();
+    for (int i = 0; i < kSettingCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        // A value the read never reached keeps what the store holds, unless the run changed it.
+        if (read == nullptr || i < read->reached || values[k] != loaded[k]) {
+            store.Write(kSettingNames[k], values[k]);
+        }
+    }
     store.Close();
 }
 

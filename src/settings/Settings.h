@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "timing/TimeValues.h"
@@ -46,18 +47,30 @@ inline constexpr const char* kSettingNames[] = {
     "Left", "Top", "Width", "Height",   "Port",       "BaseName", "Sound",    "Alg1",    "Alg2",
     "Alg3", "Len", "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart"};
 
+inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingNames));
+
+// What LoadSettings met in the store, kept for SaveSettings.
+struct SettingsRead {
+    int reached = kSettingCount; // names of kSettingNames the guarded read reached, the failing one included
+    Settings loaded;             // the record as the read left it
+};
+
 // AllowedTime := Len / tempo / 1440 days in milliseconds, rounded half to even.
 // 2400 m at 240.0 gives 600 000; 2500 m at 220.0 gives 681 818.
-// A tempo or Len of 0 or below, or a tempo that is not a finite number (a hand-edited store), is
-// replaced by its default first. A time beyond 32 bits of milliseconds gives the largest Duration.
+// A tempo of 0 or below or not a finite number (a hand-edited store) is replaced by 240.0 first,
+// a Len of 0 or below by 2400; the other of the two keeps its value. A time beyond 32 bits of milliseconds gives the largest Duration.
 void ComputeAllowedTime(Settings& settings);
 
 // Reads the settings in their order as one guarded sequence: the first integer, boolean or
 // double that is missing or of another type ends it, keeping what was read before; a missing
-// text reads as empty and the sequence goes on. Always ends with ComputeAllowedTime.
-void LoadSettings(SettingsStore& store, Settings& settings);
+// text reads as empty and the sequence goes on. Always ends with ComputeAllowedTime. `read`, if
+// given, learns how far the sequence got and what it left.
+void LoadSettings(SettingsStore& store, Settings& settings, SettingsRead* read = nullptr);
 
-// Writes every stored setting in order. A store that cannot be opened writes nothing.
-void SaveSettings(SettingsStore& store, const Settings& settings);
+// Writes the stored settings in order. A store that cannot be opened writes nothing. Given what
+// the start read, it writes only the values the read reached (the failing one with what this run
+// holds, which repairs it) and those the run changed since; a value after a mistyped one keeps
+// what the store holds, and values the program does not know stay too.
+void SaveSettings(SettingsStore& store, const Settings& settings, const SettingsRead* read = nullptr);
 
 } // namespace vandoret

@@ -15,8 +15,10 @@ namespace vandoret {
 
 // Other stands for any further registry type (REG_QWORD, REG_MULTI_SZ, REG_NONE, ...): its type
 // number is kept in dword and its bytes in binary, so a value of a foreign type reads as present
-// but mistyped.
-enum class RegType { Dword, Sz, ExpandSz, Binary, Other };
+// but mistyped. Unreadable is a line of the text-file store that could not be read: its text is
+// kept in text, it reads as present but mistyped, and the file is written back with the line as
+// it stood unless the value is replaced. The registry never holds one.
+enum class RegType { Dword, Sz, ExpandSz, Binary, Other, Unreadable };
 
 struct RegValue {
     RegType type = RegType::Dword;
@@ -31,6 +33,7 @@ struct RegValue {
     static RegValue Other(std::uint32_t regType, std::vector<std::uint8_t> v) {
         return RegValue{RegType::Other, regType, {}, std::move(v)};
     }
+    static RegValue Unreadable(std::string line) { return RegValue{RegType::Unreadable, 0, std::move(line), {}}; }
     bool operator==(const RegValue&) const = default;
 };
 

@@ -29,14 +29,26 @@ void Timekeeper::Timer1Timer() {
 }
 
 void Timekeeper::WatchStartList() {
-    const std::string fileName = StartListFileName(); // the load may rename the watched file
-    const std::int32_t stamp = host().FileStamp(fileName);
-    if (stamp == StartListStamp) {
+    if (!watchLooked_ && StartListWatchPath.empty()) {
+        ResolveStartListPath(); // the first tick of the run, unless start-up did it
+    }
+    const FileSignature state = host().FileState(StartListWatchPath);
+    if (state == watchLoaded_) {
+        watchPending_.reset();
+        watchLooked_ = true;
         return;
     }
+    // A changed file is loaded once it has stayed the same for a tick; the first look of the run
+    // does not wait.
+    if (watchLooked_ && watchPending_ != state) {
+        watchPending_ = state;
+        return;
+    }
+    watchLooked_ = true;
+    watchPending_.reset();
     const bool firstSeen = StartListStamp == -1;
     try {
-        LoadStartList(fileName);
+        LoadStartList(StartListFileName(), StartListWatchPath);
     } catch (...) {
         // The load promises not to fail; should it, the clock must keep running all the same.
         host().SetTimer1Enabled(true);
@@ -44,7 +56,8 @@ void Timekeeper::WatchStartList() {
     if (firstSeen) {
         SelectRider(FindNextPlannedStart());
     }
-    StartListStamp = stamp;
+    StartListStamp = state.stamp;
+    watchLoaded_ = state;
 }
 
 void Timekeeper::Timer5sekTimer() {

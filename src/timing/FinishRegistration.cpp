@@ -24,6 +24,9 @@ void Timekeeper::RegisterFinish() {
     grid.BlankRow(last);
     grid.SetCell(0, last, std::to_string(last) + ".");
     grid.SetCell(1, last, text);
+    if (journal) {
+        journal->RowChanged(JournalEvent::Finish, JournalList::StopTimes, last);
+    }
     grid.SetLeftCol(0);
 
     UpdateRemainingCounters();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lists/FileStamp.h"
 #include "timing/TimeValues.h"
 
 namespace vandoret {
@@ -38,9 +39,10 @@ public:
     // Plays a wave file asynchronously; a new request cuts off the sound still playing.
     virtual void PlaySound(const std::string& path) = 0;
 
-    // The file's last-write time as a local DOS date-time (two-second resolution), -1 when the
-    // file does not exist.
-    virtual std::int32_t FileStamp(const std::string& path) = 0;
+    // The file's last-write time as a local DOS date-time (two-second resolution, -1 when the
+    // file does not exist), with its full-resolution last-write time and its size. One cheap
+    // query: the tick asks it ten times a second.
+    virtual FileSignature FileState(const std::string& path) = 0;
 
     // Lets pending window messages run (used inside long loads).
     virtual void ProcessMessages() = 0;

@@ -27,6 +27,9 @@ void Timekeeper::RegisterStart() {
         grid.SetCell(0, last, std::to_string(last) + ".");
         grid.SetCell(1, last, FormatClock(now, ClockForm::HhNnSsZ, locale()));
         grid.SetCell(2, last, cbNr.Text());
+        if (journal) {
+            journal->RowChanged(JournalEvent::Start, JournalList::StartTimes, last);
+        }
         PlaySoundFile(StartSoundFile);
     }
 
@@ -64,10 +67,14 @@ void Timekeeper::cbNrChange() {
     SortGrid1.SetRow(r);
     SortGrid1.SetTopRow(r);
 
-    // The list holds hours and minutes; the seconds are added with the locale's time separator so
-    // that the text reads back in every regional setting.
-    TextStartTime = SortGrid1.Cells(0, r) + locale().timeSeparator + "00";
-    const auto planned = ParseTimeOfDay(TextStartTime, locale());
+    // The list holds hours and minutes; the seconds are added with the separator the cell uses
+    // (':' in generated lists), else with the locale's, so the text reads back as a planned start.
+    const std::string& cell = SortGrid1.Cells(0, r);
+    const char separator = cell.find(locale().timeSeparator) == std::string::npos && cell.find(':') != std::string::npos
+                               ? ':'
+                               : locale().timeSeparator;
+    TextStartTime = cell + separator + "00";
+    const auto planned = ParsePlannedStart(TextStartTime, locale());
     if (!planned) {
         return;
     }
@@ -89,7 +96,7 @@ int Timekeeper::FindNextPlannedStart() {
     std::int64_t best = 86'400'000;
     int result = -1;
     for (int r = 1; r < SortGrid1.RowCount(); ++r) {
-        const auto planned = ParseTimeOfDay(SortGrid1.Cells(0, r), locale());
+        const auto planned = ParsePlannedStart(SortGrid1.Cells(0, r), locale());
         if (!planned) {
             continue;
         }

@@ -142,7 +142,11 @@ std::string FormatMinutes(std::int32_t minutes, const Locale& locale) {
     return text;
 }
 
-std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, const Locale& locale) {
+namespace {
+
+// ParseTimeOfDay, with ':' also taken at each time separator when colonToo is set.
+std::optional<TimeOfDay> ParseTime(std::string_view text, const Locale& locale, bool colonToo) {
+    const auto isSeparator = [&](char c) { return c == locale.timeSeparator || (colonToo && c == ':'); };
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
     }
@@ -151,7 +155,7 @@ std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, const Locale& loc
     }
     std::size_t pos = 0;
     const auto hours = ReadNumber(text, pos, 2);
-    if (!hours || pos >= text.size() || text[pos] != locale.timeSeparator) {
+    if (!hours || pos >= text.size() || !isSeparator(text[pos])) {
         return std::nullopt;
     }
     ++pos;
@@ -162,7 +166,7 @@ std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, const Locale& loc
     int seconds = 0;
     int millis = 0;
     if (pos < text.size()) {
-        if (text[pos] != locale.timeSeparator) {
+        if (!isSeparator(text[pos])) {
             return std::nullopt;
         }
         ++pos;
@@ -187,6 +191,16 @@ std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, const Locale& loc
         return std::nullopt;
     }
     return MakeTimeOfDay(*hours, *minutes, seconds, millis);
+}
+
+} // namespace
+
+std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, const Locale& locale) {
+    return ParseTime(text, locale, false);
+}
+
+std::optional<TimeOfDay> ParsePlannedStart(std::string_view text, const Locale& locale) {
+    return ParseTime(text, locale, true);
 }
 
 std::int64_t ToMilliseconds(TimeOfDay value) {

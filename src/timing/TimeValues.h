@@ -66,6 +66,13 @@ std::string StripLeadingZeros(std::string_view text);
 // seconds 0-59, milliseconds 0-999 (read as a whole number, as the platform's time parser does).
 std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, const Locale& locale = {});
 
+// A planned start as the start list holds it: ParseTimeOfDay, but each time separator may also be
+// ':', the separator FormatMinutes writes and generated lists use, so "9:30" reads in a locale
+// whose time separator is '.'. Only where a planned start is read for timing (the countdown, the
+// next rider, the colour of the planned start); sorting and the settings dialog read with the
+// locale's separator alone.
+std::optional<TimeOfDay> ParsePlannedStart(std::string_view text, const Locale& locale = {});
+
 // A time of day, or the difference of two, in one of the clock forms. The value is scaled to
 // milliseconds and rounded, a negative value is taken absolute and whole days are dropped:
 //   FormatClock(-65.4 s, NnSs) == "01:05".

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "contacts/Comms.h"
+#include "journal/Journal.h"
 #include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
@@ -98,7 +99,7 @@ public:
     bool FinishContactFree = false;
 
     TimeOfDay PlannedStart = -1.0;            // planned start of the selected rider; < 0: none
-    std::int32_t StartListStamp = -1;         // last seen stamp of the start list file; -1: none
+    std::int32_t StartListStamp = -1;         // DOS stamp of the start list file last loaded; -1: none
     std::string WindowCaption = "Vandoret";   // main window caption
 
     std::string ReadySoundFile, StartSoundFile, FinishSoundFile;
@@ -140,16 +141,32 @@ public:
     std::uint64_t IndicatorRevision = 0;
 
 private:
-    // The file watch of the tick: reloads the start list when its stamp has changed.
+    // The file watch of the tick. It compares the watched file's stamp, full-resolution time and
+    // size with those of the last load; once a change has stayed the same for one tick (so a file
+    // caught while being written is not read half) the start list is loaded again. The first look
+    // of the run loads at once, so start-up shows the list after its one tick.
     void WatchStartList();
+    FileSignature watchLoaded_;                 // the file as last loaded ({-1,0,0}: none)
+    std::optional<FileSignature> watchPending_; // a change seen, waiting to stay the same a tick
+    bool watchLooked_ = false;
 
 public:
     // ---- Start list and protocol files --------------------------------------------------------
+    // The start list's name as stored (BaseName) and shown in the caption, e.g. "Starterliste.txt".
     const std::string& StartListFileName() const { return settings.BaseName; }
+    // The file the watch asks and loads: StartListFileName resolved once against the folder the
+    // program started in, or the full name of a file loaded since. The open and save dialogs
+    // change the current directory; the watched file stays where it was.
+    std::string StartListWatchPath;
+    // Resolves a relative StartListFileName against the current directory into StartListWatchPath
+    // (an empty name stays empty). Done once, when the settings have been read at start-up; the
+    // first tick does it if nobody did before.
+    void ResolveStartListPath();
     // Reads the named file (Windows-1252, TAB or ";" separated) into the start list, refreshes the
-    // number list keeping the selected start number, and makes the file the watched one. Timer1 is
-    // off while it runs. A file that cannot be opened (missing, a folder or device, no access)
-    // leaves the start list emptied and changes nothing else. Never throws, shows no message.
+    // number list keeping the selected start number, and makes the file the watched one (under its
+    // full name). Timer1 is off while it runs. A file that cannot be opened (missing, a folder or
+    // device, no access) leaves the start list emptied and changes nothing else. Never throws,
+    // shows no message.
     void LoadStartList(const std::string& fileName);
     // Fills the number list with column 1 of the start list's data rows, keeping the selected
     // start number if it is still there, else the selected position (nothing when beyond the end).
@@ -165,8 +182,9 @@ public:
     void sbSaveClick();
     // Ctrl+O: the open dialog; if recorded start or stop times exist, "Protokoll überschreiben?"
     // must be answered "Ja". Then all lists are cleared, the file is loaded under its full path
-    // and becomes the watched one, and the next planned rider is selected. The current directory
-    // becomes the folder of the chosen file.
+    // and becomes the watched one, and the next planned rider is selected; a list of more than one
+    // rider switches the countdown on again, as at start-up. The current directory becomes the
+    // folder of the chosen file.
     void sbLoadClick();
 
     // Stop time list editing. The editable columns of SortGrid3 are 2 (St.Nr.), 3 (Pausen) and
@@ -199,7 +217,9 @@ public:
     void sbDelLineClick();
     // Ctrl+X: after "Protokoll überschreiben?" is answered "Ja" (not asked when hasSender is
     // false, as the open command calls it), clears the start list, the start times, the stop times
-    // and the results, the number list and the name field, and shows the tab "Startliste".
+    // and the results, the number list and the name field, and shows the tab "Startliste". As
+    // after the last rider's start the countdown goes off and a pending automatic start is
+    // cancelled; the planned start is forgotten.
     void sbCLSClick(bool hasSender = true);
 
     // ---- Results and list formats ------------------------------------------------------------
@@ -257,6 +277,24 @@ public:
     TimeOfDay ClockNow();
     std::optional<TimeOfDay> ContactEventTime;
 
+    // ---- Journal (journal/Recovery.cpp) --------------------------------------------------------
+    // Starts journaling the start times and stop times lists through `writer`, stamped by
+    // `clock` (both outlive the Timekeeper), and reads the last session for RecoverLastSession.
+    // When there is nothing to offer, the new session begins at once.
+    void AttachJournal(JournalWriter& writer, JournalClock& clock);
+    // Start-up, once all dialogs exist: if the last session has no "Sitzungsende" and its lists
+    // are not empty, asks "Zeiten der letzten Sitzung wiederherstellen?". "Ja" rebuilds both lists
+    // exactly (rows recorded meanwhile follow them), the counters and the journal's new session;
+    // the selection stays as start-up made it. Returns true when the lists were rebuilt.
+    bool RecoverLastSession();
+    // Clean shut-down: the session-end line.
+    void EndJournal();
+    // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss).
+    void SortGrid3EditCommitted(int row);
+    // The middle panel of the status bar: empty while the journal is being written.
+    std::string JournalNotice;
+    std::unique_ptr<Journal> journal;
+
     std::uint32_t LastModemStatus = 0x55555555; // matches no real status word
     std::set<int> AvailablePorts;
     bool ImageLSstartVisible = false; // the lock indicators show only while the port is open
@@ -264,8 +302,12 @@ public:
     std::unique_ptr<TComPort> ComPort; // last member: closed before the state it reports into
 
 private:
+    // LoadStartList reading `path`; a successful load names the list `fileName` and watches `path`.
+    void LoadStartList(const std::string& fileName, const std::string& path);
+
     Host& host_;
     Locale locale_;
+    std::optional<JournalSession> lastSession_; // the session RecoverLastSession offers
 };
 
 } // namespace vandoret

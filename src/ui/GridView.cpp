@@ -157,6 +157,7 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         auto* edit = new QLineEdit(parent);
+        edit->setProperty("gridRow", index.row() + 1); // for editClosed
         edit->setFrame(false);
         if (view_->keyFilter) {
             edit->setValidator(new PasteFilter(view_->keyFilter, edit));
@@ -290,6 +291,14 @@ GridView::GridView(TSortGrid& grid, int tab, QWidget* parent)
     setPalette(pal);
     setStyleSheet("QTableView { gridline-color: rgb(160, 160, 196); }");
     ApplyViewState();
+}
+
+void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const QVariant row = editor != nullptr ? editor->property("gridRow") : QVariant();
+    QTableView::closeEditor(editor, hint);
+    if (row.isValid() && editClosed) {
+        editClosed(row.toInt());
+    }
 }
 
 void GridView::SetInputEnabled(bool enabled) {

@@ -70,6 +70,7 @@ public:
     std::function<char32_t(char32_t key)> keyFilter;  // characters typed into the cell editor; 0: discard
     std::function<void()> enterPressed;               // Enter in the cell editor, after the commit
     std::function<void()> escapePressed;              // Esc in the cell editor
+    std::function<void(int row)> editClosed;          // the cell editor closed, its text committed
     std::function<void()> sorted;                     // a header click sorted the list
     std::function<void(const QPoint& globalPos)> contextMenu;
     std::function<void()> resized; // the client width changed
@@ -82,6 +83,7 @@ public:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

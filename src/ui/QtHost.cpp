@@ -125,8 +125,8 @@ void QtHost::PlaySound(const std::string& path) {
     playing_ = effect;
 }
 
-std::int32_t QtHost::FileStamp(const std::string& path) {
-    return DosFileStamp(path);
+FileSignature QtHost::FileState(const std::string& path) {
+    return vandoret::FileState(path);
 }
 
 void QtHost::ProcessMessages() {

@@ -49,7 +49,7 @@ public:
     void StopTimer5sek() override;
     bool Timer5sekRunning() const override;
     void PlaySound(const std::string& path) override;
-    std::int32_t FileStamp(const std::string& path) override;
+    FileSignature FileState(const std::string& path) override;
     void ProcessMessages() override;
     void SetBusyCursor(bool busy) override;
     bool AskYesNo(const std::string& question) override;

@@ -66,8 +66,8 @@ std::vector<int> ColumnWidths(int tab, int clientWidth) {
         return {42, 45, r * 25 / 100, r * 25 / 100, r * 25 / 100, r * 25 / 100, 82, 60};
     }
     case kTabEventing: {
-        const int r = rest({62, 50}, 5);
-        return {62, 50, r * 34 / 100, r * 33 / 100, r * 33 / 100};
+        const int r = rest({50}, 5);
+        return {50, r * 30 / 100, r * 25 / 100, r * 25 / 100, r * 20 / 100};
     }
     default:
         return {};
@@ -335,6 +335,7 @@ void TForm1::WireStopListEditing() {
         return tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
     };
     grid->keyFilter = [this](char32_t key) { return tk_.SortGrid3KeyPress(key); };
+    grid->editClosed = [this](int row) { tk_.SortGrid3EditCommitted(row); }; // Enter, Esc, arrows, focus loss
     grid->enterPressed = [this, grid] {
         tk_.SortGrid3KeyPress(U'\r');
         RefreshFromCore();

@@ -139,6 +139,7 @@ private:
     QMenu* popup_ = nullptr;
     std::vector<std::string> shownNumbers_;
     bool riderPickedInPopup_ = false;
+    std::string journalNoticeShown_;
     bool destroyed_ = false;
     bool created_ = false;
 };

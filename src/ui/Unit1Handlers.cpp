@@ -386,6 +386,10 @@ void TForm1::RefreshFromCore() {
         Edit1->setCursorPosition(0);
     }
     RefreshNumberList();
+    if (tk_.JournalNotice != journalNoticeShown_) { // shown once when the journal stops being written
+        journalNoticeShown_ = tk_.JournalNotice;
+        StatusPanels[1]->setText(ToQ(journalNoticeShown_));
+    }
     if (windowTitle() != ToQ(tk_.WindowCaption)) {
         setWindowTitle(ToQ(tk_.WindowCaption));
     }

@@ -22,6 +22,7 @@
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
+#include "journal/FileJournalWriter.h"
 #include "contacts/port_layer/PortLayer.h"
 
 namespace {
@@ -87,21 +88,26 @@ int main(int argc, char* argv[]) {
     // The port layer and the dispatcher outlive the Timekeeper, which owns the port.
     const std::unique_ptr<vandoret::PortLayer> portLayer = vandoret::CreatePlatformPortLayer();
     QtDispatcher dispatcher;
+    // The journal of the start and stop times outlives the Timekeeper too.
+    vandoret::FileJournalWriter journalWriter(vandoret::FileJournalWriter::DefaultFolder(), host.ApplicationTitle());
+    vandoret::SystemJournalClock journalClock;
     vandoret::Timekeeper tk(host, SystemLocale());
 
     // The settings live under the program's title; read once at start, written once at the end.
     const std::unique_ptr<vandoret::SettingsStore> store = vandoret::MakeSettingsStore(host.ApplicationTitle());
     vandoret::ui::FormOptions options;
-    options.loadSettings = [&store](vandoret::Settings& settings) {
+    // What the start read: the save writes back only that and what the run changed.
+    vandoret::SettingsRead settingsRead;
+    options.loadSettings = [&store, &settingsRead](vandoret::Settings& settings) {
         if (store) {
-            vandoret::LoadSettings(*store, settings);
+            vandoret::LoadSettings(*store, settings, &settingsRead);
         } else {
             vandoret::ComputeAllowedTime(settings);
         }
     };
-    options.saveSettings = [&store](const vandoret::Settings& settings) {
+    options.saveSettings = [&store, &settingsRead](const vandoret::Settings& settings) {
         if (store) {
-            vandoret::SaveSettings(*store, settings);
+            vandoret::SaveSettings(*store, settings, &settingsRead);
         }
     };
 
@@ -109,6 +115,8 @@ int main(int argc, char* argv[]) {
         tk.AttachComPort(*portLayer, dispatcher, WallClock);
         options.listComPorts = [&tk, &portLayer] { tk.ListComPorts(*portLayer); };
     }
+
+    tk.AttachJournal(journalWriter, journalClock); // written from the first event on
 
     vandoret::ui::TForm1 form(host, tk, options);
     host.dialogParent = &form;
@@ -129,6 +137,12 @@ int main(int argc, char* argv[]) {
 
     instance.onRaise = [&form] { vandoret::ui::SingleInstance::BringForward(&form); };
     form.show();
+    // All dialogs exist: once the window is up, offer the times of a session that ended in a crash.
+    QTimer::singleShot(0, &form, [&tk, &form] {
+        if (tk.RecoverLastSession()) {
+            form.RefreshFromCore();
+        }
+    });
     // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
@@ -138,6 +152,7 @@ int main(int argc, char* argv[]) {
         });
     }
     const int result = app.exec();
+    tk.EndJournal();
     host.askYesNo = nullptr;
     vandoret::ui::UnloadHelpLibrary();
     return result;

@@ -16,12 +16,12 @@ void FakeHost::StartTimer5sek() {
     timer5sekStartedAt = now;
 }
 
-std::int32_t FakeHost::FileStamp(const std::string& path) {
+FileSignature FakeHost::FileState(const std::string& path) {
     ++stampQueries;
     if (const auto it = stamps.find(path); it != stamps.end()) {
-        return it->second;
+        return it->second == -1 ? FileSignature{} : FileSignature{it->second, it->second, 0};
     }
-    return vandoret::DosFileStamp(path);
+    return vandoret::FileState(path);
 }
 
 bool FakeHost::AskYesNo(const std::string& question) {

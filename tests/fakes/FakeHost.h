@@ -32,10 +32,11 @@ public:
     // Sound, file stamps, messages.
     std::vector<std::string> sounds;
     void PlaySound(const std::string& path) override { sounds.push_back(path); }
-    // A stamp set here wins over the real file's; otherwise the real file is asked.
+    // A stamp set here wins over the real file's (as a file of that stamp and size 0; -1: no
+    // file); otherwise the real file is asked.
     std::map<std::string, std::int32_t> stamps;
     int stampQueries = 0;
-    std::int32_t FileStamp(const std::string& path) override;
+    FileSignature FileState(const std::string& path) override;
     int processMessagesCalls = 0;
     void ProcessMessages() override { ++processMessagesCalls; }
     bool busy = false;

@@ -33,8 +33,13 @@ public:
         if (layer_.unplugged_) {
             return WaitResult::Failed;
         }
-        eventMask = layer_.events_.front() & layer_.mask_;
-        layer_.events_.pop_front();
+        // Like the devices, one completed wait reports every line that moved since the last one.
+        eventMask = 0;
+        for (const std::uint32_t events : layer_.events_) {
+            eventMask |= events;
+        }
+        eventMask &= layer_.mask_;
+        layer_.events_.clear();
         const auto hook = layer_.onEventReturned;
         lock.unlock();
         if (hook) {
@@ -63,14 +68,37 @@ void FakePortLayer::AddDevice(int port, Device device) {
     devices_["COM" + std::to_string(port)] = device;
 }
 
+namespace {
+
+void Count(LineCounters& counters, std::uint32_t events, std::uint32_t times) {
+    if (events & kEvCts)
+        counters.Cts += times;
+    if (events & kEvDsr)
+        counters.Dsr += times;
+    if (events & kEvRlsd)
+        counters.Rlsd += times;
+    if (events & kEvRing)
+        counters.Ring += times;
+}
+
+} // namespace
+
 void FakePortLayer::SetLines(std::uint32_t status) {
     std::lock_guard lock(mutex_);
     const std::uint32_t events = ModemLineEvents(lines_, status);
     lines_ = status;
+    Count(counters_, events, 1);
     if (events != 0) {
         events_.push_back(events);
         changed_.notify_all();
     }
+}
+
+void FakePortLayer::Pulse(std::uint32_t eventMask) {
+    std::lock_guard lock(mutex_);
+    Count(counters_, eventMask, 2);
+    events_.push_back(eventMask);
+    changed_.notify_all();
 }
 
 void FakePortLayer::InjectEvent(std::uint32_t eventMask) {
@@ -223,7 +251,17 @@ bool FakePortLayer::GetModemStatus(PortHandle, std::uint32_t& status) {
     return true;
 }
 
+bool FakePortLayer::GetLineCounters(PortHandle, LineCounters& counters) {
+    std::lock_guard lock(mutex_);
+    counters = counters_;
+    return keepCounters;
+}
+
 std::unique_ptr<PortWaiter> FakePortLayer::CreateWaiter(PortHandle) {
+    {
+        std::lock_guard lock(mutex_);
+        events_.clear(); // a new waiter reports changes from now on, as a device does
+    }
     return std::make_unique<Waiter>(*this);
 }
 

@@ -1,6 +1,7 @@
 // A PortLayer for tests: devices, failures and line changes are scripted by the test, every call
 // is recorded. The waiting thread's Wait blocks until the test changes a line (SetLines), injects
-// an event, unplugs the device or the stop is requested. Thread-safe.
+// an event, unplugs the device or the stop is requested; like a device, it then reports every
+// line that moved since the last wait in one go. Thread-safe.
 #pragma once
 
 #include <chrono>
@@ -32,10 +33,15 @@ public:
     // Configuration failures: the named call fails (reports false) until reset.
     bool failSetCommState = false, failGetCommTimeouts = false, failSetCommTimeouts = false, failSetupComm = false;
     bool failModemStatus = false;
+    // Whether the layer keeps per-line change counters (as Linux drivers do); off: like Windows.
+    bool keepCounters = true;
     std::string errorText = "Zugriff verweigert";
 
     // Sets the modem status word; the lines that changed produce one wait event.
     void SetLines(std::uint32_t status);
+    // The lines of these event bits go to the other level and back at once: one wait event
+    // reporting them, their counters moved by two, the status word as before.
+    void Pulse(std::uint32_t eventMask);
     // Queues an event with these bits without changing the lines.
     void InjectEvent(std::uint32_t eventMask);
     // The next waits report a completed wait with failure (Ignored).
@@ -72,6 +78,7 @@ public:
     void PurgeInput(PortHandle handle) override;
     bool ClearCommError(PortHandle handle, std::uint32_t& inQueue) override;
     bool GetModemStatus(PortHandle handle, std::uint32_t& status) override;
+    bool GetLineCounters(PortHandle handle, LineCounters& counters) override;
     std::unique_ptr<PortWaiter> CreateWaiter(PortHandle handle) override;
     std::string LastErrorText() override;
 
@@ -85,6 +92,7 @@ private:
     std::map<PortHandle, std::string> open_;
     PortHandle nextHandle_ = 100;
     std::uint32_t lines_ = 0;
+    LineCounters counters_;
     std::uint32_t mask_ = 0;
     std::deque<std::uint32_t> events_;
     int ignoreWaits_ = 0;

@@ -245,5 +245,52 @@ TEST_F(OpenSave, OpenOfAnUnreadableFileLeavesAllListsCleared) {
     EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
 }
 
+// The save and open dialogs change the current directory; the start list named relatively at
+// start-up stays the watched one, under the folder the program started in.
+TEST_F(OpenSave, SaveIntoAnotherFolderKeepsWatchingTheStartList) {
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.File("event"));
+    fs::create_directory(dir.File("stick"));
+    fs::current_path(dir.File("event"));
+    WriteBytes("Starterliste.txt", "Startzeit;St.Nr.;Name\n9:30;7;Anna\n9:35;8;Ben\n");
+    std::int64_t ms = 9 * 3'600'000;
+    const auto tick = [&] {
+        host.now = static_cast<double>(ms += 100) / 86'400'000.0;
+        tk.Timer1Timer();
+    };
+    tick();
+    ASSERT_EQ(tk.cbNr.Items, (Cells{"7", "8"}));
+    EXPECT_EQ(tk.StartListWatchPath, (fs::current_path() / "Starterliste.txt").string());
+
+    host.saveAnswers.push_back(dir.File("stick/Kopie"));
+    tk.sbSaveClick();
+    ASSERT_EQ(fs::current_path(), fs::canonical(dir.File("stick")));
+    WriteBytes(dir.File("stick/Starterliste.txt"), "Startzeit;St.Nr.;Name\n11:00;99;Other\n");
+    for (int i = 0; i < 3; ++i) {
+        tick();
+    }
+    EXPECT_EQ(tk.cbNr.Items, (Cells{"7", "8"}));
+    EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Anna");
+    EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt"); // stored and shown as before
+    EXPECT_EQ(tk.WindowCaption, "Vandoret Starterliste.txt");
+
+    // A rewrite in the starting folder is still followed.
+    WriteBytes(dir.File("event/Starterliste.txt"), "Startzeit;St.Nr.;Name\n9:30;7;Anna\n9:35;8;Ben\n9:40;5;Cleo\n");
+    tick();
+    tick();
+    EXPECT_EQ(tk.cbNr.Items, (Cells{"7", "8", "5"}));
+    EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
+
+    // Ctrl+O watches the chosen file under its full name.
+    host.openAnswers.push_back("Starterliste.txt"); // in the stick's folder, the current one
+    tk.sbLoadClick();
+    EXPECT_EQ(tk.StartListWatchPath, (fs::canonical(dir.File("stick")) / "Starterliste.txt").string());
+    EXPECT_EQ(tk.StartListFileName(), tk.StartListWatchPath);
+    fs::current_path(dir.path());
+    tick();
+    tick();
+    EXPECT_EQ(tk.cbNr.Items, (Cells{"99"}));
+}
+
 } // namespace
 } // namespace vandoret::testing

@@ -340,5 +340,50 @@ TEST_F(StopListEditing, ClearAllWithoutSenderDoesNotAskNorTouchTheWatch) {
     EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
 }
 
+// Ctrl+X leaves no rider to start: the countdown goes off and nothing is started into the cleared
+// protocol. Ctrl+O, which clears the same way, switches it on again for a list of two riders or more.
+TEST_F(StopListEditing, ClearAllStopsTheCountdownAndOpenStartsItAgain) {
+    WriteBytes(dir.File("two.txt"), "Startzeit;St.Nr.;Name\n9:30;7;Anna\n9:35;8;Ben\n");
+    WriteBytes(dir.File("one.txt"), "Startzeit;St.Nr.;Name\n10:00;9;Cleo\n");
+    host.SetClock(9, 29, 0);
+    tk.LoadStartList(dir.File("two.txt"));
+    tk.SelectRider(0);
+    tk.ImageStatusClick();
+    host.SetClock(9, 30, 0, 500);
+    tk.Timer1Timer();
+    ASSERT_TRUE(host.timer5sek); // armed for rider 7
+
+    host.yesNoAnswers.push_back(true);
+    tk.sbCLSClick();
+    EXPECT_FALSE(tk.CounterOn);
+    EXPECT_FALSE(host.timer5sek);
+    EXPECT_LT(tk.PlannedStart, 0.0);
+    EXPECT_EQ(tk.TextStartTime, "");
+    // Switched on by hand, the countdown has nothing to arm for.
+    tk.ImageStatusClick();
+    host.SetClock(9, 35, 0, 500);
+    tk.Timer1Timer();
+    EXPECT_FALSE(host.timer5sek);
+    EXPECT_TRUE(tk.SortGrid2.IsBlankRow(1));
+
+    const struct {
+        const char* file;
+        bool counterOnBefore;
+        bool counterOn;
+        const char* selected;
+    } opens[] = {{"two.txt", true, true, "7"}, {"two.txt", false, true, "7"}, {"one.txt", true, false, "9"}};
+    host.SetClock(9, 20, 0);
+    for (const auto& o : opens) {
+        SCOPED_TRACE(::testing::Message() << o.file << " countdown " << o.counterOnBefore);
+        if (tk.CounterOn != o.counterOnBefore) {
+            tk.ImageStatusClick();
+        }
+        host.openAnswers.push_back(dir.File(o.file));
+        tk.sbLoadClick();
+        EXPECT_EQ(tk.CounterOn, o.counterOn);
+        EXPECT_EQ(tk.cbNr.Text(), o.selected);
+    }
+}
+
 } // namespace
 } // namespace vandoret::testing

@@ -141,7 +141,9 @@ TEST_F(Competition, RewrittenStartListKeepsRecordedTimes) {
         << EncodeCp1252("9:45\t10\tTim Wöhrle\tSturmböe\tRC Tannenhöhe\tTannheim\r\n");
     std::filesystem::last_write_time(
         dir / "Starterliste.txt", std::filesystem::last_write_time(dir / "Starterliste.txt") + std::chrono::seconds(4));
-    clock.Step(ClockMs(9, 26, 0, 100));
+    clock.Step(ClockMs(9, 26, 0, 100)); // the change is seen ...
+    EXPECT_EQ(keeper.cbNr.Count(), 3);
+    clock.Step(ClockMs(9, 26, 0, 200)); // ... and loaded once it has stayed the same for a tick
     EXPECT_EQ(keeper.cbNr.Count(), 4);
     EXPECT_EQ(keeper.cbNr.Text(), "8"); // the selection survives the reload
     EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "7");

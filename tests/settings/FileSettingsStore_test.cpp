@@ -187,24 +187,6 @@ TEST_F(FileStore, DamagedFilesReadAsAMissingKey) {
         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kronvale\\V]\r\n\"Len\"=dword:00000bb8\r\n",
         "Windows Registry Editor Version 5.00\r\n",                           // no key
         "Windows Registry Editor Version 5.00\r\n\"Len\"=dword:00000bb8\r\n", // value before the key
-        header + "\"Len\"=dword:0000zz00\r\n",
-        header + "\"Len\"=dword:000000bb8\r\n", // nine digits
-        header + "\"Len\"=dword:\r\n",
-        header + "\"Len\"=\r\n",
-        header + "\"Len\"\r\n",
-        header + "Len=dword:00000bb8\r\n",
-        header + "\"Len=dword:00000bb8\r\n",
-        header + "\"BaseName\"=\"unterminated\r\n",
-        header + "\"BaseName\"=\"bad \\escape\"\r\n",
-        header + "\"BaseName\"=\"a\" trailing\r\n",
-        header + "\"tempo\"=hex:00,00,0g,00\r\n",
-        header + "\"tempo\"=hex:000,00\r\n",
-        header + "\"tempo\"=hex:00,,00\r\n",
-        header + "\"tempo\"=hex:00,00,\\\r\n", // continued past the end
-        header + "\"tempo\"=hex(:00\r\n",
-        header + "\"tempo\"=hex(123456789):00\r\n",
-        header + "\"Len\"=-\r\n",
-        header + "@=\"default\"\r\n",
         header + "[HKEY_CURRENT_USER\\Software\\Other]\r\n",
         header + "[-HKEY_CURRENT_USER\\Software\\Kronvale\\V]\r\n",
         header + "[unclosed\r\n",
@@ -351,6 +333,63 @@ TEST_F(FileStore, OtherValuesOfTheKeySurviveASave) {
     const std::string text = ReadFile(File());
     EXPECT_NE(text.find("\"Extra\"=hex(b):01,00,00,00,00,00,00,00\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"Len\"=dword:00000960\r\n"), std::string::npos);
+}
+
+// A line that cannot be read is that one value mistyped: the guarded read stops there as for a
+// mistyped registry value, and the save writes back what the read reached (repairing the bad value)
+// and what the run changed, while the values after it, and values the program does not know, stay.
+TEST_F(FileStore, OneBadLineCostsOnlyThatValue) {
+    const std::string header =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kronvale\\Vandoret]\r\n";
+    const std::string before = "\"left\"=dword:00000007\r\n\"Top\"=dword:00000008\r\n\"Width\"=dword:00000400\r\n"
+                               "\"Height\"=dword:00000200\r\n\"Port\"=dword:00000002\r\n\"BaseName\"=\"A.txt\"\r\n"
+                               "\"Sound\"=dword:00000000\r\n\"Alg1\"=dword:00000001\r\n\"Alg2\"=dword:00000000\r\n"
+                               "\"Alg3\"=dword:00000000\r\n";
+    const std::string after = "\"TEMPO\"=hex:00,00,00,00,00,80,6b,40\r\n\"StartInt\"=dword:00000003\r\n"
+                              "\"StartClock\"=dword:0000021c\r\n\"StrafPkt\"=hex:00,00,00,00,00,00,e0,3f\r\n"
+                              "\"Extra\"=hex(b):01,00,00,00,00,00,00,00\r\n";
+    // Each bad form of the line that holds Len, and lines without a name the read could find.
+    const char* const bad[] = {
+        "\"Len\"=dword:0000zz00", "\"Len\"=dword:000000bb8", "\"Len\"=dword:",      "\"Len\"=",
+        "\"Len\"",                "\"Len\"=-",               "\"Len\"=\"bad \\escape\"", "\"Len\"=\"a\" trailing",
+        "\"Len\"=hex:00,00,0g,00", "\"Len\"=hex:000,00",     "\"Len\"=hex:00,,00",   "\"Len\"=hex(:00",
+        "\"Len\"=hex(123456789):00", "\"Len\"=hex:00,\\\r\n  zz", "Len=dword:00000bb8", "\"Len=dword:00000bb8",
+        "@=\"default\"",
+    };
+    for (const char* b : bad) {
+        SCOPED_TRACE(b);
+        const std::string line = std::string(b) + "\r\n";
+        WriteFile(File(), header + before + line + after);
+        FileSettingsStore store("Vandoret");
+        Settings s;
+        SettingsRead read;
+        LoadSettings(store, s, &read);
+        EXPECT_EQ(s.Left, 7); // names match without regard to case
+        EXPECT_EQ(s.Alg3, 0);
+        EXPECT_EQ(s.Len, 2400);
+        EXPECT_EQ(s.tempo, 240.0); // read as the default for this run
+        EXPECT_EQ(s.StartInt, 5);
+
+        s.StrafSek = 9; // changed by the operator
+        SaveSettings(store, s, &read);
+        const std::string text = ReadFile(File());
+        EXPECT_NE(text.find("\"left\"=dword:00000007\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find(after), std::string::npos) << text; // not read, not changed: kept
+        EXPECT_NE(text.find("\"StrafSek\"=dword:00000009\r\n"), std::string::npos) << text;
+        EXPECT_EQ(text.find("DisText"), std::string::npos) << text; // not read, not changed, not there
+        const bool named = std::string_view(b).substr(0, 5) == "\"Len\"";
+        // The bad Len itself is rewritten with this run's value; a line without a readable name stays.
+        EXPECT_NE(text.find("\"Len\"=dword:00000960\r\n"), std::string::npos) << text;
+        EXPECT_EQ(text.find(line) != std::string::npos, !named) << text;
+
+        // The next start reads everything again.
+        Settings again;
+        LoadSettings(store, again);
+        EXPECT_EQ(again.tempo, 220.0);
+        EXPECT_EQ(again.StartClock, 540);
+        EXPECT_EQ(again.StrafPkt, 0.5);
+        EXPECT_EQ(again.StrafSek, 9);
+    }
 }
 
 TEST(RegFileFormat, ValuesRoundTrip) {

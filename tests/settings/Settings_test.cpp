@@ -237,7 +237,7 @@ TEST(ComputeAllowedTime, Examples) {
     }
 }
 
-TEST(ComputeAllowedTime, LengthOrTempoOfZeroOrBelowUsesTheDefaultsForBoth) {
+TEST(ComputeAllowedTime, OnlyTheUnusableOfLengthAndTempoTakesItsDefault) {
     const struct {
         std::int32_t len;
         double tempo;
@@ -245,15 +245,15 @@ TEST(ComputeAllowedTime, LengthOrTempoOfZeroOrBelowUsesTheDefaultsForBoth) {
         double wantTempo;
         Duration want;
     } cases[] = {
-        {2400, 0.0, 2400, 240.0, 600'000},
+        {2500, 0.0, 2500, 240.0, 625'000}, // the stored length stays
         {2400, -0.0, 2400, 240.0, 600'000},
-        {3000, -120.0, 2400, 240.0, 600'000},
-        {0, 200.0, 2400, 240.0, 600'000},
-        {-2500, 220.0, 2400, 240.0, 600'000},
+        {3000, -120.0, 3000, 240.0, 750'000},
+        {0, 200.0, 2400, 200.0, 720'000}, // the stored tempo stays
+        {-2500, 220.0, 2400, 220.0, 654'545},
         {3000, 1e-320, 3000, 1e-320, 2'147'483'647}, // tiny but positive: the longest time there is
         {0, 0.0, 2400, 240.0, 600'000},
         {2400, std::numeric_limits<double>::quiet_NaN(), 2400, 240.0, 600'000},
-        {2400, std::numeric_limits<double>::infinity(), 2400, 240.0, 600'000},
+        {2500, std::numeric_limits<double>::infinity(), 2500, 240.0, 625'000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.len << " m at " << c.tempo);

@@ -201,5 +201,34 @@ TEST_F(DotSeparatorTest, CountdownSignalsArmsAndStarts) {
     EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
 }
 
+// Planned starts written with ':' (generated and shifted lists, FormatMinutes) count down, start
+// automatically, are found as the next start and are coloured where the locale writes '.'.
+TEST_F(DotSeparatorTest, PlannedStartsWrittenWithAColonCountDownToo) {
+    Prepare(ClockMs(9, 29, 0), {{"9:30", "12", "Anna Berger"}, {"9.35", "14", "Bruno Keller"}, {"9:40", "17", "C"}});
+    EXPECT_EQ(keeper.TextStartTime, "9:30:00");
+    EXPECT_EQ(keeper.TextStartTimeColor, TextColor::Lime);
+    EXPECT_EQ(keeper.TextCounterTime, "01.01");
+    clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6));
+    EXPECT_EQ(CountSounds(keeper.ReadySoundFile), 10);
+    EXPECT_EQ(clock.timer5sekFires, 1);
+    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(keeper.TextStartTime, "9.35.00");
+
+    host.SetClock(9, 36, 0);
+    EXPECT_EQ(keeper.FindNextPlannedStart(), 2);
+    keeper.SelectRider(0);
+    EXPECT_EQ(keeper.TextStartTimeColor, TextColor::Red);
+
+    // Either separator at each place; sorting and the settings dialog keep the locale's alone.
+    const Locale dot{',', '.'};
+    for (const char* text : {"9:30", "9.30", "9:30.15", "9.30:15", "09:30:15,5"}) {
+        EXPECT_TRUE(ParsePlannedStart(text, dot).has_value()) << text;
+    }
+    for (const char* text : {"9,30", "9-30", "9:", "9:30:", "24:00"}) {
+        EXPECT_FALSE(ParsePlannedStart(text, dot).has_value()) << text;
+    }
+    EXPECT_FALSE(ParseTimeOfDay("9:30", dot).has_value());
+}
+
 } // namespace
 } // namespace vandoret::testing

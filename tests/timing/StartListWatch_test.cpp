@@ -36,8 +36,13 @@ protected:
         }
     }
 
-    // Sets the file's last-write time to a whole second offset from an even-second base.
-    void Touch(int secondsAfterBase) { fs::last_write_time(file_, base_ + std::chrono::seconds(secondsAfterBase)); }
+    // Sets the file's last-write time to an offset from an even-second base.
+    void Touch(int secondsAfterBase, int ms = 0) {
+        fs::last_write_time(file_, base_ + std::chrono::seconds(secondsAfterBase) + std::chrono::milliseconds(ms));
+    }
+    // The name in row 1 of the start list, which each rewrite below changes.
+    std::string FirstName() const { return keeper.SortGrid1.Cells(2, 1); }
+    int Loads() const { return host.timer1Disables; } // every load switches Timer1 off
 
     fs::path dir_;
     std::string file_;
@@ -49,23 +54,68 @@ protected:
     }();
 };
 
-TEST_F(StartListWatchTest, RewriteInTheSameTwoSecondSlotGoesUnnoticed) {
+// Any rewrite is noticed, also within one two-second stamp slot, and loaded once the file's size
+// and time have stayed the same for a tick, so a file caught while being written is not read half.
+TEST_F(StartListWatchTest, RewriteIsLoadedOnceItHasSettled) {
     Touch(0);
-    clock.Step(ClockMs(9, 0, 0));
+    std::int64_t at = ClockMs(9, 0, 0);
+    clock.Step(at); // the first look of the run loads at once
     const std::int32_t first = DosFileStamp(file_);
     ASSERT_NE(first, -1);
     EXPECT_EQ(keeper.StartListStamp, first);
+    EXPECT_EQ(Loads(), 1);
+    EXPECT_EQ(FirstName(), "Anna Berger");
 
-    WriteFile(" (geändert)");
-    Touch(1);
-    ASSERT_EQ(DosFileStamp(file_), first);
-    clock.Run(ClockMs(9, 0, 0, 100), ClockMs(9, 0, 2));
-    EXPECT_EQ(keeper.StartListStamp, first);
+    const auto tick = [&] { clock.Step(at += 100); };
+    const struct {
+        const char* label;
+        const char* extra; // appended to each name
+        int second, ms;    // new last-write time after the base
+    } rewrites[] = {
+        {"longer, same slot", " (neu)", 1, 0},
+        {"same size, same slot, finer time", " (alt)", 1, 500},
+        {"two-second times (FAT): only the size tells", "", 1, 500},
+    };
+    for (const auto& r : rewrites) {
+        SCOPED_TRACE(r.label);
+        const int loads = Loads();
+        WriteFile(r.extra);
+        Touch(r.second, r.ms);
+        if (fs::last_write_time(file_) != base_ + std::chrono::seconds(r.second) + std::chrono::milliseconds(r.ms)) {
+            continue; // the file system cannot hold that time
+        }
+        ASSERT_EQ(DosFileStamp(file_), first);
+        tick(); // seen ...
+        EXPECT_EQ(Loads(), loads);
+        tick(); // ... unchanged for a tick: loaded
+        EXPECT_EQ(Loads(), loads + 1);
+        EXPECT_EQ(FirstName(), std::string("Anna Berger") + r.extra);
+        EXPECT_EQ(keeper.StartListStamp, first);
+        tick(); // and not again
+        EXPECT_EQ(Loads(), loads + 1);
+    }
 
-    Touch(2);
-    clock.Step(ClockMs(9, 0, 2, 100));
-    EXPECT_NE(keeper.StartListStamp, first);
-    EXPECT_EQ(keeper.StartListStamp, DosFileStamp(file_));
+    // A file still being written is not loaded until it stops changing; then once.
+    const int loads = Loads();
+    for (int step = 0; step < 4; ++step) {
+        WriteFile(std::string(static_cast<std::size_t>(step + 1), '!'));
+        Touch(1, 500);
+        tick();
+        EXPECT_EQ(Loads(), loads) << step;
+    }
+    tick();
+    EXPECT_EQ(Loads(), loads + 1);
+    EXPECT_EQ(FirstName(), "Anna Berger!!!!");
+
+    // A file that vanishes empties the list only after a tick, and the selection is kept meanwhile.
+    keeper.SelectRider(1);
+    fs::remove(file_);
+    tick();
+    EXPECT_EQ(keeper.cbNr.Text(), "14");
+    EXPECT_EQ(FirstName(), "Anna Berger!!!!");
+    tick();
+    EXPECT_EQ(keeper.StartListStamp, -1);
+    EXPECT_TRUE(keeper.SortGrid1.IsBlankRow(1));
     EXPECT_EQ(host.stampQueries, clock.ticks);
 }
 
@@ -80,16 +130,16 @@ TEST_F(StartListWatchTest, FirstListSeenSelectsTheNextPlannedStart) {
     // A later change keeps the rider the operator chose.
     keeper.SelectRider(2);
     host.stamps[file_] = 200;
-    clock.Step(ClockMs(9, 33, 0, 100));
+    clock.Run(ClockMs(9, 33, 0, 100), ClockMs(9, 33, 0, 200));
     EXPECT_EQ(keeper.StartListStamp, 200);
     EXPECT_EQ(keeper.cbNr.Text(), "17");
 
     // The file vanishes and comes back: then the next planned start is chosen again.
     host.stamps[file_] = -1;
-    clock.Step(ClockMs(9, 33, 0, 200));
+    clock.Run(ClockMs(9, 33, 0, 300), ClockMs(9, 33, 0, 400));
     EXPECT_EQ(keeper.StartListStamp, -1);
     host.stamps[file_] = 300;
-    clock.Step(ClockMs(9, 36, 0));
+    clock.Run(ClockMs(9, 35, 59, 900), ClockMs(9, 36, 0));
     EXPECT_EQ(keeper.StartListStamp, 300);
     EXPECT_EQ(keeper.cbNr.Text(), "17");
     EXPECT_EQ(keeper.TextStartTime, "9:40:00");

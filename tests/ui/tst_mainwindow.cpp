@@ -54,7 +54,8 @@ private slots:
         QCOMPARE(ColumnWidths(2, 780), (std::vector<int>{76, 82, 60, 60, 60, 60}));
         // rest = 780 - 42 - 45 - 82 - 60 - 8 = 543; 543 * 25 / 100 = 135
         QCOMPARE(ColumnWidths(3, 780), (std::vector<int>{42, 45, 135, 135, 135, 135, 82, 60}));
-        QCOMPARE(ColumnWidths(4, 780), (std::vector<int>{62, 50, 225, 218, 218}));
+        // "Vielseitigkeit" starts with "St.Nr.": rest = 780 - 50 - 5 = 725 over 30/25/25/20 %.
+        QCOMPARE(ColumnWidths(4, 780), (std::vector<int>{50, 217, 181, 181, 145}));
         // Integer division truncates toward zero, also for a rest below zero.
         QCOMPARE(ColumnWidths(0, 100), (std::vector<int>{62, 50, -4, -4, -4, -4}));
     }

@@ -278,7 +278,9 @@ private slots:
         Timekeeper tk(host);
         WriteStartList("Starterliste.txt", {"9:30\t1\tAnna Berger\tLancelot\tRV Seetal\tHochdorf",
                                             "9:35\t2\tBen Krause\tFalbala\tRFV Au\tAu"});
-        host.stamps["Starterliste.txt"] = 100;
+        // The watch asks for the start list under its full name in the starting folder.
+        const std::string watched = QDir::current().absoluteFilePath("Starterliste.txt").toStdString();
+        host.stamps[watched] = 100;
         host.SetClock(9, 0, 0, 0);
         TForm1 form(host, tk, NoFont());
         QCOMPARE(NonBlankRows(tk.SortGrid1), 2);
@@ -288,8 +290,10 @@ private slots:
         WriteStartList("Starterliste.txt",
                        {"9:30\t1\tAnna Berger\tLancelot\tRV Seetal\tHochdorf",
                         "9:35\t2\tBen Krause\tFalbala\tRFV Au\tAu", "9:40\t3\tCarla Dietz\tNordlicht\tRC Lind\tLind"});
-        host.stamps["Starterliste.txt"] = 102;
+        host.stamps[watched] = 102;
         host.SetClock(9, 0, 0, 100);
+        form.Timer1Timer(); // seen, and loaded once it has stayed the same for a tick
+        host.SetClock(9, 0, 0, 200);
         form.Timer1Timer();
         QDir::setCurrent(old);
         QCOMPARE(form.SortGrids[0]->model()->rowCount(), 3);

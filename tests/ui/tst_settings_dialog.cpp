@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <map>
+#include <string>
+
 #include "settings/Cfg.h"
 
 using vandoret::MakeTimeOfDay;
@@ -24,6 +27,11 @@ struct FakePort : vandoret::PortControl {
         return openResult;
     }
     std::vector<int> AvailablePorts() const override { return ports; }
+    std::map<int, std::string> devices;
+    std::string DeviceOf(int n) const override {
+        const auto it = devices.find(n);
+        return it == devices.end() ? std::string() : it->second;
+    }
     void Pause(int ms) override { calls << QString("pause %1").arg(ms); }
 };
 
@@ -447,6 +455,15 @@ private slots:
         QCOMPARE(d.seLen->Text(), QString("5"));
         d.eDis->setFocus();
         QCOMPARE(d.seLen->Text(), QString("10"));
+    }
+
+    void thePortBoxNamesTheDeviceBehindEachNumber() {
+        FakePort port;
+        port.devices = {{1, "/dev/ttyACM0"}, {3, "/dev/ttyUSB0"}};
+        TCfgDialog d(port);
+        QCOMPARE(d.cbPort->toolTip(), QString("COM1 = /dev/ttyACM0\nCOM3 = /dev/ttyUSB0"));
+        QCOMPARE(d.cbPort->itemData(2, Qt::ToolTipRole).toString(), QString("/dev/ttyUSB0"));
+        QVERIFY(!d.cbPort->itemData(0, Qt::ToolTipRole).isValid()); // "Kein"
     }
 
     // Not a test: saves the dialog's picture when VANDORET_SCREENSHOT names a file.

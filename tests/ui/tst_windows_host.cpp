@@ -108,12 +108,13 @@ private slots:
     void fileStampOfAMissingFile() {
         InFolder folder;
         QtHost host;
-        QCOMPARE(host.FileStamp("Starterliste.txt"), -1);
+        QCOMPARE(host.FileState("Starterliste.txt").stamp, -1);
         QFile f("Starterliste.txt");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("x\r\n");
         f.close();
-        QVERIFY(host.FileStamp("Starterliste.txt") != -1);
+        QVERIFY(host.FileState("Starterliste.txt").stamp != -1);
+        QCOMPARE(host.FileState("Starterliste.txt").size, std::uint64_t{3});
     }
 
     void replaceableDialogsAndShell() {

@@ -5,8 +5,8 @@
 // SetCommState, WaitCommEvent, ...); tests use FakePortLayer (tests/fakes), which a test scripts.
 //
 // Threads: the user-interface thread opens, configures and closes the device; the waiting thread
-// uses only its PortWaiter and the status queries (ClearCommError, GetModemStatus). The waiter's
-// RequestStop may be called from any thread.
+// uses only its PortWaiter and the status queries (ClearCommError, GetModemStatus,
+// GetLineCounters). The waiter's RequestStop may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +47,43 @@ inline constexpr std::uint32_t ModemLineEvents(std::uint32_t before, std::uint32
     if (changed & kMsRlsdOn)
         events |= kEvRlsd;
     if (changed & kMsRingOn)
+        events |= kEvRing;
+    return events;
+}
+
+// The modem status bits of the lines named by event bits.
+inline constexpr std::uint32_t ModemLineLevels(std::uint32_t events) {
+    std::uint32_t levels = 0;
+    if (events & kEvCts)
+        levels |= kMsCtsOn;
+    if (events & kEvDsr)
+        levels |= kMsDsrOn;
+    if (events & kEvRlsd)
+        levels |= kMsRlsdOn;
+    if (events & kEvRing)
+        levels |= kMsRingOn;
+    return levels;
+}
+
+// How often each modem line has changed since the device was opened, as the driver counts.
+struct LineCounters {
+    std::uint32_t Cts = 0;
+    std::uint32_t Dsr = 0;
+    std::uint32_t Rlsd = 0;
+    std::uint32_t Ring = 0;
+};
+
+// The event bits of the lines that changed at least `times` times between two counts.
+inline constexpr std::uint32_t CountedLineEvents(const LineCounters& before, const LineCounters& after,
+                                                 std::uint32_t times) {
+    std::uint32_t events = 0;
+    if (after.Cts - before.Cts >= times)
+        events |= kEvCts;
+    if (after.Dsr - before.Dsr >= times)
+        events |= kEvDsr;
+    if (after.Rlsd - before.Rlsd >= times)
+        events |= kEvRlsd;
+    if (after.Ring - before.Ring >= times)
         events |= kEvRing;
     return events;
 }
@@ -111,7 +148,8 @@ public:
     virtual ~PortLayer() = default;
 
     // The device that port number n (1..255) stands for, e.g. "\\.\COM3" or "/dev/ttyUSB0";
-    // empty when the number maps to no device.
+    // empty when the number maps to no device. The answer does not change while the layer lives
+    // (on POSIX the table is made when the layer is created, see PortMapping.h).
     virtual std::string DeviceName(int port) = 0;
     // Opens the device for reading and writing, exclusively, existing devices only, for
     // asynchronous waits. kInvalidPortHandle on failure (LastErrorText tells why).
@@ -134,6 +172,9 @@ public:
     virtual bool ClearCommError(PortHandle handle, std::uint32_t& inQueue) = 0;
     // The modem status word (kMs* bits).
     virtual bool GetModemStatus(PortHandle handle, std::uint32_t& status) = 0;
+    // The driver's per-line change counters; false where none are kept (Windows, some drivers):
+    // the waiting thread then goes by the wait's event bits and the levels.
+    virtual bool GetLineCounters(PortHandle handle, LineCounters& counters) = 0;
 
     // A waiter for the waiting thread of this handle.
     virtual std::unique_ptr<PortWaiter> CreateWaiter(PortHandle handle) = 0;

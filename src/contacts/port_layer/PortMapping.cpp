@@ -60,4 +60,21 @@ std::string MapPortNumber(int port, const std::vector<std::string>& orderedDevic
     return index < orderedDevices.size() ? orderedDevices[index] : std::string();
 }
 
+std::vector<std::string> BuildPortTable(const std::vector<std::string>& orderedDevices,
+                                        const std::function<const char*(const char*)>& lookup) {
+    std::vector<std::string> table;
+    table.reserve(kMaxPortNumber);
+    for (int port = 1; port <= kMaxPortNumber; ++port) {
+        table.push_back(MapPortNumber(port, orderedDevices, lookup));
+    }
+    return table;
+}
+
+std::string PortTableDevice(const std::vector<std::string>& table, int port) {
+    if (port < 1 || static_cast<std::size_t>(port) > table.size()) {
+        return {};
+    }
+    return table[static_cast<std::size_t>(port - 1)];
+}
+
 } // namespace vandoret

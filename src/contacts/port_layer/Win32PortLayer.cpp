@@ -218,6 +218,9 @@ public:
         return true;
     }
 
+    // Windows keeps no per-line counters; the event bits of WaitCommEvent tell which line moved.
+    bool GetLineCounters(PortHandle, LineCounters&) override { return false; }
+
     std::unique_ptr<PortWaiter> CreateWaiter(PortHandle handle) override {
         return std::make_unique<Win32PortWaiter>(AsHandle(handle));
     }

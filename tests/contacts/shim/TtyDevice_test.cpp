@@ -35,6 +35,8 @@ struct Shim {
     long (*waitCalls)() = nullptr;
     void (*setLinesAtNextWait)(int) = nullptr;
     void (*keepCounters)(int) = nullptr;
+    void (*pulse)(int) = nullptr;
+    void (*setLinesWithDtr)(int) = nullptr;
 
     static Shim Find() {
         Shim s;
@@ -46,10 +48,13 @@ struct Shim {
         s.setLinesAtNextWait =
             reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines_at_next_wait"));
         s.keepCounters = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_keep_counters"));
+        s.pulse = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_pulse"));
+        s.setLinesWithDtr = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines_with_dtr"));
         return s;
     }
     bool Loaded() const {
-        return setLines && unplug && outputLines && waiting && waitCalls && setLinesAtNextWait && keepCounters;
+        return setLines && unplug && outputLines && waiting && waitCalls && setLinesAtNextWait && keepCounters &&
+               pulse && setLinesWithDtr;
     }
 };
 
@@ -113,6 +118,7 @@ protected:
             shim.setLines(0);
             shim.unplug(0);
             shim.keepCounters(1);
+            shim.setLinesWithDtr(-1);
         }
         unsetenv("VANDORET_COM7");
         if (master >= 0) {
@@ -236,6 +242,74 @@ TEST_F(TtyDeviceTest, WithoutChangeCountersTheLevelsFindEveryChange) {
     ASSERT_TRUE(ui.WaitForPosts(2)); // in its hand-over: no wait is running
     shim.setLinesAtNextWait(TIOCM_CTS);
     ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }, std::chrono::seconds(2)));
+}
+
+TEST_F(TtyDeviceTest, TheStartingPointIsTakenAfterDtrAndBeforeTheThreadRuns) {
+    // A contact fed by DTR that is closed when the port opens: its power-up edge is no contact.
+    shim.setLinesWithDtr(TIOCM_DSR);
+    tk->OpenConfiguredPort();
+    ASSERT_TRUE(tk->ComPort->Connected());
+    tk->StartContactFree = true;
+    ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
+    EXPECT_EQ(ui.RunPending(), 0);
+    tk->ComPort->Close();
+    shim.setLinesWithDtr(-1);
+    shim.setLines(0);
+
+    // A contact that closes as soon as the port is open is one, however soon.
+    for (int round = 1; round <= 20; ++round) {
+        SCOPED_TRACE(round);
+        tk->OpenConfiguredPort();
+        tk->StartContactFree = true;
+        shim.setLines(TIOCM_DSR);
+        ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == round; }, std::chrono::seconds(2)));
+        tk->ComPort->Close();
+        shim.setLines(0);
+        tk->LastModemStatus = 0; // as if the decoder had seen the contact open again
+    }
+}
+
+TEST_F(TtyDeviceTest, APulseBetweenTwoLooksBecomesAFinish) {
+    tk->OpenConfiguredPort();
+    tk->FinishContactFree = true;
+    tk->StartContactFree = true;
+    // While the thread waits in the kernel: the counters moved by two, the level reads as before.
+    lineClock = MakeTimeOfDay(10, 7, 1, 230);
+    ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
+    shim.pulse(TIOCM_CTS);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "10:07:01,2");
+    ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; })); // the level read comes second
+
+    // While a start waits to be served: the look during the hand-over reads the counters too.
+    lineClock = MakeTimeOfDay(10, 7, 2, 0);
+    const int posted = ui.Posted();
+    SetLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.WaitForPosts(posted + 1));
+    lineClock = MakeTimeOfDay(10, 7, 2, 450);
+    shim.pulse(TIOCM_CTS);
+    shim.pulse(TIOCM_CTS); // two riders through between two looks: two finishes
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    lineClock = MakeTimeOfDay(10, 7, 3, 0);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 3; }));
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 2), "10:07:02,4");
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 3), "10:07:02,4");
+    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; }));
+
+    // A barrier that rests on (PNP) and is interrupted: off and on again between two looks.
+    tk->settings.Alg2 = 1;
+    SetLines(TIOCM_DSR | TIOCM_CTS);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 4; })); // the barrier closes: a finish
+    lineClock = MakeTimeOfDay(10, 7, 5, 610);
+    ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; }));
+    shim.pulse(TIOCM_CTS);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 5; }));
+    EXPECT_EQ(tk->SortGrid3.Cells(1, 5), "10:07:05,6");
+    ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ui.RunPending();
+    EXPECT_EQ(Rows(tk->SortGrid3), 5) << "no finish twice";
 }
 
 TEST_F(TtyDeviceTest, UnpluggingEndsTheThreadWithoutSpinning) {

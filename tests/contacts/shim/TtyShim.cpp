@@ -35,6 +35,7 @@ std::atomic<bool> countersKept{true}; // off: TIOCGICOUNT is refused, as by driv
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
 int linesAtNextWait = -1; // applied as the next wait begins, before its snapshot (-1: none)
+int linesWithDtr = -1;    // applied when DTR is switched on, as by a contact it feeds (-1: none)
 std::atomic<long> lineReads{0};       // TIOCMGET requests answered or refused
 long long changedAt = 0;              // when the input lines last changed (µs since 1970)
 long long seenAt = 0;                 // the first line read after that change (0: none yet)
@@ -143,7 +144,11 @@ int Answer(unsigned long request, void* arg) {
     case TIOCMSET: {
         const int bits = *static_cast<int*>(arg) & (TIOCM_DTR | TIOCM_RTS);
         std::lock_guard lock(mutex);
+        const int before = outputLines;
         outputLines = request == TIOCMBIS ? (outputLines | bits) : (request == TIOCMBIC ? (outputLines & ~bits) : bits);
+        if ((outputLines & ~before & TIOCM_DTR) && linesWithDtr >= 0) {
+            SetLinesLocked(linesWithDtr);
+        }
         return 0;
     }
     case TIOCGICOUNT: {
@@ -190,6 +195,20 @@ int ioctl(int fd, unsigned long request, ...) noexcept {
 void vandoret_shim_set_lines(int lines) {
     std::lock_guard lock(mutex);
     SetLinesLocked(lines);
+}
+
+// The lines go to `lines` and straight back: each of them counts twice, the levels stay.
+void vandoret_shim_pulse(int lines) {
+    std::lock_guard lock(mutex);
+    const int resting = inputLines;
+    SetLinesLocked(resting ^ lines);
+    SetLinesLocked(resting);
+}
+
+// Sets the input lines whenever DTR is switched on (-1: leaves them).
+void vandoret_shim_set_lines_with_dtr(int lines) {
+    std::lock_guard lock(mutex);
+    linesWithDtr = lines;
 }
 
 // Sets the input lines as the next line wait begins, before it takes its snapshot.

@@ -1,0 +1,82 @@
+// What the contact benchmarks share: the Qt event loop of the "user-interface thread", the
+// waiting thread's clock, a blocking-queued-call dispatcher like the program's, a one-shot signal.
+#pragma once
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "contacts/Comms.h"
+#include "timing/TimeValues.h"
+
+namespace vandoret::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "contacts_bench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+// The time of day as the waiting thread reads it: a steady clock from 09:00.
+inline TimeOfDay LineClock() {
+    static const Clock::time_point origin = Clock::now();
+    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - origin).count();
+    return MakeTimeOfDay(9, 0, 0) + ns / 86'400e9;
+}
+
+// The program's hand-over: a queued call into the main thread's event loop. After each serve the
+// bench may look at what it did.
+class QtDispatcher : public UiDispatcher {
+public:
+    std::function<void()> afterServe;
+    void Post(std::function<void()> serve) override {
+        QMetaObject::invokeMethod(
+            &App(),
+            [this, serve = std::move(serve)] {
+                serve();
+                if (afterServe) {
+                    afterServe();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+};
+
+// A one-shot signal between the main thread and the driver.
+struct Signal {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool set = false;
+    void Set() {
+        std::lock_guard lock(mutex);
+        set = true;
+        cv.notify_all();
+    }
+    void WaitAndReset() {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [this] { return set; });
+        set = false;
+    }
+};
+
+inline double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
+    return values[std::min(index, values.size() - 1)];
+}
+
+} // namespace vandoret::bench

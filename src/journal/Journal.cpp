@@ -1,0 +1,232 @@
+// Writing the journal: the event lines, what else changed in the two lists, one Append each.
+#include "journal/Journal.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace vandoret {
+namespace {
+
+constexpr std::int64_t kDayMs = 86'400'000;
+
+std::string Digits(std::int64_t value, int width) {
+    std::string text = std::to_string(value < 0 ? 0 : value);
+    return text.size() < static_cast<std::size_t>(width) ? std::string(static_cast<std::size_t>(width) - text.size(), '0') + text
+                                                          : text;
+}
+
+} // namespace
+
+std::string JournalDay(const JournalStamp& stamp) {
+    return Digits(stamp.year, 4) + '-' + Digits(stamp.month, 2) + '-' + Digits(stamp.day, 2);
+}
+
+std::string FormatJournalStamp(const JournalStamp& stamp) {
+    const std::int64_t ms = stamp.millisecond < 0 ? 0 : stamp.millisecond % kDayMs;
+    return JournalDay(stamp) + ' ' + Digits(ms / 3'600'000, 2) + ':' + Digits(ms / 60'000 % 60, 2) + ':' +
+           Digits(ms / 1000 % 60, 2) + '.' + Digits(ms % 1000, 3);
+}
+
+std::string ContactLinesText(bool dsr, bool cts, bool rlsd, bool startFree, bool finishFree) {
+    std::string text = "DSR ";
+    text += dsr ? '1' : '0';
+    text += " CTS ";
+    text += cts ? '1' : '0';
+    text += " RLSD ";
+    text += rlsd ? '1' : '0';
+    text += startFree ? "\tStart frei" : "\tStart gesperrt";
+    text += finishFree ? "\tZiel frei" : "\tZiel gesperrt";
+    return text;
+}
+
+namespace journal_text {
+
+std::string EscapeCell(std::string_view cell) {
+    std::string out;
+    out.reserve(cell.size());
+    for (const char c : cell) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeCell(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        const char c = field[++i];
+        out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+std::string_view ListName(int list) {
+    return list == 0 ? "Startzeiten" : "Stoppzeiten";
+}
+
+std::string RowFields(const TSortGrid& grid, int list, int row) {
+    std::string text(ListName(list));
+    text += '\t';
+    text += std::to_string(row);
+    for (int c = 0; c < kJournalColumns[list]; ++c) {
+        text += '\t';
+        text += EscapeCell(grid.Cells(c, row));
+    }
+    return text;
+}
+
+} // namespace journal_text
+
+using journal_text::ListName;
+using journal_text::RowFields;
+
+Journal::Journal(JournalWriter& writer, JournalClock& clock, const TSortGrid& startTimes, const TSortGrid& stopTimes,
+                 std::string title)
+    : writer_(writer), clock_(clock), startTimes_(startTimes), stopTimes_(stopTimes), title_(std::move(title)) {}
+
+void Journal::BeginSession(bool restored) {
+    if (restored) {
+        Write({"Wiederhergestellt"}, true);
+    } else if (!begun_) {
+        Write({});
+    }
+}
+
+void Journal::EndSession() {
+    Write({"Sitzungsende"});
+}
+
+void Journal::RowChanged(JournalEvent event, JournalList list, int row) {
+    const int l = static_cast<int>(list);
+    const TSortGrid& grid = Grid(l);
+    if (row < 1 || row >= grid.RowCount()) {
+        Write({});
+        return;
+    }
+    if (event == JournalEvent::Edit) {
+        // An edit that changed nothing the journal has writes nothing of its own.
+        const JournalRows& rows = mirror_.session.lists[l];
+        bool same = static_cast<std::size_t>(row) <= rows.size();
+        for (int c = 0; same && c < kJournalColumns[l]; ++c) {
+            same = rows[static_cast<std::size_t>(row) - 1][static_cast<std::size_t>(c)] == grid.Cells(c, row);
+        }
+        if (same) {
+            Write({});
+            return;
+        }
+    }
+    const char* kind = event == JournalEvent::Start ? "Start\t" : event == JournalEvent::Finish ? "Ziel\t" : "Eingabe\t";
+    Write({kind + RowFields(grid, l, row)});
+}
+
+void Journal::RowDeleted(JournalList list, int row) {
+    Write({"Zeile gelöscht\t" + std::string(ListName(static_cast<int>(list))) + '\t' + std::to_string(row)});
+}
+
+void Journal::ListsCleared() {
+    Write({"Listen geleert"});
+}
+
+void Journal::ProtocolOpened(const std::string& fileName) {
+    Write({"Protokoll geöffnet\t" + journal_text::EscapeCell(fileName)});
+}
+
+void Journal::ContactLines(std::int64_t millisecond, const std::string& description) {
+    JournalStamp moment;
+    moment.millisecond = millisecond;
+    Write({"Kontakte\t" + FormatJournalStamp(moment).substr(11) + '\t' + description});
+}
+
+void Journal::AddLine(std::string& text, const std::string& stamp, const std::string& line) {
+    text += stamp;
+    text += '\t';
+    text += line;
+    text += '\n';
+    mirror_.Feed(std::string_view(text).substr(text.size() - line.size() - stamp.size() - 2, line.size() + stamp.size() + 1));
+}
+
+void Journal::AddDifferences(std::string& text, const std::string& stamp) {
+    for (int l = 0; l < 2; ++l) {
+        const TSortGrid& grid = Grid(l);
+        const std::size_t rows = static_cast<std::size_t>(grid.RowCount() - 1);
+        if (mirror_.session.lists[l].size() != rows) {
+            AddLine(text, stamp, "Zeilenzahl\t" + std::string(ListName(l)) + '\t' + std::to_string(rows));
+        }
+        for (std::size_t r = 1; r <= rows; ++r) {
+            const std::vector<std::string>& seen = mirror_.session.lists[l][r - 1];
+            for (int c = 0; c < kJournalColumns[l]; ++c) {
+                if (seen[static_cast<std::size_t>(c)] != grid.Cells(c, static_cast<int>(r))) {
+                    AddLine(text, stamp, "Zeile\t" + RowFields(grid, l, static_cast<int>(r)));
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void Journal::AddState(std::string& text, const std::string& stamp) {
+    const int rows0 = startTimes_.RowCount() - 1;
+    const int rows1 = stopTimes_.RowCount() - 1;
+    AddLine(text, stamp, "Stand\t" + std::to_string(rows0) + '\t' + std::to_string(rows1));
+    for (int l = 0; l < 2; ++l) {
+        for (int r = 1; r < Grid(l).RowCount(); ++r) {
+            AddLine(text, stamp, "Zeile\t" + RowFields(Grid(l), l, r));
+        }
+    }
+}
+
+void Journal::Write(const std::vector<std::string>& events, bool fullState) {
+    bool ok = false;
+    try {
+        const JournalStamp now = clock_.Now();
+        const std::string stamp = FormatJournalStamp(now);
+        const std::string day = JournalDay(now);
+        std::string text;
+        if (torn_) {
+            text += '\n'; // ends whatever part of a line the failed write left
+        }
+        const std::size_t head = text.size();
+        if (!begun_) {
+            AddLine(text, stamp, "Sitzungsbeginn\t" + title_);
+        } else if (day != day_) {
+            // A new day's file: it begins the session again and holds the whole state.
+            AddLine(text, stamp, "Sitzungsbeginn\t" + title_ + "\tFortsetzung");
+            fullState = true;
+        }
+        for (const std::string& line : events) {
+            AddLine(text, stamp, line);
+        }
+        if (fullState || resync_) {
+            AddState(text, stamp);
+        } else {
+            AddDifferences(text, stamp);
+        }
+        if (text.size() == head) {
+            return; // nothing changed
+        }
+        ok = writer_.Append(day, text);
+        if (ok) {
+            day_ = day;
+            begun_ = true;
+        }
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    torn_ = !ok;
+    resync_ = !ok;
+    if (onWriting) {
+        onWriting(ok);
+    }
+}
+
+} // namespace vandoret

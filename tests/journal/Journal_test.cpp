@@ -1,0 +1,247 @@
+// The journal through its seams: what it writes, what a replay of it gives, the recovery at
+// start-up, a torn last line and a failing writer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeHost.h"
+#include "journal/FileJournalWriter.h"
+#include "journal/JournalFakes.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret::testing {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows RowsOf(const TSortGrid& grid) {
+    Rows rows;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < grid.ColCount(); ++c) {
+            rows.back().push_back(grid.Cells(c, r));
+        }
+    }
+    return rows;
+}
+
+// A session on the fake host, journaled into memory.
+struct Session {
+    FakeHost host;
+    MemoryJournalWriter writer;
+    FakeJournalClock clock;
+    Timekeeper tk{host};
+
+    explicit Session(const std::string& journal = "") {
+        if (!journal.empty()) {
+            writer.files["2024-05-10"] = journal;
+        }
+        tk.AttachJournal(writer, clock);
+        tk.cbNr.Items = {"12", "14", "17"};
+        tk.cbNr.ItemIndex = 0;
+    }
+    std::string Text() const { return writer.files.rbegin()->second; }
+    void At(int h, int m, int s, int ms) {
+        host.SetClock(h, m, s, ms);
+        clock.now.millisecond = ToMilliseconds(host.now) + 150;
+    }
+    // Types a start number into "St.Nr." of a stop list row and presses Enter.
+    void EnterNumber(int row, const std::string& number) {
+        tk.SortGrid3SelectCell(2, row);
+        tk.SortGrid3.SetCell(2, row, number);
+        tk.SortGrid3KeyPress(U'\r');
+    }
+};
+
+TEST(Journal, WritesReadableLinesForEveryChange) {
+    Session s; // the session begins when the journal is attached
+    s.At(9, 30, 0, 40);
+    s.tk.RegisterStart();
+    s.At(9, 38, 12, 345);
+    s.tk.RegisterFinish();
+    s.EnterNumber(1, "99"); // no such start: "!" in "Pausen"
+    s.tk.FinishContactFree = false;
+    s.tk.DecodeContacts(kMsCtsOn, MakeTimeOfDay(9, 39, 1, 7)); // ignored by the lock, still written
+    s.tk.sbCLSClick(false);
+    const std::string expected = "2024-05-11 09:00:00.000\tSitzungsbeginn\tVandoret\n"
+                                 "2024-05-11 09:30:00.190\tStart\tStartzeiten\t1\t1.\t09:30:00,0\t12\n"
+                                 "2024-05-11 09:38:12.495\tZiel\tStoppzeiten\t1\t1.\t09:38:12,3\t\t\t\t\n"
+                                 "2024-05-11 09:38:12.495\tEingabe\tStoppzeiten\t1\t1.\t09:38:12,3\t99\t!\t\t\n"
+                                 "2024-05-11 09:38:12.495\tKontakte\t09:39:01.007\tDSR 0 CTS 1 RLSD 0\t"
+                                 "Start gesperrt\tZiel gesperrt\n"
+                                 "2024-05-11 09:38:12.495\tListen geleert\n";
+    EXPECT_EQ(s.Text(), expected);
+    EXPECT_EQ(s.tk.SortGrid3.RowCount(), 2);
+}
+
+// A crash mid-write leaves a torn last line: wherever the text is cut, the replay gives the
+// lists of the last whole event, never a damaged row.
+TEST(Journal, TornLastLineIsSkippedWhereverTheCrashCut) {
+    Session s;
+    std::vector<std::size_t> ends;
+    std::vector<Rows> stops, starts;
+    const auto record = [&] {
+        ends.push_back(s.Text().size());
+        starts.push_back(RowsOf(s.tk.SortGrid2));
+        stops.push_back(RowsOf(s.tk.SortGrid3));
+    };
+    for (int k = 0; k < 3; ++k) {
+        s.At(10, k, 1, 100 * k);
+        s.tk.RegisterStart();
+        record();
+        s.At(10, 9 + k, 33, 17 * k);
+        s.tk.RegisterFinish();
+        record();
+        s.EnterNumber(k + 1, k == 1 ? "5" : "14");
+        record();
+    }
+    s.tk.ActiveTab = kTabStopTimes;
+    s.tk.SortGrid3.SetRow(2);
+    s.host.yesNoAnswers.push_back(true);
+    s.tk.sbDelLineClick();
+    record();
+
+    const std::string text = s.Text();
+    std::size_t event = 0;
+    for (std::size_t cut = ends[0]; cut <= text.size(); ++cut) {
+        while (event + 1 < ends.size() && ends[event + 1] <= cut) {
+            ++event;
+        }
+        const JournalSession replay = ReplayLastSession(std::string_view(text).substr(0, cut));
+        ASSERT_EQ(replay.startTimes(), starts[event]) << "cut at " << cut;
+        ASSERT_EQ(replay.stopTimes(), stops[event]) << "cut at " << cut;
+    }
+    EXPECT_EQ(stops.back().size(), 2u);
+    EXPECT_EQ(stops.back()[1][3], "") << "row 3 (start number 14 known) moved up";
+}
+
+TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
+    Session s;
+    s.writer.failNext = 2;
+    std::vector<std::string> notices;
+    for (int k = 0; k < 4; ++k) {
+        s.At(11, 0, k, 0);
+        s.tk.RegisterFinish();
+        notices.push_back(s.tk.JournalNotice);
+    }
+    EXPECT_EQ(s.tk.SortGrid3.RowCount(), 5) << "every finish recorded";
+    EXPECT_EQ(s.tk.SortGrid3.Cells(1, 2), "11:00:01,0");
+    ASSERT_FALSE(notices[0].empty());
+    EXPECT_EQ(notices[1], notices[0]);
+    EXPECT_EQ(notices[2], "") << "written again";
+    // The torn halves do not spoil the file: it gives all four finishes.
+    EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.SortGrid3));
+}
+
+TEST(Journal, NewDayBeginsAFileThatReplaysOnItsOwn) {
+    Session s;
+    s.At(23, 59, 58, 0);
+    s.tk.RegisterFinish();
+    s.clock.now = {2024, 5, 12, 1500};
+    s.At(0, 0, 1, 0);
+    s.tk.RegisterFinish();
+    ASSERT_EQ(s.writer.files.size(), 2u);
+    const JournalSession today = ReplayLastSession(s.writer.files["2024-05-12"]);
+    EXPECT_TRUE(today.found);
+    EXPECT_EQ(today.stopTimes(), RowsOf(s.tk.SortGrid3));
+}
+
+TEST(Recovery, AsksOnlyAfterACrashWithTimes) {
+    struct Case {
+        const char* name;
+        bool times, clean;
+        bool asked;
+    };
+    for (const Case c : {Case{"crash with times", true, false, true}, Case{"clean exit", true, true, false},
+                         Case{"crash, empty lists", false, false, false}}) {
+        Session before;
+        if (c.times) {
+            before.tk.RegisterFinish();
+        }
+        if (c.clean) {
+            before.tk.EndJournal();
+        }
+        Session after(before.Text());
+        after.tk.RecoverLastSession();
+        EXPECT_EQ(after.host.questions.size(), c.asked ? 1u : 0u) << c.name;
+        if (c.asked) {
+            EXPECT_EQ(after.host.questions[0], "Zeiten der letzten Sitzung wiederherstellen?");
+        }
+    }
+}
+
+TEST(Recovery, JaRebuildsBothListsAndASecondCrashRecoversThemAgain) {
+    Session first;
+    first.tk.settings.AutoStart = true;
+    for (int k = 0; k < 3; ++k) {
+        first.At(9, 30 + k, 0, 0);
+        first.tk.RegisterStart();
+    }
+    for (int k = 0; k < 2; ++k) {
+        first.At(9, 40 + k, 7, 300);
+        first.tk.RegisterFinish();
+    }
+    first.EnterNumber(1, "14");
+    first.EnterNumber(2, "77");
+    const Rows starts = RowsOf(first.tk.SortGrid2), stops = RowsOf(first.tk.SortGrid3);
+
+    Session second(first.Text()); // killed: no session end
+    second.host.yesNoAnswers.push_back(true);
+    ASSERT_TRUE(second.tk.RecoverLastSession());
+    EXPECT_EQ(RowsOf(second.tk.SortGrid2), starts);
+    EXPECT_EQ(RowsOf(second.tk.SortGrid3), stops);
+    EXPECT_EQ(second.tk.SortGrid3.Cells(3, 2), "!");
+    EXPECT_EQ(second.tk.LabOstalosStart, "0");
+    EXPECT_EQ(second.tk.LabOstalosStop, "1");
+    EXPECT_EQ(second.tk.cbNr.ItemIndex, 0) << "the selection stays as start-up made it";
+
+    Session third(second.Text()); // killed again before anything else happened
+    third.host.yesNoAnswers.push_back(true);
+    ASSERT_TRUE(third.tk.RecoverLastSession());
+    EXPECT_EQ(RowsOf(third.tk.SortGrid3), stops);
+}
+
+TEST(Recovery, NeinStartsEmptyKeepsTheFileAndRowsTakenMeanwhileFollow) {
+    Session first;
+    first.tk.RegisterFinish();
+    first.tk.RegisterFinish();
+    const std::string journal = first.Text();
+
+    Session no(journal);
+    no.tk.RecoverLastSession();
+    EXPECT_TRUE(no.tk.SortGrid3.IsBlankRow(1));
+    EXPECT_EQ(no.writer.files["2024-05-10"], journal);
+
+    Session yes(journal);
+    yes.At(12, 0, 0, 0);
+    yes.tk.RegisterFinish(); // a finish while the question is still open
+    yes.host.yesNoAnswers.push_back(true);
+    yes.tk.RecoverLastSession();
+    ASSERT_EQ(yes.tk.SortGrid3.RowCount(), 4);
+    EXPECT_EQ(yes.tk.SortGrid3.Cells(0, 3), "3.");
+    EXPECT_EQ(yes.tk.SortGrid3.Cells(1, 3), "12:00:00,0");
+}
+
+TEST(FileJournalWriter, AppendsToTheDaysFileAndReadsTheNewestOfItsTitle) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "vandoret-journal-file-test" / "Kronvale";
+    fs::remove_all(dir.parent_path());
+    FileJournalWriter writer(dir.string(), "Vandoret");
+    ASSERT_TRUE(writer.Append("2024-05-10", "a\n"));
+    ASSERT_TRUE(writer.Append("2024-05-11", "b\n"));
+    ASSERT_TRUE(writer.Append("2024-05-11", "c\n"));
+    FileJournalWriter other(dir.string(), "Vandoret-2");
+    ASSERT_TRUE(other.Append("2024-05-12", "x\n"));
+    EXPECT_EQ(writer.ReadNewest(), "b\nc\n");
+    EXPECT_EQ(writer.FileName("2024-05-11"), (dir / "Vandoret-2024-05-11.txt").string());
+
+    FileJournalWriter blocked((dir / "Vandoret-2024-05-10.txt" / "sub").string(), "Vandoret");
+    EXPECT_FALSE(blocked.Append("2024-05-11", "d\n")) << "a folder that is a file";
+    fs::remove_all(dir.parent_path());
+}
+
+} // namespace
+} // namespace vandoret::testing
