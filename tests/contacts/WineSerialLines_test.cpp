@@ -312,7 +312,13 @@ TEST_F(WineSerialLines, EachChangeIsReportedWithinMillisecondsEachEdgeOfAPulseOn
     seen.clear();
     ASSERT_TRUE(shim.Polling());
     shim.Send(kCts, false, 0, 30'000);
-    ASSERT_TRUE(ui.PumpUntil([&] { return seen.size() >= 2; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return seen.size() >= 2; })) << [&] {
+        std::string text = "seen:";
+        for (const LineEvent& e : seen) {
+            text += " events " + std::to_string(e.EventMask) + " lines " + std::to_string(e.ModemStatus) + ";";
+        }
+        return text;
+    }();
     EXPECT_EQ(seen[0].ModemStatus & kMsCtsOn, kMsCtsOn);
     EXPECT_EQ(seen[1].ModemStatus & kMsCtsOn, 0u);
     const double apart = (micros(seen[1].Time) - micros(seen[0].Time)) / 1000.0;
