@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -19,6 +20,7 @@
 
 #include "settings/Cfg.h"
 #include "settings/SettingsStore.h"
+#include "timing/RegionalSettings.h"
 #include "timing/Timekeeper.h"
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
@@ -36,22 +38,21 @@
 
 namespace {
 
-// The decimal and time separators of the user's regional settings.
+// The decimal and time separators of the user's regional settings: on Windows read from the
+// regional settings themselves, elsewhere from Qt's view of the system locale, by the same rule.
 vandoret::Locale SystemLocale() {
+#ifdef _WIN32
+    return vandoret::WindowsRegionalLocale();
+#else
     const QLocale system = QLocale::system();
-    vandoret::Locale locale;
-    const QString dp = system.decimalPoint();
-    if (dp.size() == 1 && dp.at(0).unicode() < 0x80) {
-        locale.decimalSeparator = static_cast<char>(dp.at(0).unicode());
-    }
+    const QString decimal = system.decimalPoint();
     const QString timeFormat = system.timeFormat(QLocale::ShortFormat);
-    for (const QChar c : timeFormat) {
-        if (!c.isLetter() && !c.isSpace() && c.unicode() < 0x80) {
-            locale.timeSeparator = static_cast<char>(c.unicode());
-            break;
-        }
-    }
-    return locale;
+    return vandoret::LocaleFromRegionalTexts(
+        std::u16string_view(reinterpret_cast<const char16_t*>(decimal.utf16()), static_cast<std::size_t>(decimal.size())),
+        std::u16string_view(reinterpret_cast<const char16_t*>(timeFormat.utf16()),
+                            static_cast<std::size_t>(timeFormat.size())),
+        u"");
+#endif
 }
 
 // The clock of the port's waiting thread: it stamps each line change the moment it is seen.
