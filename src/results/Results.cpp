@@ -155,6 +155,8 @@ void Timekeeper::BuildResults() {
         results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(ride - pause), locale_));
         const std::int32_t faults = ParseWholeNumber(SortGrid3.Cells(kStopFaults, i)).value_or(0);
         results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale_));
+        // A ride time taken from a hand time carries the mark ("H" beside the time).
+        results.SetRowMarked(target, SortGrid2.RowMarked(r2) || SortGrid3.RowMarked(i));
     }
 }
 
