@@ -17,9 +17,11 @@ struct Rgb {
 // list's colour, or the selection colours in the current row), a text colour of its own, the
 // right alignment, and a mark drawn after the text (it is not part of the cell's text).
 struct CellFormat {
+    CellFormat(std::optional<Rgb> background_ = std::nullopt, bool rightAligned_ = false)
+        : background(background_), rightAligned(rightAligned_) {}
     std::optional<Rgb> background;
-    std::optional<Rgb> textColor;
     bool rightAligned = false;
+    std::optional<Rgb> textColor;
     std::string_view mark;
     bool operator==(const CellFormat&) const = default;
 };
