@@ -92,9 +92,12 @@ THandTimeDialog::THandTimeDialog(Timekeeper& tk, const HandTimeEntry& entry, QWi
     layout->addWidget(lbMessage);
     layout->addLayout(buttons);
     setMinimumWidth(340);
+}
 
+void THandTimeDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
     // A correction starts at the time; a new entry at the number.
-    QWidget* first = entry.Correction() ? static_cast<QWidget*>(edTime) : edNumber;
+    QWidget* first = entry_.Correction() ? static_cast<QWidget*>(edTime) : edNumber;
     first->setFocus(Qt::OtherFocusReason);
     edTime->setCursorPosition(0);
 }

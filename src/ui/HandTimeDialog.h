@@ -38,6 +38,9 @@ public slots:
     // OK: hands the entry to the core; closes only when it was written.
     void accept() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     Timekeeper& tk_;
     HandTimeEntry entry_;
