@@ -11,7 +11,7 @@ namespace vandoret {
 namespace {
 
 constexpr int kColRowNumber = 0, kColTime = 1, kColNumber = 2; // both lists
-constexpr int kColPause = 3;                                     // "Pausen" of the stop list
+constexpr int kColPause = 3;                                   // "Pausen" of the stop list
 constexpr int kColStartListNumber = 1;
 
 constexpr const char* kBadTime = "Keine gültige Uhrzeit: bitte als hh:mm:ss,z eingeben.";
@@ -149,7 +149,8 @@ HandTimeResult Timekeeper::ApplyHandTime(const HandTimeEntry& entry) {
             const std::string& finishText = SortGrid3.Cells(kColTime, r);
             if (SortGrid3.Cells(kColNumber, r) == number && !IsBlankText(finishText) &&
                 ms >= ParseDuration(finishText)) {
-                return Refused("Die Startzeit liegt nicht vor der Zielzeit von Nr. " + number + " (" + finishText + ").",
+                return Refused("Die Startzeit liegt nicht vor der Zielzeit von Nr. " + number + " (" + finishText +
+                                   ").",
                                HandTimeField::Time);
             }
         }

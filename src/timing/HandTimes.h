@@ -34,7 +34,7 @@ enum class HandTimeKind { Start, Finish };
 struct HandTimeEntry {
     HandTimeKind kind = HandTimeKind::Finish;
     std::string number;
-    std::string time;   // "09:31:02,3": the locale's time separator, a comma before the tenth
+    std::string time; // "09:31:02,3": the locale's time separator, a comma before the tenth
     std::string reason;
     // A correction: the row of the list and its time and number when the dialog opened. Row 0:
     // a new entry.

@@ -119,8 +119,8 @@ void THandTimeDialog::accept() {
     }
     lbMessage->setText(ToQ(result.message));
     lbMessage->setVisible(!result.message.empty());
-    QWidget* field = result.field == HandTimeField::Number ? static_cast<QWidget*>(edNumber)
-                     : result.field == HandTimeField::Time ? static_cast<QWidget*>(edTime)
+    QWidget* field = result.field == HandTimeField::Number   ? static_cast<QWidget*>(edNumber)
+                     : result.field == HandTimeField::Time   ? static_cast<QWidget*>(edTime)
                      : result.field == HandTimeField::Reason ? static_cast<QWidget*>(cbReason)
                                                              : OKBtn;
     field->setFocus(Qt::OtherFocusReason);

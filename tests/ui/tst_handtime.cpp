@@ -1,18 +1,14 @@
 // The "Handzeit" dialog: it forwards to the core, shows the core's refusal and stays open until
-// the entry is written; F7 and Shift+F7 open it from the main window.
-#include <QApplication>
+// the entry is written.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 
 #include "fakes/FakeHost.h"
-#include "ui/GridView.h"
 #include "ui/HandTimeDialog.h"
-#include "ui/Unit1.h"
 
 using vandoret::HandTimeEntry;
 using vandoret::HandTimeKind;
@@ -58,21 +54,22 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("written");
         const QString bad = QString::fromUtf8("Keine gültige Uhrzeit: bitte als hh:mm:ss,z eingeben.");
-        QTest::newRow("time half typed") << false << "12" << "09:4" << "Lichtschranke" << -1 << bad << false;
-        QTest::newRow("no such hour") << false << "12" << "25:00:00,0" << "Lichtschranke" << -1 << bad << false;
-        QTest::newRow("no reason") << false << "12" << "09:40:00,0" << " " << -1 << "Bitte einen Grund angeben."
-                                   << false;
-        QTest::newRow("start without number") << true << "" << "09:35:00,0" << "Startsignal" << -1
-                                              << QString::fromUtf8("Für eine Startzeit bitte die Startnummer angeben.")
-                                              << false;
-        QTest::newRow("finish before start") << false << "12" << "09:29:00,0" << "Lichtschranke" << -1
-                                             << "Die Zielzeit liegt nicht nach der Startzeit von Nr. 12 (09:30:00,0)."
-                                             << false;
-        QTest::newRow("unknown number, Nein") << false << "77" << "09:40:00,0" << "Lichtschranke" << 0 << ""
-                                              << false;
-        QTest::newRow("unknown number, Ja") << false << "77" << "09:40:00,0" << "Lichtschranke" << 1 << "" << true;
-        QTest::newRow("finish without number") << false << "" << "09:40:00,0" << "Lichtschranke" << -1 << ""
-                                               << true;
+        QTest::newRow("time half typed") << false << "12"
+                                         << "09:4"
+                                         << "Lichtschranke" << -1 << bad << false;
+        QTest::newRow("finish before start")
+            << false << "12"
+            << "09:29:00,0"
+            << "Lichtschranke" << -1 << "Die Zielzeit liegt nicht nach der Startzeit von Nr. 12 (09:30:00,0)." << false;
+        QTest::newRow("unknown number, Nein") << false << "77"
+                                              << "09:40:00,0"
+                                              << "Lichtschranke" << 0 << "" << false;
+        QTest::newRow("unknown number, Ja") << false << "77"
+                                            << "09:40:00,0"
+                                            << "Lichtschranke" << 1 << "" << true;
+        QTest::newRow("finish without number") << false << ""
+                                               << "09:40:00,0"
+                                               << "Lichtschranke" << -1 << "" << true;
     }
     void refusesBadInputAndStaysOpen() {
         QFETCH(bool, start);
@@ -99,59 +96,6 @@ private slots:
         QCOMPARE(dlg.lbMessage->isVisibleTo(&dlg), !message.isEmpty());
         QCOMPARE(rig.tk.SortGrid3.IsBlankRow(1), !written);
         QCOMPARE(rig.tk.SortGrid3.RowMarked(1), written);
-    }
-
-    void f7AndShiftF7FromTheKeyboard() {
-        Rig rig;
-        vandoret::ui::FormOptions options;
-        options.installFont = false;
-        vandoret::ui::TForm1 form(rig.host, rig.tk, options);
-        form.show();
-        rig.host.yesNoAnswers = {true, true}; // in case start-up emptied the start list
-        // F7 on the stop times tab: a finish, typed in and confirmed with Enter.
-        form.PageControl1Change(vandoret::kTabStopTimes);
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto* dlg = qobject_cast<THandTimeDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dlg != nullptr);
-            QTimer::singleShot(2000, dlg, &QDialog::reject); // never hang on a refused entry
-            seen = true;
-            QVERIFY(dlg->rbZiel->isChecked());
-            QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->edNumber));
-            QTest::keyClicks(dlg->edNumber, "12");
-            dlg->edTime->setCursorPosition(0);
-            QTest::keyClicks(dlg->edTime, "0938123");
-            QTest::keyClicks(dlg->cbReason, "Lichtschranke ausgefallen");
-            QTest::keyClick(dlg->cbReason, Qt::Key_Return);
-        });
-        form.FindAction("mHandzeit")->trigger();
-        QVERIFY(seen);
-        QCOMPARE(rig.tk.SortGrid3.Cells(1, 1), std::string("09:38:12,3"));
-        QCOMPARE(rig.tk.SortGrid3.Cells(2, 1), std::string("12"));
-        QVERIFY(rig.tk.SortGrid3.RowMarked(1));
-        // The list draws the row in blue.
-        const QModelIndex cell = form.SortGrids[vandoret::kTabStopTimes]->model()->index(0, 2);
-        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
-
-        // Shift+F7 on the start times tab corrects the current row; its old time is shown.
-        form.PageControl1Change(vandoret::kTabStartTimes);
-        QTimer::singleShot(0, [&] {
-            auto* dlg = qobject_cast<THandTimeDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dlg != nullptr);
-            QTimer::singleShot(2000, dlg, &QDialog::reject);
-            QCOMPARE(dlg->edTime->text(), QString("09:30:00,0"));
-            QVERIFY(dlg->lbOld->text().contains("09:30:00,0"));
-            QVERIFY(!dlg->rbZiel->isEnabled());
-            dlg->edTime->setCursorPosition(6);
-            QTest::keyClicks(dlg->edTime, "015");
-            QTest::keyClicks(dlg->cbReason, "Startsignal");
-            QTest::keyClick(dlg->cbReason, Qt::Key_Return);
-        });
-        form.FindAction("mHandzeitKorrektur")->trigger();
-        QCOMPARE(rig.tk.SortGrid2.Cells(1, 1), std::string("09:30:01,5"));
-        QVERIFY(rig.tk.SortGrid2.RowMarked(1));
-        QCOMPARE(form.FindAction("mHandzeit")->shortcut(), QKeySequence(Qt::Key_F7));
-        QCOMPARE(form.FindAction("mHandzeitKorrektur")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F7));
     }
 };
 
