@@ -119,9 +119,9 @@ void JournalReplay::Feed(std::string_view line) {
     // A row line has the cells, then "H" when the row is marked; a hand line is always marked.
     const std::size_t cellsEnd = list >= 0 ? 4 + static_cast<std::size_t>(kJournalColumns[list]) : 0;
     const bool marked = handLine || (f.size() == cellsEnd + 1 && f.back() == "H");
-    const bool rowValid = list >= 0 && row >= 1 &&
-                          (handLine ? f.size() == cellsEnd + journal_text::kHandFields
-                                    : f.size() == cellsEnd || (rowLine && marked));
+    const bool rowValid =
+        list >= 0 && row >= 1 &&
+        (handLine ? f.size() == cellsEnd + journal_text::kHandFields : f.size() == cellsEnd || (rowLine && marked));
 
     if (standOpen_) {
         if (kind == "Zeile" && rowValid) {

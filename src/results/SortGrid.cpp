@@ -29,8 +29,8 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 
 } // namespace
 
-TSortGrid::TSortGrid(int colCount) : colCount_(std::max(colCount, 1)), rows_(2, std::vector<std::string>(colCount_)),
-      marks_(2, 0) {
+TSortGrid::TSortGrid(int colCount)
+    : colCount_(std::max(colCount, 1)), rows_(2, std::vector<std::string>(colCount_)), marks_(2, 0) {
     selection_ = GridRect{0, 1, colCount_ - 1, 1};
 }
 

@@ -317,16 +317,29 @@ TEST(RowMarks, FollowTheirRowsThroughEveryChangeOfShape) {
         std::function<void(TSortGrid&)> change;
         const char* expected;
     } cases[] = {
-        {"sorted descending", [](TSortGrid& g) { g.SortOptions.SortDirection = TSortDirection::sdDescending;
-                                                 g.SortOnColumn(0); }, "db"},
+        {"sorted descending",
+         [](TSortGrid& g) {
+             g.SortOptions.SortDirection = TSortDirection::sdDescending;
+             g.SortOnColumn(0);
+         },
+         "db"},
         {"deleted above", [](TSortGrid& g) { g.DeleteRow(1); }, "bd"},
         {"deleted itself", [](TSortGrid& g) { g.DeleteRow(2); }, "d"},
         {"copied over", [](TSortGrid& g) { g.CopyRow(2, 1); }, "bbd"},
         {"blanked", [](TSortGrid& g) { g.BlankRow(2); }, "d"},
         {"cut off", [](TSortGrid& g) { g.SetRowCount(3); }, "b"},
         {"row added", [](TSortGrid& g) { g.SetCell(0, g.AddRow(), "e"); }, "bd"},
-        {"cleared", [](TSortGrid& g) { g.SetRowCount(2); g.BlankRow(1); }, ""},
-        {"replaced", [](TSortGrid& g) { g.AssignRows({{"h"}, {"b"}, {"d"}}); }, ""},
+        {"cleared",
+         [](TSortGrid& g) {
+             g.SetRowCount(2);
+             g.BlankRow(1);
+         },
+         ""},
+        {"replaced",
+         [](TSortGrid& g) {
+             g.AssignRows({{"h"}, {"b"}, {"d"}});
+         },
+         ""},
         {"taken", [](TSortGrid& g) { g.TakeRows(); }, ""},
         {"cell edited", [](TSortGrid& g) { g.SetCell(0, 2, "x"); }, "xd"},
     };
