@@ -16,6 +16,9 @@ namespace {
 constexpr std::string_view kMakerAddress = "https://www.kronvale.example";
 constexpr std::string_view kCrLf = "\r\n";
 constexpr int kPageColumns = 8;
+constexpr int kPageTimeColumn = 6;
+// Beside the ride time of a row whose time was entered or corrected by hand.
+constexpr std::string_view kHandMark = " <b title=\"Handzeit\">H</b>";
 
 // Texts from the lists come from other programs and people: written as plain text, never markup.
 std::string EscapeHtml(std::string_view text) {
@@ -101,6 +104,9 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
         for (int col = 0; col < kPageColumns; ++col) {
             const std::string& cell = results.Cells(col, row);
             page << "<td>" << (cell.empty() ? std::string("&nbsp;") : EscapeHtml(cell));
+            if (col == kPageTimeColumn && results.RowMarked(row)) {
+                page << kHandMark;
+            }
         }
         page.Line("</tr>");
     }

@@ -159,6 +159,8 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(ride - pause), locale));
         const std::int32_t faults = ParseWholeNumber(stops.Cells(kStopFaults, i)).value_or(0);
         results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale));
+        // A ride time taken from a hand time carries the mark ("H" beside the time).
+        results.SetRowMarked(target, startTimes.RowMarked(r2) || stops.RowMarked(i));
     }
 }
 

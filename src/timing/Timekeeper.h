@@ -23,6 +23,7 @@
 #include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
+#include "timing/HandTimes.h"
 #include "timing/Host.h"
 #include "timing/TimeValues.h"
 
@@ -161,6 +162,16 @@ private:
     bool watchLooked_ = false;
 
 public:
+    // ---- Hand times (timing/HandTimes.cpp; the rules in timing/HandTimes.h) --------------------
+    // F7: a new entry at the host's clock; a start on the tabs "Startliste" and "Startzeiten",
+    // else a finish.
+    HandTimeEntry NewHandTime();
+    // Shift+F7: the current row of the start times or stop times list, when it holds a time;
+    // nothing on the other tabs.
+    std::optional<HandTimeEntry> CorrectHandTime();
+    // OK of the dialog: checks the entry and, when it is sound, writes it.
+    HandTimeResult ApplyHandTime(const HandTimeEntry& entry);
+
     // ---- Start list and protocol files --------------------------------------------------------
     // The start list's name as stored (BaseName) and shown in the caption, e.g. "Starterliste.txt".
     const std::string& StartListFileName() const { return settings.BaseName; }

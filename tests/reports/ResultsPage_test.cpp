@@ -123,6 +123,17 @@ TEST_F(ResultsPage, ByteForByteFromARankedList) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(ResultsPage, HandTimedRideCarriesTheMarkBesideItsTime) {
+    ResultRow({"1", "12", "Anna", "Blitz", "RV", "Kiel", "9:40,0", "0,0"});
+    ResultRow({"2", "14", "Bruno", "Zora", "RV", "Kiel", "9:41,0", "0,0"});
+    tk.SortGrid4.SetRowMarked(2, true);
+    tk.WriteResultsPage("Vandoret.html");
+    const std::string rows = "<tr><td>1<td>12<td>Anna<td>Blitz<td>RV<td>Kiel<td>9:40,0<td>0,0</tr>\r\n"
+                             "<tr><td>2<td>14<td>Bruno<td>Zora<td>RV<td>Kiel<td>9:41,0 <b title=\"Handzeit\">H</b>"
+                             "<td>0,0</tr>\r\n";
+    EXPECT_EQ(Read("Vandoret.html"), ExpectedPage("Vandoret", rows));
+}
+
 TEST_F(ResultsPage, EmptyResultsListGivesOneRowOfBlanks) {
     tk.WriteResultsPage("Vandoret.html");
     const std::string rows = "<tr><td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;"
