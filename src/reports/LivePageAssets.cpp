@@ -71,6 +71,7 @@ std::string_view LivePageScript() {
         td.className = 'k-' + keys[k];
         var v = list[r][keys[k]];
         td.textContent = v == null ? '' : String(v);
+        if (keys[k] === 'zeit' && list[r].hand) td.textContent += ' ' + list[r].hand; // hand time
         tr.appendChild(td);
       }
       rows.appendChild(tr);

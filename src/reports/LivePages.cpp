@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "reports/LivePageAssets.h"
+#include "results/ListFormats.h"
 #include "timing/BlankText.h"
 #include "timing/Timekeeper.h"
 
@@ -63,7 +64,8 @@ std::string ResultsJson(const std::vector<LiveResult>& results) {
         const LiveResult& r = results[i];
         out += (i == 0 ? "\n{" : ",\n{") + Json("platz", r.platz) + "," + Json("nr", r.nr) + "," +
                Json("name", r.name) + "," + Json("pferd", r.pferd) + "," + Json("club", r.club) + "," +
-               Json("ort", r.ort) + "," + Json("zeit", r.zeit) + "," + Json("punkte", r.punkte) + "}";
+               Json("ort", r.ort) + "," + Json("zeit", r.zeit) + "," + Json("punkte", r.punkte) + "," +
+               Json("hand", r.hand) + "}";
     }
     return out + "\n]\n";
 }
@@ -120,7 +122,8 @@ std::string ResultsPage(const LiveData& data) {
     }
     std::string rows;
     for (const LiveResult& r : data.results) {
-        rows += Cells(columns, {r.platz, r.nr, r.name, r.pferd, r.club, r.ort, r.zeit, r.punkte});
+        const std::string zeit = r.hand.empty() ? r.zeit : r.zeit + " " + r.hand; // the hand mark beside the time
+        rows += Cells(columns, {r.platz, r.nr, r.name, r.pferd, r.club, r.ort, zeit, r.punkte});
     }
     return Page(data, "ergebnisse", "Ergebnisse", "Noch keine Ergebnisse.", columns, rows, !data.results.empty(), "");
 }
@@ -249,7 +252,8 @@ LiveData CollectLiveData(const Timekeeper& tk, const std::string& title) {
         if (blank) {
             continue;
         }
-        data.results.push_back({cell(0), cell(1), cell(2), cell(3), cell(4), cell(5), cell(6), cell(7)});
+        data.results.push_back({cell(0), cell(1), cell(2), cell(3), cell(4), cell(5), cell(6), cell(7),
+                                ranked.RowMarked(r) ? std::string(kHandTimeMark) : std::string()});
     }
 
     const FirstRows riders(tk.SortGrid1, kListNr);

@@ -29,9 +29,10 @@ namespace vandoret {
 
 class Timekeeper;
 
-// One line of the results, as the results list shows it.
+// One line of the results, as the results list shows it; hand is "H" when the ride time comes
+// from a hand-entered or corrected time, else empty.
 struct LiveResult {
-    std::string platz, nr, name, pferd, club, ort, zeit, punkte;
+    std::string platz, nr, name, pferd, club, ort, zeit, punkte, hand;
 };
 
 // A rider on the course (start: the recorded start time, as the start times list shows it) or a

@@ -76,13 +76,20 @@ TEST_F(LivePagesTest, DataRanksOnCopiesAndFindsRidersOnCourseAndPlannedStarts) {
 }
 
 TEST_F(LivePagesTest, JsonIsExactAndEscaped) {
+    // Rider 2's finish was entered by hand: the mark goes with the result, beside the time.
+    for (int r = 1; r < tk.SortGrid3.RowCount(); ++r) {
+        tk.SortGrid3.SetRowMarked(r, tk.SortGrid3.Cells(2, r) == "2");
+    }
     const LivePages pages = RenderLivePages(CollectLiveData(tk, "Vandoret"));
+    EXPECT_NE(pages.results.find("<td class=\"k-zeit\">10:30,0 H</td>"), std::string::npos);
+    EXPECT_NE(pages.results.find("<td class=\"k-zeit\">9:00,0</td>"), std::string::npos);
     EXPECT_EQ(pages.resultsJson,
               "[\n"
               "{\"platz\":\"1\",\"nr\":\"1\",\"name\":\"Anna \\u003cb\\u003eBerg\\u003c/b\\u003e\","
-              "\"pferd\":\"Fritz \\\"Fix\\\"\",\"club\":\"RV Tal\",\"ort\":\"Au\",\"zeit\":\"9:00,0\",\"punkte\":\"0,0\"},\n"
+              "\"pferd\":\"Fritz \\\"Fix\\\"\",\"club\":\"RV Tal\",\"ort\":\"Au\",\"zeit\":\"9:00,0\",\"punkte\":\"0,0\","
+              "\"hand\":\"\"},\n"
               "{\"platz\":\"2\",\"nr\":\"2\",\"name\":\"Bert O'Hara\",\"pferd\":\"Luna\",\"club\":\"RFV Ost\","
-              "\"ort\":\"Bad Berg\",\"zeit\":\"10:30,0\",\"punkte\":\"12,4\"}\n"
+              "\"ort\":\"Bad Berg\",\"zeit\":\"10:30,0\",\"punkte\":\"12,4\",\"hand\":\"H\"}\n"
               "]\n");
     EXPECT_EQ(pages.onCourseJson, "[\n{\"nr\":\"3\",\"name\":\"Cora \\\\ Li\",\"pferd\":\"Max \\u0026 Moritz\","
                                   "\"start\":\"" + tk.SortGrid2.Cells(1, 3) + "\"}\n]\n");

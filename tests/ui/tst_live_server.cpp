@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(Get(port, "/api/results.json").body,
                  QByteArray("[\n{\"platz\":\"1\",\"nr\":\"1\",\"name\":\"Anna \\u003cb\\u003eBerg\\u003c/b\\u003e\","
                             "\"pferd\":\"Fritz \\\"Fix\\\"\",\"club\":\"RV Tal\",\"ort\":\"Au\",\"zeit\":\"10:30,0\","
-                            "\"punkte\":\"12,4\"}\n]\n"));
+                            "\"punkte\":\"12,4\",\"hand\":\"\"}\n]\n"));
         const QByteArray onCourse = Get(port, "/api/oncourse.json").body;
         QVERIFY(!onCourse.contains("\"nr\":\"1\""));
         QVERIFY(onCourse.contains("\"nr\":\"2\""));
