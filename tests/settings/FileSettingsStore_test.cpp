@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "fakes/FileSizeLimit.h"
 #include "settings/RegFileFormat.h"
 #include "settings/Settings.h"
 
@@ -209,6 +210,28 @@ TEST_F(FileStore, ADamagedFileIsReplacedByTheNextSave) {
     FileSettingsStore store("Vandoret");
     SaveSettings(store, Settings{});
     EXPECT_EQ(ReadFile(File()), kDefaultsFile);
+}
+
+TEST_F(FileStore, AFullDiskKeepsTheOldFile) {
+    if (!testing::FileSizeLimit::Available()) {
+        GTEST_SKIP() << "no file size limit on this platform";
+    }
+    WriteFile(File(), kDefaultsFile);
+    Settings changed;
+    changed.BaseName = "Starterliste " + std::string(2000, 'x') + ".txt";
+    {
+        testing::FileSizeLimit full(std::strlen(kDefaultsFile) + 100); // the write stops part-way
+        FileSettingsStore store("Vandoret");
+        SaveSettings(store, changed);
+    }
+    EXPECT_EQ(ReadFile(File()), kDefaultsFile);
+    EXPECT_EQ(std::distance(fs::directory_iterator(File().parent_path()), {}), 1) << "a temporary file was left";
+    // The program goes on: with room again, the next save writes the settings.
+    FileSettingsStore store("Vandoret");
+    SaveSettings(store, changed);
+    Settings read;
+    LoadSettings(store, read);
+    EXPECT_EQ(read.BaseName, changed.BaseName);
 }
 
 TEST_F(FileStore, GarbageNeverCrashes) {
