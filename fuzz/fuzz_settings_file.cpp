@@ -77,6 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::optional<RegFile> again = ParseRegFile(text);
         FUZZ_CHECK(again.has_value(), "a written settings file reads");
         FUZZ_CHECK(again->key == parsed->key, "the key reads back");
+        if (again->values != parsed->values) {
+            for (const RegFile* f : {&*parsed, &*again}) {
+                std::fprintf(stderr, "--- %zu values\n", f->values.size());
+                for (const auto& [name, value] : f->values) {
+                    std::fprintf(stderr, "\"%s\" type %d dword %u text \"%s\" binary %zu\n", name.c_str(),
+                                 static_cast<int>(value.type), value.dword, value.text.c_str(), value.binary.size());
+                }
+            }
+        }
         FUZZ_CHECK(again->values == parsed->values, "every value reads back");
         FUZZ_CHECK(FormatRegFile(*again) == text, "written twice, the text stays the same");
     }

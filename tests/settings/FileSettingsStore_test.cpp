@@ -278,6 +278,21 @@ TEST_F(FileStore, GarbageNeverCrashes) {
     }
 }
 
+TEST(RegFileText, AValueAndABrokenLineOfTheSameNameInAnotherCaseReadBackTheSame) {
+    // The broken line replaces the value; it is written back as it stood, so it keeps its spelling.
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[K]\r\n"
+                             "\"Lang\"=dword:00000001\r\n"
+                             "\"LaNg\"=hex:01,0d1\r\n";
+    const std::optional<RegFile> parsed = ParseRegFile(text);
+    ASSERT_TRUE(parsed.has_value());
+    ASSERT_EQ(parsed->values.size(), 1u);
+    EXPECT_EQ(parsed->values[0].first, "LaNg");
+    EXPECT_EQ(parsed->values[0].second.type, RegType::Unreadable);
+    const std::optional<RegFile> back = ParseRegFile(FormatRegFile(*parsed));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->values, parsed->values);
+}
+
 TEST_F(FileStore, AnOversizedFileIsNotRead) {
     std::string text = kDefaultsFile;
     text += std::string(2u << 20, ';');
