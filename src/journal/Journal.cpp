@@ -74,13 +74,16 @@ std::string_view ListName(int list) {
     return list == 0 ? "Startzeiten" : "Stoppzeiten";
 }
 
-std::string RowFields(const TSortGrid& grid, int list, int row) {
+std::string RowFields(const TSortGrid& grid, int list, int row, bool withMark) {
     std::string text(ListName(list));
     text += '\t';
     text += std::to_string(row);
     for (int c = 0; c < kJournalColumns[list]; ++c) {
         text += '\t';
         text += EscapeCell(grid.Cells(c, row));
+    }
+    if (withMark && grid.RowMarked(row)) {
+        text += "\tH";
     }
     return text;
 }
@@ -116,7 +119,8 @@ void Journal::RowChanged(JournalEvent event, JournalList list, int row) {
     if (event == JournalEvent::Edit) {
         // An edit that changed nothing the journal has writes nothing of its own.
         const JournalRows& rows = mirror_.session.lists[l];
-        bool same = static_cast<std::size_t>(row) <= rows.size();
+        bool same = static_cast<std::size_t>(row) <= rows.size() &&
+                    mirror_.session.marks[l][static_cast<std::size_t>(row) - 1] == grid.RowMarked(row);
         for (int c = 0; same && c < kJournalColumns[l]; ++c) {
             same = rows[static_cast<std::size_t>(row) - 1][static_cast<std::size_t>(c)] == grid.Cells(c, row);
         }
@@ -147,6 +151,19 @@ void Journal::ContactLines(std::int64_t millisecond, const std::string& descript
     Write({"Kontakte\t" + FormatJournalStamp(moment).substr(11) + '\t' + description});
 }
 
+void Journal::HandTime(JournalList list, int row, const std::string& oldTime, const std::string& oldNumber,
+                       const std::string& reason) {
+    const int l = static_cast<int>(list);
+    if (row < 1 || row >= Grid(l).RowCount()) {
+        Write({});
+        return;
+    }
+    using journal_text::EscapeCell;
+    const char* kind = oldTime.empty() && oldNumber.empty() ? "Handzeit\t" : "Korrektur\t";
+    Write({kind + RowFields(Grid(l), l, row, false) + "\talt\t" + EscapeCell(oldTime) + '\t' + EscapeCell(oldNumber) +
+           "\tGrund\t" + EscapeCell(reason)});
+}
+
 void Journal::AddLine(std::string& text, const std::string& stamp, const std::string& line) {
     text += stamp;
     text += '\t';
@@ -164,8 +181,9 @@ void Journal::AddDifferences(std::string& text, const std::string& stamp) {
         }
         for (std::size_t r = 1; r <= rows; ++r) {
             const std::vector<std::string>& seen = mirror_.session.lists[l][r - 1];
+            const bool markSame = mirror_.session.marks[l][r - 1] == grid.RowMarked(static_cast<int>(r));
             for (int c = 0; c < kJournalColumns[l]; ++c) {
-                if (seen[static_cast<std::size_t>(c)] != grid.Cells(c, static_cast<int>(r))) {
+                if (!markSame || seen[static_cast<std::size_t>(c)] != grid.Cells(c, static_cast<int>(r))) {
                     AddLine(text, stamp, "Zeile\t" + RowFields(grid, l, static_cast<int>(r)));
                     break;
                 }

@@ -10,6 +10,10 @@
 //    the journal's picture of the two lists at that moment (points the results wrote, a "!" mark)
 //    follows in "Zeile" and "Zeilenzahl" lines of the same write, so replaying the lines gives
 //    the lists exactly: cells, row order and row count.
+//  - A row that holds a hand-entered time is marked: its row lines end in one more field "H".
+//    A hand entry or correction is its own line, "Handzeit" or "Korrektur", with the row's new
+//    cells, then "alt", the old time and number (empty for a new entry), "Grund" and the reason;
+//    its stamp is the moment of the entry. Replaying it gives the row with its mark.
 //  - Every event is one Append of the writer, which returns only once the text is on the disk.
 //    The time of a registration is taken before, so writing never changes it. A failing Append
 //    never throws and never stops the caller: the journal reports "not writing" through
@@ -75,6 +79,8 @@ struct JournalSession {
     bool found = false; // a "Sitzungsbeginn" line was read
     bool ended = false; // and a "Sitzungsende" line after it
     JournalRows lists[2];
+    // The marks of the rows (hand-entered times), one per row of lists[l].
+    std::vector<bool> marks[2];
     const JournalRows& startTimes() const { return lists[0]; }
     const JournalRows& stopTimes() const { return lists[1]; }
     // True when neither list holds a non-blank cell.
@@ -90,11 +96,13 @@ public:
 
 private:
     void Clear();
-    void SetRow(JournalRows& rows, int list, int row, const std::vector<std::string_view>& fields, std::size_t first);
+    void SetRow(JournalRows& rows, std::vector<bool>& marks, int list, int row,
+                const std::vector<std::string_view>& fields, std::size_t first, bool marked);
     // A "Stand" being read: rows still to come, and the lists they build.
     std::size_t standRowsLeft_ = 0;
     bool standOpen_ = false;
     JournalRows stand_[2];
+    std::vector<bool> standMarks_[2];
 };
 
 // The last session of a journal text; lines without a line end (torn) are skipped.
@@ -127,6 +135,10 @@ public:
     void ProtocolOpened(const std::string& fileName);
     // A change of the contact lines: the moment the waiting thread took, and what it saw.
     void ContactLines(std::int64_t millisecond, const std::string& description);
+    // A time entered by hand into `row` (empty old values) or a correction of it: the row as it
+    // now is, marked, with the old time and number and the reason.
+    void HandTime(JournalList list, int row, const std::string& oldTime, const std::string& oldNumber,
+                  const std::string& reason);
 
 private:
     // Writes the event lines (without their stamp) and what else changed, in one Append.
@@ -156,8 +168,11 @@ namespace journal_text {
 std::string EscapeCell(std::string_view cell);
 std::string UnescapeCell(std::string_view field);
 std::string_view ListName(int list);
-// "<list name> TAB <row> TAB <cells...>" of a grid row.
-std::string RowFields(const TSortGrid& grid, int list, int row);
+// "<list name> TAB <row> TAB <cells...>" of a grid row, with "TAB H" when the row is marked and
+// withMark is set.
+std::string RowFields(const TSortGrid& grid, int list, int row, bool withMark = true);
+// The number of fields after the row number that hold more than the cells in a hand line.
+inline constexpr std::size_t kHandFields = 5; // "alt", old time, old number, "Grund", reason
 } // namespace journal_text
 
 } // namespace vandoret

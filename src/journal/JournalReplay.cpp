@@ -86,14 +86,17 @@ JournalReplay::JournalReplay() {
 void JournalReplay::Clear() {
     for (int l = 0; l < 2; ++l) {
         session.lists[l].assign(1, BlankRowOf(l));
+        session.marks[l].assign(1, false);
     }
 }
 
-void JournalReplay::SetRow(JournalRows& rows, int list, int row, const std::vector<std::string_view>& fields,
-                           std::size_t first) {
+void JournalReplay::SetRow(JournalRows& rows, std::vector<bool>& marks, int list, int row,
+                           const std::vector<std::string_view>& fields, std::size_t first, bool marked) {
     if (rows.size() < static_cast<std::size_t>(row)) {
         Resize(rows, list, static_cast<std::size_t>(row));
     }
+    marks.resize(rows.size(), false);
+    marks[static_cast<std::size_t>(row) - 1] = marked;
     std::vector<std::string>& cells = rows[static_cast<std::size_t>(row) - 1];
     for (int c = 0; c < kJournalColumns[list]; ++c) {
         cells[static_cast<std::size_t>(c)] = journal_text::UnescapeCell(fields[first + static_cast<std::size_t>(c)]);
@@ -111,16 +114,24 @@ void JournalReplay::Feed(std::string_view line) {
     const std::string_view kind = f[1];
     const int list = f.size() >= 3 ? ListIndex(f[2]) : -1;
     const bool rowLine = kind == "Start" || kind == "Ziel" || kind == "Eingabe" || kind == "Zeile";
+    const bool handLine = kind == "Handzeit" || kind == "Korrektur";
     const long row = f.size() >= 4 ? ParseCount(f[3], 1) : -1;
-    const bool rowValid = list >= 0 && row >= 1 && f.size() == 4 + static_cast<std::size_t>(kJournalColumns[list]);
+    // A row line has the cells, then "H" when the row is marked; a hand line is always marked.
+    const std::size_t cellsEnd = list >= 0 ? 4 + static_cast<std::size_t>(kJournalColumns[list]) : 0;
+    const bool marked = handLine || (f.size() == cellsEnd + 1 && f.back() == "H");
+    const bool rowValid =
+        list >= 0 && row >= 1 &&
+        (handLine ? f.size() == cellsEnd + journal_text::kHandFields : f.size() == cellsEnd || (rowLine && marked));
 
     if (standOpen_) {
         if (kind == "Zeile" && rowValid) {
-            SetRow(stand_[list], list, static_cast<int>(row), f, 4);
+            SetRow(stand_[list], standMarks_[list], list, static_cast<int>(row), f, 4, marked);
             if (--standRowsLeft_ == 0) {
                 standOpen_ = false;
                 for (int l = 0; l < 2; ++l) {
                     session.lists[l] = std::move(stand_[l]);
+                    session.marks[l] = std::move(standMarks_[l]);
+                    session.marks[l].resize(session.lists[l].size(), false);
                 }
             }
             return;
@@ -136,22 +147,27 @@ void JournalReplay::Feed(std::string_view line) {
         session.ended = true;
     } else if (kind == "Listen geleert" || kind == "Protokoll geöffnet") {
         Clear();
-    } else if (rowLine && rowValid) {
-        SetRow(session.lists[list], list, static_cast<int>(row), f, 4);
+    } else if ((rowLine || handLine) && rowValid) {
+        SetRow(session.lists[list], session.marks[list], list, static_cast<int>(row), f, 4, marked);
     } else if (kind == "Zeile gelöscht" && list >= 0 && row >= 1) {
         JournalRows& rows = session.lists[list];
         if (static_cast<std::size_t>(row) > rows.size()) {
             return;
         }
+        std::vector<bool>& marks = session.marks[list];
+        marks.resize(rows.size(), false);
         if (rows.size() > 1) {
             rows.erase(rows.begin() + (row - 1));
+            marks.erase(marks.begin() + (row - 1));
         } else {
             rows[0] = BlankRowOf(list);
+            marks[0] = false;
         }
     } else if (kind == "Zeilenzahl" && list >= 0 && f.size() == 4) {
         const long count = ParseCount(f[3], 1);
         if (count >= 1) {
             session.lists[list].resize(static_cast<std::size_t>(count), BlankRowOf(list));
+            session.marks[list].resize(static_cast<std::size_t>(count), false);
         }
     } else if (kind == "Stand" && f.size() == 4) {
         const long counts[2] = {ParseCount(f[2], 1), ParseCount(f[3], 1)};
@@ -160,6 +176,7 @@ void JournalReplay::Feed(std::string_view line) {
         }
         for (int l = 0; l < 2; ++l) {
             stand_[l].assign(static_cast<std::size_t>(counts[l]), BlankRowOf(l));
+            standMarks_[l].assign(static_cast<std::size_t>(counts[l]), false);
         }
         standRowsLeft_ = static_cast<std::size_t>(counts[0] + counts[1]);
         standOpen_ = true;

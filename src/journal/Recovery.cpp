@@ -19,8 +19,9 @@ bool IsBlankRow(const std::vector<std::string>& row) {
     return true;
 }
 
-// The recovered rows, then the rows recorded since start-up (numbered on after them).
-void Rebuild(TSortGrid& grid, const JournalRows& recovered) {
+// The recovered rows, then the rows recorded since start-up (numbered on after them), each with
+// its mark.
+void Rebuild(TSortGrid& grid, const JournalRows& recovered, const std::vector<bool>& recoveredMarks) {
     std::vector<std::vector<std::string>> rows;
     rows.reserve(recovered.size() + static_cast<std::size_t>(grid.RowCount()));
     rows.emplace_back();
@@ -28,8 +29,10 @@ void Rebuild(TSortGrid& grid, const JournalRows& recovered) {
         rows.back().push_back(grid.Cells(c, 0));
     }
     std::vector<std::vector<std::string>> meanwhile;
+    std::vector<bool> marks(1, false);
     for (int r = 1; r < grid.RowCount(); ++r) {
         if (!grid.IsBlankRow(r)) {
+            marks.push_back(grid.RowMarked(r));
             meanwhile.emplace_back();
             for (int c = 0; c < grid.ColCount(); ++c) {
                 meanwhile.back().push_back(grid.Cells(c, r));
@@ -41,11 +44,20 @@ void Rebuild(TSortGrid& grid, const JournalRows& recovered) {
         --keep; // no blank row between the recovered rows and the new ones
     }
     rows.insert(rows.end(), recovered.begin(), recovered.begin() + static_cast<std::ptrdiff_t>(keep));
+    std::vector<bool> meanwhileMarks(marks.begin() + 1, marks.end());
+    marks.assign(1, false);
+    for (std::size_t r = 0; r < keep; ++r) {
+        marks.push_back(r < recoveredMarks.size() && recoveredMarks[r]);
+    }
+    marks.insert(marks.end(), meanwhileMarks.begin(), meanwhileMarks.end());
     for (auto& row : meanwhile) {
         row[0] = std::to_string(rows.size()) + ".";
         rows.push_back(std::move(row));
     }
     grid.AssignRows(std::move(rows));
+    for (std::size_t r = 1; r < marks.size(); ++r) {
+        grid.SetRowMarked(static_cast<int>(r), marks[r]);
+    }
     grid.SetRow(grid.RowCount() - 1);
 }
 
@@ -75,8 +87,8 @@ bool Timekeeper::RecoverLastSession() {
         journal->BeginSession();
         return false;
     }
-    Rebuild(SortGrid2, last.startTimes());
-    Rebuild(SortGrid3, last.stopTimes());
+    Rebuild(SortGrid2, last.startTimes(), last.marks[0]);
+    Rebuild(SortGrid3, last.stopTimes(), last.marks[1]);
     UpdateRemainingCounters();
     journal->BeginSession(true);
     return true;

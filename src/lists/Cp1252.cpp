@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace vandoret {
 namespace {
@@ -13,6 +14,7 @@ constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x20
                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// The Windows-1252 byte of cp, or 0 when the code page has none (U+0000 is ASCII anyway).
 char EncodeCodePoint(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
         return static_cast<char>(cp);
@@ -22,7 +24,7 @@ char EncodeCodePoint(char32_t cp) {
             return static_cast<char>(0x80 + i);
         }
     }
-    return '?';
+    return 0;
 }
 
 // The UTF-8 form of each byte 0x80..0xFF.
@@ -137,7 +139,9 @@ std::string DecodeCp1252(std::string_view bytes) {
     return out;
 }
 
-std::string EncodeCp1252(std::string_view utf8) {
+namespace {
+
+std::string Encode(std::string_view utf8, bool references) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
@@ -168,10 +172,26 @@ std::string EncodeCp1252(std::string_view utf8) {
             ++i;
             continue;
         }
-        out += EncodeCodePoint(cp);
+        if (const char b = EncodeCodePoint(cp); b != 0 || cp == 0) {
+            out += b;
+        } else if (references) {
+            out += "&#" + std::to_string(static_cast<std::uint32_t>(cp)) + ";";
+        } else {
+            out += '?';
+        }
         i += static_cast<std::size_t>(extra) + 1;
     }
     return out;
+}
+
+} // namespace
+
+std::string EncodeCp1252(std::string_view utf8) {
+    return Encode(utf8, false);
+}
+
+std::string EncodeCp1252Html(std::string_view utf8) {
+    return Encode(utf8, true);
 }
 
 } // namespace vandoret

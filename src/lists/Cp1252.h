@@ -18,5 +18,8 @@ void DecodeCp1252Into(std::string& out, std::string_view bytes);
 // DecodeCp1252 into a buffer with room for 3 * bytes.size() chars; returns the end of the text.
 char* DecodeCp1252To(char* out, std::string_view bytes);
 std::string EncodeCp1252(std::string_view utf8);
+// The same for a web page: a character Windows-1252 cannot hold becomes a numeric character
+// reference, so the page shows it as it is: "€" -> "\x80", "Ł" -> "&#321;".
+std::string EncodeCp1252Html(std::string_view utf8);
 
 } // namespace vandoret

@@ -14,7 +14,19 @@ std::string FormatListText(const TSortGrid& grid) {
     for (int r = 0; r < grid.RowCount(); ++r) {
         for (int c = 0; c < grid.ColCount(); ++c) {
             const std::string& cell = grid.Cells(c, r);
-            text += cell.empty() ? std::string_view(" ") : std::string_view(cell);
+            if (cell.starts_with('"')) {
+                // The reader would take a quoted cell's quotes away: quote it as CSV does.
+                text += '"';
+                for (const char ch : cell) {
+                    text += ch;
+                    if (ch == '"') {
+                        text += '"';
+                    }
+                }
+                text += '"';
+            } else {
+                text += cell.empty() ? std::string_view(" ") : std::string_view(cell);
+            }
             text += '\t';
         }
         text += "\r\n";

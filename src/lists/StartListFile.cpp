@@ -118,7 +118,12 @@ void Timekeeper::LoadStartList(const std::string& fileName, const std::string& p
 
         RefreshNumberList();
         cbNrChange();
-        LabOstalosStart = std::to_string(cbNr.Count());
+        if (RecordedStarts() > 0) {
+            // A rewrite while the competition runs: the riders already started do not count.
+            SetRemainingCounters();
+        } else {
+            LabOstalosStart = std::to_string(cbNr.Count());
+        }
         // Copies first: either name may be the member it replaces.
         std::string name = fileName;
         std::string watched = path;

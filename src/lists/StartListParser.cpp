@@ -96,6 +96,21 @@ public:
         }
         GiveBackSurplus(cell);
     }
+    // The inside of a quoted field: "" stands for one '"'.
+    void AddQuoted(const char* begin, const char* end) {
+        std::string& cell = row_[next_++];
+        cell.clear();
+        for (const char* p = begin; p != end; ++p) {
+            cell += *p;
+            if (*p == '"') {
+                ++p; // the second quote of the pair
+            }
+        }
+        if (cell.empty()) {
+            cell.assign(1, ' ');
+        }
+        GiveBackSurplus(cell);
+    }
     void AddText(const std::string& text) {
         std::string& cell = row_[next_++];
         if (text.empty()) {
@@ -118,6 +133,29 @@ private:
     std::size_t next_ = 0;
 };
 
+// The separator of a line: TAB if it holds one, else ';'.
+char LineSeparator(std::string_view line) {
+    const char* const end = line.data() + line.size();
+    return FindByte(line.data(), end, '\t') != end ? '\t' : ';';
+}
+
+// The closing quote of a quoted field that opens with the '"' at p, or nullptr when the field is
+// not enclosed in quotes (no closing '"' right before the separator or the line end).
+const char* ClosingQuote(const char* p, const char* end, char sep) {
+    const char* q = p + 1;
+    for (;;) {
+        q = FindByte(q, end, '"');
+        if (q == end) {
+            return nullptr;
+        }
+        if (q + 1 != end && q[1] == '"') {
+            q += 2; // "" inside the quotes
+            continue;
+        }
+        return q + 1 == end || q[1] == sep ? q : nullptr;
+    }
+}
+
 // Splits one line (without CR and LF) into fields and hands them to the row.
 void SplitLine(std::string_view line, RowFiller& filler) {
     if (line.empty()) {
@@ -125,18 +163,23 @@ void SplitLine(std::string_view line, RowFiller& filler) {
     }
     const char* p = line.data();
     const char* const end = p + line.size();
-    const char* q = FindByte(p, end, '\t');
-    const bool tabs = q != end;
-    const char sep = tabs ? '\t' : ';';
-    if (!tabs) {
-        q = FindByte(p, end, sep);
-    }
+    const char sep = LineSeparator(line);
+    const bool tabs = sep == '\t';
     while (!filler.Full()) {
+        const char* q = nullptr; // the separator after the field, or end
+        if (*p == '"') {
+            if (const char* close = ClosingQuote(p, end, sep)) {
+                filler.AddQuoted(p + 1, close);
+                q = close + 1;
+            }
+        }
+        if (q == nullptr) {
+            q = FindByte(p, end, sep);
+            filler.AddBytes(p, static_cast<std::size_t>(q - p));
+        }
         if (q == end) {
-            filler.AddBytes(p, static_cast<std::size_t>(end - p));
             return;
         }
-        filler.AddBytes(p, static_cast<std::size_t>(q - p));
         p = q + 1;
         if (tabs) {
             while (p != end && *p == '\t') {
@@ -146,8 +189,20 @@ void SplitLine(std::string_view line, RowFiller& filler) {
         if (p == end) {
             return; // a separator at the very end of the line
         }
-        q = FindByte(p, end, sep);
     }
+}
+
+// Whether the first field of the caption line begins with "St.", the layout without start times.
+bool WithoutStartTimes(std::string_view line) {
+    if (line.starts_with('"')) {
+        const char* const end = line.data() + line.size();
+        if (const char* close = ClosingQuote(line.data(), end, LineSeparator(line))) {
+            // "St." holds no quote, so the inside begins with it exactly when the field does.
+            return std::string_view(line.data() + 1, static_cast<std::size_t>(close - line.data() - 1))
+                .starts_with("St.");
+        }
+    }
+    return line.starts_with("St.");
 }
 
 // The cut of the seconds, in place. It goes on until no ':' is left at position 4 or later, so a
@@ -191,7 +246,12 @@ std::string CutStartSeconds(std::string text) {
 }
 
 StartListReader::StartListReader(std::string_view bytes, StartListLayout layout)
-    : bytes_(UpToCtrlZ(bytes)), layout_(std::move(layout)), planned_(layout_.startClock) {}
+    : bytes_(UpToCtrlZ(bytes)), coding_(DetectTextCoding(bytes_)), layout_(std::move(layout)),
+      planned_(layout_.startClock) {
+    if (coding_.bom) {
+        bytes_.remove_prefix(kUtf8Bom.size());
+    }
+}
 
 std::size_t StartListReader::LineCount() const {
     if (bytes_.empty()) {
@@ -242,18 +302,23 @@ bool StartListReader::Next(std::span<std::string, kStartListColumns> row) {
         line = withoutCr_;
     }
 
-    if (!scan.ascii) {
+    if (!scan.ascii && !(coding_.utf8 && coding_.valid)) {
         // The line is decoded as a whole: the UTF-8 forms of the Windows-1252 letters hold no
         // byte below 0x80, so the separators stay where they were.
-        if (decoded_.size() < line.size() * 3) {
-            decoded_.resize(line.size() * 3);
+        if (coding_.utf8) {
+            DecodeUtf8LenientInto(decoded_, line); // a file with the mark that is not valid UTF-8
+            line = decoded_;
+        } else {
+            if (decoded_.size() < line.size() * 3) {
+                decoded_.resize(line.size() * 3);
+            }
+            const char* const end = DecodeCp1252To(decoded_.data(), line);
+            line = std::string_view(decoded_.data(), static_cast<std::size_t>(end - decoded_.data()));
         }
-        const char* const end = DecodeCp1252To(decoded_.data(), line);
-        line = std::string_view(decoded_.data(), static_cast<std::size_t>(end - decoded_.data()));
     }
 
     RowFiller filler(row);
-    if (generated_ || (index_ == 0 && line.substr(0, 3) == "St.")) {
+    if (generated_ || (index_ == 0 && WithoutStartTimes(line))) {
         if (index_ == 0) {
             filler.AddText(layout_.caption0);
         } else {

@@ -1,17 +1,24 @@
 // The start list file format, as pure functions from bytes to rows (no files, no list state), so
 // the reader can be tested and measured on its own.
 //
-// Rules: bytes are Windows-1252; a 0x1A (Ctrl+Z) ends the data; LF ends a line, every CR is
-// dropped; the last line needs no line end. Each line is split at TABs if it has one (a run of
-// TABs counts as one separator), else at ";". A separator at the very end of a line is ignored.
+// Rules: a 0x1A (Ctrl+Z) ends the data; the bytes are UTF-8 when they begin with the byte-order
+// mark (dropped) or are valid UTF-8 with a multi-byte sequence, else Windows-1252 (Utf8Text.h).
+// LF ends a line, every CR is dropped; the last line needs no line end. Each line is split at
+// TABs if it has one (a run of TABs counts as one separator), else at ";". A separator at the
+// very end of a line is ignored. A field enclosed in double quotes (a '"' at its start, the
+// closing '"' right before a separator or the line end) is read as CSV writes it: the quotes go,
+// "" inside stands for one '"', and separators inside do not split; any other field is taken as
+// it stands, quotes and all.
 // Fields fill the six columns from the left, an empty field is stored as " ", surplus fields are
-// dropped; cells no field reached stay empty. When line 1 begins with "St." the file has no start
-// times: every line gets a first field in front (line 1: the previous column-0 caption; data line
-// k: StartClock + (k - 1) * StartInt minutes as FormatMinutes writes them). Finally the seconds
-// are cut from column 0 of every row (CutStartSeconds).
+// dropped; cells no field reached stay empty. When line 1 begins with "St." (its first field
+// once the quotes are gone) the file has no start times: every line gets a first field in front
+// (line 1: the previous column-0 caption; data line k: StartClock + (k - 1) * StartInt minutes as
+// FormatMinutes writes them). Finally the seconds are cut from column 0 of every row
+// (CutStartSeconds).
 //
 //   "09:30:00\t12\tRider A"  -> {"09:30", "12", "Rider A", "", "", ""}
 //   "1;;Rider"               -> {"1", " ", "Rider", "", "", ""}
+//   "6:50";"a;b""c"          -> {"6:50", "a;b\"c", "", "", "", ""}   (quotes as in the file)
 #pragma once
 
 #include <array>
@@ -22,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/Utf8Text.h"
 #include "timing/TimeValues.h"
 
 namespace vandoret {
@@ -54,13 +62,14 @@ public:
 
 private:
     std::string_view bytes_;
+    TextCoding coding_;
     StartListLayout layout_;
     std::size_t pos_ = 0;
     std::size_t index_ = 0;
     bool generated_ = false;
     std::int64_t planned_ = 0;
     std::string withoutCr_;
-    std::string decoded_; // the current line in UTF-8, when it is not plain ASCII; only grows
+    std::string decoded_; // the current line in UTF-8, when it had to be decoded; only grows
 };
 
 // The cut of the seconds: a ':' at character position 4 or later (counted from 1) is removed

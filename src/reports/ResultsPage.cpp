@@ -1,4 +1,6 @@
 // The results web page: written from the results list, then opened or printed by the shell.
+// A standards-mode page in Windows-1252 (characters the code page lacks as numeric references),
+// readable on a phone: a viewport, the table scrolling sideways inside its box.
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -13,6 +15,9 @@ namespace {
 constexpr std::string_view kMakerAddress = "https://www.kronvale.example";
 constexpr std::string_view kCrLf = "\r\n";
 constexpr int kPageColumns = 8;
+constexpr int kPageTimeColumn = 6;
+// Beside the ride time of a row whose time was entered or corrected by hand.
+constexpr std::string_view kHandMark = " <b title=\"Handzeit\">H</b>";
 
 // Texts from the lists come from other programs and people: written as plain text, never markup.
 std::string EscapeHtml(std::string_view text) {
@@ -59,11 +64,13 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
     const std::string maker(kMakerAddress);
     const std::string escapedTitle = EscapeHtml(title);
     PageText page;
+    page.Line("<!DOCTYPE html>");
     page.Line("<HTML>");
     page.Line("<HEAD>");
     page.Line("<!--" + maker + " software -->");
     page.Line("<TITLE>Zeitenprotokoll " + escapedTitle + "</TITLE>");
-    page.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">");
+    page.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">");
+    page.Line("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
     page.Line("<meta name=\"keywords\" content=\"Kronvale, Stoppuhr, Zeitmessung, Buspulling\">");
     page.Line("<meta name=\"description\" content=\"Kronvale professional software development for all\">");
     page.Line("<meta name=\"Webdesign\" content=\"" + maker + "\">");
@@ -73,6 +80,10 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
     page.Line("scrollbar-track-color:#F9F9E6;");
     page.Line("scrollbar-face-color:#B0A786}");
     page.Line("table {font-size:10pt}");
+    // Place, time and points read right-aligned; on a narrow screen the table scrolls sideways.
+    page.Line("td {vertical-align:top}");
+    page.Line("td:nth-child(1), td:nth-child(7), td:nth-child(8) {text-align:right}");
+    page.Line(".scroll {overflow-x:auto}");
     page.Line("a:hover{text-decoration:none; background-color:#E2E6CB}");
     page.Line("-->");
     page.Line("</style></head>");
@@ -80,10 +91,8 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
     page.Line("<div style=\"width:100%; color:#A37E4E; filter:Glow(color=0, strength=6)\">");
     page.Line("<h1>Ergebnisse</h1>");
     page.Line("</div><b>");
-    page.Line("</b><br><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF borderColor=#E0E0E0 border=1 "
-              "cellpadding=4 width=649>");
-    page.Line("<colgroup valign=top> <col align=right> <col> <col> <col> <col align=right> <col "
-              "align=right></colgroup>");
+    page.Line("</b><br><div class=scroll><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
+              "borderColor=#E0E0E0 border=1 cellpadding=4 width=649>");
     page.Line("<thead bgcolor=#B0A786><tr>");
     for (int col = 0; col < kPageColumns; ++col) {
         page.Line((col == 1 ? "<th nowrap>" : "<th>") + EscapeHtml(results.Cells(col, 0)) + "</th>");
@@ -94,10 +103,13 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
         for (int col = 0; col < kPageColumns; ++col) {
             const std::string& cell = results.Cells(col, row);
             page << "<td>" << (cell.empty() ? std::string("&nbsp;") : EscapeHtml(cell));
+            if (col == kPageTimeColumn && results.RowMarked(row)) {
+                page << kHandMark;
+            }
         }
         page.Line("</tr>");
     }
-    page.Line("</table>");
+    page.Line("</table></div>");
     page.Line("<hr><p align=right><font color=#F5F5F5 size=2>Erstellt mit dem Programm &quot;" + escapedTitle +
               "&quot;.");
     page << "</font><br>"
@@ -119,7 +131,7 @@ std::string Timekeeper::ResultsPageName() {
 void Timekeeper::WriteResultsPage(const std::string& fileName) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
-    const std::string bytes = EncodeCp1252(BuildPage(SortGrid4, host_.ApplicationTitle()));
+    const std::string bytes = EncodeCp1252Html(BuildPage(SortGrid4, host_.ApplicationTitle()));
     // Replaced whole: a page that cannot be written completely (a full disk) leaves the old page
     // as it was, rather than half of the new one.
     if (!ReplaceWholeFile(fileName, bytes)) {

@@ -86,6 +86,9 @@ CellFormat Timekeeper::SortGrid2GetCellFormat(int col, int row) const {
     if (row != SortGrid2.Row() && col == 1) {
         format.background = Rgb{216, 255, 216};
     }
+    if (SortGrid2.RowMarked(row)) {
+        format.textColor = kHandTimeText;
+    }
     format.rightAligned = col == 0;
     return format;
 }
@@ -102,6 +105,9 @@ CellFormat Timekeeper::SortGrid3GetCellFormat(int col, int row) const {
             format.background = Rgb{255, 255, 255};
         }
     }
+    if (SortGrid3.RowMarked(row)) {
+        format.textColor = kHandTimeText;
+    }
     format.rightAligned = col == 0;
     return format;
 }
@@ -112,6 +118,13 @@ CellFormat Timekeeper::GetCellFormat(int tab, int col, int row) const {
         return SortGrid2GetCellFormat(col, row);
     case kTabStopTimes:
         return SortGrid3GetCellFormat(col, row);
+    case kTabResults: {
+        CellFormat format;
+        if (row > 0 && col == 6 && SortGrid4.RowMarked(row)) {
+            format.mark = kHandTimeMark; // "Zeit" of a ride timed by hand
+        }
+        return format;
+    }
     default:
         return CellFormat{};
     }

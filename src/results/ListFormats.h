@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace vandoret {
 
@@ -13,15 +14,24 @@ struct Rgb {
 };
 
 // How a list cell is painted beyond the list's own settings: a background of its own (none: the
-// list's colour, or the selection colours in the current row) and the right alignment.
+// list's colour, or the selection colours in the current row), a text colour of its own, the
+// right alignment, and a mark drawn after the text (it is not part of the cell's text).
 struct CellFormat {
+    CellFormat(std::optional<Rgb> background_ = std::nullopt, bool rightAligned_ = false)
+        : background(background_), rightAligned(rightAligned_) {}
     std::optional<Rgb> background;
     bool rightAligned = false;
+    std::optional<Rgb> textColor;
+    std::string_view mark;
     bool operator==(const CellFormat&) const = default;
 };
 
 // The background of every list where no cell format says otherwise.
 inline constexpr Rgb kListBackground{208, 208, 240};
+// The text of a row whose time was entered or corrected by hand (blue), and the mark beside the
+// ride time it gives in the results.
+inline constexpr Rgb kHandTimeText{0, 0, 255};
+inline constexpr std::string_view kHandTimeMark = "H";
 
 // An owner-drawn tab: background and text colour. The caption stands 4 pixels right of the tab's
 // left edge and 2 pixels below its top, 2 pixels lower still for the active tab.

@@ -104,19 +104,23 @@ int CompareDurationText(std::string_view a, std::string_view b) {
     return lenA > lenB ? 1 : -1;
 }
 
-void Timekeeper::BuildResults() {
-    TSortGrid& results = SortGrid4;
+namespace {
+
+// The results built from the start list, start times and stop times into `results`; the time
+// points of each ride go to the "EZ-Pkt." cells of `stops` (the stop list itself or a copy of it).
+void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, TSortGrid& stops,
+                      const Settings& settings, const Locale& locale, TSortGrid& results) {
     results.SetRowCount(2);
     results.BlankRow(1);
 
-    const FirstRowIndex riders(SortGrid1, kStartListNr);
-    const FirstRowIndex starts(SortGrid2, kStartTimesNr);
+    const FirstRowIndex riders(riderList, kStartListNr);
+    const FirstRowIndex starts(startTimes, kStartTimesNr);
     const Duration allowed = settings.AllowedTime;
     // A penalty interval of 0 or less would divide by zero: it counts as one second.
     const double interval = settings.StrafSek > 0 ? settings.StrafSek : 1;
 
-    for (int i = 1; i < SortGrid3.RowCount(); ++i) {
-        const std::string& nr = SortGrid3.Cells(kStopNr, i);
+    for (int i = 1; i < stops.RowCount(); ++i) {
+        const std::string& nr = stops.Cells(kStopNr, i);
         if (nr.empty()) {
             continue;
         }
@@ -125,12 +129,12 @@ void Timekeeper::BuildResults() {
         if (r1 < 0 || r2 < 0) {
             continue;
         }
-        const std::int64_t start = ParseDuration(SortGrid2.Cells(kStartTimesTime, r2));
-        const std::int64_t stop = ParseDuration(SortGrid3.Cells(kStopTime, i));
+        const std::int64_t start = ParseDuration(startTimes.Cells(kStartTimesTime, r2));
+        const std::int64_t stop = ParseDuration(stops.Cells(kStopTime, i));
         const std::int64_t ride = stop - start;
-        const std::int64_t pause = ParseDuration(SortGrid3.Cells(kStopPause, i));
+        const std::int64_t pause = ParseDuration(stops.Cells(kStopPause, i));
         if (ride <= 0) {
-            SortGrid3.SetCell(kStopTimePoints, i, "!!!");
+            stops.SetCell(kStopTimePoints, i, "!!!");
             continue;
         }
         double timePoints = 0.0;
@@ -139,9 +143,9 @@ void Timekeeper::BuildResults() {
             const double over = static_cast<double>(ride - allowed);
             const auto units = static_cast<std::int64_t>(std::trunc(over / 1000.0 / interval + 1.0));
             timePoints = static_cast<double>(units) * settings.StrafPkt;
-            SortGrid3.SetCell(kStopTimePoints, i, FormatGeneral(timePoints, locale_));
+            stops.SetCell(kStopTimePoints, i, FormatGeneral(timePoints, locale));
         } else {
-            SortGrid3.SetCell(kStopTimePoints, i, "0");
+            stops.SetCell(kStopTimePoints, i, "0");
         }
 
         if (!results.IsBlankRow(results.RowCount() - 1)) {
@@ -149,19 +153,21 @@ void Timekeeper::BuildResults() {
         }
         const int target = results.RowCount() - 1;
         for (int col = 1; col <= 5; ++col) {
-            results.SetCell(col, target, SortGrid1.Cells(col, r1));
+            results.SetCell(col, target, riderList.Cells(col, r1));
         }
         // A pause longer than the ride gives a negative net time, written "-" and its amount.
-        results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(ride - pause), locale_));
-        const std::int32_t faults = ParseWholeNumber(SortGrid3.Cells(kStopFaults, i)).value_or(0);
-        results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale_));
+        results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(ride - pause), locale));
+        const std::int32_t faults = ParseWholeNumber(stops.Cells(kStopFaults, i)).value_or(0);
+        results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale));
+        // A ride time taken from a hand time carries the mark ("H" beside the time).
+        results.SetRowMarked(target, startTimes.RowMarked(r2) || stops.RowMarked(i));
     }
 }
 
-void Timekeeper::RankResults() {
-    TSortGrid& results = SortGrid4;
+// Sorts on the results sort column and writes the places: equal times share the place.
+void RankResultsIn(TSortGrid& results, int sortCol) {
     results.BeginUpdate();
-    results.SortOnColumn(SortGrid1.SortOptions.SortCol); // the results sort column
+    results.SortOnColumn(sortCol);
     std::string groupTime;
     int groupRow = 1;
     for (int r = 1; r < results.RowCount(); ++r) {
@@ -173,6 +179,31 @@ void Timekeeper::RankResults() {
         results.SetCell(kResultPlace, r, std::to_string(groupRow));
     }
     results.EndUpdate();
+}
+
+} // namespace
+
+void Timekeeper::BuildResults() {
+    BuildResultsInto(SortGrid1, SortGrid2, SortGrid3, settings, locale_, SortGrid4);
+}
+
+void Timekeeper::RankResults() {
+    RankResultsIn(SortGrid4, SortGrid1.SortOptions.SortCol); // the results sort column
+}
+
+TSortGrid Timekeeper::RankedResultsCopy() const {
+    TSortGrid stops = SortGrid3; // the time points land in the copy, never in the stop list
+    TSortGrid results = SortGrid4; // its captions and sort settings
+    // The copy tells nobody about its updates: the window's list is not the one that changes.
+    results.OnEndUpdate = nullptr;
+    results.OnBusy = nullptr;
+    results.OnMessage = nullptr;
+    stops.OnEndUpdate = nullptr;
+    stops.OnBusy = nullptr;
+    stops.OnMessage = nullptr;
+    BuildResultsInto(SortGrid1, SortGrid2, stops, settings, locale_, results);
+    RankResultsIn(results, SortGrid1.SortOptions.SortCol);
+    return results;
 }
 
 void Timekeeper::SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style) {

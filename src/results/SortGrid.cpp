@@ -29,7 +29,8 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 
 } // namespace
 
-TSortGrid::TSortGrid(int colCount) : colCount_(std::max(colCount, 1)), rows_(2, std::vector<std::string>(colCount_)) {
+TSortGrid::TSortGrid(int colCount)
+    : colCount_(std::max(colCount, 1)), rows_(2, std::vector<std::string>(colCount_)), marks_(2, 0) {
     selection_ = GridRect{0, 1, colCount_ - 1, 1};
 }
 
@@ -58,6 +59,7 @@ void TSortGrid::SetRowCount(int count) {
         return;
     }
     rows_.resize(static_cast<std::size_t>(count), std::vector<std::string>(colCount_));
+    marks_.resize(rows_.size(), 0);
     ClampView();
     ++revision_;
     SizeChanged();
@@ -109,6 +111,7 @@ void TSortGrid::CopyRow(int fromRow, int toRow) {
         return;
     }
     rows_[toRow] = rows_[fromRow];
+    marks_[toRow] = marks_[fromRow];
     ++revision_;
 }
 
@@ -119,6 +122,7 @@ void TSortGrid::BlankRow(int row) {
     for (auto& cell : rows_[row]) {
         cell.clear();
     }
+    marks_[row] = 0;
     ++revision_;
 }
 
@@ -131,13 +135,16 @@ void TSortGrid::DeleteRow(int row) {
         return;
     }
     rows_.erase(rows_.begin() + row);
+    marks_.erase(marks_.begin() + row);
     ClampView();
     ++revision_;
     SizeChanged();
 }
 
 int TSortGrid::AddRow() {
+    marks_.reserve(rows_.size() + 1);
     rows_.emplace_back(colCount_);
+    marks_.push_back(0);
     ++revision_;
     const int added = RowCount() - 1;
     SizeChanged();
@@ -154,6 +161,7 @@ void TSortGrid::AssignRows(std::vector<std::vector<std::string>>&& rows) {
     for (auto& r : rows) {
         r.resize(static_cast<std::size_t>(colCount_));
     }
+    marks_.assign(rows.size(), 0);
     rows_ = std::move(rows);
     ClampView();
     ++revision_;
@@ -169,6 +177,7 @@ std::vector<std::vector<std::string>> TSortGrid::TakeRows() {
     taken.reserve(2);
     taken.push_back(rows_[0]);
     taken.emplace_back(static_cast<std::size_t>(colCount_));
+    marks_.assign(2, 0);
     taken.swap(rows_);
     ClampView();
     ++revision_;
@@ -176,6 +185,18 @@ std::vector<std::vector<std::string>> TSortGrid::TakeRows() {
         SizeChanged();
     }
     return taken;
+}
+
+bool TSortGrid::RowMarked(int row) const {
+    return row >= 0 && row < RowCount() && marks_[static_cast<std::size_t>(row)] != 0;
+}
+
+void TSortGrid::SetRowMarked(int row, bool marked) {
+    if (row < 0 || row >= RowCount() || RowMarked(row) == marked) {
+        return;
+    }
+    marks_[static_cast<std::size_t>(row)] = marked ? 1 : 0;
+    ++revision_;
 }
 
 int TSortGrid::FindRowByText(int col, std::string_view text, bool ignoreCase) const {
@@ -384,13 +405,17 @@ void TSortGrid::SortOnColumn(int col) {
         if (key + 1 == keyCols.rend()) {
             // The primary pass: write the rows in their new order and carry the selection over.
             std::vector<std::vector<std::string>> sorted(static_cast<std::size_t>(rowCount));
+            std::vector<char> sortedMarks(static_cast<std::size_t>(rowCount), 0);
             std::vector<int> newPosition(static_cast<std::size_t>(rowCount), 0);
             sorted[0] = std::move(rows_[0]);
+            sortedMarks[0] = marks_[0];
             for (int i = 1; i < rowCount; ++i) {
                 sorted[i] = std::move(rows_[order[i]]);
+                sortedMarks[i] = marks_[order[i]];
                 newPosition[order[i]] = i;
             }
             rows_ = std::move(sorted);
+            marks_ = std::move(sortedMarks);
             int first = rowCount, last = 0, count = 0;
             for (int r = std::max(selection_.top, 1); r <= std::min(selection_.bottom, rowCount - 1); ++r) {
                 first = std::min(first, newPosition[r]);

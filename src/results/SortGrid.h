@@ -9,6 +9,10 @@
 // The grid also holds the view state the core decides on: the current row, the selected range,
 // the top row and the left column. The window draws them; it does not own them.
 //
+// Each row carries one mark beside its cells (a hand-entered time): it is not part of the text,
+// so texts, comparisons and the saved lists never see it, but it moves with its row when rows are
+// sorted, deleted or copied, and goes when the row is blanked or the list is emptied or replaced.
+//
 // Sorting: SortOnColumn sorts the data rows on one column and then on the columns listed in
 // SortOptions.SecondaryIndex, under a comparison style per column (see SortCompare.h). It runs
 // inside the update bracket BeginUpdate / EndUpdate, which the window reads to paint data cells
@@ -96,6 +100,10 @@ public:
     // their storage and hand them to AssignRows.
     std::vector<std::vector<std::string>> TakeRows();
 
+    // The row's mark; out of range reads false and writes are ignored.
+    bool RowMarked(int row) const;
+    void SetRowMarked(int row, bool marked);
+
     // First data row, scanning from row 1 down, whose cell in col equals text; -1 if none.
     // With ignoreCase, the letters A-Z are folded to lower case on both sides first.
     int FindRowByText(int col, std::string_view text, bool ignoreCase) const;
@@ -149,6 +157,7 @@ private:
 
     int colCount_;
     std::vector<std::vector<std::string>> rows_;
+    std::vector<char> marks_; // one per row, beside rows_
     int row_ = 1;
     GridRect selection_;
     int topRow_ = 1;

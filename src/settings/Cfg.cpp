@@ -196,6 +196,7 @@ void TCfgDialog::BuildControls() {
     eStrafSek = new FilteredLineEdit(&cfg::StrafKeyAllowed, cfg::kStrafSekMaxLength, locale_, this);
     DateTimePicker1 = new TimePicker("HH:mm:ss", this);
     eDis = new QLineEdit("Dis.", this);
+    eWebPort = new SpinEdit(cfg::kWebPortMin, cfg::kWebPortMax, cfg::kWebPortMaxLength, locale_, this);
 
     const int x = 10;
     Caption("autom. START um                     Uhr", x, 12, eStartClock, 64);
@@ -219,6 +220,10 @@ void TCfgDialog::BuildControls() {
     SetBase(DateTimePicker1, kSilver);
     DateTimePicker1->SetTime(MakeTimeOfDay(1, 0, 0));
     eDis->setGeometry(penaltyX + 84, 208, 56, kRowHeight);
+
+    // The live results web server, in the free corner left of the buttons.
+    Caption("Live-Ergebnisse Port:", x, 242, eWebPort, 64);
+    eWebPort->setToolTip(QString::fromUtf8("0 = aus; sonst der Port, unter dem Browser im lokalen Netz die Ergebnisse abrufen"));
 
     GroupBox1 = new QGroupBox(" Externe USB-/COM-Kontakte ", this);
     GroupBox1->setGeometry(206, 6, 207, 158);
@@ -273,7 +278,8 @@ void TCfgDialog::BuildControls() {
     bCancel->setGeometry(326, 240, 86, 26);
 
     QWidget* order[] = {OKBtn,  bCancel, eStartClock, eStartInt, seLen,  eTempo, eTime, eStrafPkt,       eStrafSek,
-                        cbPort, cbLS1,   cbAlg1,      cbLS2,     cbAlg2, cbAlg3, cbLS3, DateTimePicker1, eDis};
+                        cbPort, cbLS1,   cbAlg1,      cbLS2,     cbAlg2, cbAlg3, cbLS3, DateTimePicker1, eDis,
+                        eWebPort};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);
     }
@@ -315,7 +321,7 @@ void TCfgDialog::eTimeChange() {
 
 void TCfgDialog::OKBtnClick() {
     // Enter in a field confirms without the field losing the focus; check it as focus loss would.
-    for (SpinEdit* spin : {eStartInt, seLen}) {
+    for (SpinEdit* spin : {eStartInt, seLen, eWebPort}) {
         if (spin->hasFocus()) {
             spin->ExitCheck();
         }
@@ -339,6 +345,7 @@ void TCfgDialog::LoadFields(const cfg::CfgFields& f) {
     eStrafPkt->setText(Q(f.strafPktText));
     eStrafSek->setText(Q(f.strafSekText));
     eDis->setText(Q(f.disText));
+    eWebPort->SetText(Q(f.webPortText));
 }
 
 cfg::CfgFields TCfgDialog::ReadFields() const {
@@ -355,6 +362,7 @@ cfg::CfgFields TCfgDialog::ReadFields() const {
     f.strafPktText = eStrafPkt->text().toStdString();
     f.strafSekText = eStrafSek->text().toStdString();
     f.disText = eDis->text().toStdString();
+    f.webPortText = eWebPort->Text().toStdString();
     return f;
 }
 

@@ -74,6 +74,7 @@ public:
     FilteredLineEdit* eStrafSek;
     TimePicker* DateTimePicker1;
     QLineEdit* eDis;
+    SpinEdit* eWebPort; // "Live-Ergebnisse Port", 0 = off
     QGroupBox* GroupBox1;
     QComboBox* cbPort;
     QLineEdit* cbLS1;

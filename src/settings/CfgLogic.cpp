@@ -233,6 +233,7 @@ CfgFields FieldsFromSettings(const Settings& s, const std::vector<std::string>& 
     f.strafPktText = FormatShortestDecimal(s.StrafPkt, locale);
     f.strafSekText = std::to_string(s.StrafSek);
     f.disText = s.DisText;
+    f.webPortText = std::to_string(s.WebPort);
     return f;
 }
 
@@ -281,6 +282,7 @@ std::optional<std::string> TransferBack(const CfgFields& f, const std::vector<st
         port.Pause(kReopenPauseMs);
         (void)port.OpenPort(n); // a port that does not open is kept as chosen and stored at shut-down
     }
+    s.WebPort = static_cast<std::uint32_t>(Clamp(SpinValue(f.webPortText, kWebPortMin), kWebPortMin, kWebPortMax));
     return std::nullopt;
 }
 

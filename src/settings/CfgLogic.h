@@ -40,6 +40,8 @@ inline constexpr int kLenMin = 10, kLenMax = 100'000, kLenMaxLength = 6;
 inline constexpr double kTempoMin = 1.0, kTempoMax = 999.0, kTempoStep = 1.0;
 inline constexpr int kTempoMaxLength = 3, kStrafPktMaxLength = 5, kStrafSekMaxLength = 3;
 inline constexpr int kReopenPauseMs = 50;
+// "Live-Ergebnisse Port": 0 is off, else the TCP port of the live results web server.
+inline constexpr int kWebPortMin = 0, kWebPortMax = 65535, kWebPortMaxLength = 5;
 inline constexpr const char* kNoPort = "Kein";
 
 // ---- Ports and contact rows -------------------------------------------------------------------
@@ -120,12 +122,13 @@ struct CfgFields {
     std::string tempoText;      // eTempo
     TimeOfDay time = 0.0;       // eTime, the full value
     std::string strafPktText, strafSekText, disText;
+    std::string webPortText; // eWebPort
 };
 
 // Steps 1 to 7: the fields for the settings, with eTime derived from Len and tempo as shown.
 CfgFields FieldsFromSettings(const Settings& settings, const std::vector<std::string>& portItems, const Locale& locale);
 
-// Steps 9 to 12, after OK. Returns the message to show when a field does not convert; the
+// Steps 9 to 12, after OK, and last the live results port (0 to 65535, no number: 0 = off). Returns the message to show when a field does not convert; the
 // transfer then stops at that field (earlier settings keep their new values, that one and all
 // later ones, the port and the polarities their old ones) and the port is left alone.
 std::optional<std::string> TransferBack(const CfgFields& fields, const std::vector<std::string>& portItems,

@@ -44,6 +44,16 @@ public:
         return true;
     }
 
+    // The live results port: a value that is no TCP port reads as 0 (off).
+    bool WebPort(const char* name, std::uint32_t& target) {
+        std::uint32_t raw = 0;
+        if (!Dword(name, raw)) {
+            return false;
+        }
+        target = raw <= 65535 ? raw : 0;
+        return true;
+    }
+
     bool Double(const char* name, double& target) {
         const std::optional<RegValue> value = store_.Read(name);
         if (!value || value->type != RegType::Binary || value->binary.size() != sizeof(double)) {
@@ -99,7 +109,9 @@ int ReadSequence(SettingsStore& store, Settings& s) {
            step(r.Int("Alg3", s.Alg3)) && step(r.Int("Len", s.Len)) && step(r.Double("tempo", s.tempo)) &&
            step(r.Int("StartInt", s.StartInt)) && step(r.Int("StartClock", s.StartClock)) &&
            step(r.Double("StrafPkt", s.StrafPkt)) && step(r.Int("StrafSek", s.StrafSek)) &&
-           step(r.Text("DisText", s.DisText)) && step(r.Bool("AutoStart", s.AutoStart)));
+           step(r.Text("DisText", s.DisText)) && step(r.Bool("AutoStart", s.AutoStart)) &&
+           // Read after all the others: a store written before it existed reads as before.
+           step(r.WebPort("WebPort", s.WebPort)));
     return reached;
 }
 
@@ -136,7 +148,8 @@ std::vector<RegValue> StoredValues(const Settings& s) {
             DoubleValue(s.StrafPkt),
             IntValue(s.StrafSek),
             RegValue::Sz(s.DisText),
-            RegValue::Dword(s.AutoStart ? 1u : 0u)};
+            RegValue::Dword(s.AutoStart ? 1u : 0u),
+            RegValue::Dword(s.WebPort)};
 }
 
 } // namespace

@@ -38,6 +38,7 @@ struct Settings {
     std::int32_t StrafSek = 1;                                    // seconds of one penalty step
     std::string DisText = "Dis.";
     bool AutoStart = true;
+    std::uint32_t WebPort = 0; // TCP port of the live results web server; 0 = off (read last)
 
     Duration AllowedTime = 600'000; // derived: ComputeAllowedTime
 };
@@ -45,7 +46,7 @@ struct Settings {
 // The names under which the settings are stored, in the order they are read and written.
 inline constexpr const char* kSettingNames[] = {
     "Left", "Top", "Width", "Height",   "Port",       "BaseName", "Sound",    "Alg1",    "Alg2",
-    "Alg3", "Len", "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart"};
+    "Alg3", "Len", "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart", "WebPort"};
 
 inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingNames));
 

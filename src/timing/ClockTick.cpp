@@ -56,6 +56,11 @@ void Timekeeper::WatchStartList() {
     if (firstSeen) {
         SelectRider(FindNextPlannedStart());
     }
+    if (ActiveTab == kTabResults) {
+        // Names the office corrected reach the shown results (and the next web page) at once.
+        BuildResults();
+        RankResults();
+    }
     StartListStamp = state.stamp;
     watchLoaded_ = state;
 }

@@ -5,6 +5,7 @@
 
 #include "lists/TextFile.h"
 #include "timing/BlankText.h"
+#include "timing/SoundFiles.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {
@@ -19,19 +20,24 @@ int RecordedRows(const TSortGrid& grid, bool slotIsEmpty) {
 
 } // namespace
 
+std::string LocateSoundFile(const std::string& programDir, const std::string& name) {
+    const auto isFile = [](const std::filesystem::path& path) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(path, ec) && !ec;
+    };
+    const std::string beside = programDir + name;
+    if (isFile(PathFromUtf8(beside))) {
+        return beside;
+    }
+    const std::filesystem::path installed = PathFromUtf8(programDir + kInstalledSoundFolder + name).lexically_normal();
+    return isFile(installed) ? PathToUtf8(installed) : std::string();
+}
+
 void Timekeeper::LoadSoundFiles() {
     const std::string dir = host().ProgramDir();
-    const auto locate = [&dir](const char* name) {
-        std::string path = dir + name;
-        std::error_code ec;
-        if (!std::filesystem::exists(PathFromUtf8(path), ec) || ec) {
-            path.clear();
-        }
-        return path;
-    };
-    ReadySoundFile = locate("Audio-Bereit.wav");
-    StartSoundFile = locate("Audio-Start.wav");
-    FinishSoundFile = locate("Audio-Ziel.wav");
+    ReadySoundFile = LocateSoundFile(dir, "Audio-Bereit.wav");
+    StartSoundFile = LocateSoundFile(dir, "Audio-Start.wav");
+    FinishSoundFile = LocateSoundFile(dir, "Audio-Ziel.wav");
 }
 
 void Timekeeper::PlaySoundFile(const std::string& path) {
@@ -40,13 +46,21 @@ void Timekeeper::PlaySoundFile(const std::string& path) {
     }
 }
 
-void Timekeeper::UpdateRemainingCounters() {
-    const int startRows = RecordedRows(SortGrid2, SortGrid2.IsBlankRow(1));
+int Timekeeper::RecordedStarts() const {
+    return RecordedRows(SortGrid2, SortGrid2.IsBlankRow(1));
+}
+
+Timekeeper::RemainingCounts Timekeeper::SetRemainingCounters() {
+    const int startRows = RecordedStarts();
     const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(0, 1)));
-    const int toStart = cbNr.Count() - startRows;
-    const int onCourse = startRows - finishRows;
-    LabOstalosStart = toStart < 0 ? std::string() : std::to_string(toStart);
-    LabOstalosStop = onCourse < 0 ? std::string() : std::to_string(onCourse);
+    const RemainingCounts counts{cbNr.Count() - startRows, startRows - finishRows};
+    LabOstalosStart = counts.toStart < 0 ? std::string() : std::to_string(counts.toStart);
+    LabOstalosStop = counts.onCourse < 0 ? std::string() : std::to_string(counts.onCourse);
+    return counts;
+}
+
+void Timekeeper::UpdateRemainingCounters() {
+    const auto [toStart, onCourse] = SetRemainingCounters();
     if (toStart <= 0 && CounterOn) {
         ImageStatusClick();
     }

@@ -23,6 +23,7 @@
 #include "results/ListFormats.h"
 #include "results/SortGrid.h"
 #include "settings/Settings.h"
+#include "timing/HandTimes.h"
 #include "timing/Host.h"
 #include "timing/TimeValues.h"
 
@@ -123,6 +124,15 @@ public:
     void LoadSoundFiles();
     void PlaySoundFile(const std::string& path);
     void UpdateRemainingCounters();
+    // The two counters of UpdateRemainingCounters alone (riders still to start, riders on the
+    // course), as a load sets them once starts exist; switches and the finish display stay.
+    struct RemainingCounts {
+        int toStart = 0;
+        int onCourse = 0;
+    };
+    RemainingCounts SetRemainingCounters();
+    // Starts recorded in the start times list (its one blank slot counts none).
+    int RecordedStarts() const;
     void ImageStatusClick();
     void ImageSoundClick();
     void ImageLSClick(LockIndicator which);
@@ -144,13 +154,24 @@ private:
     // The file watch of the tick. It compares the watched file's stamp, full-resolution time and
     // size with those of the last load; once a change has stayed the same for one tick (so a file
     // caught while being written is not read half) the start list is loaded again. The first look
-    // of the run loads at once, so start-up shows the list after its one tick.
+    // of the run loads at once, so start-up shows the list after its one tick. A reload while the
+    // tab "Ergebnisse" is shown rebuilds and ranks the results, as choosing the tab does.
     void WatchStartList();
     FileSignature watchLoaded_;                 // the file as last loaded ({-1,0,0}: none)
     std::optional<FileSignature> watchPending_; // a change seen, waiting to stay the same a tick
     bool watchLooked_ = false;
 
 public:
+    // ---- Hand times (timing/HandTimes.cpp; the rules in timing/HandTimes.h) --------------------
+    // F7: a new entry at the host's clock; a start on the tabs "Startliste" and "Startzeiten",
+    // else a finish.
+    HandTimeEntry NewHandTime();
+    // Shift+F7: the current row of the start times or stop times list, when it holds a time;
+    // nothing on the other tabs.
+    std::optional<HandTimeEntry> CorrectHandTime();
+    // OK of the dialog: checks the entry and, when it is sound, writes it.
+    HandTimeResult ApplyHandTime(const HandTimeEntry& entry);
+
     // ---- Start list and protocol files --------------------------------------------------------
     // The start list's name as stored (BaseName) and shown in the caption, e.g. "Starterliste.txt".
     const std::string& StartListFileName() const { return settings.BaseName; }
@@ -162,9 +183,10 @@ public:
     // (an empty name stays empty). Done once, when the settings have been read at start-up; the
     // first tick does it if nobody did before.
     void ResolveStartListPath();
-    // Reads the named file (Windows-1252, TAB or ";" separated) into the start list, refreshes the
-    // number list keeping the selected start number, and makes the file the watched one (under its
-    // full name). Timer1 is off while it runs. A file that cannot be opened (missing, a folder or
+    // Reads the named file (Windows-1252 or UTF-8, TAB or ";" separated, quoted or not) into the
+    // start list, refreshes the number list keeping the selected start number, and makes the file
+    // the watched one (under its full name). The count of riders still to start is the list's
+    // length, or once starts exist both counters as a registration leaves them. Timer1 is off while it runs. A file that cannot be opened (missing, a folder or
     // device, no access) leaves the start list emptied and changes nothing else. Never throws,
     // shows no message.
     void LoadStartList(const std::string& fileName);
@@ -229,6 +251,9 @@ public:
     void BuildResults();
     // Sorts SortGrid4 on the results sort column (SortGrid1's SortCol) and writes the places.
     void RankResults();
+    // The results as BuildResults and RankResults would give them now, built and ranked on copies:
+    // SortGrid4 and the "EZ-Pkt." cells of SortGrid3 stay as they are (the live pages use it).
+    TSortGrid RankedResultsCopy() const;
     // OnGetSortStyle of SortGrid4.
     void SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style);
     // The tab change (ActiveTab is the new tab): results on tab 3, the eventing copy on tab 4,

@@ -66,7 +66,7 @@ TFormInfo::TFormInfo(QWidget* parent)
     Label1->setGeometry(56, 71, 192, 24);
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    LabelVer = new QLabel("Version 1.5 (13.12.2009)", this);
+    LabelVer = new QLabel("Version " VANDORET_VERSION " (" VANDORET_RELEASE_DATE ")", this);
     QFont fv = font();
     fv.setPixelSize(15);
     LabelVer->setFont(fv);

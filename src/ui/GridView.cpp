@@ -36,11 +36,16 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const int row = index.row() + 1;
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return QString::fromStdString(grid_.Cells(index.column(), row));
-    case Qt::BackgroundRole: {
+    case Qt::EditRole: {
+        QString text = QString::fromStdString(grid_.Cells(index.column(), row));
+        const CellFormat f = role == Qt::DisplayRole && cellFormat ? cellFormat(index.column(), row) : CellFormat{};
+        return f.mark.empty() ? text : text + ' ' + QString::fromUtf8(f.mark.data(), qsizetype(f.mark.size()));
+    }
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole: {
         const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
-        return f.background ? QVariant(ToQColor(*f.background)) : QVariant();
+        const std::optional<Rgb>& colour = role == Qt::BackgroundRole ? f.background : f.textColor;
+        return colour ? QVariant(ToQColor(*colour)) : QVariant();
     }
     case Qt::TextAlignmentRole: {
         const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};

@@ -81,4 +81,22 @@ void RunScreenshotDemo(TForm1& form, TFormInfo& info, TFDlgYesNo& yesNo, const Q
     QApplication::exit(0);
 }
 
+void RunLiveDemo(TForm1& form) {
+    Wait(300);
+    Timekeeper& tk = form.core();
+    for (int i = 0; i < 4; ++i) {
+        form.mStartClick();
+        Wait(700);
+    }
+    for (int i = 0; i < 2; ++i) {
+        form.mStopClick();
+        Wait(500);
+    }
+    for (int row = 1; row <= 2 && row < tk.SortGrid3.RowCount(); ++row) {
+        tk.SortGrid3.SetCell(2, row, tk.SortGrid2.Cells(2, row));
+    }
+    tk.SortGrid3.SetCell(5, 1, "4");
+    form.RefreshFromCore();
+}
+
 } // namespace vandoret::ui

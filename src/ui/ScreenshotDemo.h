@@ -12,4 +12,8 @@ class TFDlgYesNo;
 
 void RunScreenshotDemo(TForm1& form, TFormInfo& info, TFDlgYesNo& yesNo, const QString& outDir);
 
+// The live pages run (--live-demo PORT): records four starts and two finishes with their numbers
+// and a few faults, then leaves the program running so that a browser can take pictures.
+void RunLiveDemo(TForm1& form);
+
 } // namespace vandoret::ui

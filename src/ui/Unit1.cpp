@@ -334,8 +334,10 @@ void TForm1::WireStopListEditing() {
         tk_.SortGrid3SelectCell(col, row);
         return tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
     };
-    grid->keyFilter = [this](char32_t key) { return tk_.SortGrid3KeyPress(key); };
-    grid->editClosed = [this](int row) { tk_.SortGrid3EditCommitted(row); }; // Enter, Esc, arrows, focus loss
+    // These two may still run while the window is torn down (the editor loses the focus then), so
+    // they hold on to the Timekeeper, which outlives the window, not to the window.
+    grid->keyFilter = [&tk = tk_](char32_t key) { return tk.SortGrid3KeyPress(key); };
+    grid->editClosed = [&tk = tk_](int row) { tk.SortGrid3EditCommitted(row); }; // Enter, Esc, arrows, focus loss
     grid->enterPressed = [this, grid] {
         tk_.SortGrid3KeyPress(U'\r');
         RefreshFromCore();

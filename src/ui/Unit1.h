@@ -64,6 +64,8 @@ public:
     void Timer5sekTimer();
     void mStartClick();
     void mStopClick();
+    // F7: a time entered by hand; Shift+F7: the current row's time corrected (HandTimeDialog).
+    void HandTimeClick(bool correction);
     void mHilfeClick();
     void bCFGClick();
     void Info1Click();

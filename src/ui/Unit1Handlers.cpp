@@ -25,6 +25,7 @@
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
 #include "ui/Pictures.h"
+#include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
 namespace vandoret::ui {
@@ -62,7 +63,7 @@ void TForm1::FormCreate() {
     // 1. Title and caption.
     const QString title = ToQ(host_.ApplicationTitle());
     QCoreApplication::setApplicationName(title);
-    tk_.WindowCaption = (title + " 1.5").toStdString();
+    tk_.WindowCaption = (title + " " VANDORET_VERSION).toStdString();
     setWindowTitle(ToQ(tk_.WindowCaption));
     // 2. The help file is looked for beside the program (see mHilfeClick).
     // 3. The serial ports present.
@@ -388,7 +389,7 @@ void TForm1::RefreshFromCore() {
     RefreshNumberList();
     if (tk_.JournalNotice != journalNoticeShown_) { // shown once when the journal stops being written
         journalNoticeShown_ = tk_.JournalNotice;
-        StatusPanels[1]->setText(ToQ(journalNoticeShown_));
+        SetMiddlePanelWarning(StatusPanels[1], ToQ(journalNoticeShown_));
     }
     if (windowTitle() != ToQ(tk_.WindowCaption)) {
         setWindowTitle(ToQ(tk_.WindowCaption));

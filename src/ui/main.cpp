@@ -6,17 +6,30 @@
 #include <QTimer>
 
 #include <QTime>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string_view>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "settings/Cfg.h"
 #include "settings/SettingsStore.h"
+#include "timing/RegionalSettings.h"
 #include "timing/Timekeeper.h"
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
 #include "ui/HtmlHelp.h"
+#include "ui/LiveResults.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
 #include "ui/SingleInstance.h"
+#include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
 #include "contacts/ComPortControl.h"
@@ -25,22 +38,21 @@
 
 namespace {
 
-// The decimal and time separators of the user's regional settings.
+// The decimal and time separators of the user's regional settings: on Windows read from the
+// regional settings themselves, elsewhere from Qt's view of the system locale, by the same rule.
 vandoret::Locale SystemLocale() {
+#ifdef _WIN32
+    return vandoret::WindowsRegionalLocale();
+#else
     const QLocale system = QLocale::system();
-    vandoret::Locale locale;
-    const QString dp = system.decimalPoint();
-    if (dp.size() == 1 && dp.at(0).unicode() < 0x80) {
-        locale.decimalSeparator = static_cast<char>(dp.at(0).unicode());
-    }
+    const QString decimal = system.decimalPoint();
     const QString timeFormat = system.timeFormat(QLocale::ShortFormat);
-    for (const QChar c : timeFormat) {
-        if (!c.isLetter() && !c.isSpace() && c.unicode() < 0x80) {
-            locale.timeSeparator = static_cast<char>(c.unicode());
-            break;
-        }
-    }
-    return locale;
+    return vandoret::LocaleFromRegionalTexts(
+        std::u16string_view(reinterpret_cast<const char16_t*>(decimal.utf16()), static_cast<std::size_t>(decimal.size())),
+        std::u16string_view(reinterpret_cast<const char16_t*>(timeFormat.utf16()),
+                            static_cast<std::size_t>(timeFormat.size())),
+        u"");
+#endif
 }
 
 // The clock of the port's waiting thread: it stamps each line change the moment it is seen.
@@ -68,7 +80,22 @@ public:
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --version answers on the console before anything else, without a display or the lock.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+#ifdef _WIN32
+            // A windowed program has no console of its own: write into the one it was started from.
+            if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+                FILE* console = nullptr;
+                freopen_s(&console, "CONOUT$", "w", stdout);
+            }
+#endif
+            std::printf("Vandoret %s\n", VANDORET_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(VANDORET_VERSION);
     vandoret::ui::InstallGermanQtTranslation();
     // Declared before the windows, so the lock is freed last, after the settings were saved.
     vandoret::ui::SingleInstance instance(vandoret::ui::ProgramTitle());
@@ -125,8 +152,17 @@ int main(int argc, char* argv[]) {
     dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
     vandoret::ComPortControl ports(tk);
 
+    // The live results on the local network: started with the stored port, changed by the dialog.
+    vandoret::ui::LiveResults live(tk, host.ApplicationTitle());
+    live.onStatus = [&form](const QString& text) { vandoret::ui::SetMiddlePanelAddress(form.StatusPanels[1], text); };
+    live.Apply(tk.settings.WebPort);
+
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
-    form.settingsDialog = [&cfg, &tk, &form] { cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); }); };
+    form.settingsDialog = [&cfg, &tk, &form, &live] {
+        if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
+            live.Apply(tk.settings.WebPort);
+        }
+    };
     vandoret::ui::TFormInfo info(&form);
     info.openUrl = [&host](const QString& url) { host.ShellExecute("open", url.toStdString()); };
     form.FormInfo = &info;
@@ -149,6 +185,12 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(0, &form, [&form, &info, &yesNo, dir = args.at(at + 1)] {
             vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
         });
+    }
+    // --live-demo PORT: a short race served on 127.0.0.1:PORT for pictures of the live pages.
+    if (const qsizetype at = args.indexOf("--live-demo"); at >= 0 && at + 1 < args.size()) {
+        host.askYesNo = [](const std::string&) { return true; };
+        live.Listen(QHostAddress::LocalHost, args.at(at + 1).toUShort());
+        QTimer::singleShot(0, &form, [&form] { vandoret::ui::RunLiveDemo(form); });
     }
     const int result = app.exec();
     tk.EndJournal();

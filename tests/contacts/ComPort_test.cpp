@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -202,6 +203,10 @@ TEST_F(ComPortTest, TheEventCarriesTheLinesAndTheMomentTheThreadSaw) {
     std::vector<LineEvent> seen;
     port.OnDSR = [&](TComPort& sender) { seen.push_back(sender.CurrentEvent()); };
     port.Open();
+    // The thread has taken its starting look and waits (a slow start would see the change there).
+    for (int i = 0; i < 5000 && layer.WaitCalls() < 1; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     clock = MakeTimeOfDay(9, 30, 4, 700);
     layer.SetLines(kMsDsrOn);
     ASSERT_TRUE(ui.WaitForPosts(1));

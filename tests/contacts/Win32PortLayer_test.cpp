@@ -152,8 +152,9 @@ TEST_F(Win32ComPort, AMissingPortThrowsAndStaysClosed) {
 }
 
 // Opening configures the device and starts the waiting thread; closing stops it and releases the
-// device, so the port opens again. (Under wine the lines of a pseudo-terminal cannot be awaited:
-// the thread then ends at once and reports the port as lost.)
+// device, so the port opens again. (Without the ioctl shim, wine cannot read the lines of a
+// pseudo-terminal: the thread then ends at once and reports the port as lost. With it, see
+// WineSerialLines_test.cpp.)
 TEST_F(Win32ComPort, OpensAndClosesASerialPort) {
     if (TestPortNumber() <= 0 || TestPortNumber() > 255) {
         GTEST_SKIP() << "no serial port given in VANDORET_TEST_COM_PORT";

@@ -229,17 +229,19 @@ TEST(FileJournalWriter, AppendsToTheDaysFileAndReadsTheNewestOfItsTitle) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / "vandoret-journal-file-test" / "Kronvale";
     fs::remove_all(dir.parent_path());
-    FileJournalWriter writer(dir.string(), "Vandoret");
-    ASSERT_TRUE(writer.Append("2024-05-10", "a\n"));
-    ASSERT_TRUE(writer.Append("2024-05-11", "b\n"));
-    ASSERT_TRUE(writer.Append("2024-05-11", "c\n"));
-    FileJournalWriter other(dir.string(), "Vandoret-2");
-    ASSERT_TRUE(other.Append("2024-05-12", "x\n"));
-    EXPECT_EQ(writer.ReadNewest(), "b\nc\n");
-    EXPECT_EQ(writer.FileName("2024-05-11"), (dir / "Vandoret-2024-05-11.txt").string());
+    { // the writers keep their files open: Windows removes them only once they are closed
+        FileJournalWriter writer(dir.string(), "Vandoret");
+        ASSERT_TRUE(writer.Append("2024-05-10", "a\n"));
+        ASSERT_TRUE(writer.Append("2024-05-11", "b\n"));
+        ASSERT_TRUE(writer.Append("2024-05-11", "c\n"));
+        FileJournalWriter other(dir.string(), "Vandoret-2");
+        ASSERT_TRUE(other.Append("2024-05-12", "x\n"));
+        EXPECT_EQ(writer.ReadNewest(), "b\nc\n");
+        EXPECT_EQ(writer.FileName("2024-05-11"), (dir / "Vandoret-2024-05-11.txt").string());
 
-    FileJournalWriter blocked((dir / "Vandoret-2024-05-10.txt" / "sub").string(), "Vandoret");
-    EXPECT_FALSE(blocked.Append("2024-05-11", "d\n")) << "a folder that is a file";
+        FileJournalWriter blocked((dir / "Vandoret-2024-05-10.txt" / "sub").string(), "Vandoret");
+        EXPECT_FALSE(blocked.Append("2024-05-11", "d\n")) << "a folder that is a file";
+    }
     fs::remove_all(dir.parent_path());
 }
 

@@ -49,6 +49,22 @@ TEST(Cp1252, UnencodableAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(EncodeCp1252("\xFF\xBF\xBFx"), "???x");
 }
 
+// For a web page the characters the code page lacks become numeric references; malformed bytes
+// are still question marks, and everything Windows-1252 holds is written as EncodeCp1252 does.
+TEST(Cp1252, HtmlFormWritesReferences) {
+    EXPECT_EQ(EncodeCp1252Html("日本 \xE2\x82\xAC\xC3\xBC"), "&#26085;&#26412; \x80\xFC");
+    EXPECT_EQ(EncodeCp1252Html("\xF0\x9F\x98\x80"), "&#128512;");
+    EXPECT_EQ(EncodeCp1252Html("a\xFF\xC3"), "a??");
+    const std::string all = [] {
+        std::string bytes;
+        for (int b = 1; b < 256; ++b) {
+            bytes += static_cast<char>(b);
+        }
+        return bytes;
+    }();
+    EXPECT_EQ(EncodeCp1252Html(DecodeCp1252(all)), all);
+}
+
 // Plain ASCII is copied eight bytes at a time: letters on either side of those steps decode as
 // they do one by one, into a string and into a buffer alike.
 TEST(Cp1252, DecodesAcrossTheEightByteSteps) {

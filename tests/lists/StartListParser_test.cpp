@@ -133,7 +133,7 @@ TEST(StartListParser, EmptyPreviousCaptionBecomesSpace) {
 }
 
 TEST(StartListParser, OnlyStDotInLineOneSelectsTheLayout) {
-    for (const char* first : {"st.Nr.;Name", "\tSt.Nr.\tName", " St.Nr.;Name", "\xEF\xBB\xBFSt.Nr.;Name"}) {
+    for (const char* first : {"st.Nr.;Name", "\tSt.Nr.\tName", " St.Nr.;Name", "\"St.Nr.;Name", " \"St.Nr.\";Name"}) {
         const auto rows = Parse(std::string(first) + "\n12;Rider");
         ASSERT_EQ(rows.size(), 2u) << first;
         EXPECT_EQ(rows[1][0], "12") << first;
@@ -142,10 +142,13 @@ TEST(StartListParser, OnlyStDotInLineOneSelectsTheLayout) {
     EXPECT_EQ(Parse("Startzeit\nSt.Nr.;x")[1][0], "St.Nr.");
 }
 
-TEST(StartListParser, ByteOrderMarkIsPartOfTheFirstField) {
+TEST(StartListParser, ByteOrderMarkIsDropped) {
     const auto rows = Parse("\xEF\xBB\xBFStartzeit;St.Nr.");
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][0], "ï»¿Startzeit");
+    EXPECT_EQ(rows[0][0], "Startzeit");
+    // Behind the mark, "St." selects the layout without start times.
+    EXPECT_EQ(Parse("\xEF\xBB\xBFSt.Nr.;Name\n12;Rider")[1], (Cells{"9:30", "12", "Rider", "", "", ""}));
+    EXPECT_TRUE(Parse("\xEF\xBB\xBF").empty()); // a mark alone is an empty file
 }
 
 TEST(StartListParser, CutOfTheSeconds) {

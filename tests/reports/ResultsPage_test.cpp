@@ -55,13 +55,15 @@ protected:
 
 // The page as its items list it, with the rows of item 27 given.
 std::string ExpectedPage(const std::string& title, const std::string& rows) {
-    return "<HTML>\r\n"
+    return "<!DOCTYPE html>\r\n"
+           "<HTML>\r\n"
            "<HEAD>\r\n"
            "<!--https://www.kronvale.example software -->\r\n"
            "<TITLE>Zeitenprotokoll " +
            title +
            "</TITLE>\r\n"
-           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\r\n"
+           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">\r\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
            "<meta name=\"keywords\" content=\"Kronvale, Stoppuhr, Zeitmessung, Buspulling\">\r\n"
            "<meta name=\"description\" content=\"Kronvale professional software development for all\">\r\n"
            "<meta name=\"Webdesign\" content=\"https://www.kronvale.example\">\r\n"
@@ -71,6 +73,9 @@ std::string ExpectedPage(const std::string& title, const std::string& rows) {
            "scrollbar-track-color:#F9F9E6;\r\n"
            "scrollbar-face-color:#B0A786}\r\n"
            "table {font-size:10pt}\r\n"
+           "td {vertical-align:top}\r\n"
+           "td:nth-child(1), td:nth-child(7), td:nth-child(8) {text-align:right}\r\n"
+           ".scroll {overflow-x:auto}\r\n"
            "a:hover{text-decoration:none; background-color:#E2E6CB}\r\n"
            "-->\r\n"
            "</style></head>\r\n"
@@ -78,10 +83,8 @@ std::string ExpectedPage(const std::string& title, const std::string& rows) {
            "<div style=\"width:100%; color:#A37E4E; filter:Glow(color=0, strength=6)\">\r\n"
            "<h1>Ergebnisse</h1>\r\n"
            "</div><b>\r\n"
-           "</b><br><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF borderColor=#E0E0E0 border=1 "
-           "cellpadding=4 width=649>\r\n"
-           "<colgroup valign=top> <col align=right> <col> <col> <col> <col align=right> <col "
-           "align=right></colgroup>\r\n"
+           "</b><br><div class=scroll><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
+           "borderColor=#E0E0E0 border=1 cellpadding=4 width=649>\r\n"
            "<thead bgcolor=#B0A786><tr>\r\n"
            "<th>Platz</th>\r\n"
            "<th nowrap>St.Nr.</th>\r\n"
@@ -93,7 +96,7 @@ std::string ExpectedPage(const std::string& title, const std::string& rows) {
            "<th>Punkte</th>\r\n"
            "</tr></thead>\r\n" +
            rows +
-           "</table>\r\n"
+           "</table></div>\r\n"
            "<hr><p align=right><font color=#F5F5F5 size=2>Erstellt mit dem Programm &quot;" +
            title +
            "&quot;.\r\n"
@@ -119,6 +122,17 @@ TEST_F(ResultsPage, ByteForByteFromARankedList) {
                              "<tr><td>3<td>7<td> <td>Max<td>Club<td>Ort<td>1:02:03,4<td>20,4</tr>\r\n";
     EXPECT_EQ(Read("Vandoret.html"), ExpectedPage("Vandoret", rows));
     EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ResultsPage, HandTimedRideCarriesTheMarkBesideItsTime) {
+    ResultRow({"1", "12", "Anna", "Blitz", "RV", "Kiel", "9:40,0", "0,0"});
+    ResultRow({"2", "14", "Bruno", "Zora", "RV", "Kiel", "9:41,0", "0,0"});
+    tk.SortGrid4.SetRowMarked(2, true);
+    tk.WriteResultsPage("Vandoret.html");
+    const std::string rows = "<tr><td>1<td>12<td>Anna<td>Blitz<td>RV<td>Kiel<td>9:40,0<td>0,0</tr>\r\n"
+                             "<tr><td>2<td>14<td>Bruno<td>Zora<td>RV<td>Kiel<td>9:41,0 <b title=\"Handzeit\">H</b>"
+                             "<td>0,0</tr>\r\n";
+    EXPECT_EQ(Read("Vandoret.html"), ExpectedPage("Vandoret", rows));
 }
 
 TEST_F(ResultsPage, EmptyResultsListGivesOneRowOfBlanks) {
@@ -154,6 +168,35 @@ TEST_F(ResultsPage, TextsAreEscaped) {
     const std::string page = Read("x.html");
     EXPECT_NE(page.find("<TITLE>Zeitenprotokoll A&lt;b&gt;&amp;&quot;</TITLE>"), std::string::npos);
     EXPECT_NE(page.find("Programm &quot;A&lt;b&gt;&amp;&quot;&quot;."), std::string::npos);
+}
+
+// Windows-1252 where the code page holds the character, a numeric reference where it does not:
+// the page declares windows-1252, so a browser shows every name as it was entered.
+TEST_F(ResultsPage, CharactersBeyondTheCodePageAreReferences) {
+    const struct {
+        const char* cell;
+        const char* written;
+    } cases[] = {
+        {"M\xC3\xBCller \xE2\x80\x93 O\xE2\x80\x99Neill", "M\xFCller \x96 O\x92Neill"}, // – and ’
+        {"\xE2\x82\xAC 5", "\x80 5"},
+        {"\xC5\x81ukasz Wi\xC5\x9Bniewski", "&#321;ukasz Wi&#347;niewski"},
+        {"\xF0\x9F\x90\x8E", "&#128014;"},
+        {"\xD0\x9E\xD0\xBB\xD1\x8F & Co", "&#1054;&#1083;&#1103; &amp; Co"},
+    };
+    for (const auto& c : cases) {
+        tk.SortGrid4.SetRowCount(2);
+        tk.SortGrid4.BlankRow(1);
+        ResultRow({"1", "2", c.cell, "", "", "", "1,0", "0,0"});
+        tk.WriteResultsPage("Vandoret.html");
+        EXPECT_NE(Read("Vandoret.html").find(std::string("<td>2<td>") + c.written + "<td>&nbsp;"), std::string::npos)
+            << c.cell;
+    }
+    host.applicationTitle = "Zeitnahme \xC5\x81\xC3\xB3"
+                            "d\xC5\xBA";
+    tk.WriteResultsPage("x.html");
+    EXPECT_NE(Read("x.html").find("<TITLE>Zeitenprotokoll Zeitnahme &#321;\xF3"
+                                  "d&#378;</TITLE>"),
+              std::string::npos);
 }
 
 TEST_F(ResultsPage, ClickWritesThenOpensOrPrints) {

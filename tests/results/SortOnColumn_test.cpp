@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "results/HeaderClick.h"
@@ -300,6 +301,58 @@ TEST(HeaderClick, NotAClick) {
     EXPECT_FALSE(IsOnColumnEdge(106, 100, 200));
     EXPECT_FALSE(IsOnColumnEdge(194, 100, 200));
     EXPECT_TRUE(IsOnColumnEdge(195, 100, 200));
+}
+
+// A row's mark (a hand time) is no part of its text and goes wherever the row goes.
+TEST(RowMarks, FollowTheirRowsThroughEveryChangeOfShape) {
+    const auto marked = [](const TSortGrid& grid) {
+        std::string text; // the column 0 texts of the marked rows
+        for (int r = 0; r < grid.RowCount() + 1; ++r) {
+            text += grid.RowMarked(r) ? grid.Cells(0, r) : std::string();
+        }
+        return text;
+    };
+    const struct {
+        const char* name;
+        std::function<void(TSortGrid&)> change;
+        const char* expected;
+    } cases[] = {
+        {"sorted descending",
+         [](TSortGrid& g) {
+             g.SortOptions.SortDirection = TSortDirection::sdDescending;
+             g.SortOnColumn(0);
+         },
+         "db"},
+        {"deleted above", [](TSortGrid& g) { g.DeleteRow(1); }, "bd"},
+        {"deleted itself", [](TSortGrid& g) { g.DeleteRow(2); }, "d"},
+        {"copied over", [](TSortGrid& g) { g.CopyRow(2, 1); }, "bbd"},
+        {"blanked", [](TSortGrid& g) { g.BlankRow(2); }, "d"},
+        {"cut off", [](TSortGrid& g) { g.SetRowCount(3); }, "b"},
+        {"row added", [](TSortGrid& g) { g.SetCell(0, g.AddRow(), "e"); }, "bd"},
+        {"cleared",
+         [](TSortGrid& g) {
+             g.SetRowCount(2);
+             g.BlankRow(1);
+         },
+         ""},
+        {"replaced",
+         [](TSortGrid& g) {
+             g.AssignRows({{"h"}, {"b"}, {"d"}});
+         },
+         ""},
+        {"taken", [](TSortGrid& g) { g.TakeRows(); }, ""},
+        {"cell edited", [](TSortGrid& g) { g.SetCell(0, 2, "x"); }, "xd"},
+    };
+    for (const auto& c : cases) {
+        TSortGrid grid = MakeGrid({{"a"}, {"b"}, {"c"}, {"d"}});
+        grid.SetRowMarked(2, true);
+        grid.SetRowMarked(4, true);
+        grid.SetRowMarked(99, true); // out of range: ignored
+        const std::uint64_t revision = grid.Revision();
+        c.change(grid);
+        EXPECT_EQ(marked(grid), c.expected) << c.name;
+        EXPECT_NE(grid.Revision(), revision) << c.name;
+    }
 }
 
 } // namespace

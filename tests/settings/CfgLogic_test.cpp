@@ -314,5 +314,32 @@ TEST(CfgCycle, OutOfRangeFieldsAreClampedOnTransfer) {
     EXPECT_EQ(s.StartClock, 0);
 }
 
+TEST(CfgCycle, LiveResultsPortFieldIsTakenLastAndClamped) {
+    const std::vector<std::string> items = PortItems({});
+    const struct {
+        std::string text;
+        std::uint32_t want;
+    } cases[] = {{"8080", 8080}, {"0", 0}, {"", 0}, {"99999", 65535}, {"-3", 0}, {"80a", 0}};
+    for (const auto& c : cases) {
+        Settings s;
+        s.WebPort = 1234;
+        CfgFields f = FieldsFromSettings(s, items, kGerman);
+        EXPECT_EQ(f.webPortText, "1234");
+        f.webPortText = c.text;
+        RecordingPort port;
+        EXPECT_EQ(TransferBack(f, items, s, port, kGerman), std::nullopt);
+        EXPECT_EQ(s.WebPort, c.want) << c.text;
+    }
+    // A field that does not convert stops the transfer before the port: it keeps its value.
+    Settings s;
+    s.WebPort = 1234;
+    CfgFields f = FieldsFromSettings(s, items, kGerman);
+    f.strafSekText = "x";
+    f.webPortText = "8080";
+    RecordingPort port;
+    EXPECT_NE(TransferBack(f, items, s, port, kGerman), std::nullopt);
+    EXPECT_EQ(s.WebPort, 1234u);
+}
+
 } // namespace
 } // namespace vandoret::cfg

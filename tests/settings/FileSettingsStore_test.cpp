@@ -87,6 +87,7 @@ constexpr const char* kDefaultsFile = "Windows Registry Editor Version 5.00\r\n"
                                       "\"StrafSek\"=dword:00000001\r\n"
                                       "\"DisText\"=\"Dis.\"\r\n"
                                       "\"AutoStart\"=dword:00000001\r\n"
+                                      "\"WebPort\"=dword:00000000\r\n"
                                       "\r\n";
 
 TEST_F(FileStore, TheFileLivesInTheConfigurationFolder) {

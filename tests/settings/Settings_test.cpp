@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <optional>
 
 #include "settings/MemorySettingsStore.h"
 
@@ -207,6 +208,40 @@ TEST(LoadSettings, ReadsInTheStoredOrder) {
     for (std::size_t i = 0; i < store.reads.size(); ++i) {
         EXPECT_EQ(store.reads[i], kSettingNames[i]);
     }
+}
+
+TEST(LoadSettings, WebPortIsReadLastAndAStoreWithoutItReadsAsBefore) {
+    const struct {
+        std::optional<RegValue> value;
+        std::uint32_t want;
+    } cases[] = {{std::nullopt, 0},
+                 {RegValue::Dword(8080), 8080},
+                 {RegValue::Dword(65535), 65535},
+                 {RegValue::Dword(65536), 0}, // no TCP port: off
+                 {RegValue::Sz("8080"), 0}};
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        store.keyExists = true;
+        store.values = FullKey();
+        if (c.value) {
+            store.values["WebPort"] = *c.value;
+        }
+        Settings s;
+        LoadSettings(store, s);
+        ExpectSame(s, FullUpTo("")); // every other value as before
+        EXPECT_EQ(s.WebPort, c.want);
+        EXPECT_EQ(store.reads.back(), "WebPort");
+    }
+    // Written with the others, as a DWORD, and read back.
+    MemorySettingsStore store;
+    Settings s;
+    s.WebPort = 8080;
+    SaveSettings(store, s);
+    EXPECT_EQ(store.values["WebPort"], RegValue::Dword(8080));
+    store.keyExists = true;
+    Settings back;
+    LoadSettings(store, back);
+    EXPECT_EQ(back.WebPort, 8080u);
 }
 
 TEST(ComputeAllowedTime, Examples) {

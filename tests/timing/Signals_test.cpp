@@ -4,6 +4,8 @@
 #include <string>
 
 #include "TimingFixture.h"
+#include "lists/TextFile.h"
+#include "timing/SoundFiles.h"
 
 namespace vandoret::testing {
 namespace {
@@ -129,6 +131,46 @@ TEST_F(SignalsTest, SoundFilesBesideTheProgram) {
     keeper.LoadSoundFiles();
     EXPECT_EQ(keeper.ReadySoundFile, "");
     EXPECT_EQ(keeper.FinishSoundFile, "");
+}
+
+// The layouts the program runs from: the build folder (sounds beside it), an installation
+// (bin/ and share/vandoret/sounds/) and a folder that holds something else under the name.
+TEST_F(SignalsTest, SoundFileBesideTheProgramOrInstalled) {
+    enum Place { None, Beside, Installed, Both, FolderBeside };
+    const struct {
+        Place place;
+        Place found;
+    } cases[] = {
+        {None, None}, {Beside, Beside}, {Installed, Installed}, {Both, Beside}, {FolderBeside, Installed},
+    };
+    for (const auto& c : cases) {
+        const auto root = NewPrivateFolder("vandoret-timing-layout-");
+        const auto bin = root / "bin";
+        const auto share = root / "share" / "vandoret" / "sounds";
+        std::filesystem::create_directories(bin);
+        std::filesystem::create_directories(share);
+        if (c.place == Beside || c.place == Both) {
+            std::ofstream(bin / "Audio-Start.wav") << "RIFF";
+        }
+        if (c.place == Installed || c.place == Both || c.place == FolderBeside) {
+            std::ofstream(share / "Audio-Start.wav") << "RIFF";
+        }
+        if (c.place == FolderBeside) {
+            std::filesystem::create_directory(bin / "Audio-Start.wav");
+        }
+        const std::string programDir = PathToUtf8(bin) + "/";
+        const std::string expected = c.found == Beside      ? programDir + "Audio-Start.wav"
+                                     : c.found == Installed ? PathToUtf8((share / "Audio-Start.wav").lexically_normal())
+                                                            : std::string();
+        EXPECT_EQ(LocateSoundFile(programDir, "Audio-Start.wav"), expected) << "case " << c.place;
+
+        // The Timekeeper forms all three paths the same way.
+        host.programDir = programDir;
+        keeper.LoadSoundFiles();
+        EXPECT_EQ(keeper.StartSoundFile, expected) << "case " << c.place;
+        EXPECT_EQ(keeper.ReadySoundFile, "");
+        std::filesystem::remove_all(root);
+    }
 }
 
 } // namespace

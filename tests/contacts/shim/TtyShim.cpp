@@ -5,6 +5,11 @@
 // TIOCMBIS, TIOCMBIC, TIOCMSET for DTR and RTS) for pty slaves from a state held here, and passes
 // everything else on. The test in the same process drives the state through the functions below
 // (found with dlsym), so it can move lines, unplug the "adapter" and watch the waits.
+//
+// A program that cannot reach these functions (a Windows test under wine, whose serial driver
+// calls ioctl on the Unix side of the same process) drives the shim through a control file
+// instead: see ShimFileControl.cpp, started here on the first modem-line request when
+// VANDORET_SHIM_CONTROL names the file.
 #include <dlfcn.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -16,6 +21,8 @@
 #include <cerrno>
 #include <cstdarg>
 #include <mutex>
+
+#include "ShimFileControl.h"
 
 namespace {
 
@@ -29,11 +36,24 @@ std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
 int linesAtNextWait = -1; // applied as the next wait begins, before its snapshot (-1: none)
 int linesWithDtr = -1;    // applied when DTR is switched on, as by a contact it feeds (-1: none)
+std::atomic<long> lineReads{0};       // TIOCMGET requests answered or refused
+long long changedAt = 0;              // when the input lines last changed (µs since 1970)
+long long seenAt = 0;                 // the first line read after that change (0: none yet)
+
+long long NowMicros() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<long long>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
 
 // Sets the input lines; each line that changes counts once (caller holds the mutex).
 void SetLinesLocked(int lines) {
     const int changed = inputLines ^ lines;
     inputLines = lines;
+    if (changed != 0) {
+        changedAt = NowMicros();
+        seenAt = 0;
+    }
     if (changed & TIOCM_CTS)
         ++counters.cts;
     if (changed & TIOCM_DSR)
@@ -108,10 +128,14 @@ int WaitForLines(int lines) {
 int Answer(unsigned long request, void* arg) {
     switch (request) {
     case TIOCMGET: {
+        ++lineReads;
         if (unplugged) {
             return Fail(EIO);
         }
         std::lock_guard lock(mutex);
+        if (seenAt == 0 && changedAt != 0) {
+            seenAt = NowMicros();
+        }
         *static_cast<int*>(arg) = inputLines | outputLines;
         return 0;
     }
@@ -157,6 +181,8 @@ int ioctl(int fd, unsigned long request, ...) noexcept {
     if (IsPtySlave(fd)) {
         const int answer = Answer(request, arg);
         if (answer != -2) {
+            static std::once_flag control;
+            std::call_once(control, vandoret_shim_start_file_control);
             return answer;
         }
     }
@@ -213,6 +239,17 @@ int vandoret_shim_waiting() {
 }
 long vandoret_shim_wait_calls() {
     return waitCalls;
+}
+
+// Line reads (TIOCMGET) so far; when the input lines last changed and when a line read first
+// saw that change (µs since 1970, 0 when not yet).
+long vandoret_shim_line_reads() {
+    return lineReads;
+}
+void vandoret_shim_change_times(long long* changed, long long* seen) {
+    std::lock_guard lock(mutex);
+    *changed = changedAt;
+    *seen = seenAt;
 }
 
 } // extern "C"

@@ -1,0 +1,153 @@
+// The live pages' texts for a small competition: what is shown, in which order, and escaped.
+#include "reports/LivePages.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeHost.h"
+#include "timing/Timekeeper.h"
+
+namespace vandoret::testing {
+namespace {
+
+// Four riders, two with markup and quotes in their names; 1 and 2 finished, 3 on the course.
+class LivePagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* const rows[][6] = {{"9:30", "1", "Anna <b>Berg</b>", "Fritz \"Fix\"", "RV Tal", "Au"},
+                                       {"9:35", "2", "Bert O'Hara", "Luna", "RFV Ost", "Bad Berg"},
+                                       {"9:40", "3", "Cora \\ Li", "Max & Moritz", "RV Tal", "Au"},
+                                       {"9:45", "4", "Dora Ries", "</script>", "RV Tal", "Au"}};
+        tk.SortGrid1.SetRowCount(5);
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 6; ++c) {
+                tk.SortGrid1.SetCell(c, r + 1, rows[r][c]);
+            }
+        }
+        tk.RefreshNumberList();
+        tk.SelectRider(0);
+        Start(9, 30, 0);  // rider 1
+        Start(9, 35, 2);  // rider 2
+        Start(9, 40, 1);  // rider 3
+        Finish(9, 39, 0, "1"); // 9:00,0: no penalty
+        Finish(9, 45, 32, "2"); // 10:30,0: 31 commenced seconds over, 12,4 points
+        host.SetClock(9, 46, 0);
+    }
+    void Start(int h, int m, int s) {
+        host.SetClock(h, m, s);
+        tk.RegisterStart();
+    }
+    void Finish(int h, int m, int s, const std::string& nr) {
+        host.SetClock(h, m, s);
+        tk.RegisterFinish();
+        tk.SortGrid3.SetCell(2, tk.SortGrid3.RowCount() - 1, nr);
+    }
+
+    FakeHost host;
+    Timekeeper tk{host};
+};
+
+TEST_F(LivePagesTest, DataRanksOnCopiesAndFindsRidersOnCourseAndPlannedStarts) {
+    const std::uint64_t results = tk.SortGrid4.Revision();
+    const std::string timePoints = tk.SortGrid3.Cells(4, 2);
+    const LiveData data = CollectLiveData(tk, "Vandoret");
+
+    ASSERT_EQ(data.results.size(), 2u);
+    EXPECT_EQ(data.results[0].nr, "1");
+    EXPECT_EQ(data.results[0].platz, "1");
+    EXPECT_EQ(data.results[0].zeit, "9:00,0");
+    EXPECT_EQ(data.results[0].punkte, "0,0");
+    EXPECT_EQ(data.results[1].nr, "2");
+    EXPECT_EQ(data.results[1].platz, "2");
+    EXPECT_EQ(data.results[1].zeit, "10:30,0");
+    EXPECT_EQ(data.results[1].punkte, "12,4");
+    EXPECT_EQ(data.resultCaptions.size(), 8u);
+    // The window's results list and the "EZ-Pkt." cells are not touched.
+    EXPECT_EQ(tk.SortGrid4.Revision(), results);
+    EXPECT_EQ(tk.SortGrid3.Cells(4, 2), timePoints);
+
+    ASSERT_EQ(data.onCourse.size(), 1u);
+    EXPECT_EQ(data.onCourse[0].nr, "3");
+    EXPECT_EQ(data.onCourse[0].pferd, "Max & Moritz");
+    EXPECT_EQ(data.onCourse[0].start, tk.SortGrid2.Cells(1, 3));
+
+    ASSERT_EQ(data.plannedStarts.size(), 1u); // riders who started are no planned starts any more
+    EXPECT_EQ(data.plannedStarts[0].nr, "4");
+    EXPECT_EQ(data.plannedStarts[0].start, "09:45:00");
+}
+
+TEST_F(LivePagesTest, JsonIsExactAndEscaped) {
+    // Rider 2's finish was entered by hand: the mark goes with the result, beside the time.
+    for (int r = 1; r < tk.SortGrid3.RowCount(); ++r) {
+        tk.SortGrid3.SetRowMarked(r, tk.SortGrid3.Cells(2, r) == "2");
+    }
+    const LivePages pages = RenderLivePages(CollectLiveData(tk, "Vandoret"));
+    EXPECT_NE(pages.results.find("<td class=\"k-zeit\">10:30,0 H</td>"), std::string::npos);
+    EXPECT_NE(pages.results.find("<td class=\"k-zeit\">9:00,0</td>"), std::string::npos);
+    EXPECT_EQ(pages.resultsJson,
+              "[\n"
+              "{\"platz\":\"1\",\"nr\":\"1\",\"name\":\"Anna \\u003cb\\u003eBerg\\u003c/b\\u003e\","
+              "\"pferd\":\"Fritz \\\"Fix\\\"\",\"club\":\"RV Tal\",\"ort\":\"Au\",\"zeit\":\"9:00,0\",\"punkte\":\"0,0\","
+              "\"hand\":\"\"},\n"
+              "{\"platz\":\"2\",\"nr\":\"2\",\"name\":\"Bert O'Hara\",\"pferd\":\"Luna\",\"club\":\"RFV Ost\","
+              "\"ort\":\"Bad Berg\",\"zeit\":\"10:30,0\",\"punkte\":\"12,4\",\"hand\":\"H\"}\n"
+              "]\n");
+    EXPECT_EQ(pages.onCourseJson, "[\n{\"nr\":\"3\",\"name\":\"Cora \\\\ Li\",\"pferd\":\"Max \\u0026 Moritz\","
+                                  "\"start\":\"" + tk.SortGrid2.Cells(1, 3) + "\"}\n]\n");
+    EXPECT_EQ(pages.startsJson, "[\n{\"nr\":\"4\",\"name\":\"Dora Ries\",\"pferd\":\"\\u003c/script\\u003e\","
+                                "\"start\":\"09:45:00\"}\n]\n");
+    EXPECT_EQ(RenderLivePages(LiveData{}).resultsJson, "[\n]\n");
+}
+
+TEST_F(LivePagesTest, PagesShowTheRowsEscapedAndCarryNothingExternal) {
+    const LivePages pages = RenderLivePages(CollectLiveData(tk, "Zeit & <Mess>"));
+    const struct {
+        const std::string& page;
+        std::vector<std::string> contains;
+    } cases[] = {
+        {pages.results,
+         {"<title>Ergebnisse \xE2\x80\x93 Zeit &amp; &lt;Mess&gt;</title>", "data-page=\"ergebnisse\"",
+          "<th class=\"k-platz\">Platz</th>", "<th class=\"k-punkte\">Punkte</th>",
+          "<td class=\"k-name\">Anna &lt;b&gt;Berg&lt;/b&gt;</td><td class=\"k-pferd\">Fritz &quot;Fix&quot;</td>",
+          "<td class=\"k-name\">Bert O&#39;Hara</td>", "<td class=\"k-punkte\">12,4</td>",
+          "<p id=\"leer\" class=\"leer\" hidden>"}},
+        {pages.onCourse,
+         {"data-page=\"unterwegs\"", "<td class=\"k-pferd\">Max &amp; Moritz</td>", "<th class=\"k-lauf\">"}},
+        {pages.starts, {"data-page=\"start\"", "<p id=\"countdown\""}},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& text : c.contains) {
+            EXPECT_NE(c.page.find(text), std::string::npos) << text;
+        }
+        EXPECT_EQ(c.page.find("<b>"), std::string::npos); // no markup from a name gets through
+        EXPECT_EQ(c.page.find("http"), std::string::npos); // nothing is loaded from elsewhere
+        EXPECT_NE(c.page.find("<meta charset=\"utf-8\">"), std::string::npos);
+        EXPECT_NE(c.page.find("name=\"viewport\""), std::string::npos);
+        EXPECT_EQ(c.page.find("</script>"), c.page.rfind("</script>")); // one script, closed once
+    }
+    // The horse "</script>" of rider 4 only reaches the start page through its JSON.
+    EXPECT_EQ(pages.starts.find("&lt;/script&gt;"), std::string::npos);
+}
+
+TEST_F(LivePagesTest, StampChangesWithTheListsAndTheRulesOnly) {
+    const LiveStamp before = LiveStampOf(tk);
+    EXPECT_EQ(LiveStampOf(tk), before);
+    (void)CollectLiveData(tk, "Vandoret");
+    EXPECT_EQ(LiveStampOf(tk), before); // gathering changes nothing
+    tk.SortGrid3.SetCell(5, 1, "20");
+    EXPECT_NE(LiveStampOf(tk), before);
+    const LiveStamp afterFaults = LiveStampOf(tk);
+    tk.settings.StrafPkt = 1.0;
+    EXPECT_NE(LiveStampOf(tk), afterFaults);
+}
+
+TEST(LiveTexts, EscapesAndServerTime) {
+    EXPECT_EQ(EscapeHtmlText("<a href=\"x\">Tom & 'Jerry'</a>"),
+              "&lt;a href=&quot;x&quot;&gt;Tom &amp; &#39;Jerry&#39;&lt;/a&gt;");
+    EXPECT_EQ(EscapeJsonString("a\"b\\c\n\t\x01<>&\xC3\xA4"), "a\\\"b\\\\c\\n\\t\\u0001\\u003c\\u003e\\u0026\xC3\xA4");
+    EXPECT_EQ(LiveServerTime(MakeTimeOfDay(9, 5, 7, 42)), "09:05:07.042");
+    EXPECT_EQ(LiveServerTime(MakeTimeOfDay(23, 59, 59, 999)), "23:59:59.999");
+    EXPECT_EQ(LiveServerTime(0.0), "00:00:00.000");
+}
+
+} // namespace
+} // namespace vandoret::testing
