@@ -212,6 +212,9 @@ public:
     // While a handler runs for a line event: that event as the waiting thread saw it (its
     // EventMask is the thread's EventMask).
     const LineEvent& CurrentEvent() const { return currentEvent_; }
+    // Calls the handlers for the bits of one event (user-interface thread): what each hand-over of
+    // the waiting thread runs; the fuzz target of the decoder feeds events through it directly.
+    void DispatchEvents(const LineEvent& event);
 
     PortLayer& Layer() { return layer_; }
     UiDispatcher& Dispatcher() { return dispatcher_; }
@@ -222,8 +225,6 @@ private:
     void CreatePortHandle();
     void DestroyPortHandle();
     void ApplySettings();
-    // Calls the handlers for the bits of one event (user-interface thread).
-    void DispatchEvents(const LineEvent& event);
     // The waiting thread could not wait any more (e.g. the adapter was unplugged).
     void PortLost();
 

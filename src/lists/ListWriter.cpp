@@ -49,9 +49,9 @@ void Timekeeper::SaveListText(const std::string& fileName) {
         return; // "Vielseitigkeit" is never written
     }
     try {
-        WriteWholeFile(fileName, FormatListText(*grid));
+        // Not reported when it fails; the old file then stays whole.
+        ReplaceWholeFile(fileName, FormatListText(*grid));
     } catch (const std::exception&) {
-        // Not reported: whatever was written stays in the file.
     }
 }
 

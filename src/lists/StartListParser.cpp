@@ -205,12 +205,16 @@ bool WithoutStartTimes(std::string_view line) {
     return line.starts_with("St.");
 }
 
-// The cut of the seconds, in place.
+// The cut of the seconds, in place. It goes on until no ':' is left at position 4 or later, so a
+// cut text stays as it is when cut again: a saved list that is opened again keeps its cells
+// ("09:60:00:1" gives "09:60", not "09:60:1", which the next open would cut to "09:60").
 void CutSeconds(std::string& text) {
     std::size_t chars = 0; // characters (UTF-8 sequences) before the current byte
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    std::size_t i = 0;
+    while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
         if ((b & 0xC0) == 0x80) {
+            ++i;
             continue; // continuation byte of the character just counted
         }
         if (b == ':' && chars >= 3) {
@@ -222,9 +226,10 @@ void CutSeconds(std::string& text) {
                 }
             }
             text.erase(i, end - i);
-            return;
+            continue; // what follows now stands at i
         }
         ++chars;
+        ++i;
     }
 }
 

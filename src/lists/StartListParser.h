@@ -73,7 +73,8 @@ private:
 };
 
 // The cut of the seconds: a ':' at character position 4 or later (counted from 1) is removed
-// together with the two characters after it. "09:30:15" -> "09:30", "9:30:00" -> "9:30";
+// together with the two characters after it, and again while such a ':' is left, so a cut text
+// is cut no further. "09:30:15" -> "09:30", "9:30:00" -> "9:30", "09:30:00:5" -> "09:30";
 // "10:05" and "Startzeit" stay as they are.
 std::string CutStartSeconds(std::string text);
 

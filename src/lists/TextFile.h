@@ -25,4 +25,12 @@ ReadOutcome ReadWholeFile(const std::string& name, std::string& bytes);
 // written completely; what was written stays.
 bool WriteWholeFile(const std::string& name, std::string_view bytes);
 
+// Replaces the file as a whole: bytes go to a new temporary file beside it, which is flushed to
+// the disk and then renamed over the file, so the file is either the old one or the new one,
+// whatever happens meanwhile (a full disk, a crash). False when that failed; the old file is then
+// untouched and no temporary file is left. A name that is a symbolic link replaces the file it
+// points to. Where no file can be made beside it (a folder the user may not write into, holding
+// a file he may), the file is written in place as WriteWholeFile does.
+bool ReplaceWholeFile(const std::string& name, std::string_view bytes);
+
 } // namespace vandoret

@@ -2,7 +2,6 @@
 // A standards-mode page in Windows-1252 (characters the code page lacks as numeric references),
 // readable on a phone: a viewport, the table scrolling sideways inside its box.
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -133,15 +132,9 @@ void Timekeeper::WriteResultsPage(const std::string& fileName) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
     const std::string bytes = EncodeCp1252Html(BuildPage(SortGrid4, host_.ApplicationTitle()));
-    std::ofstream file(PathFromUtf8(fileName), std::ios::binary | std::ios::trunc);
-    if (!file) {
-        host_.ShowMessage(failed);
-        return;
-    }
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        // A page cut short (a full disk) is no page: say so rather than show half of it.
+    // Replaced whole: a page that cannot be written completely (a full disk) leaves the old page
+    // as it was, rather than half of the new one.
+    if (!ReplaceWholeFile(fileName, bytes)) {
         host_.ShowMessage(failed);
     }
 }

@@ -302,6 +302,9 @@ void RegFile::Set(const std::string& name, const RegValue& value) {
     for (auto& [n, v] : values) {
         if (SameName(n, name)) {
             v = value; // the name keeps the spelling it has in the file
+            if (value.type == RegType::Unreadable) {
+                n = name; // but a line kept as it stood is written with its own spelling
+            }
             return;
         }
     }

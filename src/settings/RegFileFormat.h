@@ -31,7 +31,8 @@ struct RegFile {
 
     // The value of that name; nullptr when there is none.
     const RegValue* Find(const std::string& name) const;
-    // Replaces the value of that name in place, or appends it.
+    // Replaces the value of that name (A-Z in either case) in place, keeping the spelling the name
+    // had, or appends it. An unreadable line takes the spelling of its own line, which it is written as.
     void Set(const std::string& name, const RegValue& value);
 };
 

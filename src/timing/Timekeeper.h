@@ -195,8 +195,8 @@ public:
     void RefreshNumberList();
     // Writes the list of the shown tab ("Startliste"/"Startzeiten": the start list,
     // "Stoppzeiten"/"Ergebnisse": the results list; "Vielseitigkeit": nothing) as Windows-1252
-    // text, every cell followed by a TAB, an empty cell as " ", CR LF after every row. A file that
-    // cannot be created is silently not written.
+    // text, every cell followed by a TAB, an empty cell as " ", CR LF after every row. The file is
+    // replaced whole (ReplaceWholeFile): a save that fails, silently, leaves the old file as it was.
     void SaveListText(const std::string& fileName);
     // Ctrl+S: the save dialog, then SaveListText. A name without extension gets ".txt"; the
     // current directory becomes the folder of the chosen file. Does nothing while the save
@@ -265,7 +265,8 @@ public:
     CellFormat SortGrid2GetCellFormat(int col, int row) const;
     CellFormat SortGrid3GetCellFormat(int col, int row) const;
     CellFormat GetCellFormat(int tab, int col, int row) const;
-    // Writes the results web page; a file that cannot be written shows a message.
+    // Writes the results web page, replacing the old one whole; a page that cannot be written
+    // completely shows a message and leaves the old page as it was.
     void WriteResultsPage(const std::string& fileName);
     // The page's name: the program's file name with ".html", in the current directory.
     std::string ResultsPageName();

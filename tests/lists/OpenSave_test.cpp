@@ -3,6 +3,8 @@
 #include <string>
 
 #include "ListsTestSupport.h"
+#include "fakes/FileSizeLimit.h"
+#include "lists/ListWriter.h"
 
 namespace vandoret::testing {
 namespace {
@@ -83,6 +85,30 @@ TEST_F(OpenSave, UnwritableTargetsWriteNothingAndReportNothing) {
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Müller");
     EXPECT_EQ(tk.SortGrid1.RowCount(), 3);
+}
+
+TEST_F(OpenSave, AFullDiskLeavesTheOldFileWhole) {
+    if (!FileSizeLimit::Available()) {
+        GTEST_SKIP() << "no file size limit on this platform";
+    }
+    const std::string file = dir.File("Protokoll.txt");
+    WriteBytes(file, kSavedStartList);
+    FillStartList();
+    tk.SortGrid1.SetRowCount(120);
+    for (int r = 3; r < 120; ++r) {
+        tk.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
+    }
+    {
+        FileSizeLimit full(1000); // the list needs about 2,000 bytes: the write stops part-way
+        host.saveAnswers.push_back(file);
+        tk.sbSaveClick();
+    }
+    EXPECT_EQ(ReadBytes(file), kSavedStartList);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "a temporary file was left";
+    EXPECT_TRUE(host.messages.empty());
+    // The program goes on: with room again, the same save writes the list.
+    tk.SaveListText(file);
+    EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1));
 }
 
 TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "fakes/FakeHost.h"
+#include "fakes/FileSizeLimit.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret::testing {
@@ -244,6 +245,32 @@ TEST_F(ResultsPage, PageThatCannotBeCreated) {
     tk.WriteResultsPage((dir_ / "missing" / "page.html").string());
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.shellCalls.empty());
+}
+
+TEST_F(ResultsPage, AFullDiskKeepsTheOldPageAndSaysSo) {
+    if (!FileSizeLimit::Available()) {
+        GTEST_SKIP() << "no file size limit on this platform";
+    }
+    ResultRow({"1", "1", "Erster", "", "", "", "1,0", "0,0"});
+    tk.sbHTMLClick(2);
+    const std::string old = Read("Vandoret.html");
+    for (int r = 0; r < 40; ++r) {
+        ResultRow({std::to_string(r + 2), std::to_string(r + 2), "Reiter mit langem Namen", "Pferd", "Club", "Ort",
+                   "9:58,3", "0,0"});
+    }
+    {
+        FileSizeLimit full(old.size() + 100); // the page grew by far more: its write stops part-way
+        tk.sbHTMLClick(0);
+    }
+    EXPECT_EQ(Read("Vandoret.html"), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1) << "a temporary file was left";
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{
+                  "L\xC3\xB6schen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: "
+                  "Vandoret.html"});
+    // The program goes on: with room again, the page is written.
+    tk.sbHTMLClick(2);
+    EXPECT_NE(Read("Vandoret.html").find("Reiter mit langem Namen"), std::string::npos);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "fakes/FileSizeLimit.h"
 #include "settings/RegFileFormat.h"
 #include "settings/Settings.h"
 
@@ -212,6 +213,28 @@ TEST_F(FileStore, ADamagedFileIsReplacedByTheNextSave) {
     EXPECT_EQ(ReadFile(File()), kDefaultsFile);
 }
 
+TEST_F(FileStore, AFullDiskKeepsTheOldFile) {
+    if (!testing::FileSizeLimit::Available()) {
+        GTEST_SKIP() << "no file size limit on this platform";
+    }
+    WriteFile(File(), kDefaultsFile);
+    Settings changed;
+    changed.BaseName = "Starterliste " + std::string(2000, 'x') + ".txt";
+    {
+        testing::FileSizeLimit full(std::strlen(kDefaultsFile) + 100); // the write stops part-way
+        FileSettingsStore store("Vandoret");
+        SaveSettings(store, changed);
+    }
+    EXPECT_EQ(ReadFile(File()), kDefaultsFile);
+    EXPECT_EQ(std::distance(fs::directory_iterator(File().parent_path()), {}), 1) << "a temporary file was left";
+    // The program goes on: with room again, the next save writes the settings.
+    FileSettingsStore store("Vandoret");
+    SaveSettings(store, changed);
+    Settings read;
+    LoadSettings(store, read);
+    EXPECT_EQ(read.BaseName, changed.BaseName);
+}
+
 TEST_F(FileStore, GarbageNeverCrashes) {
     std::mt19937 rng(12345);
     const std::string good = kDefaultsFile;
@@ -254,6 +277,21 @@ TEST_F(FileStore, GarbageNeverCrashes) {
         (void)ParseRegFile(text);
         (void)ParseRegFile("Windows Registry Editor Version 5.00\n[K]\n" + text);
     }
+}
+
+TEST(RegFileText, AValueAndABrokenLineOfTheSameNameInAnotherCaseReadBackTheSame) {
+    // The broken line replaces the value; it is written back as it stood, so it keeps its spelling.
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[K]\r\n"
+                             "\"Lang\"=dword:00000001\r\n"
+                             "\"LaNg\"=hex:01,0d1\r\n";
+    const std::optional<RegFile> parsed = ParseRegFile(text);
+    ASSERT_TRUE(parsed.has_value());
+    ASSERT_EQ(parsed->values.size(), 1u);
+    EXPECT_EQ(parsed->values[0].first, "LaNg");
+    EXPECT_EQ(parsed->values[0].second.type, RegType::Unreadable);
+    const std::optional<RegFile> back = ParseRegFile(FormatRegFile(*parsed));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->values, parsed->values);
 }
 
 TEST_F(FileStore, AnOversizedFileIsNotRead) {

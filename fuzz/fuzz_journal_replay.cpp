@@ -1,0 +1,95 @@
+// The journal replay on any text, and the journal written from what it gave.
+//
+// Checked: the replay gives two lists of at least one row, every row with its list's number of
+// cells; lists built from it, journaled as a restored session, replay to exactly those lists; a
+// finish recorded after it, with cell texts from the input (TABs, line ends and backslashes
+// among them), and the end of the session replay to the lists as they then stand.
+#include <string>
+
+#include "FuzzSupport.h"
+#include "journal/Journal.h"
+
+using namespace vandoret;
+
+namespace {
+
+class MemoryWriter : public JournalWriter {
+public:
+    std::string text;
+    bool Append(const std::string&, const std::string& lines) override {
+        text += lines;
+        return true;
+    }
+    std::string ReadNewest() override { return text; }
+};
+
+class FixedClock : public JournalClock {
+public:
+    JournalStamp Now() override { return JournalStamp{2024, 5, 11, 9 * 3'600'000}; }
+};
+
+constexpr std::size_t kRoundTripRows = 5000; // larger lists are checked for shape only, for speed
+
+void Fill(TSortGrid& grid, const JournalRows& rows) {
+    grid.SetRowCount(static_cast<int>(rows.size()) + 1);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            grid.SetCell(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
+        }
+    }
+}
+
+JournalRows Rows(const TSortGrid& grid) {
+    JournalRows rows;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < grid.ColCount(); ++c) {
+            row.push_back(grid.Cells(c, r));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const JournalSession session = ReplayLastSession(text);
+    for (int l = 0; l < 2; ++l) {
+        FUZZ_CHECK(!session.lists[l].empty(), "a list has at least one row");
+        for (const auto& row : session.lists[l]) {
+            FUZZ_CHECK(row.size() == static_cast<std::size_t>(kJournalColumns[l]), "a row has its list's cells");
+        }
+    }
+    if (session.lists[0].size() + session.lists[1].size() > kRoundTripRows) {
+        return 0;
+    }
+
+    TSortGrid startTimes(kJournalColumns[0]);
+    TSortGrid stopTimes(kJournalColumns[1]);
+    Fill(startTimes, session.lists[0]);
+    Fill(stopTimes, session.lists[1]);
+    MemoryWriter writer;
+    FixedClock clock;
+    Journal journal(writer, clock, startTimes, stopTimes, "Vandoret");
+    journal.BeginSession(true);
+    const JournalSession restored = ReplayLastSession(writer.text);
+    FUZZ_CHECK(restored.found && !restored.ended, "the restored session begins and is open");
+    FUZZ_CHECK(restored.lists[0] == session.lists[0], "the restored start times replay exactly");
+    FUZZ_CHECK(restored.lists[1] == session.lists[1], "the restored stop times replay exactly");
+
+    // A finish whose cells hold texts of the input, then the end of the session.
+    const int row = stopTimes.AddRow();
+    for (int c = 0; c < stopTimes.ColCount(); ++c) {
+        const std::size_t from = size == 0 ? 0 : (static_cast<std::size_t>(c) * 13) % size;
+        stopTimes.SetCell(c, row, std::string(text.substr(from, 9)));
+    }
+    journal.RowChanged(JournalEvent::Finish, JournalList::StopTimes, row);
+    journal.EndSession();
+    const JournalSession ended = ReplayLastSession(writer.text);
+    FUZZ_CHECK(ended.found && ended.ended, "the session ends");
+    FUZZ_CHECK(ended.lists[0] == Rows(startTimes), "the start times replay as they stand");
+    FUZZ_CHECK(ended.lists[1] == Rows(stopTimes), "the stop times replay as they stand");
+    return 0;
+}
