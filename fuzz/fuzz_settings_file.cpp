@@ -26,6 +26,7 @@ bool SameDouble(double a, double b) {
 }
 
 // Setting number i (in the order of kSettingNames) of both records is the same.
+static_assert(kSettingCount == 19, "a new setting needs its comparison below");
 bool SameSetting(int i, const Settings& a, const Settings& b) {
     switch (i) {
     case 0: return a.Left == b.Left;
@@ -46,6 +47,7 @@ bool SameSetting(int i, const Settings& a, const Settings& b) {
     case 15: return a.StrafSek == b.StrafSek;
     case 16: return a.DisText == b.DisText;
     case 17: return a.AutoStart == b.AutoStart;
+    case 18: return a.WebPort == b.WebPort;
     default: return false;
     }
 }
