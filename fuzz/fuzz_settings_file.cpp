@@ -25,7 +25,9 @@ bool SameDouble(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Setting number i (in the order of kSettingNames) of both records is the same.
+// Setting number i (in the order of kSettingNames) of both records is the same; a setting added
+// to kSettingNames must be added here (the static_assert below reminds).
+static_assert(kSettingCount == 19, "compare the new setting in SameSetting");
 bool SameSetting(int i, const Settings& a, const Settings& b) {
     switch (i) {
     case 0: return a.Left == b.Left;
@@ -46,6 +48,7 @@ bool SameSetting(int i, const Settings& a, const Settings& b) {
     case 15: return a.StrafSek == b.StrafSek;
     case 16: return a.DisText == b.DisText;
     case 17: return a.AutoStart == b.AutoStart;
+    case 18: return a.WebPort == b.WebPort;
     default: return false;
     }
 }
