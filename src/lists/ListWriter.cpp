@@ -31,7 +31,13 @@ std::string FormatListText(const TSortGrid& grid) {
         }
         text += "\r\n";
     }
-    return EncodeCp1252(text);
+    std::string bytes = EncodeCp1252(text);
+    if (DecodeCp1252(bytes) != text) {
+        // A character Windows-1252 cannot hold (a list opened from a UTF-8 file): UTF-8 with its
+        // byte-order mark, which the reader knows, rather than a '?' in its place.
+        return "\xEF\xBB\xBF" + text;
+    }
+    return bytes;
 }
 
 void Timekeeper::SaveListText(const std::string& fileName) {

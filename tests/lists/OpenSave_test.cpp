@@ -158,6 +158,17 @@ TEST_F(OpenSave, SavedStartListComesBackCellForCell) {
     EXPECT_EQ(ReadBytes(again), ReadBytes(file));
 }
 
+TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
+    FillStartList();
+    tk.SortGrid1.SetCell(2, 1, "Łukasz Ÿϋ €"); // Ł and ϋ are not in Windows-1252, Ÿ and € are
+    const std::string file = dir.File("utf8.txt");
+    tk.SaveListText(file);
+    EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF" "Startzeit\t")) << "UTF-8 with its byte-order mark";
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+    EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Łukasz Ÿϋ €", " ", "Club A", "Town A"}));
+}
+
 TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
     FillResults();
     tk.ActiveTab = kTabResults;
