@@ -5,6 +5,7 @@
 
 #include "lists/Cp1252.h"
 #include "lists/TextFile.h"
+#include "lists/Utf8Text.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {
@@ -32,10 +33,11 @@ std::string FormatListText(const TSortGrid& grid) {
         text += "\r\n";
     }
     std::string bytes = EncodeCp1252(text);
-    if (DecodeCp1252(bytes) != text) {
-        // A character Windows-1252 cannot hold (a list opened from a UTF-8 file): UTF-8 with its
-        // byte-order mark, which the reader knows, rather than a '?' in its place.
-        return "\xEF\xBB\xBF" + text;
+    if (DecodeCp1252(bytes) != text || DetectTextCoding(bytes).utf8) {
+        // A character Windows-1252 cannot hold (a list opened from a UTF-8 file), or Windows-1252
+        // bytes that the reader would take for UTF-8 ("Ã¤" is C3 A4, UTF-8 for "ä"): UTF-8 with
+        // its byte-order mark, which the reader knows, so every cell comes back as it was.
+        return std::string(kUtf8Bom) + text;
     }
     return bytes;
 }
