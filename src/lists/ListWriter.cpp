@@ -15,8 +15,9 @@ std::string FormatListText(const TSortGrid& grid) {
     for (int r = 0; r < grid.RowCount(); ++r) {
         for (int c = 0; c < grid.ColCount(); ++c) {
             const std::string& cell = grid.Cells(c, r);
-            if (cell.starts_with('"')) {
-                // The reader would take a quoted cell's quotes away: quote it as CSV does.
+            if (cell.starts_with('"') || cell.find('\t') != std::string::npos) {
+                // The reader would take a quoted cell's quotes away, and split a cell at a TAB (one
+                // read from a quoted field): quote it as CSV does.
                 text += '"';
                 for (const char ch : cell) {
                     text += ch;

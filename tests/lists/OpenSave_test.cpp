@@ -179,6 +179,20 @@ TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
     EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "MÃ¤ller");
 }
 
+TEST_F(OpenSave, ACellHoldingATabIsSavedQuotedAndComesBack) {
+    // Read from a quoted field, a cell may hold a TAB.
+    const std::string file = dir.File("tab.csv");
+    WriteBytes(file, "Startzeit\tSt.Nr.\tName\r\n9:30\t12\t\"Anna\tM\"\"\"\r\n");
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+    ASSERT_EQ(tk.SortGrid1.Cells(2, 1), "Anna\tM\"");
+    const std::string saved = dir.File("tab.txt");
+    tk.SaveListText(saved);
+    host.openAnswers.push_back(saved);
+    tk.sbLoadClick();
+    EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Anna\tM\"", " ", " ", " "}));
+}
+
 TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
     FillResults();
     tk.ActiveTab = kTabResults;
