@@ -33,6 +33,22 @@ Cells Snapshot(const TSortGrid& grid) {
 
 // The open dialog makes the file's folder the current one, as the platform's dialogs do; the
 // fuzzer reads its corpus by relative names, so the current folder is put back.
+// Control bytes and non-ASCII bytes as \xNN, so a finding says which bytes differ.
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b >= 0x20 && b < 0x7F) {
+            out += ch;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 void Open(testing::FakeHost& host, Timekeeper& tk, const std::string& file) {
     std::error_code ec;
     const std::filesystem::path current = std::filesystem::current_path(ec);
@@ -71,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t r = 0; r < first.size(); ++r) {
         for (std::size_t c = 0; c < first[r].size(); ++c) {
             if (first[r][c] != second[r][c]) {
-                std::fprintf(stderr, "row %zu column %zu: \"%s\" came back as \"%s\"\n", r, c, first[r][c].c_str(),
-                             second[r][c].c_str());
+                std::fprintf(stderr, "row %zu column %zu: \"%s\" came back as \"%s\"\n", r, c,
+                             Escaped(first[r][c]).c_str(), Escaped(second[r][c]).c_str());
             }
             FUZZ_CHECK(first[r][c] == second[r][c], "the saved list reads back to the same cells");
         }

@@ -25,8 +25,9 @@ bool SameDouble(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Setting number i (in the order of kSettingNames) of both records is the same.
-static_assert(kSettingCount == 19, "a new setting needs its comparison below");
+// Setting number i (in the order of kSettingNames) of both records is the same; a setting added
+// to kSettingNames must be added here (the static_assert below reminds).
+static_assert(kSettingCount == 19, "compare the new setting in SameSetting");
 bool SameSetting(int i, const Settings& a, const Settings& b) {
     switch (i) {
     case 0: return a.Left == b.Left;

@@ -5,6 +5,7 @@
 
 #include "lists/Cp1252.h"
 #include "lists/TextFile.h"
+#include "lists/Utf8Text.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {
@@ -14,8 +15,9 @@ std::string FormatListText(const TSortGrid& grid) {
     for (int r = 0; r < grid.RowCount(); ++r) {
         for (int c = 0; c < grid.ColCount(); ++c) {
             const std::string& cell = grid.Cells(c, r);
-            if (cell.starts_with('"')) {
-                // The reader would take a quoted cell's quotes away: quote it as CSV does.
+            if (cell.starts_with('"') || cell.find('\t') != std::string::npos) {
+                // The reader would take a quoted cell's quotes away, and split a cell at a TAB (one
+                // read from a quoted field): quote it as CSV does.
                 text += '"';
                 for (const char ch : cell) {
                     text += ch;
@@ -32,10 +34,11 @@ std::string FormatListText(const TSortGrid& grid) {
         text += "\r\n";
     }
     std::string bytes = EncodeCp1252(text);
-    if (DecodeCp1252(bytes) != text) {
-        // A character Windows-1252 cannot hold (a list opened from a UTF-8 file): UTF-8 with its
-        // byte-order mark, which the reader knows, rather than a '?' in its place.
-        return "\xEF\xBB\xBF" + text;
+    if (DecodeCp1252(bytes) != text || DetectTextCoding(bytes).utf8) {
+        // A character Windows-1252 cannot hold (a list opened from a UTF-8 file), or Windows-1252
+        // bytes that the reader would take for UTF-8 ("Ã¤" is C3 A4, UTF-8 for "ä"): UTF-8 with
+        // its byte-order mark, which the reader knows, so every cell comes back as it was.
+        return std::string(kUtf8Bom) + text;
     }
     return bytes;
 }

@@ -194,8 +194,9 @@ public:
     // start number if it is still there, else the selected position (nothing when beyond the end).
     void RefreshNumberList();
     // Writes the list of the shown tab ("Startliste"/"Startzeiten": the start list,
-    // "Stoppzeiten"/"Ergebnisse": the results list; "Vielseitigkeit": nothing) as Windows-1252
-    // text, every cell followed by a TAB, an empty cell as " ", CR LF after every row. The file is
+    // "Stoppzeiten"/"Ergebnisse": the results list; "Vielseitigkeit": nothing) as FormatListText
+    // writes it (Windows-1252, UTF-8 for a list that Windows-1252 cannot hold), every cell followed
+    // by a TAB, an empty cell as " ", CR LF after every row. The file is
     // replaced whole (ReplaceWholeFile): a save that fails, silently, leaves the old file as it was.
     void SaveListText(const std::string& fileName);
     // Ctrl+S: the save dialog, then SaveListText. A name without extension gets ".txt"; the

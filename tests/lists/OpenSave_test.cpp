@@ -167,6 +167,30 @@ TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
     EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Łukasz Ÿϋ €", " ", "Club A", "Town A"}));
+
+    // Windows-1252 bytes that read as UTF-8 ("Ã¤" is C3 A4, "ä" in UTF-8, and nothing else in the
+    // list is beyond ASCII) are written as UTF-8 too.
+    tk.SortGrid1.SetCell(2, 1, "MÃ¤ller");
+    tk.SortGrid1.SetCell(5, 2, "Zurich");
+    tk.SaveListText(file);
+    EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF"));
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+    EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "MÃ¤ller");
+}
+
+TEST_F(OpenSave, ACellHoldingATabIsSavedQuotedAndComesBack) {
+    // Read from a quoted field, a cell may hold a TAB.
+    const std::string file = dir.File("tab.csv");
+    WriteBytes(file, "Startzeit\tSt.Nr.\tName\r\n9:30\t12\t\"Anna\tM\"\"\"\r\n");
+    host.openAnswers.push_back(file);
+    tk.sbLoadClick();
+    ASSERT_EQ(tk.SortGrid1.Cells(2, 1), "Anna\tM\"");
+    const std::string saved = dir.File("tab.txt");
+    tk.SaveListText(saved);
+    host.openAnswers.push_back(saved);
+    tk.sbLoadClick();
+    EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Anna\tM\"", " ", " ", " "}));
 }
 
 TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
