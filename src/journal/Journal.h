@@ -23,7 +23,8 @@
 //    A new day goes to a new file, which begins with "Sitzungsbeginn ... Fortsetzung" and the
 //    full state, so each day's file replays on its own.
 //  - Replay reads the last session of a text; a torn last line (no line end) is skipped, and a
-//    "Stand" whose rows did not all arrive is ignored.
+//    "Stand" whose rows did not all arrive is ignored, and so is a row number or count above
+//    100,000 (no competition comes near it; a damaged line may).
 //
 // The journal touches no file itself: a JournalWriter does (journal/FileJournalWriter), and a
 // JournalClock gives the local date and time. Tests use fakes of both. Used on one thread only.

@@ -118,6 +118,23 @@ TEST(Journal, TornLastLineIsSkippedWhereverTheCrashCut) {
     EXPECT_EQ(stops.back()[1][3], "") << "row 3 (start number 14 known) moved up";
 }
 
+// A damaged count or row number far beyond any competition is ignored, not built row by row.
+TEST(Journal, ReplayIgnoresCountsNoCompetitionReaches) {
+    const std::string begin = "2024-05-11 09:00:00.000\tSitzungsbeginn\n";
+    const struct {
+        std::string line;
+        std::size_t stopRows;
+    } cases[] = {
+        {"2024-05-11 09:00:01.000\tZeilenzahl\tStoppzeiten\t100000\n", 100000},
+        {"2024-05-11 09:00:01.000\tZeilenzahl\tStoppzeiten\t100001\n", 1},
+        {"2024-05-11 09:00:01.000\tZeilenzahl\tStoppzeiten\t99999999999999999999\n", 1},
+        {"2024-05-11 09:00:01.000\tZiel\tStoppzeiten\t100001\t1.\n", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReplayLastSession(begin + c.line).stopTimes().size(), c.stopRows) << c.line;
+    }
+}
+
 TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
     Session s;
     s.writer.failNext = 2;
