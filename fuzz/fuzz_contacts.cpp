@@ -60,10 +60,12 @@ struct Model {
     }
 };
 
-void CheckList(const TSortGrid& grid, const std::vector<std::string>& times, const char* what) {
+// Rows from `from` on (1 = the whole list): after every step the rows it may have added, at the
+// end every row, so a row changed later is caught too.
+void CheckList(const TSortGrid& grid, const std::vector<std::string>& times, const char* what, int from = 1) {
     const int rows = static_cast<int>(times.size());
     FUZZ_CHECK(grid.RowCount() == std::max(2, rows + 1), what);
-    for (int k = 1; k <= rows; ++k) {
+    for (int k = std::max(from, 1); k <= rows; ++k) {
         FUZZ_CHECK(grid.Cells(0, k) == std::to_string(k) + ".", what);
         FUZZ_CHECK(grid.Cells(1, k) == times[static_cast<std::size_t>(k - 1)], what);
     }
@@ -89,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tk.StartContactFree = model.startFree;
     tk.FinishContactFree = model.finishFree;
     std::int64_t ms = 9 * 3'600'000;
+    int checkedStarts = 0, checkedFinishes = 0;
 
     for (int step = 0; step < 256 && !in.Empty(); ++step) {
         switch (in.Below(8)) {
@@ -130,8 +133,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         FUZZ_CHECK(tk.StartContactFree == model.startFree, "the start contact's lock");
         FUZZ_CHECK(tk.FinishContactFree == model.finishFree, "the light barrier's lock");
-        CheckList(tk.SortGrid2, model.starts, "every start recorded with its moment");
-        CheckList(tk.SortGrid3, model.finishes, "every finish recorded with its moment");
+        CheckList(tk.SortGrid2, model.starts, "every start recorded with its moment", checkedStarts + 1);
+        CheckList(tk.SortGrid3, model.finishes, "every finish recorded with its moment", checkedFinishes + 1);
+        checkedStarts = static_cast<int>(model.starts.size());
+        checkedFinishes = static_cast<int>(model.finishes.size());
     }
+    CheckList(tk.SortGrid2, model.starts, "every start recorded with its moment");
+    CheckList(tk.SortGrid3, model.finishes, "every finish recorded with its moment");
     return 0;
 }

@@ -1,6 +1,7 @@
 // Reading the journal back: the lists the last session's lines give.
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "journal/Journal.h"
 #include "timing/BlankText.h"
@@ -196,7 +197,7 @@ JournalSession ReplayLastSession(std::string_view text) {
         replay.Feed(text.substr(from, end - from));
         from = end + 1;
     }
-    return replay.session;
+    return std::move(replay.session);
 }
 
 } // namespace vandoret

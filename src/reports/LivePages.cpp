@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "reports/HtmlEscape.h"
 #include "reports/LivePageAssets.h"
 #include "results/ListFormats.h"
 #include "timing/BlankText.h"
@@ -150,30 +151,7 @@ std::string StartsPage(const LiveData& data) {
 } // namespace
 
 std::string EscapeHtmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return EscapeHtml(text, Apostrophe::Escape);
 }
 
 std::string EscapeJsonString(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "lists/Cp1252.h"
+#include "reports/HtmlEscape.h"
 #include "lists/TextFile.h"
 #include "timing/Timekeeper.h"
 
@@ -18,31 +19,6 @@ constexpr int kPageColumns = 8;
 constexpr int kPageTimeColumn = 6;
 // Beside the ride time of a row whose time was entered or corrected by hand.
 constexpr std::string_view kHandMark = " <b title=\"Handzeit\">H</b>";
-
-// Texts from the lists come from other programs and people: written as plain text, never markup.
-std::string EscapeHtml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 class PageText {
 public:
@@ -62,7 +38,7 @@ private:
 
 std::string BuildPage(const TSortGrid& results, const std::string& title) {
     const std::string maker(kMakerAddress);
-    const std::string escapedTitle = EscapeHtml(title);
+    const std::string escapedTitle = EscapeHtml(title, Apostrophe::Keep);
     PageText page;
     page.Line("<!DOCTYPE html>");
     page.Line("<HTML>");
@@ -95,14 +71,14 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
               "borderColor=#E0E0E0 border=1 cellpadding=4 width=649>");
     page.Line("<thead bgcolor=#B0A786><tr>");
     for (int col = 0; col < kPageColumns; ++col) {
-        page.Line((col == 1 ? "<th nowrap>" : "<th>") + EscapeHtml(results.Cells(col, 0)) + "</th>");
+        page.Line((col == 1 ? "<th nowrap>" : "<th>") + EscapeHtml(results.Cells(col, 0), Apostrophe::Keep) + "</th>");
     }
     page.Line("</tr></thead>");
     for (int row = 1; row < results.RowCount(); ++row) {
         page << "<tr>";
         for (int col = 0; col < kPageColumns; ++col) {
             const std::string& cell = results.Cells(col, row);
-            page << "<td>" << (cell.empty() ? std::string("&nbsp;") : EscapeHtml(cell));
+            page << "<td>" << (cell.empty() ? std::string("&nbsp;") : EscapeHtml(cell, Apostrophe::Keep));
             if (col == kPageTimeColumn && results.RowMarked(row)) {
                 page << kHandMark;
             }

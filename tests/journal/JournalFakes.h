@@ -1,4 +1,5 @@
-// A journal writer in memory (one text per day, failures on demand) and a settable clock.
+// A journal writer in memory (one text per day, failures on demand), a settable clock and the
+// rows of a grid as a replay gives them.
 #pragma once
 
 #include <map>
@@ -23,6 +24,18 @@ public:
     }
     std::string ReadNewest() override { return files.empty() ? std::string() : files.rbegin()->second; }
 };
+
+// The data rows of a grid (without its caption row), as a replay gives them.
+inline JournalRows RowsOf(const TSortGrid& grid) {
+    JournalRows rows;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < grid.ColCount(); ++c) {
+            rows.back().push_back(grid.Cells(c, r));
+        }
+    }
+    return rows;
+}
 
 class FakeJournalClock : public JournalClock {
 public:

@@ -10,18 +10,7 @@
 namespace vandoret::testing {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows RowsOf(const TSortGrid& grid) {
-    Rows rows;
-    for (int r = 1; r < grid.RowCount(); ++r) {
-        rows.emplace_back();
-        for (int c = 0; c < grid.ColCount(); ++c) {
-            rows.back().push_back(grid.Cells(c, r));
-        }
-    }
-    return rows;
-}
+using Rows = JournalRows;
 
 std::vector<bool> MarksOf(const TSortGrid& grid) {
     std::vector<bool> marks;
