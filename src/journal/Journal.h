@@ -103,6 +103,7 @@ private:
     std::size_t standRowsLeft_ = 0;
     bool standOpen_ = false;
     JournalRows stand_[2];
+    std::size_t standCounts_[2] = {0, 0};
     std::vector<bool> standMarks_[2];
 };
 

@@ -132,6 +132,9 @@ void JournalReplay::Feed(std::string_view line) {
             if (--standRowsLeft_ == 0) {
                 standOpen_ = false;
                 for (int l = 0; l < 2; ++l) {
+                    if (stand_[l].size() < standCounts_[l]) {
+                        Resize(stand_[l], l, standCounts_[l]);
+                    }
                     session.lists[l] = std::move(stand_[l]);
                     session.marks[l] = std::move(standMarks_[l]);
                     session.marks[l].resize(session.lists[l].size(), false);
@@ -177,9 +180,11 @@ void JournalReplay::Feed(std::string_view line) {
         if (counts[0] < 1 || counts[1] < 1) {
             return;
         }
+        // The rows are built as they arrive: a damaged count costs nothing until they have.
         for (int l = 0; l < 2; ++l) {
-            stand_[l].assign(static_cast<std::size_t>(counts[l]), BlankRowOf(l));
-            standMarks_[l].assign(static_cast<std::size_t>(counts[l]), false);
+            stand_[l].clear();
+            standMarks_[l].clear();
+            standCounts_[l] = static_cast<std::size_t>(counts[l]);
         }
         standRowsLeft_ = static_cast<std::size_t>(counts[0] + counts[1]);
         standOpen_ = true;

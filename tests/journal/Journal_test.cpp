@@ -122,6 +122,19 @@ TEST(Journal, ReplayIgnoresCountsNoCompetitionReaches) {
     for (const auto& c : cases) {
         EXPECT_EQ(ReplayLastSession(begin + c.line).stopTimes().size(), c.stopRows) << c.line;
     }
+
+    // A state takes effect once as many rows as it announced have come, with its row counts.
+    const std::string row = "2024-05-11 09:00:02.000\tZeile\tStoppzeiten\t2\t1.\t09:31:02,3\t12\t\t\t\n";
+    const std::string start = "2024-05-11 09:00:02.000\tZeile\tStartzeiten\t1\t1.\t09:30:00,0\t12\n";
+    const JournalSession whole =
+        ReplayLastSession(begin + "2024-05-11 09:00:02.000\tStand\t2\t3\n" + start + row + row + row + row);
+    ASSERT_EQ(whole.startTimes().size(), 2u);
+    EXPECT_EQ(whole.startTimes()[0][1], "09:30:00,0");
+    ASSERT_EQ(whole.stopTimes().size(), 3u);
+    EXPECT_EQ(whole.stopTimes()[1][1], "09:31:02,3");
+    EXPECT_EQ(whole.stopTimes()[2], std::vector<std::string>(6));
+    const JournalSession torn = ReplayLastSession(begin + "2024-05-11 09:00:02.000\tStand\t90000\t90000\n" + row);
+    EXPECT_EQ(torn.stopTimes().size(), 1u) << "a state whose rows never came changes nothing";
 }
 
 TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
