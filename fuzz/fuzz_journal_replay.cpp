@@ -8,25 +8,11 @@
 
 #include "FuzzSupport.h"
 #include "journal/Journal.h"
+#include "journal/JournalFakes.h"
 
 using namespace vandoret;
 
 namespace {
-
-class MemoryWriter : public JournalWriter {
-public:
-    std::string text;
-    bool Append(const std::string&, const std::string& lines) override {
-        text += lines;
-        return true;
-    }
-    std::string ReadNewest() override { return text; }
-};
-
-class FixedClock : public JournalClock {
-public:
-    JournalStamp Now() override { return JournalStamp{2024, 5, 11, 9 * 3'600'000}; }
-};
 
 // Larger lists are checked for shape only: they reach no code the smaller ones miss, and each
 // costs thousands of allocations.
@@ -39,18 +25,6 @@ void Fill(TSortGrid& grid, const JournalRows& rows) {
             grid.SetCell(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
         }
     }
-}
-
-JournalRows Rows(const TSortGrid& grid) {
-    JournalRows rows;
-    for (int r = 1; r < grid.RowCount(); ++r) {
-        std::vector<std::string> row;
-        for (int c = 0; c < grid.ColCount(); ++c) {
-            row.push_back(grid.Cells(c, r));
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
 }
 
 } // namespace
@@ -72,11 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TSortGrid stopTimes(kJournalColumns[1]);
     Fill(startTimes, session.lists[0]);
     Fill(stopTimes, session.lists[1]);
-    MemoryWriter writer;
-    FixedClock clock;
+    testing::MemoryJournalWriter writer;
+    testing::FakeJournalClock clock;
     Journal journal(writer, clock, startTimes, stopTimes, "Vandoret");
     journal.BeginSession(true);
-    const JournalSession restored = ReplayLastSession(writer.text);
+    const JournalSession restored = ReplayLastSession(writer.ReadNewest());
     FUZZ_CHECK(restored.found && !restored.ended, "the restored session begins and is open");
     FUZZ_CHECK(restored.lists[0] == session.lists[0], "the restored start times replay exactly");
     FUZZ_CHECK(restored.lists[1] == session.lists[1], "the restored stop times replay exactly");
@@ -89,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     journal.RowChanged(JournalEvent::Finish, JournalList::StopTimes, row);
     journal.EndSession();
-    const JournalSession ended = ReplayLastSession(writer.text);
+    const JournalSession ended = ReplayLastSession(writer.ReadNewest());
     FUZZ_CHECK(ended.found && ended.ended, "the session ends");
-    FUZZ_CHECK(ended.lists[0] == Rows(startTimes), "the start times replay as they stand");
-    FUZZ_CHECK(ended.lists[1] == Rows(stopTimes), "the stop times replay as they stand");
+    FUZZ_CHECK(ended.lists[0] == testing::RowsOf(startTimes), "the start times replay as they stand");
+    FUZZ_CHECK(ended.lists[1] == testing::RowsOf(stopTimes), "the stop times replay as they stand");
     return 0;
 }

@@ -31,8 +31,6 @@ Cells Snapshot(const TSortGrid& grid) {
     return cells;
 }
 
-// The open dialog makes the file's folder the current one, as the platform's dialogs do; the
-// fuzzer reads its corpus by relative names, so the current folder is put back.
 // Control bytes and non-ASCII bytes as \xNN, so a finding says which bytes differ.
 std::string Escaped(const std::string& text) {
     std::string out;
@@ -49,6 +47,8 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
+// The open dialog makes the file's folder the current one, as the platform's dialogs do; the
+// fuzzer reads its corpus by relative names, so the current folder is put back.
 void Open(testing::FakeHost& host, Timekeeper& tk, const std::string& file) {
     std::error_code ec;
     const std::filesystem::path current = std::filesystem::current_path(ec);
