@@ -2,6 +2,7 @@
 #include "journal/FileJournalWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <cstdlib>
@@ -35,19 +36,63 @@ std::string Utf8Of(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-// "<title>-yyyy-mm-dd.txt" of this title.
-bool IsJournalName(const std::string& name, const std::string& title) {
-    constexpr std::string_view pattern = "-dddd-dd-dd.txt";
-    if (name.size() != title.size() + pattern.size() || name.compare(0, title.size(), title) != 0) {
-        return false;
+// The day and the number of "<title>-yyyy-mm-dd.txt" (1) or "<title>-yyyy-mm-dd-<n>.txt" of this
+// title; number 0 for another name.
+std::pair<std::string, int> JournalNameOf(const std::string& name, const std::string& title) {
+    constexpr std::string_view pattern = "-dddd-dd-dd";
+    if (name.size() < title.size() + pattern.size() + 4 || name.compare(0, title.size(), title) != 0 ||
+        !name.ends_with(".txt")) {
+        return {{}, 0};
     }
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const char c = name[title.size() + i];
         if (pattern[i] == 'd' ? (c < '0' || c > '9') : c != pattern[i]) {
-            return false;
+            return {{}, 0};
         }
     }
-    return true;
+    const std::string day = name.substr(title.size() + 1, 10);
+    const std::string rest = name.substr(title.size() + pattern.size(), name.size() - 4 - title.size() - pattern.size());
+    if (rest.empty()) {
+        return {day, 1};
+    }
+    if (rest.size() < 2 || rest.size() > 4 || rest[0] != '-' || rest[1] == '0' ||
+        rest.find_first_not_of("0123456789", 1) != std::string::npos) {
+        return {{}, 0};
+    }
+    return {day, std::stoi(rest.substr(1))};
+}
+
+// A file that does not end in a line end.
+bool EndsTorn(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !in.seekg(-1, std::ios::end)) {
+        return false; // empty or unreadable: nothing to end
+    }
+    char last = '\n';
+    return in.get(last) && last != '\n';
+}
+
+// Reads a whole file; the reason when that fails.
+std::string ReadWhole(const fs::path& path, std::string& error) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = "ein Ordner";
+        return {};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::error_code(errno, std::generic_category()).message();
+        if (error.empty() || errno == 0) {
+            error = "nicht zu öffnen";
+        }
+        return {};
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = "Lesefehler";
+        return {};
+    }
+    return text;
 }
 
 #ifdef _WIN32
@@ -139,7 +184,13 @@ void FileJournalWriter::CloseFile() {
 }
 
 std::string FileJournalWriter::FileName(const std::string& day) const {
-    return Utf8Of(PathOf(folder_) / PathOf(title_ + '-' + day + ".txt"));
+    for (int n = 1;; ++n) {
+        const std::string name =
+            Utf8Of(PathOf(folder_) / PathOf(title_ + '-' + day + (n == 1 ? std::string() : '-' + std::to_string(n)) + ".txt"));
+        if (unreadable_.count(name) == 0) {
+            return name;
+        }
+    }
 }
 
 bool FileJournalWriter::Append(const std::string& day, const std::string& lines) {
@@ -154,6 +205,7 @@ bool FileJournalWriter::Append(const std::string& day, const std::string& lines)
             fs::create_directories(folder, ec);
             const fs::path path = PathOf(FileName(day));
             const bool existed = fs::exists(path, ec);
+            const bool torn = existed && EndsTorn(path);
             file_ = OpenForAppend(path);
             if (file_ == -1) {
                 return false;
@@ -162,6 +214,10 @@ bool FileJournalWriter::Append(const std::string& day, const std::string& lines)
                 FlushFolder(folder);
             }
             openDay_ = day;
+            if (torn && !WriteAndFlush(file_, "\n")) {
+                CloseFile();
+                return false;
+            }
         }
         if (!WriteAndFlush(file_, lines)) {
             CloseFile(); // opened again with the next event
@@ -174,24 +230,33 @@ bool FileJournalWriter::Append(const std::string& day, const std::string& lines)
     }
 }
 
-std::string FileJournalWriter::ReadNewest() {
+std::vector<JournalFileText> FileJournalWriter::ReadAll() {
+    std::vector<JournalFileText> files;
     try {
         std::error_code ec;
-        std::string newest;
+        std::vector<std::pair<std::pair<std::string, int>, fs::path>> found;
         for (fs::directory_iterator it(PathOf(folder_), ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = Utf8Of(it->path().filename());
-            if (IsJournalName(name, title_) && name > newest) {
-                newest = name;
+            auto key = JournalNameOf(Utf8Of(it->path().filename()), title_);
+            if (key.second > 0) {
+                found.emplace_back(std::move(key), it->path());
             }
         }
-        if (newest.empty()) {
-            return {};
+        std::sort(found.begin(), found.end());
+        for (const auto& [key, path] : found) {
+            JournalFileText file;
+            file.day = key.first;
+            file.name = Utf8Of(path);
+            errno = 0;
+            file.text = ReadWhole(path, file.error);
+            if (!file.error.empty()) {
+                unreadable_.insert(file.name);
+            }
+            files.push_back(std::move(file));
         }
-        std::ifstream in(PathOf(folder_) / PathOf(newest), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     } catch (...) {
-        return {};
+        // What was read so far is all there is.
     }
+    return files;
 }
 
 std::string FileJournalWriter::DefaultFolder() {

@@ -4,10 +4,15 @@
 //
 // Append opens the day's file for appending (and keeps it open), writes the text and returns
 // only after fsync / FlushFileBuffers has put it on the disk. Any failure closes the file and
-// returns false; the next Append opens it again. The folder is created when missing.
+// returns false; the next Append opens it again. The folder is created when missing. A file that
+// does not end in a line end (a crash tore its last line) gets one before the first text.
+//
+// ReadAll reads every file of the title; one that cannot be read is left as it is, never written
+// to: that day's lines then go to "<title>-<yyyy-mm-dd>-2.txt" (or -3, ...).
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "journal/Journal.h"
@@ -23,9 +28,10 @@ public:
     FileJournalWriter& operator=(const FileJournalWriter&) = delete;
 
     bool Append(const std::string& day, const std::string& lines) override;
-    std::string ReadNewest() override;
+    std::vector<JournalFileText> ReadAll() override;
 
-    // The file of a day, e.g. ".../Kronvale/Vandoret-2024-05-11.txt".
+    // The file of a day, e.g. ".../Kronvale/Vandoret-2024-05-11.txt" (another one when that file
+    // could not be read).
     std::string FileName(const std::string& day) const;
     // The user's journal folder as described above; empty when no such folder is known.
     static std::string DefaultFolder();
@@ -36,6 +42,7 @@ private:
     std::string folder_;
     std::string title_;
     std::string openDay_;
+    std::set<std::string> unreadable_; // file names never to write to
     std::intptr_t file_ = -1; // a descriptor, or a HANDLE on Windows; -1: none open
 };
 

@@ -1,6 +1,8 @@
 // Writing the journal: the event lines, what else changed in the two lists, one Append each.
 #include "journal/Journal.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <exception>
 
@@ -88,6 +90,55 @@ std::string RowFields(const TSortGrid& grid, int list, int row, bool withMark) {
     return text;
 }
 
+std::uint32_t Crc32(std::string_view text) {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) {
+                c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char ch : text) {
+        crc = table[(crc ^ static_cast<unsigned char>(ch)) & 0xFFu] ^ (crc >> 8);
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+std::string WithChecksum(std::string_view line) {
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(Crc32(line)));
+    std::string out(line);
+    out += '\t';
+    out += hex;
+    return out;
+}
+
+std::optional<std::string_view> CheckedLine(std::string_view line) {
+    constexpr std::size_t kField = 9; // TAB and 8 hex digits
+    if (line.size() < kField || line[line.size() - kField] != '\t') {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (std::size_t i = line.size() - 8; i < line.size(); ++i) {
+        const char c = line[i];
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    const std::string_view body = line.substr(0, line.size() - kField);
+    if (Crc32(body) != value) {
+        return std::nullopt;
+    }
+    return body;
+}
+
 } // namespace journal_text
 
 using journal_text::ListName;
@@ -97,6 +148,16 @@ Journal::Journal(JournalWriter& writer, JournalClock& clock, const TSortGrid& st
                  std::string title)
     : writer_(writer), clock_(clock), startTimes_(startTimes), stopTimes_(stopTimes), title_(std::move(title)) {}
 
+void Journal::ContinueSession(const JournalSession& state, const std::string& day) {
+    mirror_.Continue(state);
+    sequence_ = state.sequence;
+    nextSequence_ = std::max(nextSequence_, sequence_ + 1);
+    day_ = day;
+    selected_ = state.selected;
+    counterOn_ = state.counterOn.value_or(false);
+    begun_ = true;
+}
+
 void Journal::BeginSession(bool restored) {
     if (restored) {
         Write({"Wiederhergestellt"}, true);
@@ -105,8 +166,47 @@ void Journal::BeginSession(bool restored) {
     }
 }
 
+void Journal::BeginNewSession() {
+    begun_ = false;
+    mirror_ = JournalReplay();
+    // The rows taken meanwhile belong to the new session whole.
+    const bool rows = !startTimes_.IsBlankRow(1) || startTimes_.RowCount() > 2 || !stopTimes_.IsBlankRow(1) ||
+                      stopTimes_.RowCount() > 2;
+    Write({}, rows);
+}
+
 void Journal::EndSession() {
-    Write({"Sitzungsende"});
+    Write({"Sitzungsende\tSitzung\t" + std::to_string(sequence_)});
+}
+
+void Journal::Retry() {
+    if (resync_) {
+        Write({});
+    }
+}
+
+void Journal::Selection(const std::string& number, bool counterOn) {
+    const bool changed = selected_ != number || counterOn_ != counterOn;
+    selected_ = number;
+    counterOn_ = counterOn;
+    if (changed && begun_) {
+        Write({});
+    }
+}
+
+void Journal::Saved(bool results, const std::string& fileName) {
+    Write({std::string("Gespeichert\t") + (results ? "Ergebnisse" : "Startliste") + '\t' +
+           journal_text::EscapeCell(fileName)});
+}
+
+void Journal::AddSelection(std::string& text, const std::string& stamp, bool always) {
+    const JournalSession& seen = mirror_.session;
+    if (selected_ && (always || seen.selected != selected_)) {
+        AddLine(text, stamp, "Auswahl\t" + journal_text::EscapeCell(*selected_));
+    }
+    if (selected_ && (always || seen.counterOn != counterOn_)) {
+        AddLine(text, stamp, counterOn_ ? "Countdown\tein" : "Countdown\taus");
+    }
 }
 
 void Journal::RowChanged(JournalEvent event, JournalList list, int row) {
@@ -165,11 +265,10 @@ void Journal::HandTime(JournalList list, int row, const std::string& oldTime, co
 }
 
 void Journal::AddLine(std::string& text, const std::string& stamp, const std::string& line) {
-    text += stamp;
-    text += '\t';
-    text += line;
+    const std::string whole = journal_text::WithChecksum(stamp + '\t' + line);
+    text += whole;
     text += '\n';
-    mirror_.Feed(std::string_view(text).substr(text.size() - line.size() - stamp.size() - 2, line.size() + stamp.size() + 1));
+    mirror_.Feed(whole);
 }
 
 void Journal::AddDifferences(std::string& text, const std::string& stamp) {
@@ -208,18 +307,22 @@ void Journal::Write(const std::vector<std::string>& events, bool fullState) {
     try {
         const JournalStamp now = clock_.Now();
         const std::string stamp = FormatJournalStamp(now);
-        const std::string day = JournalDay(now);
+        std::string day = JournalDay(now);
         std::string text;
         if (torn_) {
             text += '\n'; // ends whatever part of a line the failed write left
         }
         const std::size_t head = text.size();
+        const std::string number = "\tSitzung\t";
         if (!begun_) {
-            AddLine(text, stamp, "Sitzungsbeginn\t" + title_);
-        } else if (day != day_) {
+            sequence_ = nextSequence_++;
+            AddLine(text, stamp, "Sitzungsbeginn\t" + title_ + number + std::to_string(sequence_));
+        } else if (day > day_) {
             // A new day's file: it begins the session again and holds the whole state.
-            AddLine(text, stamp, "Sitzungsbeginn\t" + title_ + "\tFortsetzung");
+            AddLine(text, stamp, "Sitzungsbeginn\t" + title_ + "\tFortsetzung" + number + std::to_string(sequence_));
             fullState = true;
+        } else {
+            day = day_; // a clock set back stays in the session's file
         }
         for (const std::string& line : events) {
             AddLine(text, stamp, line);
@@ -229,6 +332,7 @@ void Journal::Write(const std::vector<std::string>& events, bool fullState) {
         } else {
             AddDifferences(text, stamp);
         }
+        AddSelection(text, stamp, fullState || resync_);
         if (text.size() == head) {
             return; // nothing changed
         }
@@ -236,6 +340,8 @@ void Journal::Write(const std::vector<std::string>& events, bool fullState) {
         if (ok) {
             day_ = day;
             begun_ = true;
+        } else if (!begun_) {
+            --nextSequence_; // the session's first line is written again with the next event
         }
     } catch (const std::exception&) {
         ok = false;

@@ -69,6 +69,24 @@ void Resize(JournalRows& rows, int list, std::size_t count) {
 
 } // namespace
 
+// Feeds the whole lines of a text; a byte-order mark in front is no part of the first line, and
+// a last line without its end was torn by a crash: skipped.
+void FeedText(JournalReplay& replay, std::string_view text) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (text.starts_with(kBom)) {
+        text.remove_prefix(kBom.size());
+    }
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', from);
+        if (end == std::string_view::npos) {
+            return;
+        }
+        replay.Feed(text.substr(from, end - from));
+        from = end + 1;
+    }
+}
+
 bool JournalSession::ListsEmpty() const {
     for (const JournalRows& rows : lists) {
         for (const auto& row : rows) {
@@ -106,14 +124,183 @@ void JournalReplay::SetRow(JournalRows& rows, std::vector<bool>& marks, int list
     }
 }
 
+namespace {
+
+// A damaged line that may have been a session's first line: its kind reads "Sitzungsbeginn" but
+// for one byte at most.
+bool LooksLikeBegin(const std::vector<std::string_view>& f) {
+    constexpr std::string_view kBegin = "Sitzungsbeginn";
+    for (std::size_t i = 0; i < f.size() && i < 2; ++i) {
+        if (f[i].size() == kBegin.size()) {
+            int differ = 0;
+            for (std::size_t k = 0; k < kBegin.size(); ++k) {
+                differ += f[i][k] != kBegin[k] ? 1 : 0;
+            }
+            if (differ <= 1) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The number after a "Sitzung" field; -1 when there is none that reads.
+std::int64_t SessionNumber(const std::vector<std::string_view>& f) {
+    for (std::size_t i = 2; i + 1 < f.size(); ++i) {
+        if (f[i] == "Sitzung") {
+            std::int64_t value = -1;
+            const auto [end, error] = std::from_chars(f[i + 1].data(), f[i + 1].data() + f[i + 1].size(), value);
+            if (error == std::errc() && end == f[i + 1].data() + f[i + 1].size() && value >= 1) {
+                return value;
+            }
+        }
+    }
+    return -1;
+}
+
+bool HasField(const std::vector<std::string_view>& f, std::string_view field) {
+    return std::find(f.begin() + std::min<std::size_t>(f.size(), 2), f.end(), field) != f.end();
+}
+
+// "<stamp> <kind>" of a damaged line, as far as they read.
+std::string DamageText(const std::vector<std::string_view>& f) {
+    std::string text;
+    if (!f.empty() && IsStamp(f[0])) {
+        text = f[0];
+    }
+    if (f.size() >= 2) {
+        std::string kind;
+        for (const char c : f[1].substr(0, 24)) {
+            kind += static_cast<unsigned char>(c) >= 0x20 && c != 0x7F ? c : '?';
+        }
+        text += text.empty() ? kind : ' ' + kind;
+    }
+    return text.empty() ? std::string("unlesbar") : text;
+}
+
+constexpr std::size_t kDamageListed = 10;
+
+// Ends in something like a checksum (8 characters, nearly all hex digits): a line written with
+// checksums, whatever damaged it. (A title such as "Vandoret" is not one.)
+bool LooksChecksummed(std::string_view line) {
+    const std::size_t tab = line.rfind('\t');
+    if (tab == std::string_view::npos || line.size() - tab != 9) {
+        return false;
+    }
+    int hex = 0;
+    for (const char c : line.substr(tab + 1)) {
+        hex += (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ? 1 : 0;
+    }
+    return hex >= 7;
+}
+
+} // namespace
+
+void JournalReplay::Continue(const JournalSession& state) {
+    session = state;
+    for (int l = 0; l < 2; ++l) {
+        if (session.lists[l].empty()) {
+            session.lists[l].assign(1, BlankRowOf(l));
+        }
+        session.marks[l].resize(session.lists[l].size(), false);
+    }
+    standOpen_ = false;
+}
+
+void JournalReplay::Finish() {
+    if (standOpen_) {
+        CloseStand();
+    }
+    session.unsaved = session.lists[0] != saved_[0] || session.lists[1] != saved_[1];
+}
+
+void JournalReplay::CloseStand() {
+    standOpen_ = false;
+    for (int l = 0; l < 2; ++l) {
+        if (standRowsLeft_ == 0) {
+            // Every row arrived: the Stand is the lists.
+            if (stand_[l].size() < standCounts_[l]) {
+                Resize(stand_[l], l, standCounts_[l]);
+            }
+            session.lists[l] = std::move(stand_[l]);
+            session.marks[l] = std::move(standMarks_[l]);
+        } else {
+            // Some rows never arrived (torn or damaged): those that did go over the lists as they were.
+            JournalRows& rows = session.lists[l];
+            if (rows.size() < stand_[l].size()) {
+                Resize(rows, l, stand_[l].size());
+            }
+            session.marks[l].resize(rows.size(), false);
+            for (std::size_t r = 0; r < stand_[l].size(); ++r) {
+                if (r < standArrived_[l].size() && standArrived_[l][r]) {
+                    rows[r] = std::move(stand_[l][r]);
+                    session.marks[l][r] = standMarks_[l][r];
+                }
+            }
+        }
+        session.marks[l].resize(session.lists[l].size(), false);
+        stand_[l].clear();
+        standMarks_[l].clear();
+        standArrived_[l].clear();
+    }
+}
+
+void JournalReplay::Begin(std::string_view stamp, std::int64_t number, bool checksums) {
+    if (session.found && onSessionDone) {
+        Finish();
+        onSessionDone(session);
+    }
+    // Damage before the first session is counted with it.
+    const int damagedBefore = session.found ? 0 : session.damaged;
+    std::vector<std::string> damageBefore = session.found ? std::vector<std::string>() : std::move(session.damage);
+    session = JournalSession{};
+    session.found = true;
+    session.checksums = checksums;
+    session.sequence = number;
+    session.damaged = damagedBefore;
+    session.damage = std::move(damageBefore);
+    session.firstStamp = stamp;
+    session.lastStamp = stamp;
+    session.day = fileDay;
+    Clear();
+    for (int l = 0; l < 2; ++l) {
+        saved_[l] = session.lists[l];
+    }
+}
+
+void JournalReplay::Damaged(std::string_view line) {
+    const std::vector<std::string_view> f = SplitFields(line);
+    if (LooksLikeBegin(f)) {
+        // Most likely the first line of a session: what follows belongs to a new one.
+        Begin(IsStamp(f[0]) ? f[0] : std::string_view(), SessionNumber(f),
+              session.checksums || LooksChecksummed(line));
+    }
+    ++session.damaged;
+    if (session.damage.size() < kDamageListed) {
+        session.damage.push_back(DamageText(f));
+    }
+}
+
 void JournalReplay::Feed(std::string_view line) {
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
-    const std::vector<std::string_view> f = SplitFields(line);
-    if (f.size() < 2 || !IsStamp(f[0])) {
+    if (line.empty()) {
+        return; // ends a line a failed write tore
+    }
+    const std::optional<std::string_view> checked = journal_text::CheckedLine(line);
+    const std::string_view body = checked ? *checked : line;
+    const std::vector<std::string_view> f = SplitFields(body);
+    const bool stamped = f.size() >= 2 && IsStamp(f[0]);
+    // A line of a session with checksums needs a valid one; a line of an older journal has none.
+    if (!stamped || (!checked && (session.checksums || LooksChecksummed(line)))) {
+        Damaged(line);
         return;
     }
+    Apply(f, checked.has_value());
+}
+
+void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) {
     const std::string_view kind = f[1];
     const int list = f.size() >= 3 ? ListIndex(f[2]) : -1;
     const bool rowLine = kind == "Start" || kind == "Ziel" || kind == "Eingabe" || kind == "Zeile";
@@ -129,29 +316,39 @@ void JournalReplay::Feed(std::string_view line) {
     if (standOpen_) {
         if (kind == "Zeile" && rowValid) {
             SetRow(stand_[list], standMarks_[list], list, static_cast<int>(row), f, 4, marked);
+            standArrived_[list].resize(stand_[list].size(), false);
+            standArrived_[list][static_cast<std::size_t>(row) - 1] = true;
+            session.lastStamp = f[0];
             if (--standRowsLeft_ == 0) {
-                standOpen_ = false;
-                for (int l = 0; l < 2; ++l) {
-                    if (stand_[l].size() < standCounts_[l]) {
-                        Resize(stand_[l], l, standCounts_[l]);
-                    }
-                    session.lists[l] = std::move(stand_[l]);
-                    session.marks[l] = std::move(standMarks_[l]);
-                    session.marks[l].resize(session.lists[l].size(), false);
-                }
+                CloseStand();
             }
             return;
         }
-        standOpen_ = false; // its rows never all arrived: it was torn, the lists stay as they were
+        CloseStand();
     }
 
     if (kind == "Sitzungsbeginn") {
-        session = JournalSession{};
-        session.found = true;
-        Clear();
-    } else if (kind == "Sitzungsende") {
-        session.ended = true;
-    } else if (kind == "Listen geleert" || kind == "Protokoll geöffnet") {
+        const std::int64_t number = checked ? SessionNumber(f) : 0;
+        if (session.found && checked && number >= 1 && number == session.sequence && HasField(f, "Fortsetzung")) {
+            session.lastStamp = f[0]; // the session goes on in the next day's file
+            session.day = fileDay;
+            session.ended = false;
+            return;
+        }
+        Begin(f[0], number, checked);
+        return;
+    }
+    if (kind == "Sitzungsende") {
+        const std::int64_t number = SessionNumber(f);
+        if (number < 0 || number == session.sequence || session.sequence < 0) {
+            session.ended = true;
+            session.lastStamp = f[0];
+        }
+        return;
+    }
+
+    bool known = true;
+    if (kind == "Listen geleert" || kind == "Protokoll geöffnet") {
         Clear();
     } else if ((rowLine || handLine) && rowValid) {
         SetRow(session.lists[list], session.marks[list], list, static_cast<int>(row), f, 4, marked);
@@ -184,25 +381,67 @@ void JournalReplay::Feed(std::string_view line) {
         for (int l = 0; l < 2; ++l) {
             stand_[l].clear();
             standMarks_[l].clear();
+            standArrived_[l].clear();
             standCounts_[l] = static_cast<std::size_t>(counts[l]);
         }
         standRowsLeft_ = static_cast<std::size_t>(counts[0] + counts[1]);
         standOpen_ = true;
+    } else if (kind == "Auswahl" && f.size() == 3) {
+        session.selected = journal_text::UnescapeCell(f[2]);
+    } else if (kind == "Countdown" && f.size() == 3) {
+        session.counterOn = f[2] == "ein";
+    } else if (kind == "Gespeichert" && f.size() == 4) {
+        if (f[2] == "Ergebnisse") {
+            saved_[0] = session.lists[0];
+            saved_[1] = session.lists[1];
+        }
+    } else if (kind != "Wiederhergestellt" && kind != "Kontakte") {
+        known = false; // a kind this version does not know, or a line that makes no sense: skipped
+    }
+    if (known) {
+        session.ended = false;
+        session.lastStamp = f[0];
     }
 }
 
 JournalSession ReplayLastSession(std::string_view text) {
     JournalReplay replay;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t end = text.find('\n', from);
-        if (end == std::string_view::npos) {
-            break; // a last line without its end was torn by a crash: skipped
-        }
-        replay.Feed(text.substr(from, end - from));
-        from = end + 1;
-    }
+    FeedText(replay, text);
+    replay.Finish();
     return std::move(replay.session);
+}
+
+JournalScan ScanJournalFiles(const std::vector<JournalFileText>& files) {
+    JournalScan scan;
+    std::int64_t highest = 0;
+    const auto consider = [&](JournalSession& candidate) {
+        if (candidate.sequence < 0) {
+            candidate.sequence = highest + 1; // its number was damaged: it came after those before
+        }
+        highest = std::max(highest, candidate.sequence);
+        if (!scan.newest || candidate.sequence >= scan.newest->sequence) {
+            scan.newest = std::move(candidate);
+        }
+    };
+    JournalReplay replay;
+    replay.onSessionDone = consider;
+    for (const JournalFileText& file : files) {
+        if (!file.error.empty()) {
+            scan.unreadable.push_back(file.name + ": " + file.error);
+            continue;
+        }
+        replay.fileDay = file.day;
+        FeedText(replay, file.text);
+        replay.Finish();
+    }
+    if (replay.session.found) {
+        consider(replay.session);
+    }
+    if (scan.newest) {
+        scan.newestDay = scan.newest->day;
+    }
+    scan.nextSequence = highest + 1;
+    return scan;
 }
 
 } // namespace vandoret

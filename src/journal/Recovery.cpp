@@ -1,5 +1,6 @@
-// The Timekeeper's journal: attaching it, recovering the last session at start-up, the session
-// end, and the commit of a stop list edit.
+// The Timekeeper's journal: attaching it, recovering the newest session at start-up, the notices
+// of the status bar, the session end, and the commit of a stop list edit.
+#include <algorithm>
 #include <string>
 
 #include "timing/BlankText.h"
@@ -9,6 +10,7 @@ namespace vandoret {
 namespace {
 
 constexpr const char* kJournalNotWritten = "Journal wird nicht geschrieben: Zeiten nur im Speicher";
+constexpr std::size_t kDamageShown = 5;
 
 bool IsBlankRow(const std::vector<std::string>& row) {
     for (const std::string& cell : row) {
@@ -19,79 +21,253 @@ bool IsBlankRow(const std::vector<std::string>& row) {
     return true;
 }
 
+std::vector<std::string> RowOf(const TSortGrid& grid, int r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < grid.ColCount(); ++c) {
+        row.push_back(grid.Cells(c, r));
+    }
+    return row;
+}
+
+// Rows numbered "1.", "2.", ... in column 0, each with its mark, the caption row kept.
+void AssignNumbered(TSortGrid& grid, std::vector<std::vector<std::string>> rows, const std::vector<bool>& marks) {
+    std::vector<std::vector<std::string>> all;
+    all.reserve(rows.size() + 1);
+    all.push_back(RowOf(grid, 0));
+    for (auto& row : rows) {
+        all.push_back(std::move(row));
+    }
+    grid.AssignRows(std::move(all));
+    for (std::size_t r = 0; r < marks.size() && static_cast<int>(r) + 1 < grid.RowCount(); ++r) {
+        grid.SetRowMarked(static_cast<int>(r) + 1, marks[r]);
+    }
+    grid.SetRow(grid.RowCount() - 1);
+}
+
 // The recovered rows, then the rows recorded since start-up (numbered on after them), each with
 // its mark.
 void Rebuild(TSortGrid& grid, const JournalRows& recovered, const std::vector<bool>& recoveredMarks) {
-    std::vector<std::vector<std::string>> rows;
-    rows.reserve(recovered.size() + static_cast<std::size_t>(grid.RowCount()));
-    rows.emplace_back();
-    for (int c = 0; c < grid.ColCount(); ++c) {
-        rows.back().push_back(grid.Cells(c, 0));
-    }
     std::vector<std::vector<std::string>> meanwhile;
-    std::vector<bool> marks(1, false);
+    std::vector<bool> meanwhileMarks;
     for (int r = 1; r < grid.RowCount(); ++r) {
         if (!grid.IsBlankRow(r)) {
-            marks.push_back(grid.RowMarked(r));
-            meanwhile.emplace_back();
-            for (int c = 0; c < grid.ColCount(); ++c) {
-                meanwhile.back().push_back(grid.Cells(c, r));
-            }
+            meanwhileMarks.push_back(grid.RowMarked(r));
+            meanwhile.push_back(RowOf(grid, r));
         }
     }
     std::size_t keep = recovered.size();
     while (!meanwhile.empty() && keep > 0 && IsBlankRow(recovered[keep - 1])) {
         --keep; // no blank row between the recovered rows and the new ones
     }
-    rows.insert(rows.end(), recovered.begin(), recovered.begin() + static_cast<std::ptrdiff_t>(keep));
-    std::vector<bool> meanwhileMarks(marks.begin() + 1, marks.end());
-    marks.assign(1, false);
+    std::vector<std::vector<std::string>> rows(recovered.begin(), recovered.begin() + static_cast<std::ptrdiff_t>(keep));
+    std::vector<bool> marks;
     for (std::size_t r = 0; r < keep; ++r) {
         marks.push_back(r < recoveredMarks.size() && recoveredMarks[r]);
     }
-    marks.insert(marks.end(), meanwhileMarks.begin(), meanwhileMarks.end());
-    for (auto& row : meanwhile) {
-        row[0] = std::to_string(rows.size()) + ".";
+    for (std::size_t k = 0; k < meanwhile.size(); ++k) {
+        meanwhile[k][0] = std::to_string(rows.size() + 1) + ".";
+        rows.push_back(std::move(meanwhile[k]));
+        marks.push_back(meanwhileMarks[k]);
+    }
+    AssignNumbered(grid, std::move(rows), marks);
+}
+
+// "Nein": the rows the recovery put in front go again; rows recorded meanwhile (or filled into
+// a blank recovered row) stay, numbered from 1.
+void RemoveRecovered(TSortGrid& grid, const JournalRows& recovered) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<bool> marks;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        const std::size_t k = static_cast<std::size_t>(r) - 1;
+        std::vector<std::string> row = RowOf(grid, r);
+        if ((k < recovered.size() && row == recovered[k]) || grid.IsBlankRow(r)) {
+            continue;
+        }
+        row[0] = std::to_string(rows.size() + 1) + ".";
         rows.push_back(std::move(row));
+        marks.push_back(grid.RowMarked(r));
     }
-    grid.AssignRows(std::move(rows));
-    for (std::size_t r = 1; r < marks.size(); ++r) {
-        grid.SetRowMarked(static_cast<int>(r), marks[r]);
+    if (rows.empty()) {
+        rows.emplace_back(static_cast<std::size_t>(grid.ColCount()));
+        marks.push_back(false);
     }
-    grid.SetRow(grid.RowCount() - 1);
+    AssignNumbered(grid, std::move(rows), marks);
+}
+
+// Rows with a time (column 1).
+int TimesIn(const JournalRows& rows) {
+    return static_cast<int>(std::count_if(rows.begin(), rows.end(),
+                                          [](const auto& row) { return row.size() > 1 && !IsBlankText(row[1]); }));
+}
+
+// "11.05.2024" and "09:31" of a stamp "2024-05-11 09:31:02.345"; empty when it is not one.
+std::string DateOf(const std::string& stamp) {
+    return stamp.size() >= 16 ? stamp.substr(8, 2) + '.' + stamp.substr(5, 2) + '.' + stamp.substr(0, 4) : std::string();
+}
+std::string MinuteOf(const std::string& stamp) {
+    return stamp.size() >= 16 ? stamp.substr(11, 5) : std::string();
+}
+
+std::string DamageCount(int damaged) {
+    return std::to_string(damaged) + (damaged == 1 ? " beschädigte Zeile übersprungen" : " beschädigte Zeilen übersprungen");
 }
 
 } // namespace
 
+std::string RecoveryQuestion(const JournalSession& session) {
+    std::string text = "Zeiten der letzten Sitzung wiederherstellen?\n\nSitzung";
+    if (!DateOf(session.firstStamp).empty()) {
+        text += " vom " + DateOf(session.firstStamp) + ", " + MinuteOf(session.firstStamp);
+        if (!MinuteOf(session.lastStamp).empty()) {
+            text += (DateOf(session.lastStamp) == DateOf(session.firstStamp) ? "–" : "–" + DateOf(session.lastStamp) + ", ") +
+                    MinuteOf(session.lastStamp);
+        }
+    }
+    text += ": " + std::to_string(TimesIn(session.startTimes())) + " Startzeiten, " +
+            std::to_string(TimesIn(session.stopTimes())) + " Stoppzeiten";
+    if (session.ended) {
+        text += "\nDie Sitzung wurde beendet, ihre Zeiten aber nicht gespeichert.";
+    }
+    if (session.damaged > 0) {
+        text += "\n\n" + DamageCount(session.damaged) + ":";
+        for (std::size_t k = 0; k < session.damage.size() && k < kDamageShown; ++k) {
+            text += "\n" + session.damage[k];
+        }
+        if (session.damaged > static_cast<int>(kDamageShown)) {
+            text += "\n…";
+        }
+    }
+    return text;
+}
+
 void Timekeeper::AttachJournal(JournalWriter& writer, JournalClock& clock) {
     journal = std::make_unique<Journal>(writer, clock, SortGrid2, SortGrid3, host().ApplicationTitle());
-    journal->onWriting = [this](bool writing) {
-        // Said once when writing stops; gone again once it works.
-        JournalNotice = writing ? std::string() : std::string(kJournalNotWritten);
-    };
-    JournalSession last = ReplayLastSession(writer.ReadNewest());
-    if (last.found && !last.ended && !last.ListsEmpty()) {
-        lastSession_ = std::move(last);
+    journal->onWriting = [this](bool writing) { JournalWritten(writing); };
+    JournalScan scan = ScanJournalFiles(writer.ReadAll());
+    journal->SetNextSequence(scan.nextSequence);
+    if (!scan.unreadable.empty()) {
+        journalUnreadable_ = "Journal nicht lesbar: " + scan.unreadable.front();
+        journalDamage_ = journalUnreadable_;
+    }
+    if (scan.newest && (!scan.newest->ended || scan.newest->unsaved) && !scan.newest->ListsEmpty()) {
+        // The times are in the lists at once, and what is taken while the question is open is
+        // journaled as part of that session.
+        lastSession_ = std::move(scan.newest);
+        Rebuild(SortGrid2, lastSession_->startTimes(), lastSession_->marks[0]);
+        Rebuild(SortGrid3, lastSession_->stopTimes(), lastSession_->marks[1]);
+        journal->ContinueSession(*lastSession_, scan.newestDay);
     } else {
         journal->BeginSession();
     }
+    UpdateJournalNotice();
 }
 
 bool Timekeeper::RecoverLastSession() {
+    if (!journalUnreadable_.empty()) {
+        host().ShowMessage(journalUnreadable_);
+    }
     if (!journal || !lastSession_) {
         return false;
     }
     const JournalSession last = std::move(*lastSession_);
     lastSession_.reset();
-    if (!host().AskYesNo("Zeiten der letzten Sitzung wiederherstellen?")) {
-        journal->BeginSession();
+    if (last.damaged > 0) {
+        journalDamage_ = "Journal: " + DamageCount(last.damaged);
+        UpdateJournalNotice();
+    }
+    if (!host().AskYesNo(RecoveryQuestion(last))) {
+        RemoveRecovered(SortGrid2, last.startTimes());
+        RemoveRecovered(SortGrid3, last.stopTimes());
+        UpdateRemainingCounters();
+        journal->BeginNewSession();
+        JournalSelection();
         return false;
     }
-    Rebuild(SortGrid2, last.startTimes(), last.marks[0]);
-    Rebuild(SortGrid3, last.stopTimes(), last.marks[1]);
     UpdateRemainingCounters();
     journal->BeginSession(true);
+    SelectRider(RiderAfterRecovery(last.selected.value_or(std::string())));
+    if (last.counterOn && *last.counterOn != CounterOn) {
+        ImageStatusClick();
+    }
+    JournalSelection();
     return true;
+}
+
+int Timekeeper::RiderAfterRecovery(const std::string& number) const {
+    const auto started = [this](const std::string& n) {
+        for (int r = 1; r < SortGrid2.RowCount(); ++r) {
+            if (SortGrid2.Cells(2, r) == n && !IsBlankText(SortGrid2.Cells(1, r))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto it = std::find(cbNr.Items.begin(), cbNr.Items.end(), number);
+    const int from = number.empty() || it == cbNr.Items.end() ? 0 : static_cast<int>(it - cbNr.Items.begin());
+    for (int k = from; k < cbNr.Count(); ++k) {
+        if (!started(cbNr.Items[static_cast<std::size_t>(k)])) {
+            return k;
+        }
+    }
+    for (int k = 0; k < from; ++k) {
+        if (!started(cbNr.Items[static_cast<std::size_t>(k)])) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+void Timekeeper::JournalSelection() {
+    if (journal && !lastSession_) { // while the question is open the crashed session's choice stays
+        journal->Selection(cbNr.Text(), CounterOn);
+    }
+}
+
+void Timekeeper::JournalSaved(bool results, const std::string& fileName) {
+    if (journal) {
+        journal->Saved(results, fileName);
+    }
+}
+
+void Timekeeper::JournalWritten(bool writing) {
+    const std::string now = FormatClock(host().CurrentTimeOfDay(), ClockForm::HhNnSs, locale());
+    if (!writing && journalFailedSince_.empty()) {
+        journalFailedSince_ = now;
+    } else if (writing && !journalFailedSince_.empty()) {
+        journalInterrupted_ = "Journal war unterbrochen " + journalFailedSince_ + "–" + now;
+        journalFailedSince_.clear();
+    }
+    UpdateJournalNotice();
+}
+
+void Timekeeper::RetryJournal(TimeOfDay now) {
+    if (!journal || !journal->Failing()) {
+        return;
+    }
+    const std::int64_t ms = ToMilliseconds(now);
+    if (journalRetryAt_ < 0 || ms - journalRetryAt_ >= 1000 || ms < journalRetryAt_) {
+        journalRetryAt_ = ms;
+        journal->Retry();
+    }
+}
+
+void Timekeeper::UpdateJournalNotice() {
+    JournalNoticeAlarm = !journalFailedSince_.empty();
+    JournalNotice = JournalNoticeAlarm              ? std::string(kJournalNotWritten)
+                    : !journalInterrupted_.empty() ? journalInterrupted_
+                                                   : journalDamage_;
+}
+
+void Timekeeper::JournalNoticeClick() {
+    if (!journalFailedSince_.empty()) {
+        return; // stays while writing fails
+    }
+    if (!journalInterrupted_.empty()) {
+        journalInterrupted_.clear();
+    } else {
+        journalDamage_.clear();
+    }
+    UpdateJournalNotice();
 }
 
 void Timekeeper::EndJournal() {

@@ -59,7 +59,9 @@ void Timekeeper::SaveListText(const std::string& fileName) {
     }
     try {
         // Not reported when it fails; the old file then stays whole.
-        ReplaceWholeFile(fileName, FormatListText(*grid));
+        if (ReplaceWholeFile(fileName, FormatListText(*grid))) {
+            JournalSaved(grid == &SortGrid4, fileName);
+        }
     } catch (const std::exception&) {
     }
 }

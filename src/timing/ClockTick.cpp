@@ -26,6 +26,8 @@ void Timekeeper::Timer1Timer() {
     }
 
     WatchStartList();
+    RetryJournal(now);
+    JournalSelection();
 }
 
 void Timekeeper::WatchStartList() {

@@ -72,6 +72,7 @@ void Timekeeper::UpdateRemainingCounters() {
 void Timekeeper::ImageStatusClick() {
     CounterOn = !CounterOn;
     ++IndicatorRevision;
+    JournalSelection();
 }
 
 void Timekeeper::ImageSoundClick() {

@@ -306,20 +306,39 @@ public:
 
     // ---- Journal (journal/Recovery.cpp) --------------------------------------------------------
     // Starts journaling the start times and stop times lists through `writer`, stamped by
-    // `clock` (both outlive the Timekeeper), and reads the last session for RecoverLastSession.
-    // When there is nothing to offer, the new session begins at once.
+    // `clock` (both outlive the Timekeeper), and reads every journal file for the newest session.
+    // When that one has no "Sitzungsende" (or ended with times changed after the last save of the
+    // results) and its lists are not empty, its rows are put into the lists at once and the
+    // journal goes on with that session, so times taken before the question is answered belong
+    // to it. Otherwise the new session begins at once.
     void AttachJournal(JournalWriter& writer, JournalClock& clock);
-    // Start-up, once all dialogs exist: if the last session has no "Sitzungsende" and its lists
-    // are not empty, asks "Zeiten der letzten Sitzung wiederherstellen?". "Ja" rebuilds both lists
-    // exactly (rows recorded meanwhile follow them), the counters and the journal's new session;
-    // the selection stays as start-up made it. Returns true when the lists were rebuilt.
+    // Start-up, once all dialogs exist: names a journal file that could not be read; then, when
+    // AttachJournal found a session to offer, asks RecoveryQuestion. "Ja" keeps the rows (rows
+    // recorded meanwhile follow them), the counters, the countdown switch, and selects the rider
+    // selected at the crash, or when that one has started, the next one without a start.
+    // "Nein" takes the recovered rows out again and begins a new session with the rows recorded
+    // meanwhile. Returns true when the times were kept.
     bool RecoverLastSession();
+    // The index in the number list of `number`, or of the next rider after it in list order
+    // without a start (from the top when `number` is not in the list); -1 when all have started.
+    int RiderAfterRecovery(const std::string& number) const;
     // Clean shut-down: the session-end line.
     void EndJournal();
     // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss).
     void SortGrid3EditCommitted(int row);
-    // The middle panel of the status bar: empty while the journal is being written.
+    // A list was saved: the results (tabs "Stoppzeiten", "Ergebnisse") or the start list.
+    void JournalSaved(bool results, const std::string& fileName);
+    // The selected start number and the countdown switch to the journal, when they changed (the
+    // tick and the countdown switch call it, so a start's own write stays one write).
+    void JournalSelection();
+    // The tick: a journal that cannot write is tried again, at most once a second.
+    void RetryJournal(TimeOfDay now);
+    // The middle panel of the status bar, most urgent first: the journal cannot write (alarm,
+    // until it writes again), "Journal war unterbrochen <von>–<bis>", a journal that could not be
+    // read or damaged lines skipped; each of the last two stays until clicked (JournalNoticeClick).
     std::string JournalNotice;
+    bool JournalNoticeAlarm = false;
+    void JournalNoticeClick();
     std::unique_ptr<Journal> journal;
 
     std::uint32_t LastModemStatus = 0x55555555; // matches no real status word
@@ -335,6 +354,17 @@ private:
     Host& host_;
     Locale locale_;
     std::optional<JournalSession> lastSession_; // the session RecoverLastSession offers
+    void JournalWritten(bool writing);
+    void UpdateJournalNotice();
+    std::string journalFailedSince_;   // hh:mm:ss of the first failed write; empty while writing
+    std::string journalInterrupted_;   // "Journal war unterbrochen ..." until clicked
+    std::string journalDamage_;        // unreadable file or damaged lines, until clicked
+    std::string journalUnreadable_;    // said once more when the window is up
+    std::int64_t journalRetryAt_ = -1; // ms of the day of the last retry
 };
+
+// The question that offers a session: what it holds (date, time span, starts and finishes),
+// whether it had ended unsaved, and the damaged lines skipped.
+std::string RecoveryQuestion(const JournalSession& session);
 
 } // namespace vandoret

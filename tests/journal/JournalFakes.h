@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "journal/Journal.h"
 
@@ -14,15 +15,26 @@ public:
     std::map<std::string, std::string> files; // day -> text
     int failNext = 0;                         // the next n appends fail, half their text written
     bool Append(const std::string& day, const std::string& lines) override {
+        const std::string file = unreadable.count(day) != 0 ? day + "-2" : day; // never the unreadable one
         if (failNext > 0) {
             --failNext;
-            files[day] += lines.substr(0, lines.size() / 2);
+            files[file] += lines.substr(0, lines.size() / 2);
             return false;
         }
-        files[day] += lines;
+        files[file] += lines;
         return true;
     }
-    std::string ReadNewest() override { return files.empty() ? std::string() : files.rbegin()->second; }
+    std::map<std::string, std::string> unreadable; // day -> why its file cannot be read
+    std::vector<JournalFileText> ReadAll() override {
+        std::vector<JournalFileText> all;
+        for (const auto& [day, text] : files) {
+            const auto error = unreadable.find(day);
+            all.push_back({day, "Vandoret-" + day + ".txt", error == unreadable.end() ? text : std::string(),
+                           error == unreadable.end() ? std::string() : error->second});
+        }
+        return all;
+    }
+    std::string ReadNewest() const { return files.empty() ? std::string() : files.rbegin()->second; }
 };
 
 // The data rows of a grid (without its caption row), as a replay gives them.

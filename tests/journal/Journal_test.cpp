@@ -10,6 +10,7 @@
 #include "fakes/FakeHost.h"
 #include "journal/FileJournalWriter.h"
 #include "journal/JournalFakes.h"
+#include "journal/SessionFixture.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret::testing {
@@ -17,33 +18,14 @@ namespace {
 
 using Rows = JournalRows;
 
-// A session on the fake host, journaled into memory.
-struct Session {
-    FakeHost host;
-    MemoryJournalWriter writer;
-    FakeJournalClock clock;
-    Timekeeper tk{host};
-
-    explicit Session(const std::string& journal = "") {
-        if (!journal.empty()) {
-            writer.files["2024-05-10"] = journal;
-        }
-        tk.AttachJournal(writer, clock);
-        tk.cbNr.Items = {"12", "14", "17"};
-        tk.cbNr.ItemIndex = 0;
+// Journal lines with their checksums, each ended.
+std::string Checked(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += journal_text::WithChecksum(line) + '\n';
     }
-    std::string Text() const { return writer.files.rbegin()->second; }
-    void At(int h, int m, int s, int ms) {
-        host.SetClock(h, m, s, ms);
-        clock.now.millisecond = ToMilliseconds(host.now) + 150;
-    }
-    // Types a start number into "St.Nr." of a stop list row and presses Enter.
-    void EnterNumber(int row, const std::string& number) {
-        tk.SortGrid3SelectCell(2, row);
-        tk.SortGrid3.SetCell(2, row, number);
-        tk.SortGrid3KeyPress(U'\r');
-    }
-};
+    return text;
+}
 
 TEST(Journal, WritesReadableLinesForEveryChange) {
     Session s; // the session begins when the journal is attached
@@ -55,13 +37,13 @@ TEST(Journal, WritesReadableLinesForEveryChange) {
     s.tk.FinishContactFree = false;
     s.tk.DecodeContacts(kMsCtsOn, MakeTimeOfDay(9, 39, 1, 7)); // ignored by the lock, still written
     s.tk.sbCLSClick(false);
-    const std::string expected = "2024-05-11 09:00:00.000\tSitzungsbeginn\tVandoret\n"
-                                 "2024-05-11 09:30:00.190\tStart\tStartzeiten\t1\t1.\t09:30:00,0\t12\n"
-                                 "2024-05-11 09:38:12.495\tZiel\tStoppzeiten\t1\t1.\t09:38:12,3\t\t\t\t\n"
-                                 "2024-05-11 09:38:12.495\tEingabe\tStoppzeiten\t1\t1.\t09:38:12,3\t99\t!\t\t\n"
-                                 "2024-05-11 09:38:12.495\tKontakte\t09:39:01.007\tDSR 0 CTS 1 RLSD 0\t"
-                                 "Start gesperrt\tZiel gesperrt\n"
-                                 "2024-05-11 09:38:12.495\tListen geleert\n";
+    const std::string expected = Checked({"2024-05-11 09:00:00.000\tSitzungsbeginn\tVandoret\tSitzung\t1",
+                                          "2024-05-11 09:30:00.190\tStart\tStartzeiten\t1\t1.\t09:30:00,0\t12",
+                                          "2024-05-11 09:38:12.495\tZiel\tStoppzeiten\t1\t1.\t09:38:12,3\t\t\t\t",
+                                          "2024-05-11 09:38:12.495\tEingabe\tStoppzeiten\t1\t1.\t09:38:12,3\t99\t!\t\t",
+                                          "2024-05-11 09:38:12.495\tKontakte\t09:39:01.007\tDSR 0 CTS 1 RLSD 0\t"
+                                          "Start gesperrt\tZiel gesperrt",
+                                          "2024-05-11 09:38:12.495\tListen geleert"});
     EXPECT_EQ(s.Text(), expected);
     EXPECT_EQ(s.tk.SortGrid3.RowCount(), 2);
 }
@@ -134,7 +116,8 @@ TEST(Journal, ReplayIgnoresCountsNoCompetitionReaches) {
     EXPECT_EQ(whole.stopTimes()[1][1], "09:31:02,3");
     EXPECT_EQ(whole.stopTimes()[2], std::vector<std::string>(6));
     const JournalSession torn = ReplayLastSession(begin + "2024-05-11 09:00:02.000\tStand\t90000\t90000\n" + row);
-    EXPECT_EQ(torn.stopTimes().size(), 1u) << "a state whose rows never came changes nothing";
+    ASSERT_EQ(torn.stopTimes().size(), 2u) << "a state whose rows never all came gives those that did, nothing more";
+    EXPECT_EQ(torn.stopTimes()[1][1], "09:31:02,3");
 }
 
 TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
@@ -148,9 +131,12 @@ TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
     }
     EXPECT_EQ(s.tk.SortGrid3.RowCount(), 5) << "every finish recorded";
     EXPECT_EQ(s.tk.SortGrid3.Cells(1, 2), "11:00:01,0");
-    ASSERT_FALSE(notices[0].empty());
+    EXPECT_EQ(notices[0], "Journal wird nicht geschrieben: Zeiten nur im Speicher");
     EXPECT_EQ(notices[1], notices[0]);
-    EXPECT_EQ(notices[2], "") << "written again";
+    EXPECT_EQ(notices[2], "Journal war unterbrochen 11:00:00–11:00:02") << "written again, and said so";
+    EXPECT_FALSE(s.tk.JournalNoticeAlarm);
+    s.tk.JournalNoticeClick();
+    EXPECT_EQ(s.tk.JournalNotice, "") << "until the operator clicks it away";
     // The torn halves do not spoil the file: it gives all four finishes.
     EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.SortGrid3));
 }
@@ -168,26 +154,32 @@ TEST(Journal, NewDayBeginsAFileThatReplaysOnItsOwn) {
     EXPECT_EQ(today.stopTimes(), RowsOf(s.tk.SortGrid3));
 }
 
-TEST(Recovery, AsksOnlyAfterACrashWithTimes) {
+TEST(Recovery, AsksAfterACrashWithTimesOrTimesNeverSaved) {
     struct Case {
         const char* name;
-        bool times, clean;
+        bool times, saved, clean;
         bool asked;
     };
-    for (const Case c : {Case{"crash with times", true, false, true}, Case{"clean exit", true, true, false},
-                         Case{"crash, empty lists", false, false, false}}) {
+    for (const Case c : {Case{"crash with times", true, false, false, true},
+                         Case{"clean exit, times saved", true, true, true, false},
+                         Case{"clean exit, times never saved", true, false, true, true},
+                         Case{"crash, empty lists", false, false, false, false}}) {
         Session before;
         if (c.times) {
             before.tk.RegisterFinish();
+        }
+        if (c.saved) {
+            before.tk.JournalSaved(true, "Ergebnisse.txt");
         }
         if (c.clean) {
             before.tk.EndJournal();
         }
         Session after(before.Text());
         after.tk.RecoverLastSession();
-        EXPECT_EQ(after.host.questions.size(), c.asked ? 1u : 0u) << c.name;
+        ASSERT_EQ(after.host.questions.size(), c.asked ? 1u : 0u) << c.name;
         if (c.asked) {
-            EXPECT_EQ(after.host.questions[0], "Zeiten der letzten Sitzung wiederherstellen?");
+            EXPECT_EQ(after.host.questions[0].substr(0, 44), "Zeiten der letzten Sitzung wiederherstellen?") << c.name;
+            EXPECT_EQ(after.host.questions[0].find("beendet") != std::string::npos, c.clean) << c.name;
         }
     }
 }
@@ -215,7 +207,7 @@ TEST(Recovery, JaRebuildsBothListsAndASecondCrashRecoversThemAgain) {
     EXPECT_EQ(second.tk.SortGrid3.Cells(3, 2), "!");
     EXPECT_EQ(second.tk.LabOstalosStart, "0");
     EXPECT_EQ(second.tk.LabOstalosStop, "1");
-    EXPECT_EQ(second.tk.cbNr.ItemIndex, 0) << "the selection stays as start-up made it";
+    EXPECT_EQ(second.tk.cbNr.ItemIndex, -1) << "every rider has started";
 
     Session third(second.Text()); // killed again before anything else happened
     third.host.yesNoAnswers.push_back(true);
@@ -255,7 +247,10 @@ TEST(FileJournalWriter, AppendsToTheDaysFileAndReadsTheNewestOfItsTitle) {
         ASSERT_TRUE(writer.Append("2024-05-11", "c\n"));
         FileJournalWriter other(dir.string(), "Vandoret-2");
         ASSERT_TRUE(other.Append("2024-05-12", "x\n"));
-        EXPECT_EQ(writer.ReadNewest(), "b\nc\n");
+        const std::vector<JournalFileText> all = writer.ReadAll();
+        ASSERT_EQ(all.size(), 2u);
+        EXPECT_EQ(all[1].day, "2024-05-11");
+        EXPECT_EQ(all[1].text, "b\nc\n");
         EXPECT_EQ(writer.FileName("2024-05-11"), (dir / "Vandoret-2024-05-11.txt").string());
 
         FileJournalWriter blocked((dir / "Vandoret-2024-05-10.txt" / "sub").string(), "Vandoret");
