@@ -128,8 +128,12 @@ namespace {
 
 // A damaged line that may have been a session's first line: its kind reads "Sitzungsbeginn" but
 // for one byte at most.
-bool LooksLikeBegin(const std::vector<std::string_view>& f) {
+bool LooksLikeBegin(std::string_view line, const std::vector<std::string_view>& f) {
     constexpr std::string_view kBegin = "Sitzungsbeginn";
+    const std::size_t at = line.substr(0, 48).find(kBegin);
+    if (at != std::string_view::npos && at >= 22 && at <= 26) {
+        return true; // the kind whole after the stamp, a field separator broken
+    }
     for (std::size_t i = 0; i < f.size() && i < 2; ++i) {
         if (f[i].size() == kBegin.size()) {
             int differ = 0;
@@ -270,7 +274,7 @@ void JournalReplay::Begin(std::string_view stamp, std::int64_t number, bool chec
 
 void JournalReplay::Damaged(std::string_view line) {
     const std::vector<std::string_view> f = SplitFields(line);
-    if (LooksLikeBegin(f)) {
+    if (LooksLikeBegin(line, f)) {
         // Most likely the first line of a session: what follows belongs to a new one.
         Begin(IsStamp(f[0]) ? f[0] : std::string_view(), SessionNumber(f),
               session.checksums || LooksChecksummed(line));
