@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "settings/SettingsStore.h"
@@ -152,7 +154,17 @@ std::vector<RegValue> StoredValues(const Settings& s) {
             RegValue::Dword(s.WebPort)};
 }
 
+// Left, Top, Width and Height come first: the window's place, not a choice.
+constexpr std::size_t kFirstChoice = 4;
+static_assert(std::string_view(kSettingNames[kFirstChoice]) == "Port");
+
 } // namespace
+
+bool ChoicesDiffer(const Settings& a, const Settings& b) {
+    const std::vector<RegValue> left = StoredValues(a);
+    const std::vector<RegValue> right = StoredValues(b);
+    return !std::equal(left.begin() + kFirstChoice, left.end(), right.begin() + kFirstChoice);
+}
 
 void ComputeAllowedTime(Settings& settings) {
     const Settings defaults;

@@ -1,8 +1,10 @@
 // The one settings record of a run, and its persistence.
 //
-// LoadSettings fills the record once at start-up, SaveSettings writes it back once at shut-down;
-// in between only the settings dialog, the sound icon, the AutoStart box, window moves and the
-// port check at start-up change it. AllowedTime is derived from Len and tempo and never stored.
+// LoadSettings fills the record once at start-up; in between only the settings dialog, the sound
+// icon, the AutoStart box, the start list opened (BaseName), window moves and the port check at
+// start-up change it. SaveSettings writes it back at shut-down and whenever one of the operator's
+// choices changed (ChoicesDiffer), so a crash does not lose them. AllowedTime is derived from Len
+// and tempo and never stored.
 #pragma once
 
 #include <cstdint>
@@ -55,6 +57,10 @@ struct SettingsRead {
     int reached = kSettingCount; // names of kSettingNames the guarded read reached, the failing one included
     Settings loaded;             // the record as the read left it
 };
+
+// True when the two records differ in a stored value other than the window's place and size:
+// the operator's choices. Values are compared as they are stored, so a NaN equals itself.
+bool ChoicesDiffer(const Settings& a, const Settings& b);
 
 // AllowedTime := Len / tempo / 1440 days in milliseconds, rounded half to even.
 // 2400 m at 240.0 gives 600 000; 2500 m at 220.0 gives 681 818.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -11,6 +12,12 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace vandoret::ui {
@@ -21,6 +28,7 @@ constexpr char kAnswer[] = "raised\n";
 // A request is one short line; anything longer is not from us.
 constexpr qint64 kLongestRequest = 64;
 constexpr int kRetryMs = 100;
+constexpr int kLockCheckMs = 1000;
 
 // The title as a file and pipe name: no folder separators or characters Windows refuses.
 QString SafeName(const QString& title) {
@@ -64,11 +72,93 @@ SingleInstance::~SingleInstance() {
     if (server_ != nullptr) {
         server_->close();
     }
-    lock_.reset(); // unlocks and deletes the lock file
+    if (lock_ && lock_->isLocked() && !LockFileIsOurs()) {
+        // The file at the path is gone or another start's: unlocking would delete what is not
+        // ours. Our descriptor is closed when the process ends.
+        (void)lock_.release();
+    }
+    lock_.reset(); // unlocks and deletes the lock file (ours, or the one written again)
+#ifndef Q_OS_WIN
+    if (rewrittenFd_ >= 0) {
+        ::close(rewrittenFd_);
+    }
+#endif
 }
 
 bool SingleInstance::HoldsLock() const {
     return lock_ && lock_->isLocked();
+}
+
+void SingleInstance::RememberLockFile() {
+    QFile file(lockPath_);
+    if (file.open(QIODevice::ReadOnly)) {
+        lockContent_ = file.readAll();
+    }
+#ifndef Q_OS_WIN
+    struct stat st {};
+    if (::stat(QFile::encodeName(lockPath_).constData(), &st) == 0) {
+        lockDevice_ = static_cast<quint64>(st.st_dev);
+        lockInode_ = static_cast<quint64>(st.st_ino);
+    }
+#endif
+}
+
+bool SingleInstance::LockFileIsOurs() const {
+#ifdef Q_OS_WIN
+    // Windows refuses to delete a file that is held open without sharing its deletion.
+    return true;
+#else
+    struct stat st {};
+    return ::stat(QFile::encodeName(lockPath_).constData(), &st) == 0 &&
+           static_cast<quint64>(st.st_dev) == lockDevice_ && static_cast<quint64>(st.st_ino) == lockInode_;
+#endif
+}
+
+bool SingleInstance::CheckLock() {
+    if (!HoldsLock()) {
+        return false;
+    }
+    if (LockFileIsOurs()) {
+        return true;
+    }
+#ifdef Q_OS_WIN
+    return true;
+#else
+    // Exclusive create, as the lock itself does: a file that stands there now belongs to a start
+    // that is forwarding to us (it goes away) or to one that died; the next check tries again.
+    const QByteArray path = QFile::encodeName(lockPath_);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    qint64 done = 0;
+    while (done < lockContent_.size()) {
+        const ssize_t n = ::write(fd, lockContent_.constData() + done, static_cast<size_t>(lockContent_.size() - done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ::close(fd);
+            ::unlink(path.constData());
+            return false;
+        }
+        done += n;
+    }
+    (void)::flock(fd, LOCK_EX | LOCK_NB); // held like the first lock file's
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        ::unlink(path.constData());
+        return false;
+    }
+    if (rewrittenFd_ >= 0) {
+        ::close(rewrittenFd_);
+    }
+    rewrittenFd_ = fd;
+    lockDevice_ = static_cast<quint64>(st.st_dev);
+    lockInode_ = static_cast<quint64>(st.st_ino);
+    return true;
+#endif
 }
 
 SingleInstance::Start SingleInstance::Claim(const std::function<void(const std::string&)>& tell,
@@ -77,14 +167,29 @@ SingleInstance::Start SingleInstance::Claim(const std::function<void(const std::
     // Only a holder that no longer runs makes a lock stale, never the lock's age.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) {
-        Serve();
-        return Start::Owner;
+        RememberLockFile();
+        // No lock file, or a dead holder's. A program whose lock file was deleted still answers
+        // on its socket: ask once before taking over, and never take over from it.
+        switch (AskHolderToRaise(answerWait, false)) {
+        case Reply::NoServer:
+            Serve();
+            return Start::Owner;
+        case Reply::Raised:
+            lock_.reset();
+            return Start::Forwarded;
+        case Reply::Silent:
+            lock_.reset();
+            if (tell) {
+                tell(kAlreadyRunning);
+            }
+            return Start::NoAnswer;
+        }
     }
     if (lock_->error() != QLockFile::LockFailedError) {
         lock_.reset();
         return Start::Owner;
     }
-    if (AskHolderToRaise(answerWait)) {
+    if (AskHolderToRaise(answerWait, true) == Reply::Raised) {
         return Start::Forwarded;
     }
     if (tell) {
@@ -107,6 +212,10 @@ void SingleInstance::Serve() {
     });
     // Without a server later starts get no answer and say that the program runs already.
     server_->listen(serverName_);
+    lockCheck_ = new QTimer(this);
+    lockCheck_->setInterval(kLockCheckMs);
+    connect(lockCheck_, &QTimer::timeout, this, [this] { CheckLock(); });
+    lockCheck_->start();
 }
 
 void SingleInstance::Answer(QLocalSocket* socket) {
@@ -127,7 +236,7 @@ void SingleInstance::Answer(QLocalSocket* socket) {
     socket->disconnectFromServer();
 }
 
-bool SingleInstance::AskHolderToRaise(std::chrono::milliseconds answerWait) {
+SingleInstance::Reply SingleInstance::AskHolderToRaise(std::chrono::milliseconds answerWait, bool untilAnswered) {
 #ifdef Q_OS_WIN
     qint64 pid = 0;
     QString hostName;
@@ -141,40 +250,61 @@ bool SingleInstance::AskHolderToRaise(std::chrono::milliseconds answerWait) {
     QLocalSocket socket;
     QByteArray reply;
     bool answered = false;
+    bool connected = false;
+    bool noServer = false;
+    bool done = false; // also before the loop runs: a failed connect may report at once
     QTimer deadline;
     deadline.setSingleShot(true);
     QTimer retry;
     retry.setSingleShot(true);
+    const auto finish = [&] {
+        done = true;
+        loop.quit();
+    };
     const auto connectNow = [&] {
         socket.abort();
         reply.clear();
+        connected = false;
         socket.connectToServer(serverName_);
     };
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&deadline, &QTimer::timeout, &loop, finish);
     connect(&retry, &QTimer::timeout, &loop, connectNow);
-    connect(&socket, &QLocalSocket::connected, &loop, [&] { socket.write(kRequest); });
+    connect(&socket, &QLocalSocket::connected, &loop, [&] {
+        connected = true;
+        socket.write(kRequest);
+    });
     connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.readAll();
         if (reply.contains('\n')) {
             answered = reply == kAnswer;
-            loop.quit();
+            finish();
         }
     });
     // The holder may still be starting (locked, not yet listening) or closed on us: try again.
-    const auto again = [&] {
-        if (!answered && !retry.isActive()) {
+    // A single attempt ends here: nobody listens, or a listener closed without an answer.
+    const auto failed = [&] {
+        if (answered || done) {
+            return;
+        }
+        if (!untilAnswered) {
+            noServer = !connected;
+            finish();
+        } else if (!retry.isActive()) {
             retry.start(kRetryMs);
         }
     };
-    connect(&socket, &QLocalSocket::errorOccurred, &loop, again);
-    connect(&socket, &QLocalSocket::disconnected, &loop, again);
+    connect(&socket, &QLocalSocket::errorOccurred, &loop, failed);
+    connect(&socket, &QLocalSocket::disconnected, &loop, failed);
     deadline.start(answerWait);
     connectNow();
-    if (!answered) {
+    if (!done) {
         loop.exec();
     }
     socket.abort();
-    return answered;
+    if (answered) {
+        return Reply::Raised;
+    }
+    return noServer ? Reply::NoServer : Reply::Silent;
 }
 
 void SingleInstance::BringForward(QWidget* window) {

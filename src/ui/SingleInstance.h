@@ -9,6 +9,13 @@
 //   window has saved its settings). A lock left by a process that no longer runs (crash, kill) is
 //   taken over; a live holder's lock never turns stale with age. We serve requests on a local
 //   socket named per user and title; each request calls onRaise and is answered when it returns.
+// - Before taking a lock over (or creating one where none was), a start asks the socket once: a
+//   program that answers is running although its lock file was gone (deleted by hand or by a
+//   clean-up of the runtime folder), so the start forwards to it (Forwarded) or, when it accepts
+//   but does not answer, reports NoAnswer. It never removes a socket a live program serves.
+// - The owner looks at its lock file once a second (CheckLock): when the file at the lock's path
+//   is gone or is another file, it writes its own again, so a later start finds it. The first
+//   lock keeps its descriptor for the whole run.
 // - Forwarded: another start holds the lock and answered our request to show and raise its main
 //   window within the answer wait (two seconds). On Windows we first allow the holder to take
 //   the foreground (AllowSetForegroundWindow). The caller ends without touching anything else.
@@ -28,6 +35,7 @@
 class QLocalServer;
 class QLocalSocket;
 class QLockFile;
+class QTimer;
 class QWidget;
 
 namespace vandoret::ui {
@@ -50,6 +58,9 @@ public:
     std::function<void()> onRaise;
 
     bool HoldsLock() const;
+    // Owner: writes the lock file again when the one at its path is not ours any more (the
+    // once-a-second check; public for tests). True when the file at the path is ours afterwards.
+    bool CheckLock();
     QString lockFilePath() const { return lockPath_; }
     QString serverName() const { return serverName_; }
 
@@ -59,12 +70,25 @@ public:
 private:
     void Serve();
     void Answer(QLocalSocket* socket);
-    bool AskHolderToRaise(std::chrono::milliseconds answerWait);
+    enum class Reply { Raised, NoServer, Silent };
+    // Asks the holder's socket to raise its window. `untilAnswered`: a holder that is not
+    // listening yet is asked again until the wait is over; otherwise one attempt, and a socket no
+    // one serves ends it at once with NoServer.
+    Reply AskHolderToRaise(std::chrono::milliseconds answerWait, bool untilAnswered);
+    bool LockFileIsOurs() const;
+    void RememberLockFile();
 
     QString lockPath_;
     QString serverName_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
+    QTimer* lockCheck_ = nullptr;
+    // The lock file we wrote (its device and inode), the bytes the lock wrote into it and the
+    // descriptor of a lock file written again after ours went away (-1: none).
+    quint64 lockDevice_ = 0;
+    quint64 lockInode_ = 0;
+    QByteArray lockContent_;
+    int rewrittenFd_ = -1;
 };
 
 } // namespace vandoret::ui

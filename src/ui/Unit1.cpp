@@ -294,7 +294,10 @@ void TForm1::BuildDisplay(QWidget* display) {
                                "background: black; }"
                                "QCheckBox::indicator:checked { background: lime; border: 2px solid black; "
                                "outline: 1px solid lime; }");
-    connect(cbAutoStart, &QCheckBox::toggled, this, [this](bool on) { tk_.settings.AutoStart = on; });
+    connect(cbAutoStart, &QCheckBox::toggled, this, [this](bool on) {
+        tk_.settings.AutoStart = on;
+        StoreChangedSettings();
+    });
 
     ImageStatus = new QLabel(display);
     ImageStatus->setGeometry(326, 12, 24, 24);

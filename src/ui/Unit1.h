@@ -32,7 +32,8 @@ class TFormInfo;
 std::vector<int> ColumnWidths(int tab, int clientWidth);
 
 struct FormOptions {
-    // Reads the settings at start-up and writes them at shut-down; unset: defaults, nothing stored.
+    // Reads the settings at start-up and writes them at shut-down and whenever an operator's
+    // choice changed (StoreChangedSettings); unset: defaults, nothing stored.
     std::function<void(Settings&)> loadSettings;
     std::function<void(const Settings&)> saveSettings;
     // Lists the serial ports present (start-up step 3); unset: none.
@@ -81,8 +82,12 @@ public:
     void PageControl1Change(int index);
     void ShiftStartTimes();
 
-    // Redraws everything that follows the core's state.
+    // Redraws everything that follows the core's state; then StoreChangedSettings.
     void RefreshFromCore();
+    // Writes the settings when one of the operator's choices (the settings dialog, the sound
+    // switch, the AutoStart box, the start list's name) changed since the last write, so a crash
+    // keeps them; the window's place is written at the end of the run only.
+    void StoreChangedSettings();
 
     // ---- Controls (public for tests and the screenshot run)
     std::array<GridView*, 5> SortGrids{};
@@ -142,6 +147,7 @@ private:
     std::vector<std::string> shownNumbers_;
     bool riderPickedInPopup_ = false;
     std::string journalNoticeShown_;
+    Settings storedSettings_; // as last read or written
     bool destroyed_ = false;
     bool created_ = false;
 };

@@ -114,6 +114,8 @@ void TForm1::FormCreate() {
     }
     host_.SetTimer1Enabled(true);
     created_ = true;
+    // What start-up changed (the port check) is written at the end, as before.
+    storedSettings_ = tk_.settings;
     RefreshFromCore();
     FormShow();
 }
@@ -159,6 +161,7 @@ void TForm1::FormDestroy() {
     font_.Remove();
     if (options_.saveSettings) {
         try {
+            storedSettings_ = tk_.settings;
             options_.saveSettings(tk_.settings);
         } catch (...) {
             // Settings that cannot be stored are lost; the port must still be closed.
@@ -420,6 +423,21 @@ void TForm1::RefreshFromCore() {
         PageControl1->setCurrentIndex(tk_.ActiveTab);
     }
     ApplyCommandStates();
+    StoreChangedSettings();
+}
+
+void TForm1::StoreChangedSettings() {
+    if (!created_ || destroyed_ || !options_.saveSettings || !ChoicesDiffer(tk_.settings, storedSettings_)) {
+        return;
+    }
+    // Tried once per change: a store that cannot be written is not hammered on every tick, and
+    // the end of the run tries again.
+    storedSettings_ = tk_.settings;
+    try {
+        options_.saveSettings(tk_.settings);
+    } catch (...) {
+        // The run goes on with the settings it holds.
+    }
 }
 
 void TForm1::ApplyCommandStates() {

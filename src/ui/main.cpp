@@ -1,9 +1,13 @@
 // Vandoret: start-up of the program. One program per PC comes first: a later start hands over to
 // the running one and ends before it touches anything. Then the main window, then the information
 // and the yes/no dialog, as their captions and contents depend on what the main window set up.
+// A demo run first moves to private folders; SIGTERM, SIGINT and the end of the Windows session
+// end the run as a confirmed close does, without the question and without the journal's session
+// end, so the next start offers the session again.
 #include <QApplication>
 #include <QLocale>
 #include <QTimer>
+#include <functional>
 
 #include <QTime>
 #include <cstdio>
@@ -22,12 +26,14 @@
 #include "settings/SettingsStore.h"
 #include "timing/RegionalSettings.h"
 #include "timing/Timekeeper.h"
+#include "ui/DemoFolders.h"
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
 #include "ui/HtmlHelp.h"
 #include "ui/LiveResults.h"
 #include "ui/QtHost.h"
 #include "ui/ScreenshotDemo.h"
+#include "ui/ShutdownSignals.h"
 #include "ui/SingleInstance.h"
 #include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
@@ -93,6 +99,16 @@ int main(int argc, char* argv[]) {
             std::printf("Vandoret %s\n", VANDORET_VERSION);
             return 0;
         }
+    }
+    // A demo run: private journal, settings and runtime folders before anything reads them.
+    QStringList rawArgs;
+    for (int i = 0; i < argc; ++i) {
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    }
+    const vandoret::ui::DemoFolders demoFolders(rawArgs);
+    if (demoFolders.Failed()) {
+        std::fprintf(stderr, "Vandoret: no private folder for the demo run\n");
+        return 1;
     }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(VANDORET_VERSION);
@@ -171,29 +187,49 @@ int main(int argc, char* argv[]) {
     host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
 
     instance.onRaise = [&form] { vandoret::ui::SingleInstance::BringForward(&form); };
+
+    // Ended from outside: settings written, port closed and font removed as at a confirmed close;
+    // the lock goes with `instance` at the end of main.
+    vandoret::ui::ShutdownSignals shutdown;
+    shutdown.onShutdown = [&form] {
+        form.FormDestroy();
+        QApplication::exit(0); // not quit(): that would close the window and ask "Beenden?"
+    };
+
     form.show();
+    // What a demo run does once the recovery question (if any) was answered by the operator.
+    std::function<void()> afterRecovery;
     // All dialogs exist: once the window is up, offer the times of a session that ended in a crash.
-    QTimer::singleShot(0, &form, [&tk, &form] {
+    QTimer::singleShot(0, &form, [&tk, &form, &afterRecovery] {
         if (tk.RecoverLastSession()) {
             form.RefreshFromCore();
         }
+        if (afterRecovery) {
+            afterRecovery();
+        }
     });
+    // The demo runs answer their own questions "Ja", from the moment they start driving the window.
+    const auto answerYes = [](const std::string&) { return true; };
     // --screenshot-demo DIR: drive the window a little and save pictures of it (scripts/screenshots).
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot-demo"); at >= 0 && at + 1 < args.size()) {
-        host.askYesNo = [](const std::string&) { return true; };
-        QTimer::singleShot(0, &form, [&form, &info, &yesNo, dir = args.at(at + 1)] {
+        afterRecovery = [&host, answerYes, &form, &info, &yesNo, dir = args.at(at + 1)] {
+            host.askYesNo = answerYes;
             vandoret::ui::RunScreenshotDemo(form, info, yesNo, dir);
-        });
+        };
     }
     // --live-demo PORT: a short race served on 127.0.0.1:PORT for pictures of the live pages.
     if (const qsizetype at = args.indexOf("--live-demo"); at >= 0 && at + 1 < args.size()) {
-        host.askYesNo = [](const std::string&) { return true; };
         live.Listen(QHostAddress::LocalHost, args.at(at + 1).toUShort());
-        QTimer::singleShot(0, &form, [&form] { vandoret::ui::RunLiveDemo(form); });
+        afterRecovery = [&host, answerYes, &form] {
+            host.askYesNo = answerYes;
+            vandoret::ui::RunLiveDemo(form);
+        };
     }
     const int result = app.exec();
-    tk.EndJournal();
+    if (!shutdown.Requested()) {
+        tk.EndJournal();
+    }
     host.askYesNo = nullptr;
     vandoret::ui::UnloadHelpLibrary();
     return result;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "settings/MemorySettingsStore.h"
 
@@ -370,6 +371,54 @@ TEST(SaveSettings, SavedAndLoadedAgainGivesEverySettingBack) {
         LoadSettings(store, loaded);
         ExpectSame(loaded, saved);
     }
+}
+
+
+// The choices that are written as soon as they change, and the window's place, which waits for
+// the end of the run.
+TEST(ChoicesDiffer, EveryStoredChoiceCountsButNotTheWindowsPlace) {
+    struct Case {
+        const char* what;
+        std::function<void(Settings&)> change;
+        bool differs;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<Case> cases = {
+        {"nothing", [](Settings&) {}, false},
+        {"Left", [](Settings& s) { s.Left = 10; }, false},
+        {"Top", [](Settings& s) { s.Top = 10; }, false},
+        {"Width", [](Settings& s) { s.Width = 1000; }, false},
+        {"Height", [](Settings& s) { s.Height = 700; }, false},
+        {"AllowedTime (derived)", [](Settings& s) { s.AllowedTime = 1; }, false},
+        {"Port", [](Settings& s) { s.Port = 3; }, true},
+        {"BaseName", [](Settings& s) { s.BaseName = "Gelände.txt"; }, true},
+        {"Sound", [](Settings& s) { s.Sound = false; }, true},
+        {"Alg1", [](Settings& s) { s.Alg1 = 1; }, true},
+        {"Alg2", [](Settings& s) { s.Alg2 = 0; }, true},
+        {"Alg3", [](Settings& s) { s.Alg3 = 0; }, true},
+        {"Len", [](Settings& s) { s.Len = 2500; }, true},
+        {"tempo", [](Settings& s) { s.tempo = 220.0; }, true},
+        {"StartInt", [](Settings& s) { s.StartInt = 3; }, true},
+        {"StartClock", [](Settings& s) { s.StartClock = 600; }, true},
+        {"StrafPkt", [](Settings& s) { s.StrafPkt = 0.2; }, true},
+        {"StrafSek", [](Settings& s) { s.StrafSek = 2; }, true},
+        {"DisText", [](Settings& s) { s.DisText = "Ausg."; }, true},
+        {"AutoStart", [](Settings& s) { s.AutoStart = false; }, true},
+        {"WebPort", [](Settings& s) { s.WebPort = 8080; }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Settings before;
+        Settings after = before;
+        c.change(after);
+        EXPECT_EQ(ChoicesDiffer(before, after), c.differs);
+        EXPECT_EQ(ChoicesDiffer(after, before), c.differs);
+    }
+    // A value read from a hand-edited store that is no number equals itself: no endless writes.
+    Settings odd;
+    odd.StrafPkt = nan;
+    const Settings copy = odd;
+    EXPECT_FALSE(ChoicesDiffer(odd, copy));
 }
 
 } // namespace

@@ -146,6 +146,96 @@ private slots:
         QVERIFY(messages_.empty());
     }
 
+    // A running program whose lock file was deleted: a later start asks its socket before it
+    // takes anything over, and a program that accepts the request but does not answer keeps its
+    // socket too. The answering holder writes its lock file again within its check interval.
+    void deletedLockFileNeverLetsASecondProgramRun_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<bool>("lockWrittenAgain");
+        QTest::newRow("answering holder") << "--hold" << int(Start::Forwarded) << true;
+        QTest::newRow("hung holder") << "--hold-hung" << int(Start::NoAnswer) << false;
+    }
+    void deletedLockFileNeverLetsASecondProgramRun() {
+        QFETCH(QString, mode);
+        QFETCH(int, expected);
+        QFETCH(bool, lockWrittenAgain);
+        QProcess holder;
+        StartHolder(holder, mode.toLatin1().constData());
+        const QString lockPath = dir_.filePath("Vandoret.lock");
+        QFile lockFile(lockPath);
+        QVERIFY(lockFile.open(QIODevice::ReadOnly));
+        const QByteArray holderLock = lockFile.readAll();
+        lockFile.close();
+        QVERIFY(QFile::remove(lockPath));
+        {
+            SingleInstance second("Vandoret", dir_.path());
+            QCOMPARE(int(second.Claim(tell_, 500ms)), expected);
+            QVERIFY(!second.HoldsLock());
+        }
+        QVERIFY(QFile::exists(dir_.filePath("Vandoret.socket")));
+        if (lockWrittenAgain) {
+            QTRY_VERIFY(HolderSaid(holder, "raised"));
+            QVERIFY(messages_.empty());
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockPath), 3000);
+            QVERIFY(lockFile.open(QIODevice::ReadOnly));
+            QCOMPARE(lockFile.readAll(), holderLock); // the holder's own lock again
+            lockFile.close();
+            // Later starts find the lock and forward as usual.
+            SingleInstance third("Vandoret", dir_.path());
+            QCOMPARE(third.Claim(tell_), Start::Forwarded);
+        } else {
+            QCOMPARE(messages_, std::vector<std::string>{"Vandoret läuft bereits."});
+            QVERIFY(!QFile::exists(lockPath)); // the second start took its own file away again
+        }
+        holder.kill();
+        holder.waitForFinished();
+        QFile::remove(lockPath);
+    }
+
+    // The owner's check: an intact lock file stays as it is, a deleted one is written again, a
+    // foreign file at the path is never overwritten, and the end removes what was written again.
+    void ownerKeepsItsLockFile() {
+        const QString lockPath = dir_.filePath("Vandoret.lock");
+        const auto content = [&] {
+            QFile f(lockPath);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        {
+            SingleInstance owner("Vandoret", dir_.path());
+            QCOMPARE(owner.Claim(tell_), Start::Owner);
+            const QByteArray ours = content();
+            QVERIFY(!ours.isEmpty());
+            QVERIFY(owner.CheckLock());
+            QCOMPARE(content(), ours);
+
+            QVERIFY(QFile::remove(lockPath));
+            QVERIFY(owner.CheckLock());
+            QCOMPARE(content(), ours);
+            QVERIFY(owner.CheckLock()); // the file written again counts as ours
+
+            QVERIFY(QFile::remove(lockPath));
+            {
+                QFile foreign(lockPath);
+                QVERIFY(foreign.open(QIODevice::WriteOnly));
+                foreign.write("99999\nVandoret\nother\n");
+            }
+            QVERIFY(!owner.CheckLock());
+            QCOMPARE(content(), QByteArray("99999\nVandoret\nother\n"));
+            QVERIFY(QFile::remove(lockPath));
+            QVERIFY(owner.CheckLock());
+            QCOMPARE(content(), ours);
+            // A start in between still forwards to the owner.
+            SingleInstance second("Vandoret", dir_.path());
+            QCOMPARE(second.Claim(tell_), Start::Forwarded);
+            QCOMPARE(content(), ours);
+        }
+        QVERIFY(!QFile::exists(lockPath));
+        SingleInstance next("Vandoret", dir_.path());
+        QCOMPARE(next.Claim(tell_), Start::Owner);
+        QVERIFY(messages_.empty());
+    }
+
     void folderWithoutLocksRunsUnguarded() {
         SingleInstance instance("Vandoret", dir_.filePath("missing"));
         QCOMPARE(instance.Claim(tell_), Start::Owner);

@@ -1,0 +1,49 @@
+// The end of a run that nobody confirmed: SIGTERM and SIGINT (a system shut-down, `kill`, Ctrl+C
+// in the terminal) and, on Windows, the end of the user's session.
+//
+// Contract:
+// - One object at a time, created after the QApplication and before its event loop runs; until
+//   then, and after it is destroyed, the signals keep their default action.
+// - POSIX: the handlers of SIGTERM and SIGINT only write one byte into a pipe (async-signal-safe,
+//   errno kept); the user-interface thread reads it through a QSocketNotifier and calls
+//   onShutdown there, once, however many signals arrive.
+// - Windows: WM_ENDSESSION with the session really ending calls onShutdown from a native event
+//   filter, on the user-interface thread, before the system ends the process.
+// - Requested() tells whether onShutdown was called, so that the caller leaves out what only a
+//   confirmed end does (the journal's session end: the next start offers the session again).
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace vandoret::ui {
+
+class ShutdownSignals : public QObject {
+    Q_OBJECT
+public:
+    explicit ShutdownSignals(QObject* parent = nullptr);
+    ~ShutdownSignals() override;
+    ShutdownSignals(const ShutdownSignals&) = delete;
+    ShutdownSignals& operator=(const ShutdownSignals&) = delete;
+
+    // Called once on the user-interface thread; it ends the event loop itself.
+    std::function<void()> onShutdown;
+    bool Requested() const { return requested_; }
+
+private:
+    void Deliver();
+
+    bool requested_ = false;
+#ifndef _WIN32
+    int pipe_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr;
+#else
+    class EndSessionFilter;
+    std::unique_ptr<EndSessionFilter> filter_;
+#endif
+};
+
+} // namespace vandoret::ui
