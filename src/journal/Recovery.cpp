@@ -170,12 +170,14 @@ bool Timekeeper::RecoverLastSession() {
         return false;
     }
     const JournalSession last = std::move(*lastSession_);
-    lastSession_.reset();
     if (last.damaged > 0) {
         journalDamage_ = "Journal: " + DamageCount(last.damaged);
         UpdateJournalNotice();
     }
-    if (!host().AskYesNo(RecoveryQuestion(last))) {
+    // Until the answer, lastSession_ stays set: the crashed session's selection is not overwritten.
+    const bool yes = host().AskYesNo(RecoveryQuestion(last));
+    lastSession_.reset();
+    if (!yes) {
         RemoveRecovered(SortGrid2, last.startTimes());
         RemoveRecovered(SortGrid3, last.stopTimes());
         UpdateRemainingCounters();

@@ -41,6 +41,13 @@ TFDlgYesNo::TFDlgYesNo(QWidget* parent)
     Icon2->setPixmap(pictures::WarningIcon());
     Icon2->hide();
 
+    // Lines after the first (what a recovery offers, damage found) are shown below it, and the
+    // dialog grows to hold them.
+    Details = new QLabel(this);
+    Details->setWordWrap(true);
+    Details->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Details->hide();
+
     OKBtn = new QPushButton("Ja", this);
     OKBtn->setGeometry(39, 60, 75, 25);
     CancelBtn = new QPushButton("Nein", this);
@@ -54,7 +61,27 @@ TFDlgYesNo::TFDlgYesNo(QWidget* parent)
 }
 
 void TFDlgYesNo::AskYesNo(const QString& question) {
-    Label1->setText(question);
+    const qsizetype lineEnd = question.indexOf('\n');
+    const QString details = lineEnd < 0 ? QString() : question.mid(lineEnd + 1).trimmed();
+    Label1->setText(lineEnd < 0 ? question : question.left(lineEnd));
+    Details->setText(details);
+    Details->setVisible(!details.isEmpty());
+    if (details.isEmpty()) {
+        setFixedSize(222, 94);
+        Label1->setGeometry(40, 6, 169, 49);
+        OKBtn->setGeometry(39, 60, 75, 25);
+        CancelBtn->setGeometry(135, 60, 75, 25);
+    } else {
+        constexpr int kWidth = 440;
+        Label1->setGeometry(40, 6, kWidth - 48, 40);
+        Details->setFixedWidth(kWidth - 48);
+        const int height = Details->heightForWidth(kWidth - 48);
+        Details->setGeometry(40, 50, kWidth - 48, height);
+        const int buttons = 50 + height + 10;
+        setFixedSize(kWidth, buttons + 34);
+        OKBtn->setGeometry(kWidth / 2 - 90, buttons, 75, 25);
+        CancelBtn->setGeometry(kWidth / 2 + 15, buttons, 75, 25);
+    }
     const bool isQuestion = question.contains('?');
     Icon->setVisible(isQuestion);
     Icon2->setVisible(!isQuestion);

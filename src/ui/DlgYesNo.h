@@ -19,6 +19,7 @@ public:
     // AskYesNo, then shows the dialog modally: true only for the first button.
     bool Ask(const QString& question);
 
+    QLabel* Details = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Icon = nullptr;
     QLabel* Icon2 = nullptr;

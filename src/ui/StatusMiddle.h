@@ -10,6 +10,6 @@ class QLabel;
 namespace vandoret::ui {
 
 void SetMiddlePanelAddress(QLabel* panel, const QString& address);
-void SetMiddlePanelWarning(QLabel* panel, const QString& warning);
+void SetMiddlePanelWarning(QLabel* panel, const QString& warning, bool alarm = false);
 
 } // namespace vandoret::ui

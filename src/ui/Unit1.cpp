@@ -368,6 +368,7 @@ void TForm1::BuildStatusBar() {
         l->setAlignment(i == 0 ? Qt::AlignCenter : (i == 2 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft));
         bar->addWidget(l, i == 1 ? 1 : 0);
         StatusPanels[i] = l;
+        l->installEventFilter(this); // the middle one: a click clears a journal note once read
     }
 }
 

@@ -147,6 +147,7 @@ private:
     std::vector<std::string> shownNumbers_;
     bool riderPickedInPopup_ = false;
     std::string journalNoticeShown_;
+    bool journalAlarmShown_ = false;
     Settings storedSettings_; // as last read or written
     bool destroyed_ = false;
     bool created_ = false;

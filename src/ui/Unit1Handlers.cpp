@@ -230,6 +230,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             ImageLSClick(watched == ImageLSstart ? LockIndicator::Start : LockIndicator::Stop);
             return true;
         }
+        if (watched == StatusPanels[1] && !tk_.JournalNotice.empty()) {
+            tk_.JournalNoticeClick(); // the operator has seen the note
+            RefreshFromCore();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -390,9 +395,10 @@ void TForm1::RefreshFromCore() {
         Edit1->setCursorPosition(0);
     }
     RefreshNumberList();
-    if (tk_.JournalNotice != journalNoticeShown_) { // shown once when the journal stops being written
+    if (tk_.JournalNotice != journalNoticeShown_ || tk_.JournalNoticeAlarm != journalAlarmShown_) {
         journalNoticeShown_ = tk_.JournalNotice;
-        SetMiddlePanelWarning(StatusPanels[1], ToQ(journalNoticeShown_));
+        journalAlarmShown_ = tk_.JournalNoticeAlarm;
+        SetMiddlePanelWarning(StatusPanels[1], ToQ(journalNoticeShown_), journalAlarmShown_);
     }
     if (windowTitle() != ToQ(tk_.WindowCaption)) {
         setWindowTitle(ToQ(tk_.WindowCaption));
