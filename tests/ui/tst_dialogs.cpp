@@ -54,6 +54,22 @@ private slots:
         QVERIFY(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
     }
 
+    void aQuestionWithDetailsGrowsAndShrinksAgain() {
+        TFDlgYesNo dlg;
+        dlg.AskYesNo(QString::fromUtf8("Zeiten der letzten Sitzung wiederherstellen?\n\nSitzung vom 11.05.2024, "
+                                       "09:00–12:14: 3 Startzeiten, 2 Stoppzeiten\n\n1 beschädigte Zeile übersprungen:\n"
+                                       "2024-05-11 09:31:02.345 Ziel"));
+        QCOMPARE(dlg.Label1->text(), QString::fromUtf8("Zeiten der letzten Sitzung wiederherstellen?"));
+        QVERIFY(dlg.Details->isVisibleTo(&dlg));
+        QVERIFY(dlg.Details->text().endsWith("09:31:02.345 Ziel"));
+        QVERIFY(dlg.height() > 94);
+        QVERIFY2(dlg.OKBtn->geometry().top() >= dlg.Details->geometry().bottom(), "the buttons below the details");
+        QVERIFY(dlg.Icon->isVisibleTo(&dlg));
+        dlg.AskYesNo("Beenden?");
+        QCOMPARE(dlg.size(), QSize(222, 94));
+        QVERIFY(!dlg.Details->isVisibleTo(&dlg));
+    }
+
     void replies_data() {
         QTest::addColumn<QString>("question");
         QTest::addColumn<int>("answer"); // 0 Enter, 1 Esc, 2 second button, 3 first button click

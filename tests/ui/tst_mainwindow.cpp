@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "fakes/FakeHost.h"
+#include "journal/JournalFakes.h"
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
@@ -45,6 +46,30 @@ private slots:
         QCOMPARE(form.minimumSize(), QSize(800, 360));
         QCOMPARE(form.PageControl1->currentIndex(), 0);
         QCOMPARE(form.PageControl1->count(), 5);
+    }
+
+    // The journal's notes in the middle panel: red while it cannot write, yellow until clicked.
+    void journalNoticeIsColouredAndAClickClearsANote() {
+        vandoret::testing::MemoryJournalWriter writer;
+        vandoret::testing::FakeJournalClock clock;
+        Rig rig;
+        rig.tk.AttachJournal(writer, clock);
+        QLabel* panel = rig.form.StatusPanels[1];
+        writer.failNext = 1;
+        rig.tk.RegisterFinish();
+        rig.form.RefreshFromCore();
+        QCOMPARE(panel->text(), QString(" Journal wird nicht geschrieben: Zeiten nur im Speicher"));
+        QVERIFY(panel->styleSheet().contains("#c00000"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY2(panel->text().contains("nicht geschrieben"), "no click hides it while writing fails");
+        rig.host.SetClock(9, 30, 1, 0);
+        rig.tk.RegisterFinish();
+        rig.form.RefreshFromCore();
+        QVERIFY(panel->text().startsWith(" Journal war unterbrochen"));
+        QVERIFY(panel->styleSheet().contains("#ffd800"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QCOMPARE(panel->text(), QString());
+        QCOMPARE(panel->styleSheet(), QString());
     }
 
     void columnWidthsForClientWidth780() {
