@@ -187,14 +187,7 @@ TEST(Recovery, AsksAfterACrashWithTimesOrTimesNeverSaved) {
 TEST(Recovery, JaRebuildsBothListsAndASecondCrashRecoversThemAgain) {
     Session first;
     first.tk.settings.AutoStart = true;
-    for (int k = 0; k < 3; ++k) {
-        first.At(9, 30 + k, 0, 0);
-        first.tk.RegisterStart();
-    }
-    for (int k = 0; k < 2; ++k) {
-        first.At(9, 40 + k, 7, 300);
-        first.tk.RegisterFinish();
-    }
+    first.StartThreeFinishTwo();
     first.EnterNumber(1, "14");
     first.EnterNumber(2, "77");
     const Rows starts = RowsOf(first.tk.SortGrid2), stops = RowsOf(first.tk.SortGrid3);

@@ -16,14 +16,7 @@ namespace {
 
 // A crashed session with three starts and two finishes, as the journal wrote it.
 std::string CrashedSession(Session& s) {
-    for (int k = 0; k < 3; ++k) {
-        s.At(9, 30 + k, 0, 0);
-        s.tk.RegisterStart();
-    }
-    for (int k = 0; k < 2; ++k) {
-        s.At(9, 40 + k, 7, 300);
-        s.tk.RegisterFinish();
-    }
+    s.StartThreeFinishTwo();
     s.EnterNumber(1, "12");
     return s.Text();
 }

@@ -35,6 +35,17 @@ struct Session {
         host.SetClock(h, m, s, ms);
         clock.now.millisecond = ToMilliseconds(host.now) + 150;
     }
+    // Starts at 09:30, 09:31 and 09:32, finishes at 09:40:07,3 and 09:41:07,3.
+    void StartThreeFinishTwo() {
+        for (int k = 0; k < 3; ++k) {
+            At(9, 30 + k, 0, 0);
+            tk.RegisterStart();
+        }
+        for (int k = 0; k < 2; ++k) {
+            At(9, 40 + k, 7, 300);
+            tk.RegisterFinish();
+        }
+    }
     // Types a start number into "St.Nr." of a stop list row and presses Enter.
     void EnterNumber(int row, const std::string& number) {
         tk.SortGrid3SelectCell(2, row);
