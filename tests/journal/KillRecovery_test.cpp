@@ -20,6 +20,15 @@
 #include "journal/FileJournalWriter.h"
 #include "journal/KillScript.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KILL_TEST_CLANG_ASAN 1
+#endif
+#endif
+#ifndef KILL_TEST_CLANG_ASAN
+#define KILL_TEST_CLANG_ASAN 0
+#endif
+
 namespace vandoret::testing {
 namespace {
 
@@ -112,13 +121,6 @@ Reported RunAndKill(const fs::path& folder, long first, long steps, unsigned del
         ::dup2(out[1], 1);
         ::close(out[0]);
         ::close(out[1]);
-        if (!wrapper.empty()) {
-            // A preloaded library ahead of the address sanitizer's runtime (the sanitizer build)
-            // is refused unless told otherwise; elsewhere the option is read by nobody.
-            const char* asan = std::getenv("ASAN_OPTIONS");
-            const std::string options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
-            ::setenv("ASAN_OPTIONS", options.c_str(), 1);
-        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -137,7 +139,8 @@ Reported RunAndKill(const fs::path& folder, long first, long steps, unsigned del
         reported.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(out[0]);
-    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "the driver failed";
+    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    EXPECT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "the driver failed: status " << status;
     return Parse(reported, first);
 }
 
@@ -202,6 +205,11 @@ std::string FindFiuRun() {
 // be those of any later step up to the one in flight, but never anything else: no row lost
 // before, none invented, none twice.
 void KillUnderFaults(const std::vector<std::string>& points) {
+#if defined(__SANITIZE_ADDRESS__) || KILL_TEST_CLANG_ASAN
+    // libfiu's preloaded library runs before the address sanitizer's runtime is ready: the driver
+    // crashes at its start.
+    GTEST_SKIP() << "fiu-run's preloaded library and the address sanitizer do not go together";
+#endif
     const std::string fiuRun = FindFiuRun();
     if (fiuRun.empty()) {
         GTEST_SKIP() << "fiu-run (package fiu-utils) is not installed";
