@@ -43,6 +43,10 @@ std::string FormatListText(const TSortGrid& grid) {
     return bytes;
 }
 
+std::string SaveFailedMessage(const std::string& fileName) {
+    return "Liste nicht gespeichert: " + fileName;
+}
+
 void Timekeeper::SaveListText(const std::string& fileName) {
     const TSortGrid* grid = nullptr;
     switch (ActiveTab) {
@@ -57,12 +61,15 @@ void Timekeeper::SaveListText(const std::string& fileName) {
     default:
         return; // "Vielseitigkeit" is never written
     }
+    bool saved = false;
     try {
-        // Not reported when it fails; the old file then stays whole.
-        if (ReplaceWholeFile(fileName, FormatListText(*grid))) {
-            JournalSaved(grid == &SortGrid4, fileName);
-        }
+        saved = ReplaceWholeFile(fileName, FormatListText(*grid)); // the old file stays whole if not
     } catch (const std::exception&) {
+    }
+    if (saved) {
+        JournalSaved(grid == &SortGrid4, fileName);
+    } else {
+        host_.ShowMessage(SaveFailedMessage(fileName));
     }
 }
 

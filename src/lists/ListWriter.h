@@ -15,4 +15,7 @@ namespace vandoret {
 
 std::string FormatListText(const TSortGrid& grid);
 
+// What the operator is told when a list could not be saved under that name.
+std::string SaveFailedMessage(const std::string& fileName);
+
 } // namespace vandoret

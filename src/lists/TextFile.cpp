@@ -1,13 +1,17 @@
 #include "lists/TextFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <random>
 #include <system_error>
 
-#ifndef _WIN32
-#include <cerrno>
 #include <fcntl.h>
+#ifndef _WIN32
 #include <unistd.h>
+#else
+#include <io.h>
+#include <sys/stat.h>
 #endif
 
 namespace vandoret {
@@ -81,6 +85,13 @@ bool WriteWholeFile(const std::string& name, std::string_view bytes) {
 
 namespace {
 
+std::optional<FileFault> g_fault;
+
+// The error the test fault gives this step, 0 for none.
+int InjectedError(FileFault::Step step) {
+    return g_fault && g_fault->step == step ? g_fault->error : 0;
+}
+
 // A name for the temporary file beside target: ".<name>.<random>.tmp".
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     static std::mt19937_64 random{std::random_device{}()};
@@ -91,43 +102,99 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
 
 enum class TempOutcome { Written, NotCreated, Failed };
 
-// Creates a new file of that name (never an existing one) and writes bytes to the disk.
-TempOutcome WriteNewFile(const std::filesystem::path& temp, std::string_view bytes) {
+struct TempResult {
+    TempOutcome outcome;
+    int error = 0; // errno of the step that failed
+};
+
+using FileDescriptor = int;
 #ifndef _WIN32
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return TempOutcome::NotCreated;
-    }
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+FileDescriptor CreateNew(const std::filesystem::path& temp) {
+    return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+long WriteSome(FileDescriptor fd, const char* data, std::size_t size) {
+    return static_cast<long>(::write(fd, data, size));
+}
+int FlushToDisk(FileDescriptor fd) {
+    return ::fsync(fd);
+}
+int CloseFile(FileDescriptor fd) {
+    return ::close(fd);
+}
+#else
+FileDescriptor CreateNew(const std::filesystem::path& temp) {
+    // The C runtime gives EACCES for ERROR_ACCESS_DENIED, EEXIST for a name that is taken.
+    return ::_wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+long WriteSome(FileDescriptor fd, const char* data, std::size_t size) {
+    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 20)));
+}
+int FlushToDisk(FileDescriptor fd) {
+    return ::_commit(fd);
+}
+int CloseFile(FileDescriptor fd) {
+    return ::_close(fd);
+}
+#endif
+
+// Writes bytes completely from `done` on; the errno of the failure, 0 when all were written.
+int WriteAll(FileDescriptor fd, std::string_view bytes, std::size_t done = 0) {
+    while (done < bytes.size()) {
+        const long n = WriteSome(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
+        if (n <= 0) {
+            return n < 0 && errno != 0 ? errno : EIO;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    return ok ? TempOutcome::Written : TempOutcome::Failed;
+    return 0;
+}
+
+// Creates a new file of that name (never an existing one) and writes bytes to the disk.
+TempResult WriteNewFile(const std::filesystem::path& temp, std::string_view bytes) {
+    if (const int error = InjectedError(FileFault::Step::CreateTemporary)) {
+        return {TempOutcome::NotCreated, error};
+    }
+    errno = 0;
+    const FileDescriptor fd = CreateNew(temp);
+    if (fd < 0) {
+        return {TempOutcome::NotCreated, errno};
+    }
+    int error = 0;
+    if (const int injected = InjectedError(FileFault::Step::Write)) {
+        WriteAll(fd, bytes.substr(0, std::min(g_fault->writtenBefore, bytes.size())));
+        error = injected;
+    } else {
+        error = WriteAll(fd, bytes);
+    }
+    if (error == 0) {
+        error = InjectedError(FileFault::Step::Flush);
+    }
+    if (error == 0 && FlushToDisk(fd) != 0) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (CloseFile(fd) != 0 && error == 0) {
+        error = errno != 0 ? errno : EIO;
+    }
+    return {error == 0 ? TempOutcome::Written : TempOutcome::Failed, error};
+}
+
+// The folder refused the new file for want of permission, not for want of room.
+bool RefusedForPermission(int error) {
+#ifndef _WIN32
+    return error == EACCES || error == EPERM;
 #else
-    std::error_code ec;
-    if (std::filesystem::exists(temp, ec)) {
-        return TempOutcome::NotCreated;
-    }
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        return TempOutcome::NotCreated;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    out.close();
-    return out ? TempOutcome::Written : TempOutcome::Failed;
+    return error == EACCES;
 #endif
 }
 
 } // namespace
+
+void SetFileFaultForTests(std::optional<FileFault> fault) {
+    g_fault = fault;
+}
 
 bool ReplaceWholeFile(const std::string& name, std::string_view bytes) {
     if (name.empty()) {
@@ -149,9 +216,14 @@ bool ReplaceWholeFile(const std::string& name, std::string_view bytes) {
     }
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::filesystem::path temp = TemporaryBeside(target);
-        switch (WriteNewFile(temp, bytes)) {
+        const TempResult written = WriteNewFile(temp, bytes);
+        switch (written.outcome) {
         case TempOutcome::Written:
-            std::filesystem::rename(temp, target, ec);
+            if (const int error = InjectedError(FileFault::Step::Rename)) {
+                ec = std::error_code(error, std::generic_category());
+            } else {
+                std::filesystem::rename(temp, target, ec);
+            }
             if (ec) {
                 std::filesystem::remove(temp, ec);
                 return false;
@@ -161,10 +233,12 @@ bool ReplaceWholeFile(const std::string& name, std::string_view bytes) {
             std::filesystem::remove(temp, ec);
             return false;
         case TempOutcome::NotCreated:
-            if (std::filesystem::exists(temp, ec)) {
+            if (written.error == EEXIST) {
                 continue; // the name was taken: try another
             }
-            return WriteWholeFile(name, bytes);
+            // Written in place only where the folder forbids new files: with no room or no inode
+            // left, truncating the old file first would leave it cut.
+            return RefusedForPermission(written.error) && WriteWholeFile(name, bytes);
         }
     }
     return false;

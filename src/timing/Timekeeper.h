@@ -197,7 +197,8 @@ public:
     // "Stoppzeiten"/"Ergebnisse": the results list; "Vielseitigkeit": nothing) as FormatListText
     // writes it (Windows-1252, UTF-8 for a list that Windows-1252 cannot hold), every cell followed
     // by a TAB, an empty cell as " ", CR LF after every row. The file is
-    // replaced whole (ReplaceWholeFile): a save that fails, silently, leaves the old file as it was.
+    // replaced whole (ReplaceWholeFile): a save that fails leaves the old file as it was and
+    // says "Liste nicht gespeichert: <fileName>" in a message box.
     void SaveListText(const std::string& fileName);
     // Ctrl+S: the save dialog, then SaveListText. A name without extension gets ".txt"; the
     // current directory becomes the folder of the chosen file. Does nothing while the save

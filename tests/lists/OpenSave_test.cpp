@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ListsTestSupport.h"
+#include "fakes/FileFaults.h"
 #include "fakes/FileSizeLimit.h"
 #include "lists/ListWriter.h"
 
@@ -72,17 +73,23 @@ TEST_F(OpenSave, ReplacesAnExistingFile) {
     EXPECT_EQ(ReadBytes(file), "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\t\r\n \t \t \t \t \t \t\r\n");
 }
 
-TEST_F(OpenSave, UnwritableTargetsWriteNothingAndReportNothing) {
+TEST_F(OpenSave, UnwritableTargetsWriteNothingAndSaySo) {
     FillStartList();
     std::filesystem::create_directory(dir.File("folder.txt"));
-    for (const std::string& target : {dir.File("no/such/folder/x.txt"), dir.File("folder.txt"), std::string()}) {
+    std::vector<std::string> expected;
+    for (const std::string& target : {dir.File("no/such/folder/x.txt"), dir.File("folder.txt")}) {
         host.saveAnswers.push_back(target);
         tk.sbSaveClick();
         tk.SaveListText(target);
+        expected.insert(expected.end(), 2, "Liste nicht gespeichert: " + target);
     }
+    host.saveAnswers.push_back(std::string()); // an empty answer is no choice: nothing to say
+    tk.sbSaveClick();
+    tk.SaveListText("");
+    expected.push_back("Liste nicht gespeichert: ");
     EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.txt")));
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.messages, expected);
     EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Müller");
     EXPECT_EQ(tk.SortGrid1.RowCount(), 3);
 }
@@ -105,10 +112,77 @@ TEST_F(OpenSave, AFullDiskLeavesTheOldFileWhole) {
     }
     EXPECT_EQ(ReadBytes(file), kSavedStartList);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "a temporary file was left";
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Liste nicht gespeichert: " + file});
     // The program goes on: with room again, the same save writes the list.
     tk.SaveListText(file);
     EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1));
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// A saved list of 4,000 bytes, and a longer one to save over it.
+class SaveOverOldList : public OpenSave {
+protected:
+    void SetUp() override {
+        old = std::string(3998, 'x') + "\r\n";
+        WriteBytes(file, old);
+        FillStartList();
+        tk.SortGrid1.SetRowCount(200);
+        for (int r = 3; r < 200; ++r) {
+            tk.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
+        }
+        ASSERT_GT(FormatListText(tk.SortGrid1).size(), 4096u);
+    }
+    std::size_t FilesInFolder() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+    }
+    const std::string file = dir.File("Protokoll.txt");
+    std::string old;
+};
+
+TEST_F(SaveOverOldList, AFailedStepKeepsTheOldFileAndSaysSo) {
+    for (const FileFaultCase& c : kFaultsThatKeepTheOldFile) {
+        host.messages.clear();
+        {
+            ScopedFileFault fault(c.fault);
+            host.saveAnswers.push_back(file);
+            tk.sbSaveClick();
+        }
+        EXPECT_EQ(ReadBytes(file), old) << c.what;
+        EXPECT_EQ(FilesInFolder(), 1u) << c.what << ": a temporary file was left";
+        EXPECT_EQ(host.messages, std::vector<std::string>{"Liste nicht gespeichert: " + file}) << c.what;
+        EXPECT_EQ(tk.SortGrid1.RowCount(), 200) << c.what;
+    }
+    // The program goes on: the fault gone, the same save writes the list and says nothing.
+    host.messages.clear();
+    tk.SaveListText(file);
+    EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(SaveOverOldList, AFolderRefusingNewFilesIsWrittenInPlace) {
+    for (const FileFaultCase& c : kPermissionRefusals) {
+        WriteBytes(file, old);
+        host.messages.clear();
+        {
+            ScopedFileFault fault(c.fault);
+            tk.SaveListText(file);
+        }
+        EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1)) << c.what;
+        EXPECT_EQ(FilesInFolder(), 1u) << c.what;
+        EXPECT_TRUE(host.messages.empty()) << c.what;
+    }
+}
+
+// Only the tabs that have a list to save can fail; "Vielseitigkeit" writes nothing and says nothing.
+TEST_F(SaveOverOldList, TheEventingTabIsNoFailedSave) {
+    ScopedFileFault fault({Step::CreateTemporary, ENOSPC});
+    tk.ActiveTab = kTabEventing;
+    tk.SaveListText(file);
+    EXPECT_TRUE(host.messages.empty());
+    tk.ActiveTab = kTabResults;
+    tk.SaveListText(file);
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(ReadBytes(file), old);
 }
 
 TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {

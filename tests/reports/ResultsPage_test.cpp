@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "fakes/FakeHost.h"
+#include "fakes/FileFaults.h"
 #include "fakes/FileSizeLimit.h"
 #include "timing/Timekeeper.h"
 
@@ -271,6 +272,40 @@ TEST_F(ResultsPage, AFullDiskKeepsTheOldPageAndSaysSo) {
     // The program goes on: with room again, the page is written.
     tk.sbHTMLClick(2);
     EXPECT_NE(Read("Vandoret.html").find("Reiter mit langem Namen"), std::string::npos);
+}
+
+TEST_F(ResultsPage, AFailedStepKeepsTheOldPageAndSaysSo) {
+    ResultRow({"1", "1", "Erster", "", "", "", "1,0", "0,0"});
+    tk.sbHTMLClick(2);
+    const std::string old = Read("Vandoret.html");
+    for (int r = 0; r < 60; ++r) {
+        ResultRow({std::to_string(r + 2), std::to_string(r + 2), "Reiter mit langem Namen", "Pferd", "Club", "Ort",
+                   "9:58,3", "0,0"});
+    }
+    const std::vector<std::string> said = {
+        "L\xC3\xB6schen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: Vandoret.html"};
+    for (const FileFaultCase& c : kFaultsThatKeepTheOldFile) {
+        host.messages.clear();
+        {
+            ScopedFileFault fault(c.fault);
+            tk.sbHTMLClick(2);
+        }
+        EXPECT_EQ(Read("Vandoret.html"), old) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1) << c.what << ": a temporary file was left";
+        EXPECT_EQ(host.messages, said) << c.what;
+    }
+    // A folder that refuses new files gets the page written in place; the program goes on.
+    for (const FileFaultCase& c : kPermissionRefusals) {
+        host.messages.clear();
+        ResultRow({"99", "99", std::string("Letzter ") + c.what, "", "", "", "9:59,0", "0,0"});
+        {
+            ScopedFileFault fault(c.fault);
+            tk.sbHTMLClick(2);
+        }
+        EXPECT_NE(Read("Vandoret.html").find(std::string("Letzter ") + c.what), std::string::npos) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1) << c.what;
+        EXPECT_TRUE(host.messages.empty()) << c.what;
+    }
 }
 
 } // namespace
