@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "journal/FileJournalWriter.h"
@@ -28,7 +29,7 @@ public:
         last = ok ? '+' : '-';
         return ok;
     }
-    std::string ReadNewest() override { return inner_.ReadNewest(); }
+    std::vector<vandoret::JournalFileText> ReadAll() override { return inner_.ReadAll(); }
     char last = '.';
 
 private:
