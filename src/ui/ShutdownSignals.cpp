@@ -1,6 +1,7 @@
 #include "ui/ShutdownSignals.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -119,11 +120,19 @@ void ShutdownSignals::Deliver() {
     if (requested_) {
         return;
     }
+    if (!onShutdown) {
+        pending_ = true; // the window is not made yet: served once SetShutdownHandler gives it
+        return;
+    }
     requested_ = true;
-    if (onShutdown) {
-        onShutdown();
-    } else {
-        QCoreApplication::exit(0);
+    onShutdown();
+}
+
+void ShutdownSignals::SetShutdownHandler(std::function<void()> handler) {
+    onShutdown = std::move(handler);
+    if (pending_) {
+        pending_ = false;
+        QTimer::singleShot(0, this, [this] { Deliver(); });
     }
 }
 

@@ -2,8 +2,10 @@
 // in the terminal) and, on Windows, the end of the user's session.
 //
 // Contract:
-// - One object at a time, created after the QApplication and before its event loop runs; until
-//   then, and after it is destroyed, the signals keep their default action.
+// - One object at a time, created right after the QApplication; until then, and after it is
+//   destroyed, the signals keep their default action. A signal that comes before SetShutdownHandler
+//   (while the window is being made) is served as soon as the handler is given, from the event
+//   loop.
 // - POSIX: the handlers of SIGTERM and SIGINT only write one byte into a pipe (async-signal-safe,
 //   errno kept); the user-interface thread reads it through a QSocketNotifier and calls
 //   onShutdown there, once, however many signals arrive.
@@ -29,14 +31,16 @@ public:
     ShutdownSignals(const ShutdownSignals&) = delete;
     ShutdownSignals& operator=(const ShutdownSignals&) = delete;
 
-    // Called once on the user-interface thread; it ends the event loop itself.
-    std::function<void()> onShutdown;
+    // The handler, called once on the user-interface thread; it ends the event loop itself.
+    void SetShutdownHandler(std::function<void()> handler);
     bool Requested() const { return requested_; }
 
 private:
     void Deliver();
 
+    std::function<void()> onShutdown;
     bool requested_ = false;
+    bool pending_ = false; // a signal came before the handler
 #ifndef _WIN32
     int pipe_[2] = {-1, -1};
     QSocketNotifier* notifier_ = nullptr;

@@ -111,6 +111,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication app(argc, argv);
+    // SIGTERM and SIGINT from here on end the run as a confirmed close does (see SetShutdownHandler below).
+    vandoret::ui::ShutdownSignals shutdown;
     QCoreApplication::setApplicationVersion(VANDORET_VERSION);
     vandoret::ui::InstallGermanQtTranslation();
     // Declared before the windows, so the lock is freed last, after the settings were saved.
@@ -190,11 +192,10 @@ int main(int argc, char* argv[]) {
 
     // Ended from outside: settings written, port closed and font removed as at a confirmed close;
     // the lock goes with `instance` at the end of main.
-    vandoret::ui::ShutdownSignals shutdown;
-    shutdown.onShutdown = [&form] {
+    shutdown.SetShutdownHandler([&form] {
         form.FormDestroy();
         QApplication::exit(0); // not quit(): that would close the window and ask "Beenden?"
-    };
+    });
 
     form.show();
     // What a demo run does once the recovery question (if any) was answered by the operator.
