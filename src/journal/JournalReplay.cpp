@@ -277,7 +277,7 @@ void JournalReplay::Damaged(std::string_view line) {
     if (LooksLikeBegin(line, f)) {
         // Most likely the first line of a session: what follows belongs to a new one.
         Begin(IsStamp(f[0]) ? f[0] : std::string_view(), SessionNumber(f),
-              session.checksums || LooksChecksummed(line));
+              session.checksums || HasField(f, "Sitzung") || LooksChecksummed(line));
     }
     ++session.damaged;
     if (session.damage.size() < kDamageListed) {
@@ -296,8 +296,10 @@ void JournalReplay::Feed(std::string_view line) {
     const std::string_view body = checked ? *checked : line;
     const std::vector<std::string_view> f = SplitFields(body);
     const bool stamped = f.size() >= 2 && IsStamp(f[0]);
-    // A line of a session with checksums needs a valid one; a line of an older journal has none.
-    if (!stamped || (!checked && (session.checksums || LooksChecksummed(line)))) {
+    // A line of a session with checksums needs a valid one; a line of an older journal has none,
+    // and its first line no session number.
+    const bool numberedBegin = stamped && f[1] == "Sitzungsbeginn" && HasField(f, "Sitzung");
+    if (!stamped || (!checked && (session.checksums || numberedBegin || LooksChecksummed(line)))) {
         Damaged(line);
         return;
     }

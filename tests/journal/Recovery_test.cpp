@@ -78,7 +78,7 @@ TEST(Recovery, ADamagedLineCostsThatLineAlone) {
     }
     for (std::size_t k = 0; k < starts.size(); ++k) {
         const std::size_t end = journal.find('\n', starts[k]);
-        for (const std::size_t at : {starts[k] + 3, starts[k] + 25, (starts[k] + end) / 2, end - 2}) {
+        for (const std::size_t at : {starts[k] + 3, starts[k] + 23, starts[k] + 25, (starts[k] + end) / 2, end - 9, end - 2}) {
             std::string damaged = journal;
             damaged[at] = static_cast<char>(damaged[at] ^ 0x04);
             const std::string without = journal.substr(0, starts[k]) + journal.substr(end + 1);
