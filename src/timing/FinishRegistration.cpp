@@ -20,19 +20,41 @@ void Timekeeper::RegisterFinish() {
         grid.AddRow();
     }
     const int last = grid.RowCount() - 1;
-    grid.SetRow(last);
     grid.BlankRow(last);
     grid.SetCell(0, last, std::to_string(last) + ".");
     grid.SetCell(1, last, text);
     if (journal) {
         journal->RowChanged(JournalEvent::Finish, JournalList::StopTimes, last);
     }
-    grid.SetLeftCol(0);
-
     UpdateRemainingCounters();
+    if (stopEditorOpen_) {
+        finishWaiting_ = last; // shown once the operator has finished the cell being typed
+    } else {
+        ShowFinishRow(last);
+    }
+}
 
-    // The whole new row stays selected, so the start number can be typed in at once.
-    grid.SetSelection(GridRect{0, last, grid.ColCount() - 1, last});
+void Timekeeper::ShowFinishRow(int row) {
+    TSortGrid& grid = SortGrid3;
+    grid.SetRow(row);
+    grid.SetLeftCol(0);
+    // The whole new row stays selected, and the start number can be typed in at once.
+    grid.SetSelection(GridRect{0, row, grid.ColCount() - 1, row});
+    SortGrid3Mode = StopListMode::Row;
+    SortGrid3Col = 2; // "St.Nr."
+}
+
+void Timekeeper::SortGrid3EditOpened() {
+    stopEditorOpen_ = true;
+}
+
+void Timekeeper::SortGrid3EditEnded() {
+    stopEditorOpen_ = false;
+    const int row = finishWaiting_;
+    finishWaiting_ = 0;
+    if (row > 0 && row < SortGrid3.RowCount()) {
+        ShowFinishRow(row);
+    }
 }
 
 } // namespace vandoret

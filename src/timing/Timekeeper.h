@@ -216,7 +216,15 @@ public:
     // (SortGrid3.Row(), SortGrid3Col); in Row mode it shows whole-row selection and no editor.
     enum class StopListMode { Row, CellEditing };
     StopListMode SortGrid3Mode = StopListMode::Row;
-    int SortGrid3Col = 0; // current column of the stop list; the grid keeps the current row
+    // Current column of the stop list; the grid keeps the current row. In Row mode it is the cell
+    // a typed character goes into when it is editable: "St.Nr." from the start and after a finish.
+    int SortGrid3Col = 2;
+    // The window opened the stop list's cell editor. A finish taken while it is open leaves the
+    // current cell, the left column and the selection alone, so the half-typed text stays where it
+    // is; the finish's row becomes current when the editor is closed by Enter or Esc.
+    void SortGrid3EditOpened();
+    // Enter or Esc closed the cell editor, after SortGrid3KeyPress handled the key.
+    void SortGrid3EditEnded();
 
     // The operator moves to cell (col, row) of the stop list by mouse or keyboard. Returns true
     // when the move is allowed (an editable column: cell-editing mode, that cell becomes the
@@ -351,6 +359,10 @@ public:
 private:
     // LoadStartList reading `path`; a successful load names the list `fileName` and watches `path`.
     void LoadStartList(const std::string& fileName, const std::string& path);
+    // A finish's row becomes current: the whole row selected, "St.Nr." ready for typing.
+    void ShowFinishRow(int row);
+    bool stopEditorOpen_ = false;
+    int finishWaiting_ = 0; // the row of a finish taken while the stop list editor was open
 
     Host& host_;
     Locale locale_;

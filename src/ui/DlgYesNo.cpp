@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "ui/DialogRun.h"
 #include "ui/Pictures.h"
 
 namespace vandoret::ui {
@@ -95,7 +96,7 @@ bool TFDlgYesNo::Ask(const QString& question) {
         const QRect pr = parentWidget()->window()->frameGeometry();
         move(pr.center() - rect().center());
     }
-    return exec() == QDialog::Accepted;
+    return RunDialog(*this) == QDialog::Accepted;
 }
 
 void TFDlgYesNo::showEvent(QShowEvent* event) {

@@ -6,9 +6,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
-#include <QValidator>
 
+#include "ui/CellDelegate.h"
 #include "ui/CellFormats.h"
 #include "ui/Pictures.h"
 
@@ -121,141 +120,6 @@ bool GridModel::Sync() {
     return true;
 }
 
-// ---- Cell editor ----------------------------------------------------------------------------
-
-// Text that reaches the cell editor other than by typing (a paste, a drop) goes through the same
-// character filter as typed keys: what the filter discards is dropped, what it replaces is replaced.
-class PasteFilter : public QValidator {
-public:
-    PasteFilter(std::function<char32_t(char32_t)> filter, QObject* parent)
-        : QValidator(parent), filter_(std::move(filter)) {}
-
-    State validate(QString& input, int& pos) const override {
-        QString out;
-        int outPos = 0;
-        qsizetype i = 0;
-        for (const char32_t c : input.toUcs4()) {
-            const qsizetype width = QChar::requiresSurrogates(c) ? 2 : 1;
-            // Control characters never come from a typed character the filter lets through.
-            const char32_t kept = (c < 0x20 || c == 0x7f) ? 0 : filter_(c);
-            if (kept != 0) {
-                out += QString::fromUcs4(&kept, 1);
-            }
-            if (i < pos) {
-                outPos = static_cast<int>(out.size());
-            }
-            i += width;
-        }
-        input = out;
-        pos = std::min(outPos, static_cast<int>(out.size()));
-        return Acceptable;
-    }
-
-private:
-    std::function<char32_t(char32_t)> filter_;
-};
-
-class CellDelegate : public QStyledItemDelegate {
-public:
-    explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        auto* edit = new QLineEdit(parent);
-        edit->setProperty("gridRow", index.row() + 1); // for editClosed
-        edit->setFrame(false);
-        if (view_->keyFilter) {
-            edit->setValidator(new PasteFilter(view_->keyFilter, edit));
-        }
-        edit->setFont(option.font);
-        // The cell follows the editor's text as the operator types.
-        const QPersistentModelIndex cell(index);
-        GridView* view = view_;
-        connect(edit, &QLineEdit::textEdited, edit, [view, cell](const QString& text) {
-            if (cell.isValid()) {
-                view->model()->setData(cell, text, Qt::EditRole);
-            }
-        });
-        return edit;
-    }
-
-protected:
-    // The highlight is the grid's own selection, whatever the view's selection model holds: the
-    // whole row in row mode, the one cell while a stop-list cell is edited, nothing in a list that
-    // takes no input.
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const GridRect& sel = view_->grid().Selection();
-        const int row = index.row() + 1;
-        const int col = index.column();
-        const bool selected = view_->InputEnabled() && row >= sel.top && row <= sel.bottom && col >= sel.left &&
-                              col <= sel.right;
-        option->state.setFlag(QStyle::State_Selected, selected);
-    }
-
-    bool eventFilter(QObject* object, QEvent* event) override {
-        auto* editor = qobject_cast<QLineEdit*>(object);
-        if (editor != nullptr && event->type() == QEvent::ShortcutOverride) {
-            // The window's shortcuts (Ctrl+X, Ctrl+0, ...) work in the editor as everywhere else.
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
-                event->ignore();
-                return true;
-            }
-        }
-        if (editor != nullptr && event->type() == QEvent::KeyPress &&
-            HandleKey(editor, static_cast<QKeyEvent*>(event))) {
-            return true;
-        }
-        return QStyledItemDelegate::eventFilter(object, event);
-    }
-
-private:
-    bool HandleKey(QLineEdit* editor, QKeyEvent* key) {
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            emit commitData(editor);
-            emit closeEditor(editor, NoHint);
-            if (view_->enterPressed) {
-                view_->enterPressed();
-            }
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            emit commitData(editor);
-            emit closeEditor(editor, NoHint);
-            if (view_->escapePressed) {
-                view_->escapePressed();
-            }
-            return true;
-        }
-        // Only characters reach the filter: Backspace and printable ones. Delete, Tab and the other
-        // keys that merely carry a control code edit or move as usual.
-        // Commands (Ctrl+V, Ctrl+A, ...) are the editor's; what they insert passes the paste filter.
-        if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) {
-            return false;
-        }
-        const QList<uint> chars = key->text().toUcs4();
-        if (chars.size() != 1 || !view_->keyFilter) {
-            return false; // navigation and editing keys go to the editor
-        }
-        const char32_t c = chars.front();
-        if (c != U'\b' && (c < 0x20 || c == 0x7f)) {
-            return false;
-        }
-        const char32_t result = view_->keyFilter(c);
-        if (result == 0) {
-            return true; // discarded
-        }
-        if (result != c) {
-            editor->insert(QString::fromUcs4(&result, 1));
-            return true;
-        }
-        return false;
-    }
-
-    GridView* view_;
-};
-
 // ---- GridView -------------------------------------------------------------------------------
 
 GridView::GridView(TSortGrid& grid, int tab, QWidget* parent)
@@ -302,7 +166,7 @@ void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
     const QVariant row = editor != nullptr ? editor->property("gridRow") : QVariant();
     QTableView::closeEditor(editor, hint);
     if (row.isValid() && editClosed) {
-        editClosed(row.toInt());
+        editClosed(row.toInt(), closingByKey_);
     }
 }
 
@@ -354,7 +218,8 @@ void GridView::Refresh() {
 void GridView::SetCellMode(bool on, int col) {
     cellMode_ = on;
     setSelectionBehavior(on ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
-    // A click only makes the cell current; typing opens the editor at once.
+    // A click makes the cell current, a click on the current cell opens its editor; typing opens
+    // it at once.
     setEditTriggers(
         on ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed)
            : QAbstractItemView::NoEditTriggers);
@@ -380,6 +245,8 @@ void GridView::ApplyViewState() {
         }
         lastRow_ = g.Row();
         lastTopRow_ = g.TopRow();
+    } else if (Editing()) {
+        // The open editor stays where the operator types; the grid's place is applied once it closes.
     } else if (row >= 0 && row < model_->rowCount()) {
         const QModelIndex cur = currentIndex();
         const int col = cellMode_ && cur.isValid() ? cur.column() : std::max(model_->columnCount() - 1, 0);
@@ -444,7 +311,70 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
+    const bool plain = (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::NoModifier;
+    if (!cellMode_ && plain && typingColumn && currentIndex().isValid()) {
+        // In row mode a character goes into the typing column of the current row.
+        const QModelIndex cell = model_->index(currentIndex().row(), typingColumn());
+        const QList<uint> chars = event->text().toUcs4();
+        const bool clear = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+        const bool typed = chars.size() == 1 && chars.front() >= 0x20 && chars.front() != 0x7f && keyFilter &&
+                           keyFilter(chars.front()) != 0;
+        if (cell.isValid() && (model_->flags(cell) & Qt::ItemIsEditable) && (clear || typed)) {
+            ChooseCell(cell);
+        }
+    }
+    if (cellMode_ && plain && !Editing() && (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)) {
+        if (ClearCell(currentIndex())) {
+            return;
+        }
+    }
     QTableView::keyPressEvent(event);
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    const bool onCurrent = inputEnabled_ && event->button() == Qt::LeftButton && at.isValid() && at == currentIndex();
+    pressedCurrentCell_ = onCurrent && cellMode_ && !Editing();
+    if (onCurrent && !cellMode_) {
+        ChooseCell(at); // the current cell of a whole-row selection, chosen on its own
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void GridView::ChooseCell(const QModelIndex& cell) {
+    if (cell != currentIndex()) {
+        selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect); // see currentChanged
+        return;
+    }
+    if (selectCell) {
+        const bool on = selectCell(cell.column(), cell.row() + 1);
+        SetCellMode(on, on ? cell.column() : model_->columnCount() - 1);
+        model_->Sync();
+    }
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (pressedCurrentCell_ && at == currentIndex() && cellMode_ && !Editing()) {
+        edit(at);
+    }
+    pressedCurrentCell_ = false;
+}
+
+bool GridView::ClearCell(const QModelIndex& cell) {
+    if (!cell.isValid() || !(model_->flags(cell) & Qt::ItemIsEditable) ||
+        model_->data(cell, Qt::EditRole).toString().isEmpty()) {
+        return false;
+    }
+    edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(indexWidget(cell));
+    if (editor == nullptr) {
+        return false;
+    }
+    editor->clear();
+    model_->setData(cell, QString(), Qt::EditRole);
+    return true;
 }
 
 void GridView::contextMenuEvent(QContextMenuEvent* event) {

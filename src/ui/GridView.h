@@ -70,7 +70,12 @@ public:
     std::function<char32_t(char32_t key)> keyFilter;  // characters typed into the cell editor; 0: discard
     std::function<void()> enterPressed;               // Enter in the cell editor, after the commit
     std::function<void()> escapePressed;              // Esc in the cell editor
-    std::function<void(int row)> editClosed;          // the cell editor closed, its text committed
+    // The cell editor closed, its text committed; byKey: by Enter or Esc, whose hook follows.
+    std::function<void(int row, bool byKey)> editClosed;
+    std::function<void()> editOpened;                     // the cell editor opened
+    std::function<bool(const QKeyEvent& key)> windowCommand; // the key is a command of the window
+    // The column a character typed in row mode goes into (its editor opens with it); -1: none.
+    std::function<int()> typingColumn;
     std::function<void()> sorted;                     // a header click sorted the list
     std::function<void(const QPoint& globalPos)> contextMenu;
     std::function<void()> resized; // the client width changed
@@ -85,6 +90,8 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
@@ -93,6 +100,10 @@ protected:
 
 private:
     void ApplyViewState();
+    // Backspace or Delete on a filled editable cell: an edit that starts with the cell cleared.
+    bool ClearCell(const QModelIndex& cell);
+    // Makes `cell` the current cell as a click on it would, also when it is current already.
+    void ChooseCell(const QModelIndex& cell);
 
     GridModel* model_;
     bool inputEnabled_ = true;
@@ -102,8 +113,10 @@ private:
     int lastTopRow_ = -1;
     int lastLeftCol_ = 0;
     THeaderClick headerClick_;
+    bool closingByKey_ = false;
+    bool pressedCurrentCell_ = false; // a click on the current cell opens its editor
 
-    friend class CellEditor;
+    friend class CellDelegate;
 };
 
 } // namespace vandoret::ui

@@ -21,6 +21,7 @@
 
 #include "lists/Cp1252.h"
 #include "lists/FileStamp.h"
+#include "ui/DialogRun.h"
 #include "ui/ShellVerb.h"
 
 namespace vandoret::ui {
@@ -149,8 +150,9 @@ bool QtHost::AskYesNo(const std::string& question) {
     if (askYesNo) {
         return askYesNo(question);
     }
-    return QMessageBox::question(dialogParent, QCoreApplication::applicationName(), ToQ(question),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), ToQ(question),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent);
+    return RunDialog(box) == QMessageBox::Yes;
 }
 
 void QtHost::ShowMessage(const std::string& text) {
@@ -158,15 +160,22 @@ void QtHost::ShowMessage(const std::string& text) {
         showMessage(text);
         return;
     }
-    QMessageBox::information(dialogParent, ToQ(ApplicationTitle()), ToQ(text));
+    QMessageBox box(QMessageBox::Information, ToQ(ApplicationTitle()), ToQ(text), QMessageBox::Ok, dialogParent);
+    RunDialog(box);
 }
 
 std::optional<std::string> QtHost::OpenFileDialog(const std::string& title, const std::vector<FileFilter>& filters) {
     if (openFileDialog) {
         return openFileDialog(title, filters);
     }
-    const QString file =
-        QFileDialog::getOpenFileName(dialogParent, ToQ(title), QDir::currentPath(), FilterText(filters));
+    // Qt's own dialog, not the platform's: only it passes F4 and F8 on to the main window.
+    QFileDialog dialog(dialogParent, ToQ(title), QDir::currentPath(), FilterText(filters));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const QString file = RunDialog(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                             ? dialog.selectedFiles().constFirst()
+                             : QString();
     if (file.isEmpty()) {
         return std::nullopt;
     }
@@ -179,8 +188,13 @@ std::optional<std::string> QtHost::SaveFileDialog(const std::string& title, cons
         return saveFileDialog(title, initialName, filters);
     }
     const QString start = QDir::current().filePath(ToQ(initialName));
-    const QString file = QFileDialog::getSaveFileName(dialogParent, ToQ(title), start, FilterText(filters), nullptr,
-                                     QFileDialog::DontConfirmOverwrite); // an existing file is replaced
+    QFileDialog dialog(dialogParent, ToQ(title), start, FilterText(filters)); // the folder, the name chosen
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite); // replaced
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString file = RunDialog(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                             ? dialog.selectedFiles().constFirst()
+                             : QString();
     if (file.isEmpty()) {
         return std::nullopt;
     }

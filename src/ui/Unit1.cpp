@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "ui/CellFormats.h"
+#include "ui/DialogRun.h"
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
@@ -103,10 +105,13 @@ TForm1::TForm1(Host& host, Timekeeper& tk, FormOptions options, QWidget* parent)
     BuildTabs();
     BuildStatusBar();
     BuildShortcuts();
+    new StartStopKeys(this, [this] { mStartClick(); }, [this] { mStopClick(); });
+    SetDialogGate([this](bool open) { DialogGate(open); });
     FormCreate();
 }
 
 TForm1::~TForm1() {
+    SetDialogGate(nullptr);
     FormDestroy();
 }
 
@@ -193,8 +198,11 @@ void TForm1::BuildTopPanel(QWidget* top) {
     nf.setBold(true);
     cbNr->setFont(nf);
     cbNr->setStyleSheet("QComboBox { background: silver; border: 1px solid #6c6880; padding-left: 4px; }");
+    // A rider is chosen in the drop-down only: the closed list never takes the keyboard, so typed
+    // digits go into the lists, and neither keys nor the wheel choose while it is closed.
+    cbNr->setFocusPolicy(Qt::NoFocus);
     connect(cbNr, &QComboBox::activated, this, &TForm1::cbNrChange);
-    cbNr->installEventFilter(this); // the mouse wheel chooses a rider only while the list has the focus
+    cbNr->installEventFilter(this);
     cbNr->view()->installEventFilter(this);
     cbNr->view()->viewport()->installEventFilter(this);
     Edit1 = new QLineEdit(rightBox_);
@@ -340,9 +348,20 @@ void TForm1::WireStopListEditing() {
     // These two may still run while the window is torn down (the editor loses the focus then), so
     // they hold on to the Timekeeper, which outlives the window, not to the window.
     grid->keyFilter = [&tk = tk_](char32_t key) { return tk.SortGrid3KeyPress(key); };
-    grid->editClosed = [&tk = tk_](int row) { tk.SortGrid3EditCommitted(row); }; // Enter, Esc, arrows, focus loss
+    grid->editOpened = [&tk = tk_] { tk.SortGrid3EditOpened(); };
+    grid->editClosed = [&tk = tk_](int row, bool byKey) { // Enter, Esc, arrows, focus loss
+        tk.SortGrid3EditCommitted(row);
+        if (!byKey) {
+            tk.SortGrid3EditEnded(); // Enter and Esc end the edit once the list has taken them
+        }
+    };
+    grid->windowCommand = [this](const QKeyEvent& key) { return IsWindowCommand(key); };
+    grid->typingColumn = [this, grid] {
+        return grid->gridModel()->editableColumn(tk_.SortGrid3Col) ? tk_.SortGrid3Col : -1;
+    };
     grid->enterPressed = [this, grid] {
         tk_.SortGrid3KeyPress(U'\r');
+        tk_.SortGrid3EditEnded();
         RefreshFromCore();
         if (tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing) {
             grid->SetCellMode(true, tk_.SortGrid3Col);
@@ -350,9 +369,20 @@ void TForm1::WireStopListEditing() {
     };
     grid->escapePressed = [this, grid] {
         tk_.SortGrid3KeyPress(U'\x1b');
+        tk_.SortGrid3EditEnded();
         grid->SetCellMode(false, grid->gridModel()->columnCount() - 1);
         RefreshFromCore();
     };
+}
+
+void TForm1::SyncStopListMode() {
+    // The list shows the core's mode and current cell; an open editor stays until it closes.
+    GridView* grid = SortGrids[kTabStopTimes];
+    const bool cell = tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
+    const int col = cell ? tk_.SortGrid3Col : grid->gridModel()->columnCount() - 1;
+    if (!grid->Editing() && (grid->CellMode() != cell || (cell && grid->currentIndex().column() != col))) {
+        grid->SetCellMode(cell, col);
+    }
 }
 
 void TForm1::BuildStatusBar() {

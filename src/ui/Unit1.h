@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <vector>
@@ -16,6 +17,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -112,6 +114,13 @@ public:
                 *sbPrint = nullptr, *sbCLS = nullptr, *sbDelLine = nullptr, *sbHTML = nullptr;
     QLabel* StatusPanels[3] = {};
     QAction* FindAction(const QString& objectName) const;
+    // True when the key is the shortcut of an enabled item with an action (not F10, Alt+I, ...).
+    bool IsWindowCommand(const QKeyEvent& key) const;
+    // The keyboard to the list of the active tab (the window itself when that list takes no input).
+    void FocusActiveList();
+    // Properties of the window's items: has an action; enabled as designed.
+    static const char* const kCommand;
+    static const char* const kDesignedEnabled;
     const DisplayFont& displayFont() const { return font_; }
 
 protected:
@@ -131,6 +140,11 @@ private:
     void LayoutTopPanel();
     void ApplyCommandStates();
     void ApplySettingsBounds();
+    void SyncStopListMode();
+    // One of the program's dialogs opened (true) or the last one closed (false): the controls
+    // other than the start and the finish are disabled meanwhile; afterwards the keyboard is back
+    // where it was, or on the active tab's list when it was nowhere or in the number list.
+    void DialogGate(bool open);
     void RefreshNumberList();
     QFont LcdFont(int pixelSize, const QString& widest) const;
 
@@ -146,6 +160,8 @@ private:
     QMenu* popup_ = nullptr;
     std::vector<std::string> shownNumbers_;
     bool riderPickedInPopup_ = false;
+    bool dialogOpen_ = false;
+    QPointer<QWidget> focusBeforeDialog_;
     std::string journalNoticeShown_;
     bool journalAlarmShown_ = false;
     Settings storedSettings_; // as last read or written

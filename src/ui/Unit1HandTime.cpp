@@ -1,4 +1,5 @@
 // TForm1: F7 "Handzeit" and Shift+F7, the correction of the current row.
+#include "ui/DialogRun.h"
 #include "ui/HandTimeDialog.h"
 #include "ui/Unit1.h"
 
@@ -10,7 +11,7 @@ void TForm1::HandTimeClick(bool correction) {
         return; // Shift+F7 on a tab without times, or on a row without one
     }
     THandTimeDialog dialog(tk_, *entry, this);
-    dialog.exec();
+    RunDialog(dialog);
     RefreshFromCore();
 }
 

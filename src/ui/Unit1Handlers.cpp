@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "contacts/Comms.h"
+#include "ui/DialogRun.h"
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
 #include "ui/HtmlHelp.h"
@@ -133,6 +134,7 @@ void TForm1::FormShow() {
         PageControl1->setCurrentIndex(tab);
     }
     tk_.ActiveTab = kTabStartList;
+    FocusActiveList();
 }
 
 void TForm1::FormResize() {
@@ -177,7 +179,7 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!FormCloseQuery()) {
+    if (DialogRunning() || !FormCloseQuery()) { // a dialog is answered first
         event->ignore();
         return;
     }
@@ -213,11 +215,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter)))) {
         riderPickedInPopup_ = true; // the choice that follows was made in the drop-down
     }
-    if (event->type() == QEvent::Wheel && watched == cbNr && !cbNr->hasFocus()) {
-        // A wheel turned while passing over the number list must not choose another rider.
+    if (watched == cbNr && (event->type() == QEvent::Wheel || event->type() == QEvent::KeyPress)) {
+        // The closed number list chooses no rider by the wheel, by arrows or by typed digits.
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        !dialogOpen_) {
         if (watched == ImageStatus) {
             ImageStatusClick();
             return true;
@@ -283,11 +286,7 @@ void TForm1::cbNrChange(int index) {
         // A rider picked in the drop-down hands the keyboard back to the list of the active tab, so
         // that a number typed next goes into the list, not into the number list.
         riderPickedInPopup_ = false;
-        if (QWidget* list = PageControl1->currentWidget(); list != nullptr && list->focusPolicy() != Qt::NoFocus) {
-            list->setFocus(Qt::OtherFocusReason);
-        } else {
-            setFocus(Qt::OtherFocusReason);
-        }
+        FocusActiveList();
     }
 }
 
@@ -339,7 +338,7 @@ void TForm1::Info1Click() {
     if (FormInfo != nullptr) {
         const QRect pr = frameGeometry();
         FormInfo->move(pr.center() - FormInfo->rect().center());
-        FormInfo->exec();
+        RunDialog(*FormInfo);
     }
 }
 
@@ -428,6 +427,7 @@ void TForm1::RefreshFromCore() {
         const QSignalBlocker block(PageControl1);
         PageControl1->setCurrentIndex(tk_.ActiveTab);
     }
+    SyncStopListMode();
     ApplyCommandStates();
     StoreChangedSettings();
 }
@@ -448,16 +448,17 @@ void TForm1::StoreChangedSettings() {
 
 void TForm1::ApplyCommandStates() {
     const CommandStates& c = tk_.Commands;
-    sbSave->setEnabled(c.sbSave);
-    sbCLS->setEnabled(c.sbCLS);
-    sbDelLine->setEnabled(c.sbDelLine);
-    sbPrint->setEnabled(c.sbPrint);
-    sbHTML->setEnabled(c.sbHTML);
+    const bool free = !dialogOpen_; // a dialog leaves only the start and the finish
+    sbSave->setEnabled(free && c.sbSave);
+    sbCLS->setEnabled(free && c.sbCLS);
+    sbDelLine->setEnabled(free && c.sbDelLine);
+    sbPrint->setEnabled(free && c.sbPrint);
+    sbHTML->setEnabled(free && c.sbHTML);
     const std::pair<const char*, bool> actions[] = {
         {"eS1", c.eS1}, {"Drucker1", c.Drucker1}, {"Druk1", c.Druk1}, {"eH1", c.eH1}};
     for (const auto& [name, enabled] : actions) {
         if (QAction* a = FindAction(name)) {
-            a->setEnabled(enabled);
+            a->setEnabled(free && enabled);
         }
     }
 }

@@ -1,10 +1,14 @@
 // TForm1: the keyboard shortcuts. They belong to hidden menu items, so there is no visible menu
 // bar and every shortcut works from anywhere in the main window.
 #include <QAction>
+#include <QKeyEvent>
 
 #include "ui/Unit1.h"
 
 namespace vandoret::ui {
+
+const char* const TForm1::kCommand = "command";
+const char* const TForm1::kDesignedEnabled = "designedEnabled";
 
 void TForm1::BuildShortcuts() {
     struct Item {
@@ -47,15 +51,33 @@ void TForm1::BuildShortcuts() {
         action->setShortcut(item.key);
         action->setShortcutContext(Qt::WindowShortcut);
         action->setEnabled(item.enabled);
+        action->setProperty(kDesignedEnabled, item.enabled);
+        // The items without an action keep their keys but never take one from the stop list's editor.
+        action->setProperty(kCommand, static_cast<bool>(item.action));
         if (item.action) {
             connect(action, &QAction::triggered, this, item.action);
         }
         addAction(action);
     }
+    // A held F4 or F8 takes one start or finish, not one per repeat of the key.
+    FindAction("mStart")->setAutoRepeat(false);
+    FindAction("mStop")->setAutoRepeat(false);
     // "Add" has neither shortcut nor action.
     auto* add = new QAction("Add", this);
     add->setObjectName("Add");
+    add->setProperty(kDesignedEnabled, true);
     addAction(add);
+}
+
+bool TForm1::IsWindowCommand(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    for (QAction* a : actions()) {
+        if (a->property(kCommand).toBool() && a->isEnabled() &&
+            a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QAction* TForm1::FindAction(const QString& objectName) const {

@@ -27,6 +27,7 @@
 #include "timing/RegionalSettings.h"
 #include "timing/Timekeeper.h"
 #include "ui/DemoFolders.h"
+#include "ui/DialogRun.h"
 #include "ui/DlgYesNo.h"
 #include "ui/FInfo.h"
 #include "ui/HtmlHelp.h"
@@ -176,6 +177,7 @@ int main(int argc, char* argv[]) {
     live.Apply(tk.settings.WebPort);
 
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
+    cfg.runModal = [](vandoret::ui::TCfgDialog& d) { return vandoret::ui::RunDialog(d); };
     form.settingsDialog = [&cfg, &tk, &form, &live] {
         if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
             live.Apply(tk.settings.WebPort);

@@ -103,5 +103,44 @@ TEST_F(FinishTest, LeavesSelectionLocksAndStartsAlone) {
     EXPECT_TRUE(keeper.SortGrid2.IsBlankRow(1));
 }
 
+// The new row offers its "St.Nr." for typing, wherever the last edit was; while a cell is being
+// typed, the finish waits until Enter or Esc before it moves the current cell.
+TEST_F(FinishTest, NewRowOffersItsStartNumberOnceNoCellIsTyped) {
+    Prepare(ClockMs(9, 29, 0));
+    using Mode = Timekeeper::StopListMode;
+    const struct {
+        const char* label;
+        int editedCol;
+        bool typing;
+        char32_t endKey;
+    } cases[] = {
+        {"after an edit of F.-Pkt.", 5, false, 0},
+        {"after an edit of Pausen", 3, false, 0},
+        {"while F.-Pkt. is typed, Esc", 5, true, 27},
+        {"while St.Nr. is typed, Enter", 2, true, 13},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        keeper.mStopClick();
+        const int row = keeper.SortGrid3.Row();
+        keeper.SortGrid3SelectCell(c.editedCol, row);
+        if (c.typing) {
+            keeper.SortGrid3EditOpened();
+        }
+        keeper.mStopClick();
+        if (c.typing) {
+            EXPECT_EQ(keeper.SortGrid3.Row(), row);
+            EXPECT_EQ(keeper.SortGrid3.Selection(), (GridRect{c.editedCol, row, c.editedCol, row}));
+            EXPECT_EQ(keeper.SortGrid3Col, c.editedCol);
+            keeper.SortGrid3KeyPress(c.endKey);
+            keeper.SortGrid3EditEnded();
+        }
+        EXPECT_EQ(keeper.SortGrid3.Row(), row + 1);
+        EXPECT_EQ(keeper.SortGrid3.Selection(), (GridRect{0, row + 1, 5, row + 1}));
+        EXPECT_EQ(keeper.SortGrid3Col, 2);
+        EXPECT_EQ(keeper.SortGrid3Mode, Mode::Row);
+    }
+}
+
 } // namespace
 } // namespace vandoret::testing
