@@ -257,6 +257,40 @@ TEST(HandTime, CorrectionReplacesTimeAndNumberOfTheCurrentRow) {
     EXPECT_EQ(rig.keeper.SortGrid2.Cells(1, 1), "09:35:02,7");
 }
 
+TEST(HandTime, OnlyATimeTypedByHandMarksTheRow) {
+    const struct {
+        const char* name;
+        const char* firstTime;  // a correction of the key finish first (nullptr: none)
+        const char* secondTime; // then one with number 14
+        bool marked;
+    } cases[] = {
+        {"number alone, key time", nullptr, "09:38:00,0", false},
+        {"time changed", nullptr, "09:38:01,0", true},
+        {"number alone after a hand time", "09:38:01,0", "09:38:01,0", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.clock.Step(ClockMs(9, 38, 0));
+        rig.keeper.mStopClick(); // rider 12's finish by F8
+        rig.keeper.SortGrid3.SetCell(2, 1, "12");
+        rig.keeper.ActiveTab = kTabStopTimes;
+        HandTimeEntry dialog = *rig.keeper.CorrectHandTime();
+        if (c.firstTime != nullptr) {
+            dialog.time = c.firstTime;
+            dialog.reason = "Stoppuhr";
+            ASSERT_TRUE(rig.Apply(dialog).done);
+            dialog = *rig.keeper.CorrectHandTime();
+        }
+        dialog.number = "14";
+        dialog.time = c.secondTime;
+        dialog.reason = "Nummer verwechselt";
+        ASSERT_TRUE(rig.Apply(dialog).done);
+        EXPECT_EQ(rig.keeper.SortGrid3.Cells(2, 1), "14");
+        EXPECT_EQ(MarksOf(rig.keeper.SortGrid3), std::vector<bool>{c.marked});
+    }
+}
+
 // The journal: what each hand entry writes, and a crash recovered with the marks.
 struct JournaledKeeper {
     FakeHost host;
