@@ -1,4 +1,5 @@
 // Saving lists as protocol text files and the open and save commands.
+#include <deque>
 #include <filesystem>
 #include <string>
 
@@ -199,6 +200,40 @@ TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("sub/liste.csv")));
 }
 
+TEST_F(OpenSave, SavingOntoTheWatchedStartListAsksFirst) {
+    namespace fs = std::filesystem;
+    WriteBytes(dir.File("Starterliste.txt"), "old");
+    fs::create_symlink(dir.File("Starterliste.txt"), dir.File("link.txt"));
+    const struct {
+        const char* chosen;
+        std::deque<bool> answers;
+        bool asked;
+        bool replaced;
+    } cases[] = {
+        {"Starterliste.txt", {true}, true, true},
+        {"Starterliste.txt", {false}, true, false},
+        {"link.txt", {false}, true, false}, // the same file through a link
+        {"sub/../Starterliste", {false}, true, false},
+        {"andere.txt", {}, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        fs::create_directories(dir.File("sub"));
+        WriteBytes(dir.File("Starterliste.txt"), "old");
+        tk.StartListWatchPath = dir.File("Starterliste.txt");
+        FillStartList();
+        host.questions.clear();
+        host.yesNoAnswers = c.answers;
+        host.saveAnswers.push_back(dir.File(c.chosen));
+        tk.sbSaveClick();
+        EXPECT_EQ(host.questions, c.asked ? Cells{"Die Starterliste " + fs::path(dir.File(c.chosen)).filename().string() +
+                                                  (fs::path(c.chosen).has_extension() ? "" : ".txt") + " überschreiben?"}
+                                          : Cells{});
+        const std::string target = fs::path(c.chosen).has_extension() ? dir.File(c.chosen) : dir.File(c.chosen) + ".txt";
+        EXPECT_EQ(ReadBytes(target) == kSavedStartList, c.replaced);
+    }
+}
+
 TEST_F(OpenSave, SaveCommandIsNotOfferedEverywhere) {
     host.saveAnswers.push_back(dir.File("a.txt"));
     tk.sbSaveClick(); // cancelled dialog next
@@ -272,10 +307,21 @@ TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
     tk.ActiveTab = kTabResults;
     const std::string file = dir.File("ergebnisse.txt");
     tk.SaveListText(file);
+    const std::string kResultsQuestion = "Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?";
+    // "Nein" opens nothing; with recorded times it is asked before the protocol question.
+    tk.SortGrid2.SetCell(1, 1, "09:30:00,0");
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
+    EXPECT_EQ(host.questions, Cells{kResultsQuestion});
+    EXPECT_EQ(tk.SortGrid4.Cells(1, 1), "14");
+    host.questions.clear();
+    host.openAnswers.push_back(file);
+    host.yesNoAnswers = {true, true};
+    tk.sbLoadClick();
+    EXPECT_EQ(host.questions, (Cells{kResultsQuestion, "Protokoll überschreiben?"}));
 
     EXPECT_EQ(tk.ActiveTab, kTabStartList);
+    EXPECT_TRUE(tk.Commands.sbSave && tk.Commands.eS1 && tk.Commands.sbCLS && tk.Commands.sbDelLine);
     EXPECT_EQ(Row1(0), (Cells{"Platz", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"1.", "14", "Rider B", "Horse B", " ", "Zürich"}));
     EXPECT_EQ(tk.cbNr.Items, (Cells{"14", "12"}));
