@@ -176,6 +176,7 @@ int main(int argc, char* argv[]) {
     vandoret::ui::TCfgDialog cfg(ports, tk.locale(), &form);
     form.settingsDialog = [&cfg, &tk, &form, &live] {
         if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
+            tk.SettingsConfirmed();
             live.Apply(tk.settings.WebPort);
         }
     };

@@ -1,4 +1,5 @@
 // Editing the stop times list, deleting the marked line and clearing all lists.
+#include <deque>
 #include <string>
 
 #include "ListsTestSupport.h"
@@ -112,6 +113,56 @@ TEST_F(StopListEditing, EnterWithoutStartMarksThePauseAndMovesDown) {
     tk.SortGrid3KeyPress(13);
     EXPECT_EQ(tk.SortGrid3.Cells(3, 2), "");
     EXPECT_EQ(tk.SortGrid3.Row(), 3);
+}
+
+TEST_F(StopListEditing, EnterOverAnotherNumberAsksFirst) {
+    const struct {
+        const char* old;
+        const char* typed;
+        std::deque<bool> answers;
+        const char* question; // "": none asked
+        const char* kept;
+    } cases[] = {
+        {"12", "14", {true}, "Nummer 12 durch 14 ersetzen?", "14"},
+        {"12", "14", {false}, "Nummer 12 durch 14 ersetzen?", "12"},
+        {"12", "12", {}, "", "12"},
+        {"", "14", {}, "", "14"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.old) + " -> " + c.typed);
+        Record(2, {"12", "14"});
+        tk.SortGrid3.SetCell(2, 1, c.old);
+        host.questions.clear();
+        host.yesNoAnswers = c.answers;
+        tk.SortGrid3SelectCell(2, 1);
+        tk.SortGrid3.SetCell(2, 1, c.typed); // the editor's text, typed over the old one
+        EXPECT_EQ(tk.SortGrid3KeyPress(13), char32_t{0});
+        EXPECT_EQ(host.questions, *c.question ? Cells{c.question} : Cells{});
+        EXPECT_EQ(tk.SortGrid3.Cells(2, 1), c.kept);
+        EXPECT_EQ(tk.SortGrid3.Row(), 2);
+    }
+}
+
+TEST_F(StopListEditing, DeletedFinishLeavesTheFinishDisplay) {
+    const struct {
+        int deleted;  // row deleted by Ctrl+0
+        int rows;     // stop rows before
+        const char* shown;
+    } cases[] = {
+        {3, 3, "09:42:00,0"}, // the finish shown goes: the last one left
+        {2, 3, "09:43:00,0"}, // another one goes: the display stays
+        {1, 1, "..:..:..,."}, // none left
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        Record(c.rows, {"1", "2", "3"});
+        tk.TextStopTime = tk.SortGrid3.Cells(1, c.rows);
+        tk.ActiveTab = kTabStopTimes;
+        tk.SortGrid3.SetRow(c.deleted);
+        host.yesNoAnswers = {true};
+        tk.sbDelLineClick();
+        EXPECT_EQ(tk.TextStopTime, c.shown);
+    }
 }
 
 TEST_F(StopListEditing, EnterMatchesTheStartNumberExactly) {
