@@ -1,5 +1,4 @@
 // Editing the stop times list, deleting the marked line and clearing all lists.
-#include <deque>
 #include <string>
 
 #include "ListsTestSupport.h"
@@ -115,53 +114,34 @@ TEST_F(StopListEditing, EnterWithoutStartMarksThePauseAndMovesDown) {
     EXPECT_EQ(tk.SortGrid3.Row(), 3);
 }
 
-TEST_F(StopListEditing, EnterOverAnotherNumberAsksFirst) {
+TEST_F(StopListEditing, EnterOverAnotherNumberAsksFirstAndCtrl0LeavesNoDeletedFinishShown) {
     const struct {
-        const char* old;
-        const char* typed;
-        std::deque<bool> answers;
-        const char* question; // "": none asked
-        const char* kept;
-    } cases[] = {
-        {"12", "14", {true}, "Nummer 12 durch 14 ersetzen?", "14"},
-        {"12", "14", {false}, "Nummer 12 durch 14 ersetzen?", "12"},
-        {"12", "12", {}, "", "12"},
-        {"", "14", {}, "", "14"},
-    };
+        const char *old, *typed, *question, *kept;
+        bool answer;
+    } cases[] = {{"12", "14", "Nummer 12 durch 14 ersetzen?", "14", true},
+                 {"12", "14", "Nummer 12 durch 14 ersetzen?", "12", false},
+                 {"12", "12", nullptr, "12", false},
+                 {"", "14", nullptr, "14", false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.old) + " -> " + c.typed);
         Record(2, {"12", "14"});
         tk.SortGrid3.SetCell(2, 1, c.old);
         host.questions.clear();
-        host.yesNoAnswers = c.answers;
+        host.yesNoAnswers = {c.answer};
         tk.SortGrid3SelectCell(2, 1);
         tk.SortGrid3.SetCell(2, 1, c.typed); // the editor's text, typed over the old one
-        EXPECT_EQ(tk.SortGrid3KeyPress(13), char32_t{0});
-        EXPECT_EQ(host.questions, *c.question ? Cells{c.question} : Cells{});
-        EXPECT_EQ(tk.SortGrid3.Cells(2, 1), c.kept);
-        EXPECT_EQ(tk.SortGrid3.Row(), 2);
+        tk.SortGrid3KeyPress(13);
+        EXPECT_EQ(host.questions, c.question ? Cells{c.question} : Cells{}) << c.typed;
+        EXPECT_EQ(tk.SortGrid3.Cells(2, 1), c.kept) << c.answer;
     }
-}
-
-TEST_F(StopListEditing, DeletedFinishLeavesTheFinishDisplay) {
-    const struct {
-        int deleted;  // row deleted by Ctrl+0
-        int rows;     // stop rows before
-        const char* shown;
-    } cases[] = {
-        {3, 3, "09:42:00,0"}, // the finish shown goes: the last one left
-        {2, 3, "09:43:00,0"}, // another one goes: the display stays
-        {1, 1, "..:..:..,."}, // none left
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.deleted);
-        Record(c.rows, {"1", "2", "3"});
-        tk.TextStopTime = tk.SortGrid3.Cells(1, c.rows);
-        tk.ActiveTab = kTabStopTimes;
-        tk.SortGrid3.SetRow(c.deleted);
+    // "Ziel-Zeit" shows the finish of row 3 (09:43:00,0); Ctrl+0 on rows 2, 3, then the last one.
+    Record(3, {"1", "2", "3"});
+    tk.TextStopTime = tk.SortGrid3.Cells(1, 3);
+    tk.ActiveTab = kTabStopTimes;
+    for (const auto& [row, shown] : {std::pair{2, "09:43:00,0"}, {2, "09:41:00,0"}, {1, "..:..:..,."}}) {
+        tk.SortGrid3.SetRow(row);
         host.yesNoAnswers = {true};
         tk.sbDelLineClick();
-        EXPECT_EQ(tk.TextStopTime, c.shown);
+        EXPECT_EQ(tk.TextStopTime, shown) << row;
     }
 }
 
