@@ -206,6 +206,9 @@ public:
     // A row of a list was written by a start, a finish or a committed edit. An edit that left the
     // row as the journal has it writes only what else changed, or nothing.
     void RowChanged(JournalEvent event, JournalList list, int row);
+    // Cells the program wrote on its own (the results' points, "!!!"): whatever differs from the
+    // journal's picture, in "Zeile" lines; nothing when nothing does.
+    void CellsWritten() { Write({}); }
     void RowDeleted(JournalList list, int row);
     void ListsCleared();
     void ProtocolOpened(const std::string& fileName);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <system_error>
 #include <string>
@@ -18,19 +19,22 @@ namespace {
 constexpr std::size_t kMaxRows = 0x7FFFFFF0;
 constexpr std::size_t kColumns = kStartListColumns;
 
-// Turns Timer1 on and the busy pointer off when the load ends, however it ends.
+// Sets the command states, turns Timer1 on and the busy pointer off when the load ends, however
+// it ends.
 class LoadBracket {
 public:
-    explicit LoadBracket(Host& host) : host_(host) {}
+    LoadBracket(Host& host, std::function<void()> after) : host_(host), after_(std::move(after)) {}
     LoadBracket(const LoadBracket&) = delete;
     LoadBracket& operator=(const LoadBracket&) = delete;
     ~LoadBracket() {
+        after_();
         host_.SetBusyCursor(false);
         host_.SetTimer1Enabled(true);
     }
 
 private:
     Host& host_;
+    std::function<void()> after_;
 };
 
 // Reads the rows (row 0 the captions) from reader into rows, reusing their storage, and puts
@@ -96,7 +100,7 @@ void Timekeeper::LoadStartList(const std::string& fileName) {
 void Timekeeper::LoadStartList(const std::string& fileName, const std::string& path) {
     Host& h = host();
     h.SetTimer1Enabled(false);
-    LoadBracket bracket(h);
+    LoadBracket bracket(h, [this] { UpdateCommandStates(); }); // a full list can be saved, an empty one not
     try {
         const std::string caption0 = SortGrid1.Cells(0, 0);
         // The list is emptied at once; the rows it held are refilled below, so a reload of a list

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "timing/BlankText.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {
@@ -31,6 +32,9 @@ bool Timekeeper::SortGrid3SelectCell(int col, int row) {
     const int lastCol = SortGrid3.ColCount() - 1;
     row = std::clamp(row, 1, SortGrid3.RowCount() - 1);
     if (Editable(col)) {
+        if (col == kColStartNumber) {
+            numberBeforeEdit_ = {row, SortGrid3.Cells(kColStartNumber, row)};
+        }
         SortGrid3Mode = StopListMode::CellEditing;
         SortGrid3Col = col;
         SortGrid3.SetSelection(GridRect{col, row, col, row});
@@ -52,7 +56,9 @@ char32_t Timekeeper::SortGrid3KeyPress(char32_t key) {
         return 0;
     }
     if (key == kEnter) {
-        if (SortGrid3Col == kColStartNumber) {
+        if (SortGrid3Col == kColStartNumber && !KeepTypedNumber(row)) {
+            SortGrid3.SetCell(kColStartNumber, row, numberBeforeEdit_.second); // "Nein": the old number stays
+        } else if (SortGrid3Col == kColStartNumber) {
             try {
                 const std::string number = SortGrid3.Cells(kColStartNumber, row);
                 if (SortGrid2.FindRowByText(kColStartTimesNumber, number, false) < 0) {
@@ -73,6 +79,18 @@ char32_t Timekeeper::SortGrid3KeyPress(char32_t key) {
     const bool allowed = key == kBackspace || (key >= U'0' && key <= U'9') || key == U':' ||
                          key == static_cast<char32_t>(static_cast<unsigned char>(locale().decimalSeparator));
     return allowed ? key : 0;
+}
+
+bool Timekeeper::KeepTypedNumber(int row) {
+    if (numberBeforeEdit_.first != row) {
+        return true; // the cell was not opened here: nothing known to replace
+    }
+    const std::string& old = numberBeforeEdit_.second;
+    const std::string typed = SortGrid3.Cells(kColStartNumber, row);
+    if (IsBlankText(old) || old == typed) {
+        return true;
+    }
+    return host().AskYesNo("Nummer " + old + " durch " + typed + " ersetzen?");
 }
 
 void Timekeeper::sbDelLineClick() {
@@ -108,8 +126,25 @@ void Timekeeper::sbDelLineClick() {
             grid.SetRow(row); // the deleting operator's place in the list stays
         }
     }
+    if (ActiveTab == kTabStopTimes) {
+        ShowRemainingFinish();
+    }
     UpdateRemainingCounters();
     PageControl1Change();
+}
+
+void Timekeeper::ShowRemainingFinish() {
+    std::string last{kNoFinishTime};
+    for (int r = SortGrid3.RowCount() - 1; r >= 1; --r) {
+        const std::string& time = SortGrid3.Cells(1, r);
+        if (time == TextStopTime) {
+            return; // the finish shown is still there
+        }
+        if (last == kNoFinishTime && !IsBlankText(time)) {
+            last = time;
+        }
+    }
+    TextStopTime = last;
 }
 
 void Timekeeper::sbCLSClick(bool hasSender) {

@@ -41,6 +41,9 @@ void Timekeeper::PageControl1Change() {
     if (tab == kTabResults) {
         BuildResults();
         RankResults();
+        if (journal) {
+            journal->CellsWritten(); // the "EZ-Pkt." of the stop list
+        }
     } else if (tab == kTabEventing) {
         // The eventing list leaves out the planned start: from the start list's "St.Nr." on, each
         // column holds what its caption says.
@@ -51,6 +54,12 @@ void Timekeeper::PageControl1Change() {
             }
         }
     }
+    UpdateCommandStates();
+    Grid(tab).SetLeftCol(0);
+}
+
+void Timekeeper::UpdateCommandStates() {
+    const int tab = ActiveTab;
     const bool startListFilled = !SortGrid1.IsBlankRow(1);
     const bool results = tab == kTabResults;
     Commands.sbSave = (tab == kTabStartList || results) && startListFilled;
@@ -62,7 +71,17 @@ void Timekeeper::PageControl1Change() {
     Commands.Druk1 = results;
     Commands.sbHTML = results;
     Commands.eH1 = results;
-    Grid(tab).SetLeftCol(0);
+}
+
+void Timekeeper::SettingsConfirmed() {
+    // The time allowed, the rule set or the speed may have changed: the points follow at once.
+    BuildResults();
+    if (ActiveTab == kTabResults) {
+        RankResults();
+    }
+    if (journal) {
+        journal->CellsWritten();
+    }
 }
 
 std::optional<TabColors> Timekeeper::PageControl1TabColors(int tab) {

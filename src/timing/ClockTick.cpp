@@ -62,6 +62,9 @@ void Timekeeper::WatchStartList() {
         // Names the office corrected reach the shown results (and the next web page) at once.
         BuildResults();
         RankResults();
+        if (journal) {
+            journal->CellsWritten();
+        }
     }
     StartListStamp = state.stamp;
     watchLoaded_ = state;

@@ -192,7 +192,9 @@ HandTimeResult Timekeeper::ApplyHandTime(const HandTimeEntry& entry) {
     }
     grid.SetCell(kColTime, row, text);
     grid.SetCell(kColNumber, row, number);
-    grid.SetRowMarked(row, true);
+    // Only a time typed or changed by hand is a hand time; a number corrected beside a key or
+    // contact time leaves the time as it was taken (a row once marked stays marked).
+    grid.SetRowMarked(row, !entry.Correction() || text != oldTime || grid.RowMarked(row));
 
     if (!start && !number.empty() && SortGrid2.FindRowByText(kColNumber, number, false) < 0) {
         SortGrid3.SetCell(kColPause, row, "!"); // as Enter in "St.Nr.": this rider has no start

@@ -11,7 +11,8 @@
 //    and if none does, nothing changes.
 //  - The entry belongs to the number it carries, never to the rider selected when it is applied:
 //    contacts and timers go on while the dialog is open.
-//  - Every row written by hand is marked (TSortGrid::RowMarked), the list draws it in its own
+//  - Every row whose time was written by hand is marked (TSortGrid::RowMarked; a correction of
+//    the number alone leaves a key or contact time unmarked), the list draws it in its own
 //    colour, the results show "H" beside its ride time, and the journal keeps the old value, the
 //    new value, the reason and the moment.
 //  - Bad input changes nothing and gives a German message for the dialog: a time that is not

@@ -16,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contacts/Comms.h"
@@ -237,16 +238,26 @@ public:
     //  - Outside the columns 2, 3, 5 every key comes back unchanged. (After a whole-row
     //    selection the current column is 5, so keys are filtered there too.)
     //  - Esc (27): row mode, the whole current row selected; returns 0.
-    //  - Enter (13): in "St.Nr." the number is looked up in the start times list: no start gives
-    //    "!" in "Pausen", a start recomputes the results. Then the current cell moves one row
-    //    down unless it is in the last row. Returns 0.
+    //  - Enter (13): in "St.Nr." a number typed over another one (the cell's text when it was
+    //    selected) must be confirmed: "Nummer <alt> durch <neu> ersetzen?"; "Nein" puts the old
+    //    number back. The number is looked up in the start times list: no start gives "!" in
+    //    "Pausen", a start recomputes the results. Then the current cell moves one row down
+    //    unless it is in the last row. Returns 0.
     //  - Backspace (8), '0'..'9', ':' and the locale's decimal separator come back unchanged;
     //    every other character gives 0.
     char32_t SortGrid3KeyPress(char32_t key);
+private:
+    bool KeepTypedNumber(int row); // Enter in "St.Nr.": the typed number replaces the old one
+    std::pair<int, std::string> numberBeforeEdit_{0, {}}; // row and "St.Nr." when it was selected
+
+public:
     // Ctrl+0: after "Markierte Zeile löschen?" is answered "Ja", deletes the current row of the
-    // shown list (the only data row is blanked instead). On the start list the number list is
+    // shown list (the only data row is blanked instead); "Ziel-Zeit" never shows a deleted finish. On the start list the number list is
     // rebuilt so that item k still belongs to row k + 1. Does nothing on "Vielseitigkeit".
     void sbDelLineClick();
+    // "Ziel-Zeit" after a stop row went: the finish shown while it is still in the list, else the
+    // last finish left, else kNoFinishTime.
+    void ShowRemainingFinish();
     // Ctrl+X: after "Protokoll überschreiben?" is answered "Ja" (not asked when hasSender is
     // false, as the open command calls it), clears the start list, the start times, the stop times
     // and the results, the number list and the name field, and shows the tab "Startliste". As
@@ -269,6 +280,12 @@ public:
     // The tab change (ActiveTab is the new tab): results on tab 3, the eventing copy on tab 4,
     // then the enabled states of Commands, then the list scrolls back to its first column.
     void PageControl1Change();
+    // OK of the settings dialog: the results and the "EZ-Pkt." of the stop list are rebuilt (and
+    // ranked while "Ergebnisse" is shown), the changed cells journaled.
+    void SettingsConfirmed();
+    // The enabled states of Commands for the shown tab and lists (the tab change and every load
+    // of the start list set them).
+    void UpdateCommandStates();
     // The owner-drawn tabs: the colours of tabs 1 to 3; tabs 0 and 4 keep the page control's own.
     static std::optional<TabColors> PageControl1TabColors(int tab);
     // The cell formats of the start times and stop times lists; other lists keep the defaults.

@@ -1,6 +1,5 @@
 #include "ui/DisplayFont.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 
@@ -18,21 +17,14 @@ void EnsureResources() {
 
 bool DisplayFont::Install() {
     EnsureResources();
+    if (id_ >= 0) {
+        return true;
+    }
     QFile source(":/fonts/ZR_LCD_1.TTF");
     if (!source.open(QIODevice::ReadOnly)) {
         return false;
     }
-    const QByteArray bytes = source.readAll();
-    path_ = QDir::current().absoluteFilePath(kFileName);
-    QFile target(path_);
-    if (target.open(QIODevice::WriteOnly | QIODevice::Truncate) && target.write(bytes) == bytes.size()) {
-        target.close();
-        id_ = QFontDatabase::addApplicationFont(path_);
-    } else {
-        // The folder is not writable: register the font from memory so the display still shows it.
-        path_.clear();
-        id_ = QFontDatabase::addApplicationFontFromData(bytes);
-    }
+    id_ = QFontDatabase::addApplicationFontFromData(source.readAll()); // from memory: no file written
     if (id_ < 0) {
         return false;
     }
@@ -45,10 +37,6 @@ void DisplayFont::Remove() {
     if (id_ >= 0) {
         QFontDatabase::removeApplicationFont(id_);
         id_ = -1;
-    }
-    if (!path_.isEmpty()) {
-        QFile::remove(path_);
-        path_.clear();
     }
 }
 

@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "ui/DialogPlacement.h"
 #include "ui/DialogRun.h"
 #include "ui/Pictures.h"
 
 namespace vandoret::ui {
 
 TFDlgYesNo::TFDlgYesNo(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : QDialog(parent, kDialogFrame | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint) {
     // FormCreate: the caption is the application title that the main window set.
     setWindowTitle(QCoreApplication::applicationName());
     setFixedSize(222, 94);
@@ -92,11 +92,14 @@ void TFDlgYesNo::AskYesNo(const QString& question) {
 
 bool TFDlgYesNo::Ask(const QString& question) {
     AskYesNo(question);
-    if (parentWidget() != nullptr) {
-        const QRect pr = parentWidget()->window()->frameGeometry();
-        move(pr.center() - rect().center());
-    }
     return RunDialog(*this) == QDialog::Accepted;
+}
+
+void TFDlgYesNo::setVisible(bool visible) {
+    if (visible) {
+        CenterOnOwnerWindow(this);
+    }
+    QDialog::setVisible(visible);
 }
 
 void TFDlgYesNo::showEvent(QShowEvent* event) {

@@ -26,6 +26,9 @@ public:
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
+    // Centred on the owner's window each time it opens.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 };

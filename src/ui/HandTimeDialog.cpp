@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogPlacement.h"
+
 namespace vandoret::ui {
 namespace {
 
@@ -24,7 +26,7 @@ QString Literal(char c) {
 } // namespace
 
 THandTimeDialog::THandTimeDialog(Timekeeper& tk, const HandTimeEntry& entry, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, kDialogFrame | Qt::MSWindowsFixedSizeDialogHint),
       tk_(tk), entry_(entry) {
     setWindowTitle("Handzeit");
     setModal(true);
@@ -92,6 +94,13 @@ THandTimeDialog::THandTimeDialog(Timekeeper& tk, const HandTimeEntry& entry, QWi
     layout->addWidget(lbMessage);
     layout->addLayout(buttons);
     setMinimumWidth(340);
+}
+
+void THandTimeDialog::setVisible(bool visible) {
+    if (visible) {
+        CenterOnOwnerWindow(this);
+    }
+    QDialog::setVisible(visible);
 }
 
 void THandTimeDialog::showEvent(QShowEvent* event) {

@@ -34,6 +34,9 @@ public:
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
+    // Centred on the owner's window each time it opens.
+    void setVisible(bool visible) override;
+
 public slots:
     // OK: hands the entry to the core; closes only when it was written.
     void accept() override;

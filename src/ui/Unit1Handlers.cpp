@@ -8,20 +8,23 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
 
 #include "contacts/Comms.h"
+#include "settings/WindowBounds.h"
 #include "ui/DialogRun.h"
 #include "ui/FInfo.h"
 #include "ui/GridView.h"
+#include "ui/HelpPages.h"
 #include "ui/HtmlHelp.h"
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
@@ -41,21 +44,6 @@ void SetTextIfChanged(QLabel* label, const std::string& text) {
     if (label->text() != q) {
         label->setText(q);
     }
-}
-
-// Copies the bundled help pages into a folder the browser can read; returns the start page.
-QString WriteHelpPages() {
-    EnsureResources();
-    const QString dir = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation)).filePath("vandoret-hilfe");
-    QDir().mkpath(dir);
-    const QDir source(":/help");
-    for (const QString& name : source.entryList(QDir::Files)) {
-        const QString target = QDir(dir).filePath(name);
-        QFile::remove(target);
-        QFile::copy(source.filePath(name), target);
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-    }
-    return QDir(dir).filePath("index.html");
 }
 
 } // namespace
@@ -123,8 +111,16 @@ void TForm1::FormCreate() {
 
 void TForm1::ApplySettingsBounds() {
     const Settings& s = tk_.settings;
-    move(s.Left, s.Top);
-    resize(std::max(s.Width, 800), std::max(s.Height, 360));
+    std::vector<WindowBounds> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect a = screen->availableGeometry();
+        areas.push_back({a.x(), a.y(), a.width(), a.height()});
+    }
+    const WindowBounds b = FitWindowBounds({s.Left, s.Top, s.Width, s.Height}, areas);
+    // Below 800×360 only where the screen is smaller; the stored size stays at least that.
+    setMinimumSize(std::min(b.width, kMinWindowWidth), std::min(b.height, kMinWindowHeight));
+    move(b.left, b.top);
+    resize(b.width, b.height);
 }
 
 void TForm1::FormShow() {
@@ -190,8 +186,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (created_ && !isMaximized() && !isMinimized()) {
-        tk_.settings.Width = width();
-        tk_.settings.Height = height();
+        tk_.settings.Width = StoredWindowWidth(width());
+        tk_.settings.Height = StoredWindowHeight(height());
     }
     FormResize();
 }

@@ -180,6 +180,7 @@ int main(int argc, char* argv[]) {
     cfg.runModal = [](vandoret::ui::TCfgDialog& d) { return vandoret::ui::RunDialog(d); };
     form.settingsDialog = [&cfg, &tk, &form, &live] {
         if (cfg.bCFGClick(tk.settings, [&form] { form.FormResize(); })) {
+            tk.SettingsConfirmed();
             live.Apply(tk.settings.WebPort);
         }
     };

@@ -48,6 +48,25 @@ TEST(Journal, WritesReadableLinesForEveryChange) {
     EXPECT_EQ(s.tk.SortGrid3.RowCount(), 2);
 }
 
+// The settings dialog's OK and the tab "Ergebnisse" rewrite "EZ-Pkt.": the journal follows.
+TEST(Journal, PointsRewrittenByTheResultsAreJournaled) {
+    for (const bool settingsOk : {true, false}) {
+        Session s;
+        s.tk.SortGrid1.SetRowCount(4);
+        for (int r = 1; r <= 3; ++r) {
+            s.tk.SortGrid1.SetCell(1, r, s.tk.cbNr.Items[static_cast<std::size_t>(r - 1)]);
+        }
+        s.StartThreeFinishTwo();
+        s.EnterNumber(1, "12"); // a ride of 10:07,3: 8 commenced seconds over 10:00 at 0,4
+        ASSERT_EQ(s.tk.SortGrid3.Cells(4, 1), "3,2");
+        s.tk.settings.AllowedTime = 11 * 60'000;
+        s.tk.ActiveTab = kTabResults;
+        settingsOk ? s.tk.SettingsConfirmed() : s.tk.PageControl1Change();
+        EXPECT_EQ(s.tk.SortGrid3.Cells(4, 1), "0");
+        EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.SortGrid3)) << settingsOk;
+    }
+}
+
 // A crash mid-write leaves a torn last line: wherever the text is cut, the replay gives the
 // lists of the last whole event, never a damaged row.
 TEST(Journal, TornLastLineIsSkippedWhereverTheCrashCut) {

@@ -199,6 +199,26 @@ TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("sub/liste.csv")));
 }
 
+TEST_F(OpenSave, SavingOntoTheWatchedStartListAsksFirst) {
+    FillStartList();
+    tk.StartListWatchPath = dir.File("Starterliste.txt");
+    std::filesystem::create_symlink(dir.File("Starterliste.txt"), dir.File("link.txt"));
+    const struct {
+        const char* chosen; // with an answer "Ja" or "Nein"; other files are not asked about
+        bool answer, asked;
+    } cases[] = {{"Starterliste.txt", false, true}, {"link.txt", false, true}, {"Starterliste.txt", true, true},
+                 {"andere.txt", false, false}};
+    for (const auto& c : cases) {
+        WriteBytes(dir.File("Starterliste.txt"), "old");
+        host.questions.clear();
+        host.yesNoAnswers = {c.answer};
+        host.saveAnswers.push_back(dir.File(c.chosen));
+        tk.sbSaveClick();
+        EXPECT_EQ(host.questions, c.asked ? Cells{"Die Starterliste " + std::string(c.chosen) + " überschreiben?"} : Cells{});
+        EXPECT_EQ(ReadBytes(dir.File(c.chosen)) == kSavedStartList, c.answer || !c.asked) << c.chosen;
+    }
+}
+
 TEST_F(OpenSave, SaveCommandIsNotOfferedEverywhere) {
     host.saveAnswers.push_back(dir.File("a.txt"));
     tk.sbSaveClick(); // cancelled dialog next
@@ -272,10 +292,21 @@ TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
     tk.ActiveTab = kTabResults;
     const std::string file = dir.File("ergebnisse.txt");
     tk.SaveListText(file);
+    const std::string kResultsQuestion = "Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?";
+    // "Nein" opens nothing; with recorded times it is asked before the protocol question.
+    tk.SortGrid2.SetCell(1, 1, "09:30:00,0");
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
+    EXPECT_EQ(host.questions, Cells{kResultsQuestion});
+    EXPECT_EQ(tk.SortGrid4.Cells(1, 1), "14");
+    host.questions.clear();
+    host.openAnswers.push_back(file);
+    host.yesNoAnswers = {true, true};
+    tk.sbLoadClick();
+    EXPECT_EQ(host.questions, (Cells{kResultsQuestion, "Protokoll überschreiben?"}));
 
     EXPECT_EQ(tk.ActiveTab, kTabStartList);
+    EXPECT_TRUE(tk.Commands.sbSave && tk.Commands.eS1 && tk.Commands.sbCLS && tk.Commands.sbDelLine);
     EXPECT_EQ(Row1(0), (Cells{"Platz", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"1.", "14", "Rider B", "Horse B", " ", "Zürich"}));
     EXPECT_EQ(tk.cbNr.Items, (Cells{"14", "12"}));

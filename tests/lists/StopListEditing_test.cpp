@@ -114,6 +114,37 @@ TEST_F(StopListEditing, EnterWithoutStartMarksThePauseAndMovesDown) {
     EXPECT_EQ(tk.SortGrid3.Row(), 3);
 }
 
+TEST_F(StopListEditing, EnterOverAnotherNumberAsksFirstAndCtrl0LeavesNoDeletedFinishShown) {
+    const struct {
+        const char *old, *typed, *question, *kept;
+        bool answer;
+    } cases[] = {{"12", "14", "Nummer 12 durch 14 ersetzen?", "14", true},
+                 {"12", "14", "Nummer 12 durch 14 ersetzen?", "12", false},
+                 {"12", "12", nullptr, "12", false},
+                 {"", "14", nullptr, "14", false}};
+    for (const auto& c : cases) {
+        Record(2, {"12", "14"});
+        tk.SortGrid3.SetCell(2, 1, c.old);
+        host.questions.clear();
+        host.yesNoAnswers = {c.answer};
+        tk.SortGrid3SelectCell(2, 1);
+        tk.SortGrid3.SetCell(2, 1, c.typed); // the editor's text, typed over the old one
+        tk.SortGrid3KeyPress(13);
+        EXPECT_EQ(host.questions, c.question ? Cells{c.question} : Cells{}) << c.typed;
+        EXPECT_EQ(tk.SortGrid3.Cells(2, 1), c.kept) << c.answer;
+    }
+    // "Ziel-Zeit" shows the finish of row 3 (09:43:00,0); Ctrl+0 on rows 2, 3, then the last one.
+    Record(3, {"1", "2", "3"});
+    tk.TextStopTime = tk.SortGrid3.Cells(1, 3);
+    tk.ActiveTab = kTabStopTimes;
+    for (const auto& [row, shown] : {std::pair{2, "09:43:00,0"}, {2, "09:41:00,0"}, {1, "..:..:..,."}}) {
+        tk.SortGrid3.SetRow(row);
+        host.yesNoAnswers = {true};
+        tk.sbDelLineClick();
+        EXPECT_EQ(tk.TextStopTime, shown) << row;
+    }
+}
+
 TEST_F(StopListEditing, EnterMatchesTheStartNumberExactly) {
     Record(2, {"07", "12 "});
     tk.SortGrid3SelectCell(2, 1);

@@ -257,6 +257,26 @@ TEST(HandTime, CorrectionReplacesTimeAndNumberOfTheCurrentRow) {
     EXPECT_EQ(rig.keeper.SortGrid2.Cells(1, 1), "09:35:02,7");
 }
 
+TEST(HandTime, OnlyATimeTypedByHandMarksTheRow) {
+    // Shift+F7 on rider 12's F8 finish of 09:38:00,0: number 14 with these times, one after another.
+    const std::vector<const char*> cases[] = {{"09:38:00,0"}, {"09:38:01,0"}, {"09:38:01,0", "09:38:01,0"}};
+    const bool marked[] = {false, true, true};
+    for (int i = 0; i < 3; ++i) {
+        Rig rig;
+        rig.clock.Step(ClockMs(9, 38, 0));
+        rig.keeper.mStopClick();
+        rig.keeper.ActiveTab = kTabStopTimes;
+        for (const char* time : cases[i]) {
+            HandTimeEntry dialog = *rig.keeper.CorrectHandTime();
+            dialog.number = "14";
+            dialog.time = time;
+            dialog.reason = "Nummer verwechselt";
+            ASSERT_TRUE(rig.Apply(dialog).done);
+        }
+        EXPECT_EQ(MarksOf(rig.keeper.SortGrid3), std::vector<bool>{marked[i]}) << i;
+    }
+}
+
 // The journal: what each hand entry writes, and a crash recovered with the marks.
 struct JournaledKeeper {
     FakeHost host;

@@ -5,7 +5,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "fakes/FakeHost.h"
 #include "ui/DlgYesNo.h"
+#include "ui/HandTimeDialog.h"
 #include "ui/FInfo.h"
 
 using vandoret::ui::TFDlgYesNo;
@@ -52,6 +54,33 @@ private slots:
         QCOMPARE(dlg.OKBtn->geometry(), QRect(39, 60, 75, 25));
         QCOMPARE(dlg.CancelBtn->geometry(), QRect(135, 60, 75, 25));
         QVERIFY(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+
+    // Title and close button only, and centred on the main window each time, wherever it went.
+    void smallDialogsHaveNoMinMaxAndOpenCentred() {
+        QWidget owner;
+        owner.setGeometry(100, 80, 900, 500);
+        owner.show();
+        vandoret::testing::FakeHost host;
+        vandoret::Timekeeper tk(host);
+        TFDlgYesNo yesNo(&owner);
+        vandoret::ui::THandTimeDialog handTime(tk, vandoret::HandTimeEntry{}, &owner);
+        for (QDialog* dlg : std::initializer_list<QDialog*>{&yesNo, &handTime}) {
+            const Qt::WindowFlags flags = dlg->windowFlags();
+            QVERIFY(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
+            QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            for (const QPoint at : {QPoint(100, 80), QPoint(400, 250)}) {
+                owner.move(at);
+                QPoint centre;
+                QTimer::singleShot(0, dlg, [&] {
+                    centre = dlg->frameGeometry().center();
+                    dlg->reject();
+                });
+                dlg->exec();
+                const QPoint off = centre - owner.frameGeometry().center();
+                QVERIFY2(off.manhattanLength() <= 4, qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+            }
+        }
     }
 
     void aQuestionWithDetailsGrowsAndShrinksAgain() {

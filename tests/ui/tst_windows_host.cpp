@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "ui/DisplayFont.h"
+#include "ui/HelpPages.h"
 #include "ui/LcdField.h"
 #include "ui/QtHost.h"
 
@@ -52,14 +53,13 @@ private slots:
         QCOMPARE(field.text(), core);
     }
 
-    void fontWrittenRegisteredAndRemoved() {
+    void fontRegisteredFromMemoryAndRemoved() {
         InFolder folder;
         DisplayFont font;
         QVERIFY(font.Install());
-        QVERIFY(QFile::exists(QDir(folder.path()).filePath("ZR_LCD_1.TTF")));
+        QVERIFY(QDir(folder.path()).isEmpty()); // no font file written
         QVERIFY(QFontDatabase::families().contains(font.family()));
         font.Remove();
-        QVERIFY(!QFile::exists(QDir(folder.path()).filePath("ZR_LCD_1.TTF")));
         QVERIFY(!font.Installed());
         font.Remove(); // twice is harmless
     }
@@ -69,9 +69,17 @@ private slots:
         QVERIFY(QDir().mkdir("ZR_LCD_1.TTF")); // a folder in the way of the file
         DisplayFont font;
         QVERIFY(font.Install()); // registered from memory all the same
-        QVERIFY(font.filePath().isEmpty());
         font.Remove();
         QVERIFY(QFileInfo("ZR_LCD_1.TTF").isDir()); // what was there stays
+    }
+
+    void helpPagesInAFreshFolderOfTheirOwn() {
+        const QString page = vandoret::ui::WriteHelpPages();
+        QVERIFY(QFile::exists(page));
+        const QFileInfo folder(QFileInfo(page).absolutePath());
+        QVERIFY(!folder.isSymLink() && folder.fileName() != "vandoret-hilfe"); // never the old fixed folder
+        QCOMPARE(folder.permissions() & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther), QFile::Permissions());
+        QCOMPARE(vandoret::ui::WriteHelpPages(), page); // one folder for the run
     }
 
     void timers() {
