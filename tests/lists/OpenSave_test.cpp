@@ -202,13 +202,17 @@ TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {
 TEST_F(OpenSave, SavingOntoTheWatchedStartListAsksFirst) {
     FillStartList();
     tk.StartListWatchPath = dir.File("Starterliste.txt");
-    std::filesystem::create_symlink(dir.File("Starterliste.txt"), dir.File("link.txt"));
+    std::error_code noLinks; // Windows without the right to make links, or wine, has none
+    std::filesystem::create_symlink(dir.File("Starterliste.txt"), dir.File("link.txt"), noLinks);
     const struct {
         const char* chosen; // with an answer "Ja" or "Nein"; other files are not asked about
         bool answer, asked;
     } cases[] = {{"Starterliste.txt", false, true}, {"link.txt", false, true}, {"Starterliste.txt", true, true},
                  {"andere.txt", false, false}};
     for (const auto& c : cases) {
+        if (noLinks && std::string(c.chosen) == "link.txt") {
+            continue;
+        }
         WriteBytes(dir.File("Starterliste.txt"), "old");
         host.questions.clear();
         host.yesNoAnswers = {c.answer};
