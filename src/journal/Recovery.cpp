@@ -119,8 +119,11 @@ std::string RecoveryQuestion(const JournalSession& session) {
     if (!DateOf(session.firstStamp).empty()) {
         text += " vom " + DateOf(session.firstStamp) + ", " + MinuteOf(session.firstStamp);
         if (!MinuteOf(session.lastStamp).empty()) {
-            text += (DateOf(session.lastStamp) == DateOf(session.firstStamp) ? "–" : "–" + DateOf(session.lastStamp) + ", ") +
-                    MinuteOf(session.lastStamp);
+            text += "–";
+            if (DateOf(session.lastStamp) != DateOf(session.firstStamp)) {
+                text += DateOf(session.lastStamp) + ", "; // a session over midnight
+            }
+            text += MinuteOf(session.lastStamp);
         }
     }
     text += ": " + std::to_string(TimesIn(session.startTimes())) + " Startzeiten, " +

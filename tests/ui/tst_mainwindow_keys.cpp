@@ -42,6 +42,13 @@ struct Rig {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.RefreshFromCore();
     }
+    // One finish taken, the tab "Stoppzeiten" shown.
+    vandoret::ui::GridView* StopListAfterAFinish() {
+        form.mStopClick();
+        form.PageControl1->setCurrentIndex(2);
+        QTest::qWait(20);
+        return form.SortGrids[2];
+    }
     int Finishes() const { return tk.SortGrid3.IsBlankRow(1) ? 0 : tk.SortGrid3.RowCount() - 1; }
     int Starts() const { return tk.SortGrid2.IsBlankRow(1) ? 0 : tk.SortGrid2.RowCount() - 1; }
 };
@@ -138,10 +145,7 @@ private slots:
         QFETCH(int, col);
         QFETCH(int, key);
         Rig rig;
-        rig.form.mStopClick();
-        rig.form.PageControl1->setCurrentIndex(2);
-        auto* view = rig.form.SortGrids[2];
-        QTest::qWait(20);
+        auto* view = rig.StopListAfterAFinish();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, col)).center());
         QTest::keyClicks(view, "1");
         QVERIFY(view->Editing());
@@ -169,10 +173,7 @@ private slots:
     void editorKeysAndClearingACell() {
         QFETCH(int, key);
         Rig rig;
-        rig.form.mStopClick();
-        rig.form.PageControl1->setCurrentIndex(2);
-        auto* view = rig.form.SortGrids[2];
-        QTest::qWait(20);
+        auto* view = rig.StopListAfterAFinish();
         const QPoint faults = view->visualRect(view->model()->index(0, 5)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, faults);
         QTest::keyClicks(view, "12");
