@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "contacts/Comms.h"
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret::bench {
 

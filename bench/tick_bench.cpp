@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fakes/FakeHost.h"
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 #include "timing/Timekeeper.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "results/SortCompare.h"
-#include "results/SortGrid.h"
+#include "grid/SortCompare.h"
+#include "grid/SortGrid.h"
 
 using namespace vandoret;
 

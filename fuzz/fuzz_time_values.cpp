@@ -8,7 +8,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 using namespace vandoret;
 

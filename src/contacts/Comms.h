@@ -37,7 +37,7 @@
 #include <thread>
 
 #include "contacts/port_layer/PortLayer.h"
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

@@ -48,7 +48,7 @@
 #include <string_view>
 #include <vector>
 
-#include "results/SortGrid.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret {
 

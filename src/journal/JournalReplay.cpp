@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "journal/Journal.h"
-#include "timing/BlankText.h"
+#include "base/BlankText.h"
 
 namespace vandoret {
 namespace {

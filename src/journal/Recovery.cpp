@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "timing/BlankText.h"
+#include "base/BlankText.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {

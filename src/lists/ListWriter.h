@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "results/SortGrid.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret {
 

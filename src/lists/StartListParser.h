@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "lists/Utf8Text.h"
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

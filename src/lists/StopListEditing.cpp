@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "timing/BlankText.h"
+#include "base/BlankText.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {

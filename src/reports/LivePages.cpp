@@ -8,8 +8,8 @@
 
 #include "reports/HtmlEscape.h"
 #include "reports/LivePageAssets.h"
-#include "results/ListFormats.h"
-#include "timing/BlankText.h"
+#include "grid/ListFormats.h"
+#include "base/BlankText.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {

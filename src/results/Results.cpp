@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "results/SortCompare.h"
+#include "grid/SortCompare.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {

@@ -1,7 +1,7 @@
 // The rules of the settings dialog.
 #include "settings/CfgLogic.h"
 
-#include "timing/NumberText.h"
+#include "base/NumberText.h"
 
 #include <charconv>
 #include <chrono>

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "settings/Settings.h"
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

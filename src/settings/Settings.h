@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

@@ -1,7 +1,7 @@
 // A finish: F8, the "STOPP [F8]" label or the light barrier.
 #include <string>
 
-#include "timing/BlankText.h"
+#include "base/BlankText.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "timing/BlankText.h"
+#include "base/BlankText.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "lists/TextFile.h"
-#include "timing/BlankText.h"
+#include "base/BlankText.h"
 #include "timing/SoundFiles.h"
 #include "timing/Timekeeper.h"
 

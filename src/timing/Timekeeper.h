@@ -21,12 +21,12 @@
 
 #include "contacts/Comms.h"
 #include "journal/Journal.h"
-#include "results/ListFormats.h"
-#include "results/SortGrid.h"
+#include "grid/ListFormats.h"
+#include "grid/SortGrid.h"
 #include "settings/Settings.h"
 #include "timing/HandTimes.h"
-#include "timing/Host.h"
-#include "timing/TimeValues.h"
+#include "base/Host.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

@@ -4,7 +4,7 @@
 
 #include <QColor>
 
-#include "results/ListFormats.h"
+#include "grid/ListFormats.h"
 
 namespace vandoret::ui {
 

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTimeEdit>
 
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret::ui {
 

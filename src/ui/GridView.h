@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "results/HeaderClick.h"
-#include "results/ListFormats.h"
-#include "results/SortGrid.h"
+#include "grid/HeaderClick.h"
+#include "grid/ListFormats.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret::ui {
 

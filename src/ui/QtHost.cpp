@@ -20,7 +20,7 @@
 #include <QUrl>
 
 #include "lists/Cp1252.h"
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 #include "ui/DialogRun.h"
 #include "ui/ShellVerb.h"
 

@@ -12,7 +12,7 @@
 #include <map>
 #include <memory>
 
-#include "timing/Host.h"
+#include "base/Host.h"
 
 class QSoundEffect;
 class QWidget;

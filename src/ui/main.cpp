@@ -24,7 +24,7 @@
 
 #include "settings/Cfg.h"
 #include "settings/SettingsStore.h"
-#include "timing/RegionalSettings.h"
+#include "base/RegionalSettings.h"
 #include "timing/Timekeeper.h"
 #include "ui/DemoFolders.h"
 #include "ui/DialogRun.h"

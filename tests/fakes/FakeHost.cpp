@@ -1,6 +1,6 @@
 #include "fakes/FakeHost.h"
 
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 
 namespace vandoret::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "timing/Host.h"
+#include "base/Host.h"
 
 namespace vandoret::testing {
 

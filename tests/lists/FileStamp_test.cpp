@@ -1,5 +1,5 @@
 // The DOS date-time stamp the start list watch compares.
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 
 #include <chrono>
 #include <ctime>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fakes/FakeHost.h"
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 #include "lists/TextFile.h"
 #include "timing/Timekeeper.h"
 

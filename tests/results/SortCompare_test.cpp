@@ -1,4 +1,4 @@
-#include "results/SortCompare.h"
+#include "grid/SortCompare.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "results/SortGrid.h"
+#include "grid/SortGrid.h"
 
 #include <gtest/gtest.h>
 

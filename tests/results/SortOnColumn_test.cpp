@@ -2,9 +2,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "results/HeaderClick.h"
-#include "results/SortCompare.h"
-#include "results/SortGrid.h"
+#include "grid/HeaderClick.h"
+#include "grid/SortCompare.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret {
 namespace {

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "results/Results.h"
-#include "results/SortCompare.h"
-#include "results/SortGrid.h"
+#include "grid/SortCompare.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "timing/RegionalSettings.h"
+#include "base/RegionalSettings.h"
 
 namespace vandoret {
 namespace {

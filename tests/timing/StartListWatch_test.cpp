@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TimingFixture.h"
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 
 namespace vandoret::testing {
 namespace {

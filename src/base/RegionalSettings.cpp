@@ -1,5 +1,5 @@
 // The separators from the regional texts; the Windows reading is in RegionalSettingsWin32.cpp.
-#include "timing/RegionalSettings.h"
+#include "base/RegionalSettings.h"
 
 namespace vandoret {
 namespace {

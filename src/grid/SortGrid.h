@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

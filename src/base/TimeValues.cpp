@@ -1,4 +1,4 @@
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 #include <cmath>
 #include <cstdlib>

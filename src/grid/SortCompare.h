@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "results/Results.h"
-#include "results/SortGrid.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret {
 

@@ -3,7 +3,7 @@
 // horizontal extent of that cell's column; the rule decides and sorts.
 #pragma once
 
-#include "results/SortGrid.h"
+#include "grid/SortGrid.h"
 
 namespace vandoret {
 

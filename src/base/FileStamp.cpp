@@ -1,4 +1,4 @@
-#include "lists/FileStamp.h"
+#include "base/FileStamp.h"
 
 #include "lists/TextFile.h"
 

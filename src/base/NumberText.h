@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "timing/TimeValues.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

@@ -1,4 +1,4 @@
-#include "results/HeaderClick.h"
+#include "grid/HeaderClick.h"
 
 namespace vandoret {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "lists/FileStamp.h"
-#include "timing/TimeValues.h"
+#include "base/FileStamp.h"
+#include "base/TimeValues.h"
 
 namespace vandoret {
 

@@ -1,10 +1,10 @@
-#include "results/SortGrid.h"
+#include "grid/SortGrid.h"
 
 #include <algorithm>
 #include <charconv>
 #include <limits>
 
-#include "results/SortCompare.h"
+#include "grid/SortCompare.h"
 
 namespace vandoret {
 namespace {

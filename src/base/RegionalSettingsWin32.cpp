@@ -1,5 +1,5 @@
 // The separators of a Windows locale, read with GetLocaleInfoEx.
-#include "timing/RegionalSettings.h"
+#include "base/RegionalSettings.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

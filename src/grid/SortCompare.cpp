@@ -1,6 +1,6 @@
-#include "results/SortCompare.h"
+#include "grid/SortCompare.h"
 
-#include "timing/NumberText.h"
+#include "base/NumberText.h"
 
 #include <cstdint>
 #include <cstring>
