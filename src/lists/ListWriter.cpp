@@ -6,7 +6,6 @@
 #include "lists/Cp1252.h"
 #include "lists/TextFile.h"
 #include "lists/Utf8Text.h"
-#include "timing/Timekeeper.h"
 
 namespace vandoret {
 
@@ -45,32 +44,6 @@ std::string FormatListText(const TSortGrid& grid) {
 
 std::string SaveFailedMessage(const std::string& fileName) {
     return "Liste nicht gespeichert: " + fileName;
-}
-
-void Timekeeper::SaveListText(const std::string& fileName) {
-    const TSortGrid* grid = nullptr;
-    switch (ActiveTab) {
-    case kTabStartList:
-    case kTabStartTimes:
-        grid = &SortGrid1;
-        break;
-    case kTabStopTimes:
-    case kTabResults:
-        grid = &SortGrid4;
-        break;
-    default:
-        return; // "Vielseitigkeit" is never written
-    }
-    bool saved = false;
-    try {
-        saved = ReplaceWholeFile(fileName, FormatListText(*grid)); // the old file stays whole if not
-    } catch (const std::exception&) {
-    }
-    if (saved) {
-        JournalSaved(grid == &SortGrid4, fileName);
-    } else {
-        host_.ShowMessage(SaveFailedMessage(fileName));
-    }
 }
 
 } // namespace vandoret

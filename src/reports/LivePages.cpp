@@ -6,20 +6,17 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/BlankText.h"
+#include "grid/ListColumns.h"
+#include "grid/ListFormats.h"
 #include "reports/HtmlEscape.h"
 #include "reports/LivePageAssets.h"
-#include "grid/ListFormats.h"
-#include "base/BlankText.h"
-#include "timing/Timekeeper.h"
+#include "results/ResultsList.h"
 
 namespace vandoret {
 namespace {
 
-// Columns of the lists read here.
-constexpr int kListPlanned = 0, kListNr = 1, kListName = 2, kListHorse = 3;
-constexpr int kStartTime = 1, kStartNr = 2;
-constexpr int kStopNr = 2;
-constexpr int kResultColumns = 8;
+constexpr int kResultColumns = static_cast<int>(kResultsCaptions.size());
 constexpr std::int64_t kMsPerDay = 86'400'000;
 
 // The first data row of each text in col, as FindRowByText would answer it.
@@ -199,24 +196,29 @@ std::string LiveServerTime(TimeOfDay now) {
     return buffer;
 }
 
-LiveStamp LiveStampOf(const Timekeeper& tk) {
+LiveStamp LiveStampOf(const ResultsList& results) {
+    const Settings& settings = results.ResultSettings();
     LiveStamp s;
-    s.startList = tk.SortGrid1.Revision();
-    s.startTimes = tk.SortGrid2.Revision();
-    s.stopTimes = tk.SortGrid3.Revision();
-    s.resultCaptions = tk.SortGrid4.Revision();
-    s.sortCol = tk.SortGrid1.SortOptions.SortCol;
-    s.allowedTime = tk.settings.AllowedTime;
-    s.strafSek = tk.settings.StrafSek;
-    s.strafPkt = tk.settings.StrafPkt;
+    s.startList = results.StartListGrid().Revision();
+    s.startTimes = results.StartTimesGrid().Revision();
+    s.stopTimes = results.StopTimesGrid().Revision();
+    s.resultCaptions = results.SortGrid4.Revision();
+    s.sortCol = results.StartListGrid().SortOptions.SortCol;
+    s.allowedTime = settings.AllowedTime;
+    s.strafSek = settings.StrafSek;
+    s.strafPkt = settings.StrafPkt;
     return s;
 }
 
-LiveData CollectLiveData(const Timekeeper& tk, const std::string& title) {
+LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
     LiveData data;
     data.title = title;
+    const TSortGrid& list = results.StartListGrid();
+    const TSortGrid& starts = results.StartTimesGrid();
+    const TSortGrid& stops = results.StopTimesGrid();
+    const Locale& locale = results.ResultLocale();
 
-    const TSortGrid ranked = tk.RankedResultsCopy();
+    const TSortGrid ranked = results.RankedResultsCopy();
     for (int c = 0; c < kResultColumns; ++c) {
         data.resultCaptions.push_back(ranked.Cells(c, 0));
     }
@@ -234,37 +236,37 @@ LiveData CollectLiveData(const Timekeeper& tk, const std::string& title) {
                                 ranked.RowMarked(r) ? std::string(kHandTimeMark) : std::string()});
     }
 
-    const FirstRows riders(tk.SortGrid1, kListNr);
+    const FirstRows riders(list, kListNr);
     std::unordered_set<std::string> finished;
-    for (int r = 1; r < tk.SortGrid3.RowCount(); ++r) {
-        if (!IsBlankText(tk.SortGrid3.Cells(kStopNr, r))) {
-            finished.insert(tk.SortGrid3.Cells(kStopNr, r));
+    for (int r = 1; r < stops.RowCount(); ++r) {
+        if (!IsBlankText(stops.Cells(kStopNr, r))) {
+            finished.insert(stops.Cells(kStopNr, r));
         }
     }
     std::unordered_set<std::string> started;
-    for (int r = 1; r < tk.SortGrid2.RowCount(); ++r) {
-        const std::string& nr = tk.SortGrid2.Cells(kStartNr, r);
+    for (int r = 1; r < starts.RowCount(); ++r) {
+        const std::string& nr = starts.Cells(kStartNr, r);
         if (IsBlankText(nr) || !started.insert(nr).second || finished.count(nr) != 0) {
             continue; // no number, a later start of the same number, or already finished
         }
         data.onCourse.push_back(
-            {nr, riders.Cell(nr, kListName), riders.Cell(nr, kListHorse), tk.SortGrid2.Cells(kStartTime, r)});
+            {nr, riders.Cell(nr, kListName), riders.Cell(nr, kListHorse), starts.Cells(kStartTime, r)});
     }
 
     std::vector<std::pair<std::int64_t, LiveRider>> planned;
-    for (int r = 1; r < tk.SortGrid1.RowCount(); ++r) {
-        const std::string& nr = tk.SortGrid1.Cells(kListNr, r);
+    for (int r = 1; r < list.RowCount(); ++r) {
+        const std::string& nr = list.Cells(kListNr, r);
         if (IsBlankText(nr) || started.count(nr) != 0) {
             continue;
         }
         // The list holds hours and minutes; the seconds are added as the clock panel adds them.
-        const auto at = ParseTimeOfDay(tk.SortGrid1.Cells(kListPlanned, r) + tk.locale().timeSeparator + "00",
-                                       tk.locale());
+        const auto at = ParseTimeOfDay(list.Cells(kListPlanned, r) + locale.timeSeparator + "00",
+                                       locale);
         if (!at) {
             continue;
         }
         planned.push_back({ToMilliseconds(*at),
-                           {nr, tk.SortGrid1.Cells(kListName, r), tk.SortGrid1.Cells(kListHorse, r),
+                           {nr, list.Cells(kListName, r), list.Cells(kListHorse, r),
                             LiveServerTime(*at).substr(0, 8)}});
     }
     std::stable_sort(planned.begin(), planned.end(),

@@ -27,7 +27,7 @@
 
 namespace vandoret {
 
-class Timekeeper;
+class ResultsList;
 
 // One line of the results, as the results list shows it; hand is "H" when the ride time comes
 // from a hand-entered or corrected time, else empty.
@@ -68,10 +68,10 @@ struct LiveStamp {
 inline constexpr std::string_view kLiveTimeHeader = "X-Server-Time";
 std::string LiveServerTime(TimeOfDay now);
 
-LiveStamp LiveStampOf(const Timekeeper& tk);
+LiveStamp LiveStampOf(const ResultsList& results);
 // Reads the lists; changes nothing. The riders on the course are those with a start (first
 // start of each number) and no stop time carrying their number yet.
-LiveData CollectLiveData(const Timekeeper& tk, const std::string& title);
+LiveData CollectLiveData(const ResultsList& results, const std::string& title);
 LivePages RenderLivePages(const LiveData& data);
 
 // The escapes, for tests and the pages.

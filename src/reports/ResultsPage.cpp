@@ -1,14 +1,15 @@
 // The results web page: written from the results list, then opened or printed by the shell.
 // A standards-mode page in Windows-1252 (characters the code page lacks as numeric references),
 // readable on a phone: a viewport, the table scrolling sideways inside its box.
+#include "reports/ResultsPage.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "lists/Cp1252.h"
-#include "reports/HtmlEscape.h"
 #include "lists/TextFile.h"
-#include "timing/Timekeeper.h"
+#include "reports/HtmlEscape.h"
 
 namespace vandoret {
 namespace {
@@ -100,24 +101,24 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
 
 } // namespace
 
-std::string Timekeeper::ResultsPageName() {
-    return host_.ApplicationTitle() + ".html";
+std::string ResultsPageName(const Host& host) {
+    return host.ApplicationTitle() + ".html";
 }
 
-void Timekeeper::WriteResultsPage(const std::string& fileName) {
+void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& fileName) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
-    const std::string bytes = EncodeCp1252Html(BuildPage(SortGrid4, host_.ApplicationTitle()));
+    const std::string bytes = EncodeCp1252Html(BuildPage(results, host.ApplicationTitle()));
     // Replaced whole: a page that cannot be written completely (a full disk) leaves the old page
     // as it was, rather than half of the new one.
     if (!ReplaceWholeFile(fileName, bytes)) {
-        host_.ShowMessage(failed);
+        host.ShowMessage(failed);
     }
 }
 
-void Timekeeper::sbHTMLClick(int tag) {
-    const std::string name = ResultsPageName();
-    WriteResultsPage(name);
+void PublishResultsPage(Host& host, const TSortGrid& results, int tag) {
+    const std::string name = ResultsPageName(host);
+    WriteResultsPage(host, results, name);
     // Only a file is handed on: a folder of that name is no page, and the shell would open the folder.
     std::error_code error;
     const std::filesystem::path page = PathFromUtf8(name);
@@ -125,9 +126,9 @@ void Timekeeper::sbHTMLClick(int tag) {
         return;
     }
     if (tag == 0) {
-        host_.ShellExecute("open", name);
+        host.ShellExecute("open", name);
     } else if (tag == 1) {
-        host_.ShellExecute("print", name);
+        host.ShellExecute("print", name);
     }
 }
 

@@ -9,18 +9,14 @@
 #include <unordered_map>
 
 #include "grid/SortCompare.h"
-#include "timing/Timekeeper.h"
+#include "grid/ListColumns.h"
+#include "results/ResultsList.h"
 
 namespace vandoret {
 namespace {
 
 constexpr std::size_t kBlankTimeLength = 20;
 
-// Columns of the lists read and written here.
-constexpr int kStartListNr = 1;
-constexpr int kStartTimesTime = 1, kStartTimesNr = 2;
-constexpr int kStopTime = 1, kStopNr = 2, kStopPause = 3, kStopTimePoints = 4, kStopFaults = 5;
-constexpr int kResultPlace = 0, kResultTime = 6, kResultPoints = 7;
 
 std::string WithSeparator(std::string text, char decimalSeparator) {
     for (char& c : text) {
@@ -113,8 +109,8 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
     results.SetRowCount(2);
     results.BlankRow(1);
 
-    const FirstRowIndex riders(riderList, kStartListNr);
-    const FirstRowIndex starts(startTimes, kStartTimesNr);
+    const FirstRowIndex riders(riderList, kListNr);
+    const FirstRowIndex starts(startTimes, kStartNr);
     const Duration allowed = settings.AllowedTime;
     // A penalty interval of 0 or less would divide by zero: it counts as one second.
     const double interval = settings.StrafSek > 0 ? settings.StrafSek : 1;
@@ -129,7 +125,7 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         if (r1 < 0 || r2 < 0) {
             continue;
         }
-        const std::int64_t start = ParseDuration(startTimes.Cells(kStartTimesTime, r2));
+        const std::int64_t start = ParseDuration(startTimes.Cells(kStartTime, r2));
         const std::int64_t stop = ParseDuration(stops.Cells(kStopTime, i));
         const std::int64_t ride = stop - start;
         const std::int64_t pause = ParseDuration(stops.Cells(kStopPause, i));
@@ -183,16 +179,22 @@ void RankResultsIn(TSortGrid& results, int sortCol) {
 
 } // namespace
 
-void Timekeeper::BuildResults() {
-    BuildResultsInto(SortGrid1, SortGrid2, SortGrid3, settings, locale_, SortGrid4);
+ResultsList::ResultsList(const Settings& settings, const Locale& locale, const TSortGrid& startList,
+                         const TSortGrid& startTimes, TSortGrid& stopTimes)
+    : settings_(settings), locale_(locale), startList_(startList), startTimes_(startTimes), stopTimes_(stopTimes) {
+    WriteCaptions(SortGrid4, kResultsCaptions);
 }
 
-void Timekeeper::RankResults() {
-    RankResultsIn(SortGrid4, SortGrid1.SortOptions.SortCol); // the results sort column
+void ResultsList::BuildResults() {
+    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, SortGrid4);
 }
 
-TSortGrid Timekeeper::RankedResultsCopy() const {
-    TSortGrid stops = SortGrid3; // the time points land in the copy, never in the stop list
+void ResultsList::RankResults() {
+    RankResultsIn(SortGrid4, startList_.SortOptions.SortCol); // the results sort column
+}
+
+TSortGrid ResultsList::RankedResultsCopy() const {
+    TSortGrid stops = stopTimes_; // the time points land in the copy, never in the stop list
     TSortGrid results = SortGrid4; // its captions and sort settings
     // The copy tells nobody about its updates: the window's list is not the one that changes.
     results.OnEndUpdate = nullptr;
@@ -201,22 +203,22 @@ TSortGrid Timekeeper::RankedResultsCopy() const {
     stops.OnEndUpdate = nullptr;
     stops.OnBusy = nullptr;
     stops.OnMessage = nullptr;
-    BuildResultsInto(SortGrid1, SortGrid2, stops, settings, locale_, results);
-    RankResultsIn(results, SortGrid1.SortOptions.SortCol);
+    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, results);
+    RankResultsIn(results, startList_.SortOptions.SortCol);
     return results;
 }
 
-void Timekeeper::SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style) {
+void ResultsList::SortGrid4GetSortStyle(TSortGrid& sender, int col, TSortStyle& style) {
     switch (col) {
-    case 0:
-    case 1:
+    case kResultPlace:
+    case kResultNr:
     case kResultPoints:
         style = TSortStyle::ssNumeric;
         break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
+    case kResultName:
+    case kResultHorse:
+    case kResultClub:
+    case kResultTown:
         style = TSortStyle::ssNormal;
         break;
     case kResultTime:

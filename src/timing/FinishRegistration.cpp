@@ -1,54 +1,47 @@
 // A finish: F8, the "STOPP [F8]" label or the light barrier.
 #include <string>
 
-#include "base/BlankText.h"
-#include "timing/Timekeeper.h"
+#include "grid/ListColumns.h"
+#include "timing/Registrations.h"
 
 namespace vandoret {
 
-void Timekeeper::RegisterFinish() {
+void Registrations::RegisterFinish() {
     // The host's clock, or the moment of the line change when a contact takes the finish.
     const TimeOfDay now = ClockNow();
-    const std::string text = FormatClock(now, ClockForm::HhNnSsZ, locale());
+    const std::string text = FormatClock(now, ClockForm::HhNnSsZ, locale_);
 
     TextStopTime = text;
     PlaySoundFile(FinishSoundFile);
 
-    // The last row is used again while its "Kontakt-Nr." is empty, whatever else it holds.
-    TSortGrid& grid = SortGrid3;
-    if (!IsBlankText(grid.Cells(0, grid.RowCount() - 1))) {
-        grid.AddRow();
-    }
-    const int last = grid.RowCount() - 1;
-    grid.BlankRow(last);
-    grid.SetCell(0, last, std::to_string(last) + ".");
-    grid.SetCell(1, last, text);
+    const int row = NewFinishRow();
+    SortGrid3.SetCell(kStopTime, row, text);
     if (journal) {
-        journal->RowChanged(JournalEvent::Finish, JournalList::StopTimes, last);
+        journal->RowChanged(JournalEvent::Finish, JournalList::StopTimes, row);
     }
     UpdateRemainingCounters();
     if (stopEditorOpen_) {
-        finishWaiting_ = last; // shown once the operator has finished the cell being typed
+        finishWaiting_ = row; // shown once the operator has finished the cell being typed
     } else {
-        ShowFinishRow(last);
+        ShowFinishRow(row);
     }
 }
 
-void Timekeeper::ShowFinishRow(int row) {
+void Registrations::ShowFinishRow(int row) {
     TSortGrid& grid = SortGrid3;
     grid.SetRow(row);
     grid.SetLeftCol(0);
     // The whole new row stays selected, and the start number can be typed in at once.
     grid.SetSelection(GridRect{0, row, grid.ColCount() - 1, row});
     SortGrid3Mode = StopListMode::Row;
-    SortGrid3Col = 2; // "St.Nr."
+    SortGrid3Col = kStopNr;
 }
 
-void Timekeeper::SortGrid3EditOpened() {
+void Registrations::SortGrid3EditOpened() {
     stopEditorOpen_ = true;
 }
 
-void Timekeeper::SortGrid3EditEnded() {
+void Registrations::SortGrid3EditEnded() {
     stopEditorOpen_ = false;
     const int row = finishWaiting_;
     finishWaiting_ = 0;

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "base/BlankText.h"
-#include "timing/Timekeeper.h"
+#include "grid/ListColumns.h"
+#include "timing/Registrations.h"
 
 namespace vandoret {
 namespace {
 
-constexpr int kColRowNumber = 0, kColTime = 1, kColNumber = 2; // both lists
-constexpr int kColPause = 3;                                   // "Pausen" of the stop list
-constexpr int kColStartListNumber = 1;
+// "Startzeit"/"Stoppzeit" and "St.Nr." are the same columns in both lists.
+static_assert(kStartTime == kStopTime && kStartNr == kStopNr);
+constexpr int kColTime = kStartTime, kColNumber = kStartNr;
 
 constexpr const char* kBadTime = "Keine gültige Uhrzeit: bitte als hh:mm:ss,z eingeben.";
 constexpr const char* kNoReason = "Bitte einen Grund angeben.";
@@ -91,24 +92,24 @@ std::optional<TimeOfDay> ParseHandTime(std::string_view text, const Locale& loca
     return MakeTimeOfDay(*hours, *minutes, *seconds, tenth * 100);
 }
 
-HandTimeEntry Timekeeper::NewHandTime() {
+HandTimeEntry Registrations::NewHandTime(int tab) {
     HandTimeEntry entry;
-    entry.kind = ActiveTab == kTabStartList || ActiveTab == kTabStartTimes ? HandTimeKind::Start : HandTimeKind::Finish;
-    entry.time = FormatClock(host().CurrentTimeOfDay(), ClockForm::HhNnSsZ, locale());
+    entry.kind = tab == kTabStartList || tab == kTabStartTimes ? HandTimeKind::Start : HandTimeKind::Finish;
+    entry.time = FormatClock(host_.CurrentTimeOfDay(), ClockForm::HhNnSsZ, locale_);
     return entry;
 }
 
-std::optional<HandTimeEntry> Timekeeper::CorrectHandTime() {
-    if (ActiveTab != kTabStartTimes && ActiveTab != kTabStopTimes) {
+std::optional<HandTimeEntry> Registrations::CorrectHandTime(int tab) {
+    if (tab != kTabStartTimes && tab != kTabStopTimes) {
         return std::nullopt;
     }
-    const TSortGrid& grid = Grid(ActiveTab);
+    const TSortGrid& grid = tab == kTabStartTimes ? SortGrid2 : SortGrid3;
     const int row = grid.Row();
     if (IsBlankText(grid.Cells(kColTime, row))) {
         return std::nullopt; // no time to correct
     }
     HandTimeEntry entry;
-    entry.kind = ActiveTab == kTabStartTimes ? HandTimeKind::Start : HandTimeKind::Finish;
+    entry.kind = tab == kTabStartTimes ? HandTimeKind::Start : HandTimeKind::Finish;
     entry.row = row;
     entry.oldTime = grid.Cells(kColTime, row);
     entry.oldNumber = grid.Cells(kColNumber, row);
@@ -117,13 +118,9 @@ std::optional<HandTimeEntry> Timekeeper::CorrectHandTime() {
     return entry;
 }
 
-HandTimeResult Timekeeper::ApplyHandTime(const HandTimeEntry& entry) {
+std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry& entry, const std::string& number,
+                                                            const std::string& reason, std::optional<TimeOfDay> time) {
     const bool start = entry.kind == HandTimeKind::Start;
-    const std::string number(Trim(entry.number));
-    const std::string reason(Trim(entry.reason));
-
-    // ---- The checks: nothing changes until all have passed.
-    const auto time = ParseHandTime(entry.time, locale());
     if (!time) {
         return Refused(kBadTime, HandTimeField::Time);
     }
@@ -133,12 +130,10 @@ HandTimeResult Timekeeper::ApplyHandTime(const HandTimeEntry& entry) {
     if (reason.empty()) {
         return Refused(kNoReason, HandTimeField::Reason);
     }
-    const std::string text = FormatClock(*time, ClockForm::HhNnSsZ, locale());
     const std::int64_t ms = ToMilliseconds(*time);
     if (!number.empty() && !start) {
-        // The start the results take for this rider: the first one recorded.
-        const int startRow = SortGrid2.FindRowByText(kColNumber, number, false);
-        const std::string& startText = SortGrid2.Cells(kColTime, startRow);
+        const int startRow = SortGrid2.FindRowByText(kStartNr, number, false);
+        const std::string& startText = SortGrid2.Cells(kStartTime, startRow);
         if (startRow > 0 && !IsBlankText(startText) && ms <= ParseDuration(startText)) {
             return Refused("Die Zielzeit liegt nicht nach der Startzeit von Nr. " + number + " (" + startText + ").",
                            HandTimeField::Time);
@@ -146,82 +141,100 @@ HandTimeResult Timekeeper::ApplyHandTime(const HandTimeEntry& entry) {
     }
     if (!number.empty() && start) {
         for (int r = 1; r < SortGrid3.RowCount(); ++r) {
-            const std::string& finishText = SortGrid3.Cells(kColTime, r);
-            if (SortGrid3.Cells(kColNumber, r) == number && !IsBlankText(finishText) &&
-                ms >= ParseDuration(finishText)) {
+            const std::string& finishText = SortGrid3.Cells(kStopTime, r);
+            if (SortGrid3.Cells(kStopNr, r) == number && !IsBlankText(finishText) && ms >= ParseDuration(finishText)) {
                 return Refused("Die Startzeit liegt nicht vor der Zielzeit von Nr. " + number + " (" + finishText +
                                    ").",
                                HandTimeField::Time);
             }
         }
     }
-    TSortGrid& grid = start ? SortGrid2 : SortGrid3;
-    int row = 0;
-    if (entry.Correction()) {
-        // The row as the dialog showed it; rows may have come or gone while it was open.
-        const auto holds = [&](int r) {
-            return grid.Cells(kColTime, r) == entry.oldTime && grid.Cells(kColNumber, r) == entry.oldNumber;
-        };
-        row = entry.row < grid.RowCount() && holds(entry.row) ? entry.row : 0;
-        for (int r = 1; row == 0 && r < grid.RowCount(); ++r) {
-            row = holds(r) ? r : 0;
-        }
-        if (row == 0) {
-            return Refused(kRowGone, HandTimeField::None);
+    return std::nullopt;
+}
+
+bool Registrations::ConfirmHandTimeNumber(const HandTimeEntry& entry, const std::string& number) {
+    const bool numberChanged = !entry.Correction() || number != entry.oldNumber;
+    return number.empty() || !numberChanged || startList_.SortGrid1.FindRowByText(kListNr, number, false) >= 0 ||
+           host_.AskYesNo(kNotInStartList);
+}
+
+int Registrations::CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const {
+    const auto holds = [&](int r) {
+        return grid.Cells(kColTime, r) == entry.oldTime && grid.Cells(kColNumber, r) == entry.oldNumber;
+    };
+    if (entry.row < grid.RowCount() && holds(entry.row)) {
+        return entry.row;
+    }
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        if (holds(r)) {
+            return r;
         }
     }
-    const bool numberChanged = !entry.Correction() || number != entry.oldNumber;
-    if (!number.empty() && numberChanged && SortGrid1.FindRowByText(kColStartListNumber, number, false) < 0 &&
-        !host().AskYesNo(kNotInStartList)) {
+    return 0;
+}
+
+HandTimeResult Registrations::ApplyHandTime(const HandTimeEntry& entry, bool resultsShown) {
+    const bool start = entry.kind == HandTimeKind::Start;
+    const std::string number(Trim(entry.number));
+    const std::string reason(Trim(entry.reason));
+    const auto time = ParseHandTime(entry.time, locale_);
+    if (auto refused = RefuseHandTime(entry, number, reason, time)) {
+        return *refused;
+    }
+    TSortGrid& grid = start ? SortGrid2 : SortGrid3;
+    const int corrected = entry.Correction() ? CorrectedRow(grid, entry) : 0;
+    if (entry.Correction() && corrected == 0) {
+        return Refused(kRowGone, HandTimeField::None);
+    }
+    if (!ConfirmHandTimeNumber(entry, number)) {
         return Refused("", HandTimeField::Number);
     }
-
-    // ---- The entry is sound: write it.
-    const std::string oldTime = entry.Correction() ? grid.Cells(kColTime, row) : std::string();
-    const std::string oldNumber = entry.Correction() ? grid.Cells(kColNumber, row) : std::string();
-    if (!entry.Correction()) {
-        // A new row as a registration makes it; a finish reuses the last row while its
-        // "Kontakt-Nr." is empty, a start while the whole row is blank.
-        row = grid.RowCount() - 1;
-        if (start ? !grid.IsBlankRow(row) : !IsBlankText(grid.Cells(kColRowNumber, row))) {
-            row = grid.AddRow();
-        }
-        grid.BlankRow(row);
-        grid.SetRow(row);
-        grid.SetCell(kColRowNumber, row, std::to_string(row) + ".");
-    }
+    const std::string text = FormatClock(*time, ClockForm::HhNnSsZ, locale_);
+    const std::string oldTime = entry.Correction() ? grid.Cells(kColTime, corrected) : std::string();
+    const std::string oldNumber = entry.Correction() ? grid.Cells(kColNumber, corrected) : std::string();
+    const int row = entry.Correction() ? corrected : NewHandTimeRow(start);
     grid.SetCell(kColTime, row, text);
     grid.SetCell(kColNumber, row, number);
-    // Only a time typed or changed by hand is a hand time; a number corrected beside a key or
-    // contact time leaves the time as it was taken (a row once marked stays marked).
     grid.SetRowMarked(row, !entry.Correction() || text != oldTime || grid.RowMarked(row));
-
-    if (!start && !number.empty() && SortGrid2.FindRowByText(kColNumber, number, false) < 0) {
-        SortGrid3.SetCell(kColPause, row, "!"); // as Enter in "St.Nr.": this rider has no start
+    if (!start && !number.empty() && SortGrid2.FindRowByText(kStartNr, number, false) < 0) {
+        SortGrid3.SetCell(kStopPause, row, "!"); // as Enter in "St.Nr.": this rider has no start
     }
-    BuildResults();
-    if (ActiveTab == kTabResults) {
-        RankResults();
-    }
+    RebuildResults(resultsShown);
     if (journal) {
         journal->HandTime(start ? JournalList::StartTimes : JournalList::StopTimes, row, oldTime, oldNumber, reason);
     }
-
-    if (!entry.Correction() && start && cbNr.ItemIndex >= 0 && cbNr.Text() == number) {
-        // The selected rider has started: on to the next one, as F4 does.
-        if (host().Timer5sekRunning()) {
-            host().StopTimer5sek();
-        }
-        cbNr.ItemIndex = cbNr.ItemIndex >= cbNr.Count() - 1 ? -1 : cbNr.ItemIndex + 1;
-        cbNrChange();
-    }
-    if (!entry.Correction() && !start) {
-        TextStopTime = text;
-        grid.SetLeftCol(0);
-        grid.SetSelection(GridRect{0, row, grid.ColCount() - 1, row});
+    if (!entry.Correction()) {
+        AfterNewHandTime(start, row, text, number);
     }
     UpdateRemainingCounters();
     return HandTimeResult{true, "", HandTimeField::None};
+}
+
+int Registrations::NewHandTimeRow(bool start) {
+    const int row = start ? NewStartRow() : NewFinishRow();
+    (start ? SortGrid2 : SortGrid3).SetRow(row);
+    return row;
+}
+
+void Registrations::RebuildResults(bool rank) {
+    results_.BuildResults();
+    if (rank) {
+        results_.RankResults();
+    }
+}
+
+void Registrations::AfterNewHandTime(bool start, int row, const std::string& text, const std::string& number) {
+    // A hand start of the selected rider moves on as F4 does; with nothing selected the selection stays.
+    if (start && startList_.cbNr.ItemIndex >= 0 && startList_.cbNr.Text() == number) {
+        CancelAutoStart();
+        NextRider();
+        cbNrChange();
+    }
+    if (!start) {
+        TextStopTime = text;
+        SortGrid3.SetLeftCol(0);
+        SortGrid3.SetSelection(GridRect{0, row, SortGrid3.ColCount() - 1, row});
+    }
 }
 
 } // namespace vandoret

@@ -5,8 +5,9 @@
 
 #include "lists/TextFile.h"
 #include "base/BlankText.h"
+#include "grid/ListColumns.h"
 #include "timing/SoundFiles.h"
-#include "timing/Timekeeper.h"
+#include "timing/Registrations.h"
 
 namespace vandoret {
 namespace {
@@ -33,33 +34,33 @@ std::string LocateSoundFile(const std::string& programDir, const std::string& na
     return isFile(installed) ? PathToUtf8(installed) : std::string();
 }
 
-void Timekeeper::LoadSoundFiles() {
-    const std::string dir = host().ProgramDir();
+void Registrations::LoadSoundFiles() {
+    const std::string dir = host_.ProgramDir();
     ReadySoundFile = LocateSoundFile(dir, "Audio-Bereit.wav");
     StartSoundFile = LocateSoundFile(dir, "Audio-Start.wav");
     FinishSoundFile = LocateSoundFile(dir, "Audio-Ziel.wav");
 }
 
-void Timekeeper::PlaySoundFile(const std::string& path) {
-    if (settings.Sound) {
-        host().PlaySound(path);
+void Registrations::PlaySoundFile(const std::string& path) {
+    if (settings_.Sound) {
+        host_.PlaySound(path);
     }
 }
 
-int Timekeeper::RecordedStarts() const {
+int Registrations::RecordedStarts() const {
     return RecordedRows(SortGrid2, SortGrid2.IsBlankRow(1));
 }
 
-Timekeeper::RemainingCounts Timekeeper::SetRemainingCounters() {
+Registrations::RemainingCounts Registrations::SetRemainingCounters() {
     const int startRows = RecordedStarts();
-    const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(0, 1)));
-    const RemainingCounts counts{cbNr.Count() - startRows, startRows - finishRows};
+    const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(kStopRowNr, 1)));
+    const RemainingCounts counts{startList_.cbNr.Count() - startRows, startRows - finishRows};
     LabOstalosStart = counts.toStart < 0 ? std::string() : std::to_string(counts.toStart);
     LabOstalosStop = counts.onCourse < 0 ? std::string() : std::to_string(counts.onCourse);
     return counts;
 }
 
-void Timekeeper::UpdateRemainingCounters() {
+void Registrations::UpdateRemainingCounters() {
     const auto [toStart, onCourse] = SetRemainingCounters();
     if (toStart <= 0 && CounterOn) {
         ImageStatusClick();
@@ -69,18 +70,18 @@ void Timekeeper::UpdateRemainingCounters() {
     }
 }
 
-void Timekeeper::ImageStatusClick() {
+void Registrations::ImageStatusClick() {
     CounterOn = !CounterOn;
     ++IndicatorRevision;
     JournalSelection();
 }
 
-void Timekeeper::ImageSoundClick() {
-    settings.Sound = !settings.Sound;
+void Registrations::ImageSoundClick() {
+    settings_.Sound = !settings_.Sound;
     ++IndicatorRevision;
 }
 
-void Timekeeper::ImageLSClick(LockIndicator which) {
+void Registrations::ImageLSClick(LockIndicator which) {
     bool& free = which == LockIndicator::Start ? StartContactFree : FinishContactFree;
     free = !free;
     ++IndicatorRevision;

@@ -1,46 +1,76 @@
 // A start (F4, the "START [F4]" label, the start contact or the automatic start), the choice of a
-// rider in the number list and the search for the next planned start.
-#include <cstdint>
+// rider in the number list, and the rows new starts and finishes go into.
 #include <string>
 
+#include "base/BlankText.h"
+#include "grid/ListColumns.h"
 #include "timing/Countdown.h"
-#include "timing/Timekeeper.h"
+#include "timing/Registrations.h"
 
 namespace vandoret {
 
-void Timekeeper::RegisterStart() {
-    // The host's clock, or the moment of the line change when a contact takes the start.
-    const TimeOfDay now = ClockNow();
+Registrations::Registrations(Host& host, Settings& settings, const Locale& locale, StartList& startList,
+                             ResultsList& results)
+    : host_(host), settings_(settings), locale_(locale), startList_(startList), results_(results) {
+    WriteCaptions(SortGrid2, kStartTimesCaptions);
+    WriteCaptions(SortGrid3, kStopTimesCaptions);
+}
 
-    // A start taken by hand or by the contact cancels a pending automatic start.
-    if (host().Timer5sekRunning()) {
-        host().StopTimer5sek();
+int Registrations::NewStartRow() {
+    TSortGrid& grid = SortGrid2;
+    int row = grid.RowCount() - 1;
+    if (!grid.IsBlankRow(row)) {
+        row = grid.AddRow();
     }
+    grid.SetRow(row);
+    grid.SetCell(kStartRowNr, row, std::to_string(row) + ".");
+    return row;
+}
 
-    if (cbAutoStart()) {
-        TSortGrid& grid = SortGrid2;
-        int last = grid.RowCount() - 1;
-        if (!grid.IsBlankRow(last)) {
-            last = grid.AddRow();
-        }
-        grid.SetRow(last);
-        grid.SetCell(0, last, std::to_string(last) + ".");
-        grid.SetCell(1, last, FormatClock(now, ClockForm::HhNnSsZ, locale()));
-        grid.SetCell(2, last, cbNr.Text());
-        if (journal) {
-            journal->RowChanged(JournalEvent::Start, JournalList::StartTimes, last);
-        }
-        PlaySoundFile(StartSoundFile);
+int Registrations::NewFinishRow() {
+    TSortGrid& grid = SortGrid3;
+    if (!IsBlankText(grid.Cells(kStopRowNr, grid.RowCount() - 1))) {
+        grid.AddRow();
     }
+    const int row = grid.RowCount() - 1;
+    grid.BlankRow(row);
+    grid.SetCell(kStopRowNr, row, std::to_string(row) + ".");
+    return row;
+}
 
-    // On to the next rider; after the last one nothing is selected, and from nothing the first
-    // rider is selected.
+void Registrations::NextRider() {
+    NumberList& cbNr = startList_.cbNr;
     if (cbNr.ItemIndex >= cbNr.Count() - 1) {
         cbNr.ItemIndex = -1;
     } else {
         cbNr.ItemIndex = cbNr.ItemIndex < 0 ? 0 : cbNr.ItemIndex + 1;
     }
+}
 
+void Registrations::CancelAutoStart() {
+    if (host_.Timer5sekRunning()) {
+        host_.StopTimer5sek();
+    }
+}
+
+void Registrations::RegisterStart() {
+    // The host's clock, or the moment of the line change when a contact takes the start.
+    const TimeOfDay now = ClockNow();
+
+    // A start taken by hand or by the contact cancels a pending automatic start.
+    CancelAutoStart();
+
+    if (cbAutoStart()) {
+        const int row = NewStartRow();
+        SortGrid2.SetCell(kStartTime, row, FormatClock(now, ClockForm::HhNnSsZ, locale_));
+        SortGrid2.SetCell(kStartNr, row, startList_.cbNr.Text());
+        if (journal) {
+            journal->RowChanged(JournalEvent::Start, JournalList::StartTimes, row);
+        }
+        PlaySoundFile(StartSoundFile);
+    }
+
+    NextRider();
     if (StartContactFree) {
         ImageLSClick(LockIndicator::Start);
     }
@@ -48,65 +78,59 @@ void Timekeeper::RegisterStart() {
     UpdateRemainingCounters();
 }
 
-void Timekeeper::SelectRider(int index) {
+void Registrations::SelectRider(int index) {
+    NumberList& cbNr = startList_.cbNr;
     cbNr.ItemIndex = index >= 0 && index < cbNr.Count() ? index : -1;
     cbNrChange();
 }
 
-void Timekeeper::cbNrChange() {
+void Registrations::cbNrChange() {
+    const NumberList& cbNr = startList_.cbNr;
+    TSortGrid& list = startList_.SortGrid1;
     if (cbNr.ItemIndex < 0 || cbNr.ItemIndex >= cbNr.Count()) {
         TextStartTime.clear();
         return;
     }
     // Each step below may end the operation; what the steps before it did remains.
     const int r = cbNr.ItemIndex + 1;
-    Edit1 = SortGrid1.Cells(2, r);
-    if (r >= SortGrid1.RowCount()) {
+    Edit1 = list.Cells(kListName, r);
+    if (r >= list.RowCount()) {
         return; // the start list has no such row
     }
-    SortGrid1.SetRow(r);
-    SortGrid1.SetTopRow(r);
+    list.SetRow(r);
+    list.SetTopRow(r);
 
     // The list holds hours and minutes; the seconds are added with the separator the cell uses
     // (':' in generated lists), else with the locale's, so the text reads back as a planned start.
-    const std::string& cell = SortGrid1.Cells(0, r);
-    const char separator = cell.find(locale().timeSeparator) == std::string::npos && cell.find(':') != std::string::npos
+    const std::string& cell = list.Cells(kListPlanned, r);
+    const char separator = cell.find(locale_.timeSeparator) == std::string::npos && cell.find(':') != std::string::npos
                                ? ':'
-                               : locale().timeSeparator;
+                               : locale_.timeSeparator;
     TextStartTime = cell + separator + "00";
-    const auto planned = ParsePlannedStart(TextStartTime, locale());
+    const auto planned = ParsePlannedStart(TextStartTime, locale_);
     if (!planned) {
         return;
     }
-    const TimeOfDay now = host().CurrentTimeOfDay();
+    const TimeOfDay now = host_.CurrentTimeOfDay();
     TextStartTimeColor = ToMilliseconds(*planned) < ToMilliseconds(now) ? TextColor::Red : TextColor::Lime;
     PlannedStart = *planned;
 
-    const int numberRow = SortGrid1.FindRowByText(1, cbNr.Text(), false);
+    const int numberRow = list.FindRowByText(kListNr, cbNr.Text(), false);
     if (numberRow < 0) {
         return;
     }
-    SortGrid1.SetRow(numberRow);
-    TextCounterTime = CountdownText(PlannedStart, now, locale());
+    list.SetRow(numberRow);
+    TextCounterTime = CountdownText(PlannedStart, now, locale_);
 }
 
-int Timekeeper::FindNextPlannedStart() {
-    // Whole milliseconds, so that a planned time exactly one second ago is reliably left out.
-    const std::int64_t ref = ToMilliseconds(host().CurrentTimeOfDay()) - 1000;
-    std::int64_t best = 86'400'000;
-    int result = -1;
-    for (int r = 1; r < SortGrid1.RowCount(); ++r) {
-        const auto planned = ParsePlannedStart(SortGrid1.Cells(0, r), locale());
-        if (!planned) {
-            continue;
-        }
-        const std::int64_t diff = ToMilliseconds(*planned) - ref;
-        if (diff > 0 && diff < best) {
-            best = diff;
-            result = r - 1;
-        }
+void Registrations::ListLoaded() {
+    cbNrChange();
+    if (RecordedStarts() > 0) {
+        // A rewrite while the competition runs: the riders already started do not count.
+        SetRemainingCounters();
+    } else {
+        LabOstalosStart = std::to_string(startList_.cbNr.Count());
     }
-    return result;
 }
 
 } // namespace vandoret

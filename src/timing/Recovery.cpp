@@ -4,7 +4,8 @@
 #include <string>
 
 #include "base/BlankText.h"
-#include "timing/Timekeeper.h"
+#include "grid/ListColumns.h"
+#include "timing/Registrations.h"
 
 namespace vandoret {
 namespace {
@@ -143,8 +144,8 @@ std::string RecoveryQuestion(const JournalSession& session) {
     return text;
 }
 
-void Timekeeper::AttachJournal(JournalWriter& writer, JournalClock& clock) {
-    journal = std::make_unique<Journal>(writer, clock, SortGrid2, SortGrid3, host().ApplicationTitle());
+void Registrations::AttachJournal(JournalWriter& writer, JournalClock& clock) {
+    journal = std::make_unique<Journal>(writer, clock, SortGrid2, SortGrid3, host_.ApplicationTitle());
     journal->onWriting = [this](bool writing) { JournalWritten(writing); };
     JournalScan scan = ScanJournalFiles(writer.ReadAll());
     journal->SetNextSequence(scan.nextSequence);
@@ -165,9 +166,9 @@ void Timekeeper::AttachJournal(JournalWriter& writer, JournalClock& clock) {
     UpdateJournalNotice();
 }
 
-bool Timekeeper::RecoverLastSession() {
+bool Registrations::RecoverLastSession() {
     if (!journalUnreadable_.empty()) {
-        host().ShowMessage(journalUnreadable_);
+        host_.ShowMessage(journalUnreadable_);
     }
     if (!journal || !lastSession_) {
         return false;
@@ -178,7 +179,7 @@ bool Timekeeper::RecoverLastSession() {
         UpdateJournalNotice();
     }
     // Until the answer, lastSession_ stays set: the crashed session's selection is not overwritten.
-    const bool yes = host().AskYesNo(RecoveryQuestion(last));
+    const bool yes = host_.AskYesNo(RecoveryQuestion(last));
     lastSession_.reset();
     if (!yes) {
         RemoveRecovered(SortGrid2, last.startTimes());
@@ -198,10 +199,11 @@ bool Timekeeper::RecoverLastSession() {
     return true;
 }
 
-int Timekeeper::RiderAfterRecovery(const std::string& number) const {
+int Registrations::RiderAfterRecovery(const std::string& number) const {
+    const NumberList& cbNr = startList_.cbNr;
     const auto started = [this](const std::string& n) {
         for (int r = 1; r < SortGrid2.RowCount(); ++r) {
-            if (SortGrid2.Cells(2, r) == n && !IsBlankText(SortGrid2.Cells(1, r))) {
+            if (SortGrid2.Cells(kStartNr, r) == n && !IsBlankText(SortGrid2.Cells(kStartTime, r))) {
                 return true;
             }
         }
@@ -222,20 +224,20 @@ int Timekeeper::RiderAfterRecovery(const std::string& number) const {
     return -1;
 }
 
-void Timekeeper::JournalSelection() {
+void Registrations::JournalSelection() {
     if (journal && !lastSession_) { // while the question is open the crashed session's choice stays
-        journal->Selection(cbNr.Text(), CounterOn);
+        journal->Selection(startList_.cbNr.Text(), CounterOn);
     }
 }
 
-void Timekeeper::JournalSaved(bool results, const std::string& fileName) {
+void Registrations::JournalSaved(bool results, const std::string& fileName) {
     if (journal) {
         journal->Saved(results, fileName);
     }
 }
 
-void Timekeeper::JournalWritten(bool writing) {
-    const std::string now = FormatClock(host().CurrentTimeOfDay(), ClockForm::HhNnSs, locale());
+void Registrations::JournalWritten(bool writing) {
+    const std::string now = FormatClock(host_.CurrentTimeOfDay(), ClockForm::HhNnSs, locale_);
     if (!writing && journalFailedSince_.empty()) {
         journalFailedSince_ = now;
     } else if (writing && !journalFailedSince_.empty()) {
@@ -245,7 +247,7 @@ void Timekeeper::JournalWritten(bool writing) {
     UpdateJournalNotice();
 }
 
-void Timekeeper::RetryJournal(TimeOfDay now) {
+void Registrations::RetryJournal(TimeOfDay now) {
     if (!journal || !journal->Failing()) {
         return;
     }
@@ -256,14 +258,14 @@ void Timekeeper::RetryJournal(TimeOfDay now) {
     }
 }
 
-void Timekeeper::UpdateJournalNotice() {
+void Registrations::UpdateJournalNotice() {
     JournalNoticeAlarm = !journalFailedSince_.empty();
     JournalNotice = JournalNoticeAlarm              ? std::string(kJournalNotWritten)
                     : !journalInterrupted_.empty() ? journalInterrupted_
                                                    : journalDamage_;
 }
 
-void Timekeeper::JournalNoticeClick() {
+void Registrations::JournalNoticeClick() {
     if (!journalFailedSince_.empty()) {
         return; // stays while writing fails
     }
@@ -275,13 +277,13 @@ void Timekeeper::JournalNoticeClick() {
     UpdateJournalNotice();
 }
 
-void Timekeeper::EndJournal() {
+void Registrations::EndJournal() {
     if (journal) {
         journal->EndSession();
     }
 }
 
-void Timekeeper::SortGrid3EditCommitted(int row) {
+void Registrations::SortGrid3EditCommitted(int row) {
     if (journal) {
         journal->RowChanged(JournalEvent::Edit, JournalList::StopTimes, row);
     }

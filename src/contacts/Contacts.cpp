@@ -1,10 +1,7 @@
 // The contacts on the serial port: start contact (DSR), finish light barrier (CTS) and start
 // release (RLSD), decoded into starts, finishes and the release of the start contact; the lock
 // indicators while the port is open; the ports found at start-up.
-#include <chrono>
-#include <thread>
-
-#include "timing/Timekeeper.h"
+#include "contacts/Contacts.h"
 
 namespace vandoret {
 
@@ -14,19 +11,15 @@ constexpr std::uint32_t kStartLine = kMsDsrOn;    // pins 4+6, "Start:", polarit
 constexpr std::uint32_t kFinishLine = kMsCtsOn;   // pins 7+8, "Ziel:", polarity Alg2
 constexpr std::uint32_t kReleaseLine = kMsRlsdOn; // pins 1+4, "Start frei:", polarity Alg3
 
-// Runs `action` with `slot` holding `value`, and clears the slot afterwards whatever happens.
-template <typename Action> void WithEventTime(std::optional<TimeOfDay>& slot, TimeOfDay value, Action action) {
-    struct Reset {
-        std::optional<TimeOfDay>& slot;
-        ~Reset() { slot.reset(); }
-    } reset{slot};
-    slot = value;
-    action();
-}
-
 } // namespace
 
-void Timekeeper::AttachComPort(PortLayer& layer, UiDispatcher& dispatcher, std::function<TimeOfDay()> clock) {
+Contacts::Contacts(Settings& settings, ContactSink& sink) : settings_(settings), sink_(sink) {}
+
+Contacts::~Contacts() {
+    ComPort.reset(); // the port's thread stops before the sink it reports into goes
+}
+
+void Contacts::AttachComPort(PortLayer& layer, UiDispatcher& dispatcher, std::function<TimeOfDay()> clock) {
     if (ComPort) {
         ComPort->Close();
     }
@@ -51,14 +44,14 @@ void Timekeeper::AttachComPort(PortLayer& layer, UiDispatcher& dispatcher, std::
     port.OnClose = [this](TComPort& sender) { ComPortClose(sender); };
 }
 
-void Timekeeper::ComPortCTS(TComPort& sender) {
+void Contacts::ComPortCTS(TComPort& sender) {
     // The lines and the moment as the waiting thread read them when its wait completed, so a
     // busy user-interface thread neither delays the recorded time nor misses a short pulse.
     const LineEvent& event = sender.CurrentEvent();
     DecodeContacts(event.ModemStatus, event.Time);
 }
 
-void Timekeeper::DecodeContacts(std::uint32_t status, TimeOfDay when) {
+void Contacts::DecodeContacts(std::uint32_t status, TimeOfDay when) {
     if (status == LastModemStatus) {
         return; // also the second and third call of one event that reported several lines
     }
@@ -66,13 +59,11 @@ void Timekeeper::DecodeContacts(std::uint32_t status, TimeOfDay when) {
     const bool cts = (status & kFinishLine) != 0;
     const bool rlsd = (status & kReleaseLine) != 0;
     LastModemStatus = status;
-    if (journal) { // every change, also one a lock ignores, with the waiting thread's moment
-        journal->ContactLines(ToMilliseconds(when), ContactLinesText(dsr, cts, rlsd, StartContactFree, FinishContactFree));
-    }
+    sink_.ContactLinesChanged(when, dsr, cts, rlsd); // every change, also one a lock ignores
     if (!dsr && !cts && !rlsd) {
         return;
     }
-    const std::int32_t polarity = rlsd ? settings.Alg3 : (cts ? settings.Alg2 : settings.Alg1);
+    const std::int32_t polarity = rlsd ? settings_.Alg3 : (cts ? settings_.Alg2 : settings_.Alg1);
     bool act = false;
     if (polarity == static_cast<std::int32_t>(Polarity::NPN)) {
         act = true;
@@ -82,44 +73,32 @@ void Timekeeper::DecodeContacts(std::uint32_t status, TimeOfDay when) {
     if (!act) {
         return;
     }
-    if (dsr && StartContactFree) {
-        RegisterStartAt(when);
+    if (dsr && sink_.StartContactIsFree()) {
+        sink_.ContactStart(when);
     }
-    if (cts && FinishContactFree) {
-        RegisterFinishAt(when);
+    if (cts && sink_.FinishContactIsFree()) {
+        sink_.ContactFinish(when);
     }
-    if (rlsd && !StartContactFree) {
-        ImageLSClick(LockIndicator::Start);
+    if (rlsd && !sink_.StartContactIsFree()) {
+        sink_.ContactRelease();
     }
 }
 
-void Timekeeper::RegisterStartAt(TimeOfDay when) {
-    WithEventTime(ContactEventTime, when, [this] { mStartClick(); });
-}
-
-void Timekeeper::RegisterFinishAt(TimeOfDay when) {
-    WithEventTime(ContactEventTime, when, [this] { mStopClick(); });
-}
-
-TimeOfDay Timekeeper::ClockNow() {
-    return ContactEventTime ? *ContactEventTime : host_.CurrentTimeOfDay();
-}
-
-void Timekeeper::ComPortOpen(TComPort&) {
+void Contacts::ComPortOpen(TComPort&) {
     // The pictures follow the lock states (StartContactFree, FinishContactFree), which opening
     // leaves as they are, so a contact freed before a re-open is not shown as locked.
     ImageLSstartVisible = true;
     ImageLSstopVisible = true;
-    ++IndicatorRevision;
+    sink_.ContactPortShown();
 }
 
-void Timekeeper::ComPortClose(TComPort&) {
+void Contacts::ComPortClose(TComPort&) {
     ImageLSstartVisible = false;
     ImageLSstopVisible = false;
-    ++IndicatorRevision;
+    sink_.ContactPortShown();
 }
 
-void Timekeeper::ListComPorts(PortLayer& layer) {
+void Contacts::ListComPorts(PortLayer& layer) {
     AvailablePorts.clear();
     for (int n = 1; n <= 32; ++n) {
         const PortHandle handle = layer.OpenDevice(layer.DeviceName(n));
@@ -133,46 +112,16 @@ void Timekeeper::ListComPorts(PortLayer& layer) {
     }
 }
 
-void Timekeeper::OpenConfiguredPort() {
-    if (settings.Port == 0 || !ComPort) {
+void Contacts::OpenConfiguredPort() {
+    if (settings_.Port == 0 || !ComPort) {
         return;
     }
     try {
-        ComPort->Port = settings.Port;
+        ComPort->Port = settings_.Port;
         ComPort->Open();
     } catch (...) {
-        settings.Port = 0; // no message: the indicators stay hidden and no contact works
+        settings_.Port = 0; // no message: the indicators stay hidden and no contact works
     }
-}
-
-void Timekeeper::ChangeComPort(std::uint8_t port) {
-    if (!ComPort) {
-        settings.Port = port;
-        return;
-    }
-    try {
-        ComPort->Close();
-    } catch (...) {
-    }
-    settings.Port = port;
-    if (port == 0) {
-        return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    try {
-        ComPort->Port = port;
-        ComPort->Open();
-    } catch (...) {
-        // Kept: the choice is stored and tried again at the next start.
-    }
-}
-
-std::vector<std::string> Timekeeper::ComPortChoices() const {
-    std::vector<std::string> choices{"Kein"};
-    for (int n : AvailablePorts) {
-        choices.push_back("COM" + std::to_string(n));
-    }
-    return choices;
 }
 
 } // namespace vandoret

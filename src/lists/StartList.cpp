@@ -1,16 +1,18 @@
-// Loading the start list file into the start list and the number list.
+// Loading the start list file into the start list and the number list, the watch on the file and
+// the eventing copy.
 #include <algorithm>
 #include <exception>
 #include <filesystem>
-#include <functional>
 #include <span>
 #include <system_error>
 #include <string>
 #include <vector>
 
+#include "lists/StartList.h"
+
+#include "grid/ListColumns.h"
 #include "lists/StartListParser.h"
 #include "lists/TextFile.h"
-#include "timing/Timekeeper.h"
 
 namespace vandoret {
 namespace {
@@ -19,27 +21,6 @@ namespace {
 constexpr std::size_t kMaxRows = 0x7FFFFFF0;
 constexpr std::size_t kColumns = kStartListColumns;
 
-// Sets the command states, turns Timer1 on and the busy pointer off when the load ends, however
-// it ends.
-class LoadBracket {
-public:
-    LoadBracket(Host& host, std::function<void()> after) : host_(host), after_(std::move(after)) {}
-    LoadBracket(const LoadBracket&) = delete;
-    LoadBracket& operator=(const LoadBracket&) = delete;
-    ~LoadBracket() {
-        after_();
-        host_.SetBusyCursor(false);
-        host_.SetTimer1Enabled(true);
-    }
-
-private:
-    Host& host_;
-    std::function<void()> after_;
-};
-
-// Reads the rows (row 0 the captions) from reader into rows, reusing their storage, and puts
-// them into the list, which TakeRows has emptied. Should reading fail half way, the rows read so
-// far are put in and the failure goes on to the caller.
 void FillStartList(TSortGrid& grid, StartListReader& reader, std::vector<std::vector<std::string>>& rows) {
     // Cells beyond the file's six columns: row 0 keeps its captions, data cells are blank.
     const std::size_t width = std::max(static_cast<std::size_t>(grid.ColCount()), kColumns);
@@ -74,6 +55,8 @@ void FillStartList(TSortGrid& grid, StartListReader& reader, std::vector<std::ve
 
 // The name made absolute against the current directory; an empty name stays empty, a name that
 // cannot be resolved stays as it is.
+} // namespace
+
 std::string FullName(const std::string& name) {
     if (name.empty()) {
         return name;
@@ -87,65 +70,58 @@ std::string FullName(const std::string& name) {
     }
 }
 
-} // namespace
 
-void Timekeeper::ResolveStartListPath() {
+StartList::StartList(Host& host, Settings& settings, const Locale& locale)
+    : host_(host), settings_(settings), locale_(locale) {
+    WriteCaptions(SortGrid1, kStartListCaptions);
+    WriteCaptions(SortGrid5, kEventingCaptions);
+}
+
+void StartList::ResolveStartListPath() {
     StartListWatchPath = FullName(StartListFileName());
 }
 
-void Timekeeper::LoadStartList(const std::string& fileName) {
-    LoadStartList(fileName, FullName(fileName));
-}
-
-void Timekeeper::LoadStartList(const std::string& fileName, const std::string& path) {
-    Host& h = host();
-    h.SetTimer1Enabled(false);
-    LoadBracket bracket(h, [this] { UpdateCommandStates(); }); // a full list can be saved, an empty one not
+StartList::LoadOutcome StartList::Read(const std::string& fileName, const std::string& path) {
     try {
         const std::string caption0 = SortGrid1.Cells(0, 0);
         // The list is emptied at once; the rows it held are refilled below, so a reload of a list
         // of about the same size allocates next to nothing.
         std::vector<std::vector<std::string>> rows = SortGrid1.TakeRows();
-        h.ProcessMessages();
-        h.SetBusyCursor(true);
+        host_.ProcessMessages();
+        host_.SetBusyCursor(true);
 
         std::string bytes;
         const ReadOutcome outcome = ReadWholeFile(path, bytes);
         if (outcome == ReadOutcome::NotOpened) {
-            return;
+            return LoadOutcome::NotOpened;
         }
-        StartListReader reader(bytes, StartListLayout{caption0, settings.StartClock, settings.StartInt, locale()});
+        StartListReader reader(bytes, StartListLayout{caption0, settings_.StartClock, settings_.StartInt, locale_});
         FillStartList(SortGrid1, reader, rows);
         if (outcome == ReadOutcome::ReadFailed) {
-            return; // the rows read so far stay; the number list is not refreshed
+            return LoadOutcome::ReadFailed; // the rows read so far stay; the number list is not refreshed
         }
 
         RefreshNumberList();
-        cbNrChange();
-        if (RecordedStarts() > 0) {
-            // A rewrite while the competition runs: the riders already started do not count.
-            SetRemainingCounters();
-        } else {
-            LabOstalosStart = std::to_string(cbNr.Count());
-        }
         // Copies first: either name may be the member it replaces.
         std::string name = fileName;
         std::string watched = path;
-        WindowCaption = h.ApplicationTitle() + " " + name;
-        settings.BaseName = std::move(name);
+        WindowCaption = host_.ApplicationTitle() + " " + name;
+        settings_.BaseName = std::move(name);
         StartListWatchPath = std::move(watched);
+        return LoadOutcome::Loaded;
     } catch (const std::exception&) {
         // A failed load keeps what it had read; the next change of the file tries again.
+        return LoadOutcome::Failed;
     }
 }
 
-void Timekeeper::RefreshNumberList() {
+void StartList::RefreshNumberList() {
     const int oldIndex = cbNr.ItemIndex < 0 ? 0 : cbNr.ItemIndex;
     const std::string oldText = cbNr.Text();
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(SortGrid1.RowCount() - 1));
     for (int r = 1; r < SortGrid1.RowCount(); ++r) {
-        items.push_back(SortGrid1.Cells(1, r));
+        items.push_back(SortGrid1.Cells(kListNr, r));
     }
     cbNr.Items = std::move(items);
     cbNr.ItemIndex = -1;
@@ -157,6 +133,62 @@ void Timekeeper::RefreshNumberList() {
     }
     if (cbNr.ItemIndex < 0 && oldIndex < cbNr.Count()) {
         cbNr.ItemIndex = oldIndex;
+    }
+}
+
+int StartList::FindNextPlannedStart() {
+    // Whole milliseconds, so that a planned time exactly one second ago is reliably left out.
+    const std::int64_t ref = ToMilliseconds(host_.CurrentTimeOfDay()) - 1000;
+    std::int64_t best = 86'400'000;
+    int result = -1;
+    for (int r = 1; r < SortGrid1.RowCount(); ++r) {
+        const auto planned = ParsePlannedStart(SortGrid1.Cells(kListPlanned, r), locale_);
+        if (!planned) {
+            continue;
+        }
+        const std::int64_t diff = ToMilliseconds(*planned) - ref;
+        if (diff > 0 && diff < best) {
+            best = diff;
+            result = r - 1;
+        }
+    }
+    return result;
+}
+
+std::optional<FileSignature> StartList::WatchDue() {
+    if (!watchLooked_ && StartListWatchPath.empty()) {
+        ResolveStartListPath(); // the first tick of the run, unless start-up did it
+    }
+    const FileSignature state = host_.FileState(StartListWatchPath);
+    if (state == watchLoaded_) {
+        watchPending_.reset();
+        watchLooked_ = true;
+        return std::nullopt;
+    }
+    // A changed file is loaded once it has stayed the same for a tick; the first look of the run
+    // does not wait.
+    if (watchLooked_ && watchPending_ != state) {
+        watchPending_ = state;
+        return std::nullopt;
+    }
+    watchLooked_ = true;
+    watchPending_.reset();
+    return state;
+}
+
+void StartList::WatchLoaded(const FileSignature& state) {
+    StartListStamp = state.stamp;
+    watchLoaded_ = state;
+}
+
+void StartList::CopyToEventing() {
+    // The eventing list leaves out the planned start: from the start list's "St.Nr." on, each
+    // column holds what its caption says.
+    SortGrid5.SetRowCount(SortGrid1.RowCount());
+    for (int r = 1; r < SortGrid5.RowCount(); ++r) {
+        for (int c = 0; c < SortGrid5.ColCount(); ++c) {
+            SortGrid5.SetCell(c, r, SortGrid1.Cells(c + kListNr, r));
+        }
     }
 }
 

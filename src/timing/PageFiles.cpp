@@ -1,11 +1,16 @@
-// The open and save commands with their file dialogs.
+// The open and save commands with their file dialogs, loading the start list, and the results
+// web page.
 #include <exception>
+#include <functional>
+#include <utility>
 #include <filesystem>
 #include <system_error>
 
 #include "lists/StartListParser.h"
 #include "lists/TextFile.h"
-#include "timing/Timekeeper.h"
+#include "lists/ListWriter.h"
+#include "reports/ResultsPage.h"
+#include "timing/Pages.h"
 
 namespace vandoret {
 namespace {
@@ -65,13 +70,31 @@ bool HoldsRecordedTimes(const TSortGrid& grid) {
     return false;
 }
 
+// Sets the command states, turns Timer1 on and the busy pointer off when the load ends, however
+// it ends.
+class LoadBracket {
+public:
+    LoadBracket(Host& host, std::function<void()> after) : host_(host), after_(std::move(after)) {}
+    LoadBracket(const LoadBracket&) = delete;
+    LoadBracket& operator=(const LoadBracket&) = delete;
+    ~LoadBracket() {
+        after_();
+        host_.SetBusyCursor(false);
+        host_.SetTimer1Enabled(true);
+    }
+
+private:
+    Host& host_;
+    std::function<void()> after_;
+};
+
 } // namespace
 
-void Timekeeper::sbSaveClick() {
+void Pages::sbSaveClick() {
     if ((!Commands.sbSave && !Commands.eS1) || ActiveTab == kTabEventing) {
         return;
     }
-    const std::optional<std::string> chosen = host().SaveFileDialog("", "", kTextFiles);
+    const std::optional<std::string> chosen = host_.SaveFileDialog("", "", kTextFiles);
     if (!chosen || chosen->empty()) {
         return;
     }
@@ -86,8 +109,8 @@ void Timekeeper::sbSaveClick() {
     }
     try {
         // The start list the watch reads is only replaced on "Ja"; other files without a question.
-        if (SameFile(name, StartListWatchPath) &&
-            !host().AskYesNo("Die Starterliste " + PathToUtf8(PathFromUtf8(name).filename()) + " überschreiben?")) {
+        if (SameFile(name, startList_.StartListWatchPath) &&
+            !host_.AskYesNo("Die Starterliste " + PathToUtf8(PathFromUtf8(name).filename()) + " überschreiben?")) {
             return;
         }
     } catch (const std::exception&) {
@@ -96,25 +119,25 @@ void Timekeeper::sbSaveClick() {
     SaveListText(name);
 }
 
-void Timekeeper::sbLoadClick() {
-    const std::optional<std::string> chosen = host().OpenFileDialog("", kTextFiles);
+void Pages::sbLoadClick() {
+    const std::optional<std::string> chosen = host_.OpenFileDialog("", kTextFiles);
     if (!chosen || chosen->empty()) {
         return;
     }
     // A saved results list reads as a start list whose places become start times.
     std::string caption;
     try {
-        caption = FirstCaption(*chosen, locale());
+        caption = FirstCaption(*chosen, locale_);
     } catch (const std::exception&) {
         // Unreadable: the load finds out.
     }
     if (caption == "Platz" &&
-        !host().AskYesNo("Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?")) {
+        !host_.AskYesNo("Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?")) {
         return;
     }
     // Opening clears every list: recorded times are only given up on "Ja".
-    if ((HoldsRecordedTimes(SortGrid2) || HoldsRecordedTimes(SortGrid3)) &&
-        !host().AskYesNo("Protokoll überschreiben?")) {
+    if ((HoldsRecordedTimes(registrations_.SortGrid2) || HoldsRecordedTimes(registrations_.SortGrid3)) &&
+        !host_.AskYesNo("Protokoll überschreiben?")) {
         return;
     }
     std::string name = *chosen;
@@ -123,22 +146,70 @@ void Timekeeper::sbLoadClick() {
     } catch (const std::exception&) {
         // Load the name as chosen.
     }
-    host().SetBusyCursor(true);
+    host_.SetBusyCursor(true);
     sbCLSClick(false);
     LoadStartList(name);
-    if (journal) {
-        journal->ProtocolOpened(name);
+    if (registrations_.journal) {
+        registrations_.journal->ProtocolOpened(name);
     }
-    Edit1.clear();
-    const int next = FindNextPlannedStart();
+    registrations_.Edit1.clear();
+    const int next = startList_.FindNextPlannedStart();
+    NumberList& cbNr = startList_.cbNr;
     cbNr.ItemIndex = next >= 0 && next < cbNr.Count() ? next : -1;
-    cbNrChange();
+    registrations_.cbNrChange();
     // Clearing switched the countdown off; as at start-up, a list of more than one rider switches
     // it on again, so automatic starts go on with the opened list.
-    if (SortGrid1.RowCount() > 2 && !CounterOn) {
-        ImageStatusClick();
+    if (startList_.SortGrid1.RowCount() > 2 && !registrations_.CounterOn) {
+        registrations_.ImageStatusClick();
     }
-    host().SetBusyCursor(false);
+    host_.SetBusyCursor(false);
+}
+
+void Pages::SaveListText(const std::string& fileName) {
+    const TSortGrid* grid = nullptr;
+    switch (ActiveTab) {
+    case kTabStartList:
+    case kTabStartTimes:
+        grid = &startList_.SortGrid1;
+        break;
+    case kTabStopTimes:
+    case kTabResults:
+        grid = &results_.SortGrid4;
+        break;
+    default:
+        return; // "Vielseitigkeit" is never written
+    }
+    bool saved = false;
+    try {
+        saved = ReplaceWholeFile(fileName, FormatListText(*grid)); // the old file stays whole if not
+    } catch (const std::exception&) {
+    }
+    if (saved) {
+        registrations_.JournalSaved(grid == &results_.SortGrid4, fileName);
+    } else {
+        host_.ShowMessage(SaveFailedMessage(fileName));
+    }
+}
+
+void Pages::LoadStartList(const std::string& fileName) {
+    LoadStartList(fileName, FullName(fileName));
+}
+
+void Pages::LoadStartList(const std::string& fileName, const std::string& path) {
+    host_.SetTimer1Enabled(false);
+    LoadBracket bracket(host_, [this] { UpdateCommandStates(); }); // a full list can be saved, an empty one not
+    if (startList_.Read(fileName, path) != StartList::LoadOutcome::Loaded) {
+        return;
+    }
+    try {
+        registrations_.ListLoaded();
+    } catch (const std::exception&) {
+        // The list is in; the clock panel follows with the next choice of a rider.
+    }
+}
+
+void Pages::sbHTMLClick(int tag) {
+    PublishResultsPage(host_, results_.SortGrid4, tag);
 }
 
 } // namespace vandoret

@@ -1,0 +1,21 @@
+// The results web page: the results list as one HTML page in Windows-1252, written beside the
+// program's working folder, opened or printed by the shell.
+#pragma once
+
+#include <string>
+
+#include "base/Host.h"
+#include "grid/SortGrid.h"
+
+namespace vandoret {
+
+// The page's name: the program's file name with ".html", in the current directory.
+std::string ResultsPageName(const Host& host);
+// Writes the page of `results`, replacing the old one whole; a page that cannot be written
+// completely shows a message and leaves the old page as it was.
+void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& fileName);
+// Writes the page under ResultsPageName, then tag 0 opens it, tag 1 prints it (a folder of that
+// name is never handed on).
+void PublishResultsPage(Host& host, const TSortGrid& results, int tag);
+
+} // namespace vandoret
