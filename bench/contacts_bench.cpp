@@ -49,17 +49,17 @@ struct Rig {
         tk.AttachComPort(layer, dispatcher, LineClock);
         tk.settings.Port = 1;
         tk.OpenConfiguredPort();
-        tk.FinishContactFree = true;
+        tk.registrations.FinishContactFree = true;
         dispatcher.afterServe = [this] {
-            const int rows = tk.SortGrid3.RowCount();
-            if (rows != rowsSeen && !tk.SortGrid3.IsBlankRow(rows - 1)) {
+            const int rows = tk.registrations.SortGrid3.RowCount();
+            if (rows != rowsSeen && !tk.registrations.SortGrid3.IsBlankRow(rows - 1)) {
                 rowsSeen = rows;
                 recordedAt = Clock::now();
                 recorded.Set();
             }
         };
     }
-    ~Rig() { tk.ComPort->Close(); }
+    ~Rig() { tk.contacts.ComPort->Close(); }
 
     // Runs `driver` on its own thread while the main thread runs the event loop.
     template <typename Driver> void Run(Driver driver) {
@@ -147,7 +147,7 @@ void BM_BusyUserInterface(benchmark::State& state) {
                 // The moment the row was taken for: the event's time, which the finish used.
                 TimeOfDay taken = 0;
                 QMetaObject::invokeMethod(
-                    &App(), [&] { taken = rig.tk.ComPort->CurrentEvent().Time; }, Qt::BlockingQueuedConnection);
+                    &App(), [&] { taken = rig.tk.contacts.ComPort->CurrentEvent().Time; }, Qt::BlockingQueuedConnection);
                 offsets.push_back((taken - changed) * 86'400'000.0);
                 rig.layer.WaitUntilIdle();
                 rig.layer.SetLines(0);

@@ -74,26 +74,26 @@ struct PtyRig {
         tk->AttachComPort(*layer, dispatcher, LineClock);
         tk->settings.Port = 7;
         tk->OpenConfiguredPort();
-        if (!tk->ComPort->Connected()) {
+        if (!tk->contacts.ComPort->Connected()) {
             return false;
         }
-        tk->FinishContactFree = true;
+        tk->registrations.FinishContactFree = true;
         dispatcher.afterServe = [this] {
-            const TSortGrid& grid = tk->SortGrid3;
+            const TSortGrid& grid = tk->registrations.SortGrid3;
             const int rows = grid.RowCount() - (grid.IsBlankRow(grid.RowCount() - 1) ? 1 : 0) - 1;
             if (rows > finishes.load()) {
-                recorded.push_back(tk->ComPort->CurrentEvent().Time);
+                recorded.push_back(tk->contacts.ComPort->CurrentEvent().Time);
                 rowAddedAt = Clock::now();
                 finishes = rows;
                 rowAdded.Set();
             }
-            servedStatus = tk->ComPort->CurrentEvent().ModemStatus;
+            servedStatus = tk->contacts.ComPort->CurrentEvent().ModemStatus;
         };
         return true;
     }
     ~PtyRig() {
         if (tk) {
-            tk->ComPort->Close();
+            tk->contacts.ComPort->Close();
         }
         unsetenv("VANDORET_COM7");
         if (master >= 0) {

@@ -171,28 +171,28 @@ void BM_LiveServerUnderLoad(benchmark::State& state) {
     for (auto _ : state) {
         vandoret::testing::FakeHost host;
         vandoret::Timekeeper tk(host);
-        tk.SortGrid1.SetRowCount(201);
+        tk.startList.SortGrid1.SetRowCount(201);
         for (int r = 1; r <= 200; ++r) {
             const int minute = 9 * 60 + r;
-            tk.SortGrid1.SetCell(0, r, std::to_string(minute / 60) + ":" + (minute % 60 < 10 ? "0" : "") +
+            tk.startList.SortGrid1.SetCell(0, r, std::to_string(minute / 60) + ":" + (minute % 60 < 10 ? "0" : "") +
                                            std::to_string(minute % 60));
-            tk.SortGrid1.SetCell(1, r, std::to_string(r));
-            tk.SortGrid1.SetCell(2, r, "Reiterin " + std::to_string(r));
-            tk.SortGrid1.SetCell(3, r, "Pferd " + std::to_string(r));
-            tk.SortGrid1.SetCell(4, r, "RV Verein");
-            tk.SortGrid1.SetCell(5, r, "Ort");
+            tk.startList.SortGrid1.SetCell(1, r, std::to_string(r));
+            tk.startList.SortGrid1.SetCell(2, r, "Reiterin " + std::to_string(r));
+            tk.startList.SortGrid1.SetCell(3, r, "Pferd " + std::to_string(r));
+            tk.startList.SortGrid1.SetCell(4, r, "RV Verein");
+            tk.startList.SortGrid1.SetCell(5, r, "Ort");
         }
-        tk.RefreshNumberList();
+        tk.startList.RefreshNumberList();
         tk.SelectRider(0);
         for (int r = 0; r < 180; ++r) {
             host.SetClock(9, 30 + r / 10, (r % 10) * 6);
-            tk.RegisterStart();
+            tk.registrations.RegisterStart();
         }
         int finished = 0;
         const auto finish = [&](int) {
             host.now += 1.0 / 86400.0;
-            tk.RegisterFinish();
-            tk.SortGrid3.SetCell(2, tk.SortGrid3.RowCount() - 1, std::to_string(++finished));
+            tk.registrations.RegisterFinish();
+            tk.registrations.SortGrid3.SetCell(2, tk.registrations.SortGrid3.RowCount() - 1, std::to_string(++finished));
         };
         for (int i = 0; i < 150; ++i) {
             host.SetClock(10, 0, 0);

@@ -19,28 +19,28 @@ using vandoret::Timekeeper;
 using vandoret::testing::FakeHost;
 
 void Fill(Timekeeper& tk, int finishes) {
-    tk.SortGrid1.SetRowCount(finishes + 1);
-    tk.SortGrid2.SetRowCount(finishes + 1);
-    tk.SortGrid3.SetRowCount(finishes + 1);
+    tk.startList.SortGrid1.SetRowCount(finishes + 1);
+    tk.registrations.SortGrid2.SetRowCount(finishes + 1);
+    tk.registrations.SortGrid3.SetRowCount(finishes + 1);
     for (int i = 1; i <= finishes; ++i) {
         const std::string nr = std::to_string(i);
         const double start = MakeTimeOfDay(7, 0) + i * 5.0 / 86400.0;
         const double ride = (540 + (i * 7919) % 120) / 86400.0; // 9 to 11 minutes, some over time
-        tk.SortGrid1.SetCell(0, i, FormatClock(start, ClockForm::HhNn));
-        tk.SortGrid1.SetCell(1, i, nr);
-        tk.SortGrid1.SetCell(2, i, "Reiter " + nr);
-        tk.SortGrid1.SetCell(3, i, "Pferd " + nr);
-        tk.SortGrid1.SetCell(4, i, "Club");
-        tk.SortGrid1.SetCell(5, i, "Ort");
-        tk.SortGrid2.SetCell(0, i, nr);
-        tk.SortGrid2.SetCell(1, i, FormatClock(start, ClockForm::HhNnSsZ));
-        tk.SortGrid2.SetCell(2, i, nr);
+        tk.startList.SortGrid1.SetCell(0, i, FormatClock(start, ClockForm::HhNn));
+        tk.startList.SortGrid1.SetCell(1, i, nr);
+        tk.startList.SortGrid1.SetCell(2, i, "Reiter " + nr);
+        tk.startList.SortGrid1.SetCell(3, i, "Pferd " + nr);
+        tk.startList.SortGrid1.SetCell(4, i, "Club");
+        tk.startList.SortGrid1.SetCell(5, i, "Ort");
+        tk.registrations.SortGrid2.SetCell(0, i, nr);
+        tk.registrations.SortGrid2.SetCell(1, i, FormatClock(start, ClockForm::HhNnSsZ));
+        tk.registrations.SortGrid2.SetCell(2, i, nr);
         // Finishes arrive in another order than the starts.
         const int row = (i * 37) % finishes + 1;
-        tk.SortGrid3.SetCell(0, row, nr);
-        tk.SortGrid3.SetCell(1, row, FormatClock(start + ride, ClockForm::HhNnSsZ));
-        tk.SortGrid3.SetCell(2, row, nr);
-        tk.SortGrid3.SetCell(5, row, i % 5 == 0 ? "4" : "");
+        tk.registrations.SortGrid3.SetCell(0, row, nr);
+        tk.registrations.SortGrid3.SetCell(1, row, FormatClock(start + ride, ClockForm::HhNnSsZ));
+        tk.registrations.SortGrid3.SetCell(2, row, nr);
+        tk.registrations.SortGrid3.SetCell(5, row, i % 5 == 0 ? "4" : "");
     }
 }
 
@@ -52,8 +52,8 @@ double Measure(int finishes, int repeats) {
     for (int k = 0; k < repeats; ++k) {
         // Processor time, not wall time: the machine may be busy with other work.
         const std::clock_t t0 = std::clock();
-        tk.BuildResults();
-        tk.RankResults();
+        tk.results.BuildResults();
+        tk.results.RankResults();
         const std::clock_t t1 = std::clock();
         best = std::min(best, 1000.0 * static_cast<double>(t1 - t0) / CLOCKS_PER_SEC);
     }
@@ -66,12 +66,12 @@ void BM_BuildAndRank(benchmark::State& state) {
     const int finishes = static_cast<int>(state.range(0));
     Fill(tk, finishes);
     for (auto _ : state) {
-        tk.BuildResults();
-        tk.RankResults();
-        benchmark::DoNotOptimize(tk.SortGrid4.Cells(0, 1));
+        tk.results.BuildResults();
+        tk.results.RankResults();
+        benchmark::DoNotOptimize(tk.results.SortGrid4.Cells(0, 1));
     }
     state.SetItemsProcessed(state.iterations() * finishes);
-    state.counters["result_rows"] = tk.SortGrid4.RowCount() - 1;
+    state.counters["result_rows"] = tk.results.SortGrid4.RowCount() - 1;
 }
 BENCHMARK(BM_BuildAndRank)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 

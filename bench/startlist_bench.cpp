@@ -129,10 +129,10 @@ void BM_LoadStartList(benchmark::State& state) {
     const std::clock_t start = std::clock();
     for (auto _ : state) {
         tk.LoadStartList(file);
-        benchmark::DoNotOptimize(tk.SortGrid1.RowCount());
+        benchmark::DoNotOptimize(tk.startList.SortGrid1.RowCount());
     }
     const double seconds = Seconds(std::clock() - start);
-    if (tk.SortGrid1.RowCount() != rows + 1) {
+    if (tk.startList.SortGrid1.RowCount() != rows + 1) {
         state.SkipWithError("the list was not loaded");
     }
     RecordLoad(state, runs.reload, rows, seconds);
@@ -150,9 +150,9 @@ void BM_LoadIntoEmptiedList(benchmark::State& state) {
     for (auto _ : state) {
         const std::clock_t start = std::clock();
         tk.LoadStartList(file);
-        benchmark::DoNotOptimize(tk.SortGrid1.RowCount());
+        benchmark::DoNotOptimize(tk.startList.SortGrid1.RowCount());
         timed += std::clock() - start;
-        if (tk.SortGrid1.RowCount() != rows + 1) {
+        if (tk.startList.SortGrid1.RowCount() != rows + 1) {
             state.SkipWithError("the list was not loaded");
             break;
         }

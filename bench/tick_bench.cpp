@@ -29,22 +29,22 @@ struct TickSetup {
         file = (std::filesystem::temp_directory_path() / "vandoret-tick-bench-Starterliste.txt").string();
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\r\n";
-        keeper.SortGrid1.SetRowCount(kRiders + 1);
+        keeper.startList.SortGrid1.SetRowCount(kRiders + 1);
         for (int i = 0; i < kRiders; ++i) {
             const std::string number = std::to_string(i + 1);
             const std::string name = "Reiter " + number;
             out << RiderTime(i) << '\t' << number << '\t' << name << "\tPferd\tClub\tOrt\r\n";
-            keeper.SortGrid1.SetCell(0, i + 1, RiderTime(i));
-            keeper.SortGrid1.SetCell(1, i + 1, number);
-            keeper.SortGrid1.SetCell(2, i + 1, name);
-            keeper.cbNr.Items.push_back(number);
+            keeper.startList.SortGrid1.SetCell(0, i + 1, RiderTime(i));
+            keeper.startList.SortGrid1.SetCell(1, i + 1, number);
+            keeper.startList.SortGrid1.SetCell(2, i + 1, name);
+            keeper.startList.cbNr.Items.push_back(number);
         }
         out.close();
         keeper.settings.BaseName = file;
         host.SetClock(9, 0, 0);
         keeper.Timer1Timer(); // first sight of the file: the load happens here, not in the loop
         keeper.SelectRider(kRiders / 2);
-        if (!keeper.CounterOn) {
+        if (!keeper.registrations.CounterOn) {
             keeper.ImageStatusClick();
         }
         keeper.Timer1Timer();
@@ -64,9 +64,9 @@ void BM_Timer1Timer(benchmark::State& state) {
         // Walk the clock through one minute in 100 ms steps, far from any planned start.
         s.host.now = start + (step++ % 600) * (0.1 * vandoret::kOneSecond);
         s.keeper.Timer1Timer();
-        benchmark::DoNotOptimize(s.keeper.TextCounterTime.data());
+        benchmark::DoNotOptimize(s.keeper.registrations.TextCounterTime.data());
     }
-    if (s.keeper.StartListStamp != vandoret::DosFileStamp(s.file) || s.host.timer5sek) {
+    if (s.keeper.startList.StartListStamp != vandoret::DosFileStamp(s.file) || s.host.timer5sek) {
         state.SkipWithError("the tick reloaded or armed: not the steady state being measured");
     }
 }

@@ -88,8 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tk.settings.Alg1 = model.alg[0];
     tk.settings.Alg2 = model.alg[1];
     tk.settings.Alg3 = model.alg[2];
-    tk.StartContactFree = model.startFree;
-    tk.FinishContactFree = model.finishFree;
+    tk.registrations.StartContactFree = model.startFree;
+    tk.registrations.FinishContactFree = model.finishFree;
     std::int64_t ms = 9 * 3'600'000;
     int checkedStarts = 0, checkedFinishes = 0;
 
@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (event.EventMask & (kEvCts | kEvDsr | kEvRlsd)) {
                 model.Lines(event.ModemStatus, FormatClock(event.Time, ClockForm::HhNnSsZ, tk.locale()));
             }
-            tk.ComPort->DispatchEvents(event);
+            tk.contacts.ComPort->DispatchEvents(event);
             break;
         }
         case 4:
@@ -131,14 +131,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             model.autoStart = tk.settings.AutoStart;
             break;
         }
-        FUZZ_CHECK(tk.StartContactFree == model.startFree, "the start contact's lock");
-        FUZZ_CHECK(tk.FinishContactFree == model.finishFree, "the light barrier's lock");
-        CheckList(tk.SortGrid2, model.starts, "every start recorded with its moment", checkedStarts + 1);
-        CheckList(tk.SortGrid3, model.finishes, "every finish recorded with its moment", checkedFinishes + 1);
+        FUZZ_CHECK(tk.registrations.StartContactFree == model.startFree, "the start contact's lock");
+        FUZZ_CHECK(tk.registrations.FinishContactFree == model.finishFree, "the light barrier's lock");
+        CheckList(tk.registrations.SortGrid2, model.starts, "every start recorded with its moment", checkedStarts + 1);
+        CheckList(tk.registrations.SortGrid3, model.finishes, "every finish recorded with its moment", checkedFinishes + 1);
         checkedStarts = static_cast<int>(model.starts.size());
         checkedFinishes = static_cast<int>(model.finishes.size());
     }
-    CheckList(tk.SortGrid2, model.starts, "every start recorded with its moment");
-    CheckList(tk.SortGrid3, model.finishes, "every finish recorded with its moment");
+    CheckList(tk.registrations.SortGrid2, model.starts, "every start recorded with its moment");
+    CheckList(tk.registrations.SortGrid3, model.finishes, "every finish recorded with its moment");
     return 0;
 }

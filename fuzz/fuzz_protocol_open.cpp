@@ -71,18 +71,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     host.SetClock(9, 0, 0);
     Timekeeper tk(host);
     Open(host, tk, opened);
-    FUZZ_CHECK(tk.SortGrid1.RowCount() >= 2, "the opened list has at least two rows");
-    FUZZ_CHECK(tk.cbNr.Count() == tk.SortGrid1.RowCount() - 1, "one number per data row");
-    const Cells first = Snapshot(tk.SortGrid1);
+    FUZZ_CHECK(tk.startList.SortGrid1.RowCount() >= 2, "the opened list has at least two rows");
+    FUZZ_CHECK(tk.startList.cbNr.Count() == tk.startList.SortGrid1.RowCount() - 1, "one number per data row");
+    const Cells first = Snapshot(tk.startList.SortGrid1);
 
-    tk.ActiveTab = kTabStartList;
-    tk.SaveListText(saved);
+    tk.pages.ActiveTab = kTabStartList;
+    tk.pages.SaveListText(saved);
     std::string written;
     FUZZ_CHECK(ReadWholeFile(saved, written) == ReadOutcome::Ok, "the save wrote the file");
-    FUZZ_CHECK(written == FormatListText(tk.SortGrid1), "the save wrote the protocol text");
+    FUZZ_CHECK(written == FormatListText(tk.startList.SortGrid1), "the save wrote the protocol text");
 
     Open(host, tk, saved);
-    const Cells second = Snapshot(tk.SortGrid1);
+    const Cells second = Snapshot(tk.startList.SortGrid1);
     FUZZ_CHECK(second.size() == first.size(), "the saved list reads back with as many rows");
     for (std::size_t r = 0; r < first.size(); ++r) {
         for (std::size_t c = 0; c < first[r].size(); ++c) {

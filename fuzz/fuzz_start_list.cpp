@@ -25,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Planned starts generated for a list without times: from the first bytes, so they vary.
     tk.settings.StartClock = size > 0 ? data[0] * 7 : 570;
     tk.settings.StartInt = size > 1 ? data[1] % 16 - 3 : 5;
-    const std::string caption0 = tk.SortGrid1.Cells(0, 0);
+    const std::string caption0 = tk.startList.SortGrid1.Cells(0, 0);
     tk.LoadStartList(file);
 
-    const TSortGrid& grid = tk.SortGrid1;
+    const TSortGrid& grid = tk.startList.SortGrid1;
     FUZZ_CHECK(grid.RowCount() >= 2, "the start list has at least two rows");
     FUZZ_CHECK(grid.ColCount() <= kStartListColumns, "the start list has at most six columns");
     for (int r = 0; r < grid.RowCount(); ++r) {
@@ -51,15 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            "the list holds what the reader gives");
             }
         }
-        FUZZ_CHECK(tk.StartListWatchPath.find("Starterliste.txt") != std::string::npos, "the file is watched");
+        FUZZ_CHECK(tk.startList.StartListWatchPath.find("Starterliste.txt") != std::string::npos, "the file is watched");
     }
 
     // The number list.
-    FUZZ_CHECK(tk.cbNr.Count() == grid.RowCount() - 1, "one number per data row");
-    for (int k = 0; k < tk.cbNr.Count(); ++k) {
-        FUZZ_CHECK(tk.cbNr.Items[static_cast<std::size_t>(k)] == grid.Cells(1, k + 1),
+    FUZZ_CHECK(tk.startList.cbNr.Count() == grid.RowCount() - 1, "one number per data row");
+    for (int k = 0; k < tk.startList.cbNr.Count(); ++k) {
+        FUZZ_CHECK(tk.startList.cbNr.Items[static_cast<std::size_t>(k)] == grid.Cells(1, k + 1),
                    "item k of the number list is row k + 1, column 1");
     }
-    FUZZ_CHECK(tk.cbNr.ItemIndex >= -1 && tk.cbNr.ItemIndex < tk.cbNr.Count(), "the selection is a number or none");
+    FUZZ_CHECK(tk.startList.cbNr.ItemIndex >= -1 && tk.startList.cbNr.ItemIndex < tk.startList.cbNr.Count(), "the selection is a number or none");
     return 0;
 }

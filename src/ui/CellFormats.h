@@ -1,5 +1,5 @@
 // Colours of the window itself. The list cell formats and the tab colours are the core's
-// (Timekeeper::GetCellFormat, Timekeeper::PageControl1TabColors); these helpers turn them into Qt.
+// (Timekeeper::GetCellFormat, Pages::PageControl1TabColors); these helpers turn them into Qt.
 #pragma once
 
 #include <QColor>

@@ -75,11 +75,11 @@ void LiveResults::Refresh() {
     if (!server_.IsListening()) {
         return;
     }
-    const LiveStamp stamp = LiveStampOf(tk_);
+    const LiveStamp stamp = LiveStampOf(tk_.results);
     if (rendered_ && *rendered_ == stamp) {
         return;
     }
-    server_.SetPages(RenderLivePages(CollectLiveData(tk_, title_)));
+    server_.SetPages(RenderLivePages(CollectLiveData(tk_.results, title_)));
     rendered_ = stamp;
     ++renderings_;
 }

@@ -32,7 +32,7 @@ void TabBar::paintEvent(QPaintEvent*) {
         if (!active) {
             r.adjust(0, 2, 0, 0);
         }
-        const std::optional<TabColors> colors = Timekeeper::PageControl1TabColors(i);
+        const std::optional<TabColors> colors = Pages::PageControl1TabColors(i);
         QColor brush =
             colors ? ToQColor(colors->background) : (active ? kWindowBackground.lighter(112) : kWindowBackground);
         if (!active && colors) {

@@ -318,7 +318,7 @@ void TForm1::BuildTabs() {
     PageControl1->setDocumentMode(false);
     const char* const captions[] = {"Startliste", "Startzeiten", "Stoppzeiten", "Ergebnisse", "Vielseitigkeit"};
     for (int tab = 0; tab < 5; ++tab) {
-        auto* grid = new GridView(tk_.Grid(tab), tab, PageControl1);
+        auto* grid = new GridView(tk_.pages.Grid(tab), tab, PageControl1);
         grid->setObjectName(QString("SortGrid%1").arg(tab + 1));
         SortGrids[static_cast<std::size_t>(tab)] = grid;
         PageControl1->addTab(grid, captions[tab]);
@@ -343,7 +343,7 @@ void TForm1::WireStopListEditing() {
     grid->gridModel()->editableColumn = [](int col) { return col == 2 || col == 3 || col == 5; };
     grid->selectCell = [this](int col, int row) {
         tk_.SortGrid3SelectCell(col, row);
-        return tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
+        return tk_.registrations.SortGrid3Mode == Registrations::StopListMode::CellEditing;
     };
     // These two may still run while the window is torn down (the editor loses the focus then), so
     // they hold on to the Timekeeper, which outlives the window, not to the window.
@@ -357,14 +357,14 @@ void TForm1::WireStopListEditing() {
     };
     grid->windowCommand = [this](const QKeyEvent& key) { return IsWindowCommand(key); };
     grid->typingColumn = [this, grid] {
-        return grid->gridModel()->editableColumn(tk_.SortGrid3Col) ? tk_.SortGrid3Col : -1;
+        return grid->gridModel()->editableColumn(tk_.registrations.SortGrid3Col) ? tk_.registrations.SortGrid3Col : -1;
     };
     grid->enterPressed = [this, grid] {
         tk_.SortGrid3KeyPress(U'\r');
         tk_.SortGrid3EditEnded();
         RefreshFromCore();
-        if (tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing) {
-            grid->SetCellMode(true, tk_.SortGrid3Col);
+        if (tk_.registrations.SortGrid3Mode == Registrations::StopListMode::CellEditing) {
+            grid->SetCellMode(true, tk_.registrations.SortGrid3Col);
         }
     };
     grid->escapePressed = [this, grid] {
@@ -378,8 +378,8 @@ void TForm1::WireStopListEditing() {
 void TForm1::SyncStopListMode() {
     // The list shows the core's mode and current cell; an open editor stays until it closes.
     GridView* grid = SortGrids[kTabStopTimes];
-    const bool cell = tk_.SortGrid3Mode == Timekeeper::StopListMode::CellEditing;
-    const int col = cell ? tk_.SortGrid3Col : grid->gridModel()->columnCount() - 1;
+    const bool cell = tk_.registrations.SortGrid3Mode == Registrations::StopListMode::CellEditing;
+    const int col = cell ? tk_.registrations.SortGrid3Col : grid->gridModel()->columnCount() - 1;
     if (!grid->Editing() && (grid->CellMode() != cell || (cell && grid->currentIndex().column() != col))) {
         grid->SetCellMode(cell, col);
     }

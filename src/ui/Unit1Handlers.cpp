@@ -52,8 +52,8 @@ void TForm1::FormCreate() {
     // 1. Title and caption.
     const QString title = ToQ(host_.ApplicationTitle());
     QCoreApplication::setApplicationName(title);
-    tk_.WindowCaption = (title + " " VANDORET_VERSION).toStdString();
-    setWindowTitle(ToQ(tk_.WindowCaption));
+    tk_.startList.WindowCaption = (title + " " VANDORET_VERSION).toStdString();
+    setWindowTitle(ToQ(tk_.startList.WindowCaption));
     // 2. The help file is looked for beside the program (see mHilfeClick).
     // 3. The serial ports present.
     if (options_.listComPorts) {
@@ -72,7 +72,7 @@ void TForm1::FormCreate() {
     }
     // 5. The results sort column lives with the core's start list sort options.
     // 6. Status indicator for CounterOn (off).
-    ImageStatus->setPixmap(pictures::StatusIndicator(tk_.CounterOn));
+    ImageStatus->setPixmap(pictures::StatusIndicator(tk_.registrations.CounterOn));
     // 7. Settings, with the window bounds and the check box they carry.
     if (options_.loadSettings) {
         options_.loadSettings(tk_.settings);
@@ -90,7 +90,7 @@ void TForm1::FormCreate() {
     ImageLSstart->setPixmap(pictures::LockIndicator(false));
     ImageLSstop->setPixmap(pictures::LockIndicator(false));
     // 11. Captions are the core's; the finish field starts empty.
-    tk_.TextStopTime = kNoFinishTime;
+    tk_.registrations.TextStopTime = kNoFinishTime;
     // 12. One tick at once.
     tk_.Timer1Timer();
     // 13. The configured serial port.
@@ -98,7 +98,7 @@ void TForm1::FormCreate() {
         tk_.OpenConfiguredPort();
     }
     // 14. Countdown on when the start list holds more than one rider.
-    if (tk_.SortGrid1.RowCount() > 2 && !tk_.CounterOn) {
+    if (tk_.startList.SortGrid1.RowCount() > 2 && !tk_.registrations.CounterOn) {
         tk_.ImageStatusClick();
     }
     host_.SetTimer1Enabled(true);
@@ -129,7 +129,7 @@ void TForm1::FormShow() {
     for (int tab : {kTabResults, kTabStopTimes, kTabStartTimes, kTabStartList}) {
         PageControl1->setCurrentIndex(tab);
     }
-    tk_.ActiveTab = kTabStartList;
+    tk_.pages.ActiveTab = kTabStartList;
     FocusActiveList();
 }
 
@@ -165,9 +165,9 @@ void TForm1::FormDestroy() {
             // Settings that cannot be stored are lost; the port must still be closed.
         }
     }
-    if (tk_.ComPort) {
+    if (tk_.contacts.ComPort) {
         try {
-            tk_.ComPort->Close();
+            tk_.contacts.ComPort->Close();
         } catch (...) {
             // Closing errors are of no consequence at the end of the run.
         }
@@ -229,7 +229,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             ImageLSClick(watched == ImageLSstart ? LockIndicator::Start : LockIndicator::Stop);
             return true;
         }
-        if (watched == StatusPanels[1] && !tk_.JournalNotice.empty()) {
+        if (watched == StatusPanels[1] && !tk_.registrations.JournalNotice.empty()) {
             tk_.JournalNoticeClick(); // the operator has seen the note
             RefreshFromCore();
             return true;
@@ -271,7 +271,7 @@ void TForm1::ImageSoundClick() {
 }
 
 void TForm1::ImageLSClick(LockIndicator which) {
-    tk_.ImageLSClick(which);
+    tk_.registrations.ImageLSClick(which);
     RefreshFromCore();
 }
 
@@ -317,7 +317,7 @@ void TForm1::sbHTMLClick(int tag) {
 }
 
 void TForm1::PageControl1Change(int index) {
-    tk_.ActiveTab = index;
+    tk_.pages.ActiveTab = index;
     tk_.PageControl1Change();
     RefreshFromCore();
     SortGrids[static_cast<std::size_t>(index)]->horizontalScrollBar()->setValue(0);
@@ -354,49 +354,49 @@ void TForm1::mHilfeClick() {
 // ---- Redraw
 
 void TForm1::RefreshNumberList() {
-    if (shownNumbers_ != tk_.cbNr.Items) {
+    if (shownNumbers_ != tk_.startList.cbNr.Items) {
         const QSignalBlocker block(cbNr);
         cbNr->clear();
-        for (const auto& item : tk_.cbNr.Items) {
+        for (const auto& item : tk_.startList.cbNr.Items) {
             cbNr->addItem(ToQ(item));
         }
-        shownNumbers_ = tk_.cbNr.Items;
+        shownNumbers_ = tk_.startList.cbNr.Items;
     }
-    if (cbNr->currentIndex() != tk_.cbNr.ItemIndex) {
+    if (cbNr->currentIndex() != tk_.startList.cbNr.ItemIndex) {
         const QSignalBlocker block(cbNr);
-        cbNr->setCurrentIndex(tk_.cbNr.ItemIndex);
+        cbNr->setCurrentIndex(tk_.startList.cbNr.ItemIndex);
     }
 }
 
 void TForm1::RefreshFromCore() {
-    SetTextIfChanged(StaticText1, tk_.StaticText1);
-    SetTextIfChanged(TextStartTime, tk_.TextStartTime);
-    SetTextIfChanged(TextCounterTime, tk_.TextCounterTime);
+    SetTextIfChanged(StaticText1, tk_.registrations.StaticText1);
+    SetTextIfChanged(TextStartTime, tk_.registrations.TextStartTime);
+    SetTextIfChanged(TextCounterTime, tk_.registrations.TextCounterTime);
     // A counter that is not counting down shows its value unlit, so it never looks live.
     if (auto* counter = qobject_cast<LcdField*>(TextCounterTime)) {
-        counter->SetUnlit(!tk_.CounterOn);
+        counter->SetUnlit(!tk_.registrations.CounterOn);
     }
-    SetTextIfChanged(TextStopTime, tk_.TextStopTime);
-    SetTextIfChanged(LabOstalosStart, tk_.LabOstalosStart);
-    SetTextIfChanged(LabOstalosStop, tk_.LabOstalosStop);
-    const QColor startColour = tk_.TextStartTimeColor == TextColor::Red ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    SetTextIfChanged(TextStopTime, tk_.registrations.TextStopTime);
+    SetTextIfChanged(LabOstalosStart, tk_.registrations.LabOstalosStart);
+    SetTextIfChanged(LabOstalosStop, tk_.registrations.LabOstalosStop);
+    const QColor startColour = tk_.registrations.TextStartTimeColor == TextColor::Red ? QColor(255, 0, 0) : QColor(0, 255, 0);
     if (TextStartTime->palette().color(QPalette::WindowText) != startColour) {
         QPalette pal = TextStartTime->palette();
         pal.setColor(QPalette::WindowText, startColour);
         TextStartTime->setPalette(pal);
     }
-    if (Edit1->text() != ToQ(tk_.Edit1)) {
-        Edit1->setText(ToQ(tk_.Edit1));
+    if (Edit1->text() != ToQ(tk_.registrations.Edit1)) {
+        Edit1->setText(ToQ(tk_.registrations.Edit1));
         Edit1->setCursorPosition(0);
     }
     RefreshNumberList();
-    if (tk_.JournalNotice != journalNoticeShown_ || tk_.JournalNoticeAlarm != journalAlarmShown_) {
-        journalNoticeShown_ = tk_.JournalNotice;
-        journalAlarmShown_ = tk_.JournalNoticeAlarm;
+    if (tk_.registrations.JournalNotice != journalNoticeShown_ || tk_.registrations.JournalNoticeAlarm != journalAlarmShown_) {
+        journalNoticeShown_ = tk_.registrations.JournalNotice;
+        journalAlarmShown_ = tk_.registrations.JournalNoticeAlarm;
         SetMiddlePanelWarning(StatusPanels[1], ToQ(journalNoticeShown_), journalAlarmShown_);
     }
-    if (windowTitle() != ToQ(tk_.WindowCaption)) {
-        setWindowTitle(ToQ(tk_.WindowCaption));
+    if (windowTitle() != ToQ(tk_.startList.WindowCaption)) {
+        setWindowTitle(ToQ(tk_.startList.WindowCaption));
     }
     // Indicator pictures follow their state; they are redrawn only when it changes.
     const auto picture = [](QLabel* label, bool state, auto draw) {
@@ -406,12 +406,12 @@ void TForm1::RefreshFromCore() {
             label->setPixmap(draw(state));
         }
     };
-    picture(ImageStatus, tk_.CounterOn, pictures::StatusIndicator);
+    picture(ImageStatus, tk_.registrations.CounterOn, pictures::StatusIndicator);
     picture(ImageOnSound, tk_.settings.Sound, pictures::SoundOverlay);
-    picture(ImageLSstart, tk_.StartContactFree, pictures::LockIndicator);
-    picture(ImageLSstop, tk_.FinishContactFree, pictures::LockIndicator);
-    ImageLSstart->setVisible(tk_.ImageLSstartVisible);
-    ImageLSstop->setVisible(tk_.ImageLSstopVisible);
+    picture(ImageLSstart, tk_.registrations.StartContactFree, pictures::LockIndicator);
+    picture(ImageLSstop, tk_.registrations.FinishContactFree, pictures::LockIndicator);
+    ImageLSstart->setVisible(tk_.contacts.ImageLSstartVisible);
+    ImageLSstop->setVisible(tk_.contacts.ImageLSstopVisible);
     if (cbAutoStart->isChecked() != tk_.settings.AutoStart) {
         const QSignalBlocker block(cbAutoStart);
         cbAutoStart->setChecked(tk_.settings.AutoStart);
@@ -419,9 +419,9 @@ void TForm1::RefreshFromCore() {
     for (GridView* grid : SortGrids) {
         grid->Refresh();
     }
-    if (PageControl1->currentIndex() != tk_.ActiveTab) {
+    if (PageControl1->currentIndex() != tk_.pages.ActiveTab) {
         const QSignalBlocker block(PageControl1);
-        PageControl1->setCurrentIndex(tk_.ActiveTab);
+        PageControl1->setCurrentIndex(tk_.pages.ActiveTab);
     }
     SyncStopListMode();
     ApplyCommandStates();
@@ -443,7 +443,7 @@ void TForm1::StoreChangedSettings() {
 }
 
 void TForm1::ApplyCommandStates() {
-    const CommandStates& c = tk_.Commands;
+    const CommandStates& c = tk_.pages.Commands;
     const bool free = !dialogOpen_; // a dialog leaves only the start and the finish
     sbSave->setEnabled(free && c.sbSave);
     sbCLS->setEnabled(free && c.sbCLS);

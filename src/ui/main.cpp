@@ -169,7 +169,7 @@ int main(int argc, char* argv[]) {
     host.onTimer5sek = [&form] { form.Timer5sekTimer(); };
 
     dispatcher.afterServe = [&form] { form.RefreshFromCore(); };
-    vandoret::ComPortControl ports(tk);
+    vandoret::ComPortControl ports(tk.contacts);
 
     // The live results on the local network: started with the stored port, changed by the dialog.
     vandoret::ui::LiveResults live(tk, host.ApplicationTitle());
@@ -189,7 +189,7 @@ int main(int argc, char* argv[]) {
     form.FormInfo = &info;
     vandoret::ui::TFDlgYesNo yesNo(&form);
     host.askYesNo = [&yesNo](const std::string& q) { return yesNo.Ask(QString::fromStdString(q)); };
-    host.PreloadSounds({tk.ReadySoundFile, tk.StartSoundFile, tk.FinishSoundFile});
+    host.PreloadSounds({tk.registrations.ReadySoundFile, tk.registrations.StartSoundFile, tk.registrations.FinishSoundFile});
 
     instance.onRaise = [&form] { vandoret::ui::SingleInstance::BringForward(&form); };
 

@@ -79,16 +79,16 @@ TEST_P(DecodeTest, LevelsPolarityAndLocks) {
     tk.settings.Alg1 = c.alg1;
     tk.settings.Alg2 = c.alg2;
     tk.settings.Alg3 = c.alg3;
-    tk.StartContactFree = c.startFree;
-    tk.FinishContactFree = c.finishFree;
-    tk.LastModemStatus = c.last;
-    tk.DecodeContacts(c.status, MakeTimeOfDay(9, 30, 4, 789));
-    EXPECT_EQ(Rows(tk.SortGrid2), c.starts);
-    EXPECT_EQ(Rows(tk.SortGrid3), c.finishes);
-    EXPECT_EQ(tk.StartContactFree, c.startFreeAfter);
-    EXPECT_EQ(tk.FinishContactFree, c.finishFree) << "only the operator switches the barrier";
-    EXPECT_EQ(tk.LastModemStatus, c.status);
-    EXPECT_FALSE(tk.ContactEventTime.has_value());
+    tk.registrations.StartContactFree = c.startFree;
+    tk.registrations.FinishContactFree = c.finishFree;
+    tk.contacts.LastModemStatus = c.last;
+    tk.contacts.DecodeContacts(c.status, MakeTimeOfDay(9, 30, 4, 789));
+    EXPECT_EQ(Rows(tk.registrations.SortGrid2), c.starts);
+    EXPECT_EQ(Rows(tk.registrations.SortGrid3), c.finishes);
+    EXPECT_EQ(tk.registrations.StartContactFree, c.startFreeAfter);
+    EXPECT_EQ(tk.registrations.FinishContactFree, c.finishFree) << "only the operator switches the barrier";
+    EXPECT_EQ(tk.contacts.LastModemStatus, c.status);
+    EXPECT_FALSE(tk.registrations.ContactEventTime.has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(Contacts, DecodeTest, ::testing::ValuesIn(kDecodeCases), [](const auto& info) {
@@ -103,27 +103,27 @@ TEST(Decode, AContactRecordsTheMomentOfTheLineChange) {
     FakeHost host;
     host.SetClock(9, 30, 5, 400); // the user-interface thread got round to it 700 ms late
     Timekeeper tk(host);
-    tk.StartContactFree = true;
-    tk.FinishContactFree = true;
-    tk.DecodeContacts(DSR, MakeTimeOfDay(9, 30, 4, 789));
-    tk.DecodeContacts(DSR | CTS, MakeTimeOfDay(9, 31, 0, 55));
-    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
-    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:31:00,0");
-    EXPECT_DOUBLE_EQ(tk.ClockNow(), MakeTimeOfDay(9, 30, 5, 400)) << "keys use the handler's time";
+    tk.registrations.StartContactFree = true;
+    tk.registrations.FinishContactFree = true;
+    tk.contacts.DecodeContacts(DSR, MakeTimeOfDay(9, 30, 4, 789));
+    tk.contacts.DecodeContacts(DSR | CTS, MakeTimeOfDay(9, 31, 0, 55));
+    EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(1, 1), "09:31:00,0");
+    EXPECT_DOUBLE_EQ(tk.registrations.ClockNow(), MakeTimeOfDay(9, 30, 5, 400)) << "keys use the handler's time";
 }
 
 TEST(Decode, ReleaseThenStartTakesTheStart) {
     FakeHost host;
     Timekeeper tk(host);
-    tk.DecodeContacts(DSR | RLSD, 0.4); // locked: no start, freed
-    EXPECT_EQ(Rows(tk.SortGrid2), 0);
-    EXPECT_TRUE(tk.StartContactFree);
-    tk.DecodeContacts(0, 0.4);
-    tk.DecodeContacts(DSR, 0.4);
-    EXPECT_EQ(Rows(tk.SortGrid2), 1);
-    EXPECT_FALSE(tk.StartContactFree);
-    tk.DecodeContacts(DSR | RING, 0.4); // still closed: locked, no second start
-    EXPECT_EQ(Rows(tk.SortGrid2), 1);
+    tk.contacts.DecodeContacts(DSR | RLSD, 0.4); // locked: no start, freed
+    EXPECT_EQ(Rows(tk.registrations.SortGrid2), 0);
+    EXPECT_TRUE(tk.registrations.StartContactFree);
+    tk.contacts.DecodeContacts(0, 0.4);
+    tk.contacts.DecodeContacts(DSR, 0.4);
+    EXPECT_EQ(Rows(tk.registrations.SortGrid2), 1);
+    EXPECT_FALSE(tk.registrations.StartContactFree);
+    tk.contacts.DecodeContacts(DSR | RING, 0.4); // still closed: locked, no second start
+    EXPECT_EQ(Rows(tk.registrations.SortGrid2), 1);
 }
 
 // The main window's port over the scripted layer, with the test as user-interface thread.
@@ -134,7 +134,16 @@ protected:
         tk.AttachComPort(layer, ui, [this] { return lineClock.load(); });
         tk.settings.Port = 3;
     }
-    ~ContactPortTest() override { tk.ComPort->Close(); }
+    ~ContactPortTest() override { tk.contacts.ComPort->Close(); }
+
+    // OK of the settings dialog with `port` chosen (0: "Kein") among COM3 and COM12.
+    void ConfirmPort(int port) {
+        ComPortControl control(tk.contacts);
+        const std::vector<std::string> items = cfg::PortItems({3, 12});
+        cfg::CfgFields fields = cfg::FieldsFromSettings(tk.settings, items, Locale{});
+        fields.portIndex = cfg::PortItemIndex(items, port);
+        ASSERT_EQ(cfg::TransferBack(fields, items, tk.settings, control, Locale{}), std::nullopt);
+    }
 
     FakeHost host;
     FakePortLayer layer;
@@ -145,23 +154,23 @@ protected:
 
 TEST_F(ContactPortTest, StartUpOpensTheConfiguredPortAndShowsTheIndicators) {
     tk.OpenConfiguredPort();
-    EXPECT_TRUE(tk.ComPort->Connected());
-    EXPECT_TRUE(tk.ImageLSstartVisible);
-    EXPECT_TRUE(tk.ImageLSstopVisible);
+    EXPECT_TRUE(tk.contacts.ComPort->Connected());
+    EXPECT_TRUE(tk.contacts.ImageLSstartVisible);
+    EXPECT_TRUE(tk.contacts.ImageLSstopVisible);
     EXPECT_EQ(layer.EventMask(), 0x38u);
     EXPECT_EQ(layer.LastDcb().ByteSize, 5);
     EXPECT_EQ(layer.LastDcb().RtsControl, kRtsControlHandshake);
-    EXPECT_FALSE(tk.StartContactFree) << "opening leaves the locks";
-    tk.ComPort->Close();
-    EXPECT_FALSE(tk.ImageLSstartVisible);
-    EXPECT_FALSE(tk.ImageLSstopVisible);
+    EXPECT_FALSE(tk.registrations.StartContactFree) << "opening leaves the locks";
+    tk.contacts.ComPort->Close();
+    EXPECT_FALSE(tk.contacts.ImageLSstartVisible);
+    EXPECT_FALSE(tk.contacts.ImageLSstopVisible);
 }
 
 TEST_F(ContactPortTest, AFailingPortAtStartUpIsDroppedSilently) {
     tk.settings.Port = 9;
     tk.OpenConfiguredPort();
     EXPECT_EQ(tk.settings.Port, 0);
-    EXPECT_FALSE(tk.ImageLSstartVisible);
+    EXPECT_FALSE(tk.contacts.ImageLSstartVisible);
     EXPECT_TRUE(host.messages.empty());
     layer.failSetupComm = true;
     tk.settings.Port = 3;
@@ -172,26 +181,26 @@ TEST_F(ContactPortTest, AFailingPortAtStartUpIsDroppedSilently) {
 
 TEST_F(ContactPortTest, ABusyUserInterfaceDoesNotDelayTheRecordedTime) {
     tk.OpenConfiguredPort();
-    tk.StartContactFree = true;
-    tk.FinishContactFree = true;
+    tk.registrations.StartContactFree = true;
+    tk.registrations.FinishContactFree = true;
     ASSERT_TRUE(layer.WaitUntilIdle());
     lineClock = MakeTimeOfDay(9, 30, 4, 712);
     layer.SetLines(DSR);
     ASSERT_TRUE(ui.WaitForPosts(1));
     host.SetClock(9, 30, 5, 20); // a start list reload held the user-interface thread
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.SortGrid2) == 1; }));
-    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.registrations.SortGrid2) == 1; }));
+    EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
 
     lineClock = MakeTimeOfDay(9, 41, 12, 398);
     layer.SetLines(DSR | CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.SortGrid3) == 1; }));
-    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:41:12,3");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(1, 1), "09:41:12,3");
 }
 
 TEST_F(ContactPortTest, ASecondContactDuringABusySpellKeepsItsOwnMoment) {
     tk.OpenConfiguredPort();
-    tk.StartContactFree = true;
-    tk.FinishContactFree = true;
+    tk.registrations.StartContactFree = true;
+    tk.registrations.FinishContactFree = true;
     ASSERT_TRUE(layer.WaitUntilIdle());
     lineClock = MakeTimeOfDay(9, 30, 4, 712);
     layer.SetLines(DSR);
@@ -204,15 +213,15 @@ TEST_F(ContactPortTest, ASecondContactDuringABusySpellKeepsItsOwnMoment) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     lineClock = MakeTimeOfDay(9, 30, 5, 300); // when the busy spell ends
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.SortGrid3) == 1; }));
-    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
-    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:30:04,9");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(1, 1), "09:30:04,9");
 }
 
 TEST_F(ContactPortTest, ClosingDuringABusySpellKeepsEveryContactSeen) {
     tk.OpenConfiguredPort();
-    tk.StartContactFree = true;
-    tk.FinishContactFree = true;
+    tk.registrations.StartContactFree = true;
+    tk.registrations.FinishContactFree = true;
     ASSERT_TRUE(layer.WaitUntilIdle());
     lineClock = MakeTimeOfDay(9, 30, 4, 712);
     layer.SetLines(DSR);
@@ -224,69 +233,69 @@ TEST_F(ContactPortTest, ClosingDuringABusySpellKeepsEveryContactSeen) {
     while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    tk.ChangeComPort(0); // the operator chose "Kein" before the busy spell ended
-    EXPECT_FALSE(tk.ComPort->Connected());
-    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
-    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:30:04,9");
+    ConfirmPort(0); // the operator chose "Kein" before the busy spell ended
+    EXPECT_FALSE(tk.contacts.ComPort->Connected());
+    EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(1, 1), "09:30:04,9");
     EXPECT_EQ(layer.WaitersAlive(), 0);
 }
 
 TEST_F(ContactPortTest, AShortPulseIsSeenEvenWhenTheHandOverRunsLate) {
     tk.OpenConfiguredPort();
-    tk.StartContactFree = true;
+    tk.registrations.StartContactFree = true;
     ASSERT_TRUE(layer.WaitUntilIdle());
     layer.SetLines(DSR);
     ASSERT_TRUE(ui.WaitForPosts(1));
     layer.SetLines(0); // over before the user-interface thread runs the hand-over
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk.LastModemStatus == 0u; }));
-    EXPECT_EQ(Rows(tk.SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk.contacts.LastModemStatus == 0u; }));
+    EXPECT_EQ(Rows(tk.registrations.SortGrid2), 1);
 }
 
 TEST_F(ContactPortTest, ReopeningKeepsTheLastStatusAndTheLocks) {
     tk.OpenConfiguredPort();
-    tk.StartContactFree = true;
+    tk.registrations.StartContactFree = true;
     layer.SetLines(DSR);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.SortGrid2) == 1; }));
-    tk.ChangeComPort(3);
-    EXPECT_TRUE(tk.ComPort->Connected());
-    EXPECT_EQ(tk.LastModemStatus, DSR);
-    tk.ImageLSClick(LockIndicator::Start); // freed by hand
-    tk.DecodeContacts(DSR, 0.5);           // the same status again: not decoded
-    EXPECT_EQ(Rows(tk.SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.registrations.SortGrid2) == 1; }));
+    ConfirmPort(3);
+    EXPECT_TRUE(tk.contacts.ComPort->Connected());
+    EXPECT_EQ(tk.contacts.LastModemStatus, DSR);
+    tk.registrations.ImageLSClick(LockIndicator::Start); // freed by hand
+    tk.contacts.DecodeContacts(DSR, 0.5);           // the same status again: not decoded
+    EXPECT_EQ(Rows(tk.registrations.SortGrid2), 1);
 }
 
 TEST_F(ContactPortTest, ChoosingPortsInTheSettingsDialog) {
     tk.OpenConfiguredPort();
-    tk.ChangeComPort(0);
-    EXPECT_FALSE(tk.ComPort->Connected());
-    EXPECT_FALSE(tk.ImageLSstartVisible);
+    ConfirmPort(0);
+    EXPECT_FALSE(tk.contacts.ComPort->Connected());
+    EXPECT_FALSE(tk.contacts.ImageLSstartVisible);
     EXPECT_EQ(tk.settings.Port, 0);
-    tk.ChangeComPort(12); // missing: kept for the next start, nothing shown
+    ConfirmPort(12); // missing: kept for the next start, nothing shown
     EXPECT_EQ(tk.settings.Port, 12);
-    EXPECT_FALSE(tk.ComPort->Connected());
+    EXPECT_FALSE(tk.contacts.ComPort->Connected());
     EXPECT_TRUE(host.messages.empty());
-    tk.ChangeComPort(3);
-    EXPECT_TRUE(tk.ImageLSstartVisible);
+    ConfirmPort(3);
+    EXPECT_TRUE(tk.contacts.ImageLSstartVisible);
 }
 
 TEST_F(ContactPortTest, UnpluggingHidesTheIndicators) {
     tk.OpenConfiguredPort();
     ASSERT_TRUE(layer.WaitUntilIdle());
     layer.Unplug();
-    ASSERT_TRUE(ui.PumpUntil([&] { return !tk.ImageLSstartVisible; }));
-    EXPECT_FALSE(tk.ImageLSstopVisible);
+    ASSERT_TRUE(ui.PumpUntil([&] { return !tk.contacts.ImageLSstartVisible; }));
+    EXPECT_FALSE(tk.contacts.ImageLSstopVisible);
 }
 
 TEST_F(ContactPortTest, TheSettingsDialogDrivesThePortThroughItsControl) {
     tk.ListComPorts(layer);
-    ComPortControl control(tk);
+    ComPortControl control(tk.contacts);
     EXPECT_EQ(control.AvailablePorts(), std::vector<int>{3});
     EXPECT_TRUE(control.OpenPort(3));
-    EXPECT_TRUE(tk.ImageLSstartVisible);
+    EXPECT_TRUE(tk.contacts.ImageLSstartVisible);
     EXPECT_TRUE(control.OpenPort(3)) << "re-opening an open port";
     control.ClosePort();
     control.ClosePort();
-    EXPECT_FALSE(tk.ImageLSstartVisible);
+    EXPECT_FALSE(tk.contacts.ImageLSstartVisible);
     EXPECT_FALSE(control.OpenPort(4));
     EXPECT_FALSE(control.OpenPort(0));
     EXPECT_FALSE(control.OpenPort(300));
@@ -303,12 +312,12 @@ TEST(ListComPorts, FindsTheUsablePortsAndReleasesEveryHandle) {
     layer.AddDevice(9, {.characterDevice = true, .heldElsewhere = true});
     layer.AddDevice(33);
     tk.ListComPorts(layer);
-    EXPECT_EQ(tk.AvailablePorts, (std::set<int>{2, 5}));
-    EXPECT_EQ(tk.ComPortChoices(), (std::vector<std::string>{"Kein", "COM2", "COM5"}));
+    EXPECT_EQ(tk.contacts.AvailablePorts, (std::set<int>{2, 5}));
+    EXPECT_EQ(ComPortControl(tk.contacts).AvailablePorts(), (std::vector<int>{2, 5}));
     EXPECT_EQ(layer.OpenHandles(), 0);
     FakePortLayer none;
     tk.ListComPorts(none);
-    EXPECT_EQ(tk.ComPortChoices(), std::vector<std::string>{"Kein"});
+    EXPECT_TRUE(tk.contacts.AvailablePorts.empty());
 }
 
 } // namespace

@@ -43,13 +43,13 @@ struct Rig {
         tk.AttachComPort(layer, ui, [this] { return lineClock.load(); });
         tk.settings.Port = 3;
     }
-    ~Rig() { tk.ComPort->Close(); }
+    ~Rig() { tk.contacts.ComPort->Close(); }
 
     void Open(std::uint32_t restingLines = 0) {
         layer.SetLines(restingLines);
         tk.OpenConfiguredPort();
-        ASSERT_TRUE(tk.ComPort->Connected());
-        tk.FinishContactFree = true;
+        ASSERT_TRUE(tk.contacts.ComPort->Connected());
+        tk.registrations.FinishContactFree = true;
         ServeAll(); // the resting level is the starting point: nothing to hand over
         ASSERT_EQ(ui.Posted(), 0);
     }
@@ -97,7 +97,7 @@ TEST_P(NoContactLostTest, ABarrierBackToAnEarlierStateDuringABusyHandOverIsNotLo
     rig.SetLinesWhileBusy(CTS);
     rig.ServeAll();
     // Each change counted once: the wait that reports them all afterwards adds nothing.
-    EXPECT_EQ(FinishTimes(rig.tk.SortGrid3), (std::vector<std::string>{"10:00:00,1", "10:00:00,3", "10:00:00,5"}));
+    EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid3), (std::vector<std::string>{"10:00:00,1", "10:00:00,3", "10:00:00,5"}));
 }
 
 TEST_P(NoContactLostTest, APulseBetweenTwoLooksIsHandedOverAsTwoChanges) {
@@ -117,11 +117,11 @@ TEST_P(NoContactLostTest, APulseBetweenTwoLooksIsHandedOverAsTwoChanges) {
         rig.lineClock = MakeTimeOfDay(10, 5, 1, 250);
         rig.layer.Pulse(kEvCts);
         rig.ServeAll();
-        EXPECT_EQ(FinishTimes(rig.tk.SortGrid3), std::vector<std::string>{"10:05:01,2"});
-        EXPECT_EQ(rig.tk.LastModemStatus, c.resting);
+        EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid3), std::vector<std::string>{"10:05:01,2"});
+        EXPECT_EQ(rig.tk.contacts.LastModemStatus, c.resting);
 
         // While a start waits to be served.
-        rig.tk.StartContactFree = true;
+        rig.tk.registrations.StartContactFree = true;
         rig.lineClock = MakeTimeOfDay(10, 5, 2, 0);
         const int posted = rig.ui.Posted();
         rig.layer.SetLines(c.resting | DSR);
@@ -137,8 +137,8 @@ TEST_P(NoContactLostTest, APulseBetweenTwoLooksIsHandedOverAsTwoChanges) {
         if (c.startTakesAFinish) {
             finishes.insert(finishes.begin() + 1, "10:05:02,0");
         }
-        EXPECT_EQ(FinishTimes(rig.tk.SortGrid3), finishes);
-        EXPECT_EQ(FinishTimes(rig.tk.SortGrid2), std::vector<std::string>{"10:05:02,0"});
+        EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid3), finishes);
+        EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid2), std::vector<std::string>{"10:05:02,0"});
     }
 }
 

@@ -166,7 +166,7 @@ protected:
 
     void TearDown() override {
         if (tk) {
-            tk->ComPort->Close();
+            tk->contacts.ComPort->Close();
             tk.reset();
             shim.Send(0);
         }
@@ -175,10 +175,10 @@ protected:
     // Opens the port with both contacts free and the lines at rest, the thread waiting.
     void Open() {
         tk->OpenConfiguredPort();
-        ASSERT_TRUE(tk->ComPort->Connected());
+        ASSERT_TRUE(tk->contacts.ComPort->Connected());
         shim.Send(0); // the shim's watcher runs from the first line request on
-        tk->StartContactFree = true;
-        tk->FinishContactFree = true;
+        tk->registrations.StartContactFree = true;
+        tk->registrations.FinishContactFree = true;
         ASSERT_TRUE(shim.Polling());
     }
 
@@ -203,8 +203,8 @@ TEST_F(WineSerialLines, ACtsChangeBecomesAFinishTimedOnTheWaitingThread) {
     host.SetClock(11, 0, 0); // the user-interface thread's clock is not what gets recorded
     lineClock = MakeTimeOfDay(9, 41, 2, 250);
     SetLines(kCts);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "09:41:02,2");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 1), "09:41:02,2");
     EXPECT_NE(clockThread.load(), std::this_thread::get_id());
     EXPECT_NE(clockThread.load(), std::thread::id{});
 }
@@ -214,20 +214,20 @@ TEST_F(WineSerialLines, DsrTakesAStartAndTheCarrierReleasesTheContact) {
     tk->settings.Alg3 = 0; // NPN: a closed release contact frees the start contact
     lineClock = MakeTimeOfDay(9, 30, 4, 712);
     SetLines(kDsr);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 1; }));
-    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "09:30:04,7");
-    EXPECT_FALSE(tk->StartContactFree);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_FALSE(tk->registrations.StartContactFree);
 
     SetLines(0);
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk->LastModemStatus == 0u; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->contacts.LastModemStatus == 0u; }));
     SetLines(kCar);
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk->StartContactFree; }));
-    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->registrations.StartContactFree; }));
+    EXPECT_EQ(Rows(tk->registrations.SortGrid2), 1);
     SetLines(0);
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk->LastModemStatus == 0u; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->contacts.LastModemStatus == 0u; }));
     lineClock = MakeTimeOfDay(9, 32, 0, 0);
     SetLines(kDsr);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 2; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == 2; }));
 }
 
 TEST_F(WineSerialLines, ClosingDuringAPendingWaitIsPrompt) {
@@ -235,10 +235,10 @@ TEST_F(WineSerialLines, ClosingDuringAPendingWaitIsPrompt) {
         SCOPED_TRACE(round);
         Open();
         const auto started = std::chrono::steady_clock::now();
-        tk->ComPort->Close(); // the thread sits in WaitCommEvent
+        tk->contacts.ComPort->Close(); // the thread sits in WaitCommEvent
         const auto took = std::chrono::steady_clock::now() - started;
         EXPECT_LT(took, 500ms);
-        EXPECT_FALSE(tk->ComPort->Connected());
+        EXPECT_FALSE(tk->contacts.ComPort->Connected());
         if (round == 0) {
             std::printf("[ measured ] Close during a pending wait: %.1f ms\n",
                         std::chrono::duration<double, std::milli>(took).count());
@@ -253,13 +253,13 @@ TEST_F(WineSerialLines, ClosingDuringAPendingWaitIsPrompt) {
 TEST_F(WineSerialLines, AnUnpluggedPortEndsTheThreadWithoutSpinning) {
     Open();
     shim.Send(0, /*unplug=*/true);
-    ASSERT_TRUE(ui.PumpUntil([&] { return !tk->ImageLSstartVisible; }));
-    EXPECT_FALSE(tk->ComPort->Connected());
+    ASSERT_TRUE(ui.PumpUntil([&] { return !tk->contacts.ImageLSstartVisible; }));
+    EXPECT_FALSE(tk->contacts.ComPort->Connected());
     const long reads = shim.Ask().reads;
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(shim.Ask().reads, reads) << "the line reads went on after the thread ended";
     EXPECT_EQ(ui.RunPending(), 0);
-    tk->ComPort->Close();
+    tk->contacts.ComPort->Close();
     shim.Send(0, /*unplug=*/false);
 }
 

@@ -30,12 +30,12 @@ std::string Checked(std::initializer_list<std::string> lines) {
 TEST(Journal, WritesReadableLinesForEveryChange) {
     Session s; // the session begins when the journal is attached
     s.At(9, 30, 0, 40);
-    s.tk.RegisterStart();
+    s.tk.registrations.RegisterStart();
     s.At(9, 38, 12, 345);
-    s.tk.RegisterFinish();
+    s.tk.registrations.RegisterFinish();
     s.EnterNumber(1, "99"); // no such start: "!" in "Pausen"
-    s.tk.FinishContactFree = false;
-    s.tk.DecodeContacts(kMsCtsOn, MakeTimeOfDay(9, 39, 1, 7)); // ignored by the lock, still written
+    s.tk.registrations.FinishContactFree = false;
+    s.tk.contacts.DecodeContacts(kMsCtsOn, MakeTimeOfDay(9, 39, 1, 7)); // ignored by the lock, still written
     s.tk.sbCLSClick(false);
     const std::string expected = Checked({"2024-05-11 09:00:00.000\tSitzungsbeginn\tVandoret\tSitzung\t1",
                                           "2024-05-11 09:30:00.190\tStart\tStartzeiten\t1\t1.\t09:30:00,0\t12",
@@ -45,25 +45,25 @@ TEST(Journal, WritesReadableLinesForEveryChange) {
                                           "Start gesperrt\tZiel gesperrt",
                                           "2024-05-11 09:38:12.495\tListen geleert"});
     EXPECT_EQ(s.Text(), expected);
-    EXPECT_EQ(s.tk.SortGrid3.RowCount(), 2);
+    EXPECT_EQ(s.tk.registrations.SortGrid3.RowCount(), 2);
 }
 
 // The settings dialog's OK and the tab "Ergebnisse" rewrite "EZ-Pkt.": the journal follows.
 TEST(Journal, PointsRewrittenByTheResultsAreJournaled) {
     for (const bool settingsOk : {true, false}) {
         Session s;
-        s.tk.SortGrid1.SetRowCount(4);
+        s.tk.startList.SortGrid1.SetRowCount(4);
         for (int r = 1; r <= 3; ++r) {
-            s.tk.SortGrid1.SetCell(1, r, s.tk.cbNr.Items[static_cast<std::size_t>(r - 1)]);
+            s.tk.startList.SortGrid1.SetCell(1, r, s.tk.startList.cbNr.Items[static_cast<std::size_t>(r - 1)]);
         }
         s.StartThreeFinishTwo();
         s.EnterNumber(1, "12"); // a ride of 10:07,3: 8 commenced seconds over 10:00 at 0,4
-        ASSERT_EQ(s.tk.SortGrid3.Cells(4, 1), "3,2");
+        ASSERT_EQ(s.tk.registrations.SortGrid3.Cells(4, 1), "3,2");
         s.tk.settings.AllowedTime = 11 * 60'000;
-        s.tk.ActiveTab = kTabResults;
+        s.tk.pages.ActiveTab = kTabResults;
         settingsOk ? s.tk.SettingsConfirmed() : s.tk.PageControl1Change();
-        EXPECT_EQ(s.tk.SortGrid3.Cells(4, 1), "0");
-        EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.SortGrid3)) << settingsOk;
+        EXPECT_EQ(s.tk.registrations.SortGrid3.Cells(4, 1), "0");
+        EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.registrations.SortGrid3)) << settingsOk;
     }
 }
 
@@ -75,21 +75,21 @@ TEST(Journal, TornLastLineIsSkippedWhereverTheCrashCut) {
     std::vector<Rows> stops, starts;
     const auto record = [&] {
         ends.push_back(s.Text().size());
-        starts.push_back(RowsOf(s.tk.SortGrid2));
-        stops.push_back(RowsOf(s.tk.SortGrid3));
+        starts.push_back(RowsOf(s.tk.registrations.SortGrid2));
+        stops.push_back(RowsOf(s.tk.registrations.SortGrid3));
     };
     for (int k = 0; k < 3; ++k) {
         s.At(10, k, 1, 100 * k);
-        s.tk.RegisterStart();
+        s.tk.registrations.RegisterStart();
         record();
         s.At(10, 9 + k, 33, 17 * k);
-        s.tk.RegisterFinish();
+        s.tk.registrations.RegisterFinish();
         record();
         s.EnterNumber(k + 1, k == 1 ? "5" : "14");
         record();
     }
-    s.tk.ActiveTab = kTabStopTimes;
-    s.tk.SortGrid3.SetRow(2);
+    s.tk.pages.ActiveTab = kTabStopTimes;
+    s.tk.registrations.SortGrid3.SetRow(2);
     s.host.yesNoAnswers.push_back(true);
     s.tk.sbDelLineClick();
     record();
@@ -145,32 +145,32 @@ TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
     std::vector<std::string> notices;
     for (int k = 0; k < 4; ++k) {
         s.At(11, 0, k, 0);
-        s.tk.RegisterFinish();
-        notices.push_back(s.tk.JournalNotice);
+        s.tk.registrations.RegisterFinish();
+        notices.push_back(s.tk.registrations.JournalNotice);
     }
-    EXPECT_EQ(s.tk.SortGrid3.RowCount(), 5) << "every finish recorded";
-    EXPECT_EQ(s.tk.SortGrid3.Cells(1, 2), "11:00:01,0");
+    EXPECT_EQ(s.tk.registrations.SortGrid3.RowCount(), 5) << "every finish recorded";
+    EXPECT_EQ(s.tk.registrations.SortGrid3.Cells(1, 2), "11:00:01,0");
     EXPECT_EQ(notices[0], "Journal wird nicht geschrieben: Zeiten nur im Speicher");
     EXPECT_EQ(notices[1], notices[0]);
     EXPECT_EQ(notices[2], "Journal war unterbrochen 11:00:00–11:00:02") << "written again, and said so";
-    EXPECT_FALSE(s.tk.JournalNoticeAlarm);
+    EXPECT_FALSE(s.tk.registrations.JournalNoticeAlarm);
     s.tk.JournalNoticeClick();
-    EXPECT_EQ(s.tk.JournalNotice, "") << "until the operator clicks it away";
+    EXPECT_EQ(s.tk.registrations.JournalNotice, "") << "until the operator clicks it away";
     // The torn halves do not spoil the file: it gives all four finishes.
-    EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.SortGrid3));
+    EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.registrations.SortGrid3));
 }
 
 TEST(Journal, NewDayBeginsAFileThatReplaysOnItsOwn) {
     Session s;
     s.At(23, 59, 58, 0);
-    s.tk.RegisterFinish();
+    s.tk.registrations.RegisterFinish();
     s.clock.now = {2024, 5, 12, 1500};
     s.At(0, 0, 1, 0);
-    s.tk.RegisterFinish();
+    s.tk.registrations.RegisterFinish();
     ASSERT_EQ(s.writer.files.size(), 2u);
     const JournalSession today = ReplayLastSession(s.writer.files["2024-05-12"]);
     EXPECT_TRUE(today.found);
-    EXPECT_EQ(today.stopTimes(), RowsOf(s.tk.SortGrid3));
+    EXPECT_EQ(today.stopTimes(), RowsOf(s.tk.registrations.SortGrid3));
 }
 
 TEST(Recovery, AsksAfterACrashWithTimesOrTimesNeverSaved) {
@@ -185,10 +185,10 @@ TEST(Recovery, AsksAfterACrashWithTimesOrTimesNeverSaved) {
                          Case{"crash, empty lists", false, false, false, false}}) {
         Session before;
         if (c.times) {
-            before.tk.RegisterFinish();
+            before.tk.registrations.RegisterFinish();
         }
         if (c.saved) {
-            before.tk.JournalSaved(true, "Ergebnisse.txt");
+            before.tk.registrations.JournalSaved(true, "Ergebnisse.txt");
         }
         if (c.clean) {
             before.tk.EndJournal();
@@ -209,43 +209,43 @@ TEST(Recovery, JaRebuildsBothListsAndASecondCrashRecoversThemAgain) {
     first.StartThreeFinishTwo();
     first.EnterNumber(1, "14");
     first.EnterNumber(2, "77");
-    const Rows starts = RowsOf(first.tk.SortGrid2), stops = RowsOf(first.tk.SortGrid3);
+    const Rows starts = RowsOf(first.tk.registrations.SortGrid2), stops = RowsOf(first.tk.registrations.SortGrid3);
 
     Session second(first.Text()); // killed: no session end
     second.host.yesNoAnswers.push_back(true);
     ASSERT_TRUE(second.tk.RecoverLastSession());
-    EXPECT_EQ(RowsOf(second.tk.SortGrid2), starts);
-    EXPECT_EQ(RowsOf(second.tk.SortGrid3), stops);
-    EXPECT_EQ(second.tk.SortGrid3.Cells(3, 2), "!");
-    EXPECT_EQ(second.tk.LabOstalosStart, "0");
-    EXPECT_EQ(second.tk.LabOstalosStop, "1");
-    EXPECT_EQ(second.tk.cbNr.ItemIndex, -1) << "every rider has started";
+    EXPECT_EQ(RowsOf(second.tk.registrations.SortGrid2), starts);
+    EXPECT_EQ(RowsOf(second.tk.registrations.SortGrid3), stops);
+    EXPECT_EQ(second.tk.registrations.SortGrid3.Cells(3, 2), "!");
+    EXPECT_EQ(second.tk.registrations.LabOstalosStart, "0");
+    EXPECT_EQ(second.tk.registrations.LabOstalosStop, "1");
+    EXPECT_EQ(second.tk.startList.cbNr.ItemIndex, -1) << "every rider has started";
 
     Session third(second.Text()); // killed again before anything else happened
     third.host.yesNoAnswers.push_back(true);
     ASSERT_TRUE(third.tk.RecoverLastSession());
-    EXPECT_EQ(RowsOf(third.tk.SortGrid3), stops);
+    EXPECT_EQ(RowsOf(third.tk.registrations.SortGrid3), stops);
 }
 
 TEST(Recovery, NeinStartsEmptyKeepsTheFileAndRowsTakenMeanwhileFollow) {
     Session first;
-    first.tk.RegisterFinish();
-    first.tk.RegisterFinish();
+    first.tk.registrations.RegisterFinish();
+    first.tk.registrations.RegisterFinish();
     const std::string journal = first.Text();
 
     Session no(journal);
     no.tk.RecoverLastSession();
-    EXPECT_TRUE(no.tk.SortGrid3.IsBlankRow(1));
+    EXPECT_TRUE(no.tk.registrations.SortGrid3.IsBlankRow(1));
     EXPECT_EQ(no.writer.files["2024-05-10"], journal);
 
     Session yes(journal);
     yes.At(12, 0, 0, 0);
-    yes.tk.RegisterFinish(); // a finish while the question is still open
+    yes.tk.registrations.RegisterFinish(); // a finish while the question is still open
     yes.host.yesNoAnswers.push_back(true);
     yes.tk.RecoverLastSession();
-    ASSERT_EQ(yes.tk.SortGrid3.RowCount(), 4);
-    EXPECT_EQ(yes.tk.SortGrid3.Cells(0, 3), "3.");
-    EXPECT_EQ(yes.tk.SortGrid3.Cells(1, 3), "12:00:00,0");
+    ASSERT_EQ(yes.tk.registrations.SortGrid3.RowCount(), 4);
+    EXPECT_EQ(yes.tk.registrations.SortGrid3.Cells(0, 3), "3.");
+    EXPECT_EQ(yes.tk.registrations.SortGrid3.Cells(1, 3), "12:00:00,0");
 }
 
 TEST(FileJournalWriter, AppendsToTheDaysFileAndReadsTheNewestOfItsTitle) {

@@ -38,7 +38,7 @@ using Lists = std::vector<std::vector<std::string>>;
 
 Lists Cells(const Timekeeper& tk) {
     Lists out;
-    for (const TSortGrid* grid : {&tk.SortGrid2, &tk.SortGrid3}) {
+    for (const TSortGrid* grid : {&tk.registrations.SortGrid2, &tk.registrations.SortGrid3}) {
         out.push_back({"-- " + std::to_string(grid->RowCount())});
         for (int r = 1; r < grid->RowCount(); ++r) {
             std::vector<std::string> row;

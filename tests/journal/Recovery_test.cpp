@@ -24,8 +24,8 @@ std::string CrashedSession(Session& s) {
 TEST(Recovery, TheNewestSessionIsChosenByItsNumberWhateverTheFilesAreCalled) {
     // A PC whose clock was once a month ahead left a file of a later day.
     Session old({}, {}, {2027, 1, 1, 9 * 3'600'000});
-    old.tk.RegisterFinish();
-    old.tk.JournalSaved(true, "Ergebnisse.txt");
+    old.tk.registrations.RegisterFinish();
+    old.tk.registrations.JournalSaved(true, "Ergebnisse.txt");
     old.tk.EndJournal();
     Session crashed({{"2027-01-01", old.Text()}}, {}, {2026, 12, 9, 10 * 3'600'000});
     CrashedSession(crashed);
@@ -51,18 +51,18 @@ TEST(Recovery, TheNewestSessionIsChosenByItsNumberWhateverTheFilesAreCalled) {
     Session after({{"2026-12-09", journal}, {"2027-01-01", file2027}}, {}, {2026, 12, 9, 11 * 3'600'000});
     after.host.yesNoAnswers.push_back(true);
     ASSERT_TRUE(after.tk.RecoverLastSession());
-    EXPECT_EQ(RowsOf(after.tk.SortGrid3), RowsOf(crashed.tk.SortGrid3));
+    EXPECT_EQ(RowsOf(after.tk.registrations.SortGrid3), RowsOf(crashed.tk.registrations.SortGrid3));
     EXPECT_EQ(after.writer.files["2027-01-01"], file2027) << "the session goes on in its own file";
     EXPECT_GT(after.writer.files["2026-12-09"].size(), journal.size());
 }
 
 TEST(Journal, ADateThatMovesBackStaysInTheSessionsFile) {
     Session s({}, {}, {2024, 5, 12, 100});
-    s.tk.RegisterFinish();
+    s.tk.registrations.RegisterFinish();
     s.clock.now = {2024, 5, 11, 86'399'000}; // the clock stepped back over midnight
-    s.tk.RegisterFinish();
+    s.tk.registrations.RegisterFinish();
     EXPECT_EQ(s.writer.files.size(), 1u);
-    EXPECT_EQ(ReplayLastSession(s.writer.files["2024-05-12"]).stopTimes(), RowsOf(s.tk.SortGrid3));
+    EXPECT_EQ(ReplayLastSession(s.writer.files["2024-05-12"]).stopTimes(), RowsOf(s.tk.registrations.SortGrid3));
 }
 
 // Any one line damaged: the replay skips that line alone, says so, and gives what the journal
@@ -108,11 +108,11 @@ TEST(Recovery, DamageIsReportedWithItsStampAndKindAndTheRestComesBack) {
               std::string::npos)
         << question;
     EXPECT_NE(question.find("3 Startzeiten, 2 Stoppzeiten"), std::string::npos) << question;
-    EXPECT_EQ(RowsOf(after.tk.SortGrid2), RowsOf(s.tk.SortGrid2)) << "every start back";
-    EXPECT_EQ(after.tk.SortGrid3.Cells(1, 2), s.tk.SortGrid3.Cells(1, 2)) << "the finish on a sound line back";
-    EXPECT_EQ(after.tk.JournalNotice, "Journal: 1 beschädigte Zeile übersprungen");
+    EXPECT_EQ(RowsOf(after.tk.registrations.SortGrid2), RowsOf(s.tk.registrations.SortGrid2)) << "every start back";
+    EXPECT_EQ(after.tk.registrations.SortGrid3.Cells(1, 2), s.tk.registrations.SortGrid3.Cells(1, 2)) << "the finish on a sound line back";
+    EXPECT_EQ(after.tk.registrations.JournalNotice, "Journal: 1 beschädigte Zeile übersprungen");
     after.tk.JournalNoticeClick();
-    EXPECT_EQ(after.tk.JournalNotice, "");
+    EXPECT_EQ(after.tk.registrations.JournalNotice, "");
 }
 
 TEST(Recovery, AnOlderJournalWithoutChecksumsStillReads) {
@@ -122,8 +122,8 @@ TEST(Recovery, AnOlderJournalWithoutChecksumsStillReads) {
     Session after(old);
     after.host.yesNoAnswers.push_back(true);
     ASSERT_TRUE(after.tk.RecoverLastSession());
-    EXPECT_EQ(after.tk.SortGrid3.Cells(1, 1), "09:38:12,3");
-    EXPECT_EQ(after.tk.journal->Sequence(), 0) << "it goes on as the session it was";
+    EXPECT_EQ(after.tk.registrations.SortGrid3.Cells(1, 1), "09:38:12,3");
+    EXPECT_EQ(after.tk.registrations.journal->Sequence(), 0) << "it goes on as the session it was";
     Session next(after.Text());
     EXPECT_EQ(ReplayLastSession(after.Text()).damaged, 0) << "old lines and new lines together";
 }
@@ -133,10 +133,10 @@ TEST(Recovery, AnUnreadableFileIsNamedNeverWrittenToAndTimingGoesOn) {
     after.tk.RecoverLastSession();
     ASSERT_EQ(after.host.messages.size(), 1u);
     EXPECT_EQ(after.host.messages[0], "Journal nicht lesbar: Vandoret-2024-05-11.txt: Keine Berechtigung");
-    EXPECT_EQ(after.tk.JournalNotice, after.host.messages[0]);
-    after.tk.RegisterFinish();
+    EXPECT_EQ(after.tk.registrations.JournalNotice, after.host.messages[0]);
+    after.tk.registrations.RegisterFinish();
     EXPECT_EQ(after.writer.files["2024-05-11"], "whatever it held");
-    EXPECT_EQ(ReplayLastSession(after.writer.files["2024-05-11-2"]).stopTimes(), RowsOf(after.tk.SortGrid3));
+    EXPECT_EQ(ReplayLastSession(after.writer.files["2024-05-11-2"]).stopTimes(), RowsOf(after.tk.registrations.SortGrid3));
 
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / "vandoret-unreadable-test";
@@ -176,31 +176,31 @@ TEST(Recovery, TimesTakenBehindTheOpenQuestionBelongToTheOfferedSession) {
     const std::string journal = CrashedSession(first);
     Session behind(journal);
     behind.At(12, 0, 0, 0);
-    behind.tk.RegisterFinish(); // the light barrier, the question still open
+    behind.tk.registrations.RegisterFinish(); // the light barrier, the question still open
     EXPECT_EQ(behind.Text().find("Sitzungsbeginn", journal.size()), std::string::npos);
 
     Session again(behind.writer.files); // killed before anybody answered
     again.host.yesNoAnswers.push_back(true);
     ASSERT_TRUE(again.tk.RecoverLastSession());
-    ASSERT_EQ(again.tk.SortGrid3.RowCount(), 4);
-    EXPECT_EQ(again.tk.SortGrid3.Cells(0, 3), "3.");
-    EXPECT_EQ(again.tk.SortGrid3.Cells(1, 3), "12:00:00,0");
+    ASSERT_EQ(again.tk.registrations.SortGrid3.RowCount(), 4);
+    EXPECT_EQ(again.tk.registrations.SortGrid3.Cells(0, 3), "3.");
+    EXPECT_EQ(again.tk.registrations.SortGrid3.Cells(1, 3), "12:00:00,0");
 
     // "Nein": the new session holds what was taken meanwhile, renumbered.
     behind.tk.RecoverLastSession();
-    ASSERT_EQ(behind.tk.SortGrid3.RowCount(), 2);
-    EXPECT_EQ(behind.tk.SortGrid3.Cells(0, 1), "1.");
-    EXPECT_EQ(behind.tk.SortGrid3.Cells(1, 1), "12:00:00,0");
-    EXPECT_TRUE(behind.tk.SortGrid2.IsBlankRow(1));
+    ASSERT_EQ(behind.tk.registrations.SortGrid3.RowCount(), 2);
+    EXPECT_EQ(behind.tk.registrations.SortGrid3.Cells(0, 1), "1.");
+    EXPECT_EQ(behind.tk.registrations.SortGrid3.Cells(1, 1), "12:00:00,0");
+    EXPECT_TRUE(behind.tk.registrations.SortGrid2.IsBlankRow(1));
     const JournalScan scan = ScanJournalFiles(behind.writer.ReadAll());
     ASSERT_TRUE(scan.newest);
     EXPECT_EQ(scan.newest->sequence, 2);
-    EXPECT_EQ(scan.newest->stopTimes(), RowsOf(behind.tk.SortGrid3));
+    EXPECT_EQ(scan.newest->stopTimes(), RowsOf(behind.tk.registrations.SortGrid3));
 }
 
 TEST(Recovery, ASessionEndsOnlyByItsOwnEndLine) {
     Session s;
-    s.tk.RegisterFinish();
+    s.tk.registrations.RegisterFinish();
     const std::string foreignEnd = journal_text::WithChecksum("2024-05-11 10:00:00.000\tSitzungsende\tSitzung\t7") + '\n';
     EXPECT_FALSE(ReplayLastSession(s.Text() + foreignEnd).ended);
     s.tk.EndJournal();
@@ -220,24 +220,24 @@ TEST(Recovery, TheRightRiderIsNextAndTheCountdownAsItWas) {
                          Case{"all started", -1, 3, false, -1}}) {
         Session before;
         for (int k = 0; k < c.startsBefore; ++k) {
-            before.tk.cbNr.ItemIndex = k;
-            before.tk.RegisterStart();
+            before.tk.startList.cbNr.ItemIndex = k;
+            before.tk.registrations.RegisterStart();
         }
-        before.tk.cbNr.ItemIndex = c.selectedAtCrash;
-        if (before.tk.CounterOn != c.counterOn) {
+        before.tk.startList.cbNr.ItemIndex = c.selectedAtCrash;
+        if (before.tk.registrations.CounterOn != c.counterOn) {
             before.tk.ImageStatusClick();
         }
         before.tk.Timer1Timer(); // the tick journals the selection
         Session after(before.Text());
         if (c.selectedAtCrash == 1 && c.startsBefore == 2) { // rider 14 starts behind the question
-            after.tk.cbNr.ItemIndex = 1;
-            after.tk.RegisterStart();
+            after.tk.startList.cbNr.ItemIndex = 1;
+            after.tk.registrations.RegisterStart();
         }
-        after.tk.cbNr.ItemIndex = 0; // what start-up chose
+        after.tk.startList.cbNr.ItemIndex = 0; // what start-up chose
         after.host.yesNoAnswers.push_back(true);
         ASSERT_TRUE(after.tk.RecoverLastSession()) << c.name;
-        EXPECT_EQ(after.tk.cbNr.ItemIndex, c.selected) << c.name;
-        EXPECT_EQ(after.tk.CounterOn, c.counterOn) << c.name;
+        EXPECT_EQ(after.tk.startList.cbNr.ItemIndex, c.selected) << c.name;
+        EXPECT_EQ(after.tk.registrations.CounterOn, c.counterOn) << c.name;
     }
 }
 
@@ -246,18 +246,18 @@ TEST(Journal, AFailingJournalIsTriedAgainOnTheTickAtMostOnceASecond) {
     s.tk.Timer1Timer(); // the selection journaled
     s.writer.failNext = 2;
     s.At(11, 0, 0, 0);
-    s.tk.RegisterFinish(); // fails
-    EXPECT_TRUE(s.tk.JournalNoticeAlarm);
+    s.tk.registrations.RegisterFinish(); // fails
+    EXPECT_TRUE(s.tk.registrations.JournalNoticeAlarm);
     s.At(11, 0, 0, 500);
     s.tk.Timer1Timer(); // first retry: fails
     s.At(11, 0, 1, 0);
     s.tk.Timer1Timer(); // too soon
-    EXPECT_TRUE(s.tk.JournalNoticeAlarm);
+    EXPECT_TRUE(s.tk.registrations.JournalNoticeAlarm);
     s.At(11, 0, 1, 500);
     s.tk.Timer1Timer(); // written
-    EXPECT_FALSE(s.tk.JournalNoticeAlarm);
-    EXPECT_EQ(s.tk.JournalNotice, "Journal war unterbrochen 11:00:00–11:00:01");
-    EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.SortGrid3));
+    EXPECT_FALSE(s.tk.registrations.JournalNoticeAlarm);
+    EXPECT_EQ(s.tk.registrations.JournalNotice, "Journal war unterbrochen 11:00:00–11:00:01");
+    EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.registrations.SortGrid3));
 }
 
 } // namespace

@@ -27,8 +27,8 @@ struct Session {
         writer.files = std::move(files);
         writer.unreadable = std::move(unreadable);
         tk.AttachJournal(writer, clock);
-        tk.cbNr.Items = {"12", "14", "17"};
-        tk.cbNr.ItemIndex = 0;
+        tk.startList.cbNr.Items = {"12", "14", "17"};
+        tk.startList.cbNr.ItemIndex = 0;
     }
     std::string Text() const { return writer.files.rbegin()->second; }
     void At(int h, int m, int s, int ms) {
@@ -39,17 +39,17 @@ struct Session {
     void StartThreeFinishTwo() {
         for (int k = 0; k < 3; ++k) {
             At(9, 30 + k, 0, 0);
-            tk.RegisterStart();
+            tk.registrations.RegisterStart();
         }
         for (int k = 0; k < 2; ++k) {
             At(9, 40 + k, 7, 300);
-            tk.RegisterFinish();
+            tk.registrations.RegisterFinish();
         }
     }
     // Types a start number into "St.Nr." of a stop list row and presses Enter.
     void EnterNumber(int row, const std::string& number) {
         tk.SortGrid3SelectCell(2, row);
-        tk.SortGrid3.SetCell(2, row, number);
+        tk.registrations.SortGrid3.SetCell(2, row, number);
         tk.SortGrid3KeyPress(U'\r');
     }
 };

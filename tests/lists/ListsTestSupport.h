@@ -64,8 +64,8 @@ protected:
     // Row r of the start list as its six cells.
     std::vector<std::string> Row1(int r) const {
         std::vector<std::string> cells;
-        for (int c = 0; c < tk.SortGrid1.ColCount(); ++c) {
-            cells.push_back(tk.SortGrid1.Cells(c, r));
+        for (int c = 0; c < tk.startList.SortGrid1.ColCount(); ++c) {
+            cells.push_back(tk.startList.SortGrid1.Cells(c, r));
         }
         return cells;
     }

@@ -144,7 +144,7 @@ TEST_F(OfficeFiles, QuotedUtf8ExportLoads) {
                      "d\";\"\"\r\n"
                      "\"6:55\";\"2\";\"Zo\xC3\xAB O'Neill\";\"Blitz\";\"\";\"Kiel\"\r\n");
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 3);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 3);
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"6:50", "1", "Anna M\xC3\xBCller",
                               "Stra\xC3\x9F"
@@ -153,20 +153,20 @@ TEST_F(OfficeFiles, QuotedUtf8ExportLoads) {
                               "d",
                               " "}));
     EXPECT_EQ(Row1(2), (Cells{"6:55", "2", "Zo\xC3\xAB O'Neill", "Blitz", " ", "Kiel"}));
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"1", "2"}));
-    EXPECT_EQ(tk.Edit1, "Anna M\xC3\xBCller");
-    EXPECT_EQ(tk.TextStartTime, "6:50:00"); // the start time is a time again
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"1", "2"}));
+    EXPECT_EQ(tk.registrations.Edit1, "Anna M\xC3\xBCller");
+    EXPECT_EQ(tk.registrations.TextStartTime, "6:50:00"); // the start time is a time again
 
     // Saved by the program (Windows-1252) and opened again: the same list.
-    tk.ActiveTab = kTabStartList;
+    tk.pages.ActiveTab = kTabStartList;
     const std::string saved = dir.File("Protokoll.txt");
-    tk.SaveListText(saved);
+    tk.pages.SaveListText(saved);
     EXPECT_NE(ReadBytes(saved).find("Anna M\xFCller\tStra\xDF"
                                     "enfeger"),
               std::string::npos);
     const std::vector<Cells> before = {Row1(0), Row1(1), Row1(2)};
     tk.LoadStartList(saved);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 3);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 3);
     EXPECT_EQ((std::vector<Cells>{Row1(0), Row1(1), Row1(2)}), before);
 }
 

@@ -15,21 +15,21 @@ using Cells = std::vector<std::string>;
 class OpenSave : public ListsTest {
 protected:
     void FillStartList() {
-        tk.SortGrid1.SetRowCount(3);
+        tk.startList.SortGrid1.SetRowCount(3);
         const Cells r1 = {"9:30", "12", "Müller", "", "Club A", "Town A"};
         const Cells r2 = {"9:35", "14", "Rider B", "Horse B", "", "Zürich"};
         for (int c = 0; c < 6; ++c) {
-            tk.SortGrid1.SetCell(c, 1, r1[c]);
-            tk.SortGrid1.SetCell(c, 2, r2[c]);
+            tk.startList.SortGrid1.SetCell(c, 1, r1[c]);
+            tk.startList.SortGrid1.SetCell(c, 2, r2[c]);
         }
     }
     void FillResults() {
-        tk.SortGrid4.SetRowCount(3);
+        tk.results.SortGrid4.SetRowCount(3);
         const Cells r1 = {"1.", "14", "Rider B", "Horse B", "", "Zürich", "9:58,3", "0"};
         const Cells r2 = {"2.", "12", "Müller", "", "Club A", "Town A", "10:05,0", "2"};
         for (int c = 0; c < 8; ++c) {
-            tk.SortGrid4.SetCell(c, 1, r1[c]);
-            tk.SortGrid4.SetCell(c, 2, r2[c]);
+            tk.results.SortGrid4.SetCell(c, 1, r1[c]);
+            tk.results.SortGrid4.SetCell(c, 2, r2[c]);
         }
     }
 };
@@ -41,7 +41,7 @@ const std::string kSavedStartList = "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\t
 TEST_F(OpenSave, SavesTheStartListAsTabText) {
     FillStartList();
     const std::string file = dir.File("out.txt");
-    tk.SaveListText(file);
+    tk.pages.SaveListText(file);
     EXPECT_EQ(ReadBytes(file), kSavedStartList);
 }
 
@@ -56,20 +56,20 @@ TEST_F(OpenSave, TheTabChoosesTheList) {
                                                  {kTabStopTimes, results},
                                                  {kTabResults, results}};
     for (const auto& [tab, expected] : cases) {
-        tk.ActiveTab = tab;
+        tk.pages.ActiveTab = tab;
         const std::string file = dir.File("tab" + std::to_string(tab) + ".txt");
-        tk.SaveListText(file);
+        tk.pages.SaveListText(file);
         EXPECT_EQ(ReadBytes(file), expected) << "tab " << tab;
     }
-    tk.ActiveTab = kTabEventing;
-    tk.SaveListText(dir.File("tab4.txt"));
+    tk.pages.ActiveTab = kTabEventing;
+    tk.pages.SaveListText(dir.File("tab4.txt"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("tab4.txt")));
 }
 
 TEST_F(OpenSave, ReplacesAnExistingFile) {
     const std::string file = dir.File("old.txt");
     WriteBytes(file, std::string(5000, 'x'));
-    tk.SaveListText(file);
+    tk.pages.SaveListText(file);
     EXPECT_EQ(ReadBytes(file), "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\t\r\n \t \t \t \t \t \t\r\n");
 }
 
@@ -80,18 +80,18 @@ TEST_F(OpenSave, UnwritableTargetsWriteNothingAndSaySo) {
     for (const std::string& target : {dir.File("no/such/folder/x.txt"), dir.File("folder.txt")}) {
         host.saveAnswers.push_back(target);
         tk.sbSaveClick();
-        tk.SaveListText(target);
+        tk.pages.SaveListText(target);
         expected.insert(expected.end(), 2, "Liste nicht gespeichert: " + target);
     }
     host.saveAnswers.push_back(std::string()); // an empty answer is no choice: nothing to say
     tk.sbSaveClick();
-    tk.SaveListText("");
+    tk.pages.SaveListText("");
     expected.push_back("Liste nicht gespeichert: ");
     EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.txt")));
     EXPECT_EQ(host.messages, expected);
-    EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Müller");
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 3);
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 1), "Müller");
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 3);
 }
 
 TEST_F(OpenSave, AFullDiskLeavesTheOldFileWhole) {
@@ -101,9 +101,9 @@ TEST_F(OpenSave, AFullDiskLeavesTheOldFileWhole) {
     const std::string file = dir.File("Protokoll.txt");
     WriteBytes(file, kSavedStartList);
     FillStartList();
-    tk.SortGrid1.SetRowCount(120);
+    tk.startList.SortGrid1.SetRowCount(120);
     for (int r = 3; r < 120; ++r) {
-        tk.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
+        tk.startList.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
     }
     {
         FileSizeLimit full(1000); // the list needs about 2,000 bytes: the write stops part-way
@@ -114,8 +114,8 @@ TEST_F(OpenSave, AFullDiskLeavesTheOldFileWhole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "a temporary file was left";
     EXPECT_EQ(host.messages, std::vector<std::string>{"Liste nicht gespeichert: " + file});
     // The program goes on: with room again, the same save writes the list.
-    tk.SaveListText(file);
-    EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1));
+    tk.pages.SaveListText(file);
+    EXPECT_EQ(ReadBytes(file), FormatListText(tk.startList.SortGrid1));
     EXPECT_EQ(host.messages.size(), 1u);
 }
 
@@ -126,11 +126,11 @@ protected:
         old = std::string(3998, 'x') + "\r\n";
         WriteBytes(file, old);
         FillStartList();
-        tk.SortGrid1.SetRowCount(200);
+        tk.startList.SortGrid1.SetRowCount(200);
         for (int r = 3; r < 200; ++r) {
-            tk.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
+            tk.startList.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
         }
-        ASSERT_GT(FormatListText(tk.SortGrid1).size(), 4096u);
+        ASSERT_GT(FormatListText(tk.startList.SortGrid1).size(), 4096u);
     }
     std::size_t FilesInFolder() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
@@ -150,12 +150,12 @@ TEST_F(SaveOverOldList, AFailedStepKeepsTheOldFileAndSaysSo) {
         EXPECT_EQ(ReadBytes(file), old) << c.what;
         EXPECT_EQ(FilesInFolder(), 1u) << c.what << ": a temporary file was left";
         EXPECT_EQ(host.messages, std::vector<std::string>{"Liste nicht gespeichert: " + file}) << c.what;
-        EXPECT_EQ(tk.SortGrid1.RowCount(), 200) << c.what;
+        EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 200) << c.what;
     }
     // The program goes on: the fault gone, the same save writes the list and says nothing.
     host.messages.clear();
-    tk.SaveListText(file);
-    EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1));
+    tk.pages.SaveListText(file);
+    EXPECT_EQ(ReadBytes(file), FormatListText(tk.startList.SortGrid1));
     EXPECT_TRUE(host.messages.empty());
 }
 
@@ -165,9 +165,9 @@ TEST_F(SaveOverOldList, AFolderRefusingNewFilesIsWrittenInPlace) {
         host.messages.clear();
         {
             ScopedFileFault fault(c.fault);
-            tk.SaveListText(file);
+            tk.pages.SaveListText(file);
         }
-        EXPECT_EQ(ReadBytes(file), FormatListText(tk.SortGrid1)) << c.what;
+        EXPECT_EQ(ReadBytes(file), FormatListText(tk.startList.SortGrid1)) << c.what;
         EXPECT_EQ(FilesInFolder(), 1u) << c.what;
         EXPECT_TRUE(host.messages.empty()) << c.what;
     }
@@ -176,11 +176,11 @@ TEST_F(SaveOverOldList, AFolderRefusingNewFilesIsWrittenInPlace) {
 // Only the tabs that have a list to save can fail; "Vielseitigkeit" writes nothing and says nothing.
 TEST_F(SaveOverOldList, TheEventingTabIsNoFailedSave) {
     ScopedFileFault fault({Step::CreateTemporary, ENOSPC});
-    tk.ActiveTab = kTabEventing;
-    tk.SaveListText(file);
+    tk.pages.ActiveTab = kTabEventing;
+    tk.pages.SaveListText(file);
     EXPECT_TRUE(host.messages.empty());
-    tk.ActiveTab = kTabResults;
-    tk.SaveListText(file);
+    tk.pages.ActiveTab = kTabResults;
+    tk.pages.SaveListText(file);
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(ReadBytes(file), old);
 }
@@ -201,7 +201,7 @@ TEST_F(OpenSave, SaveCommandAddsTheExtensionAndFollowsTheFolder) {
 
 TEST_F(OpenSave, SavingOntoTheWatchedStartListAsksFirst) {
     FillStartList();
-    tk.StartListWatchPath = dir.File("Starterliste.txt");
+    tk.startList.StartListWatchPath = dir.File("Starterliste.txt");
     std::error_code noLinks; // Windows without the right to make links, or wine, has none
     std::filesystem::create_symlink(dir.File("Starterliste.txt"), dir.File("link.txt"), noLinks);
     const struct {
@@ -230,10 +230,10 @@ TEST_F(OpenSave, SaveCommandIsNotOfferedEverywhere) {
     tk.sbSaveClick();
     EXPECT_EQ(host.saveTitles.size(), 2u);
 
-    tk.ActiveTab = kTabEventing;
+    tk.pages.ActiveTab = kTabEventing;
     tk.sbSaveClick();
-    tk.ActiveTab = kTabStartList;
-    tk.Commands.sbSave = tk.Commands.eS1 = false;
+    tk.pages.ActiveTab = kTabStartList;
+    tk.pages.Commands.sbSave = tk.pages.Commands.eS1 = false;
     tk.sbSaveClick();
     EXPECT_EQ(host.saveTitles.size(), 2u);
 }
@@ -241,26 +241,26 @@ TEST_F(OpenSave, SaveCommandIsNotOfferedEverywhere) {
 TEST_F(OpenSave, SavedStartListComesBackCellForCell) {
     FillStartList();
     const std::string file = dir.File("rt.txt");
-    tk.SaveListText(file);
+    tk.pages.SaveListText(file);
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
 
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 3);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 3);
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Müller", " ", "Club A", "Town A"}));
     EXPECT_EQ(Row1(2), (Cells{"9:35", "14", "Rider B", "Horse B", " ", "Zürich"}));
 
     // Saved again, the file is byte for byte the same.
     const std::string again = dir.File("rt2.txt");
-    tk.SaveListText(again);
+    tk.pages.SaveListText(again);
     EXPECT_EQ(ReadBytes(again), ReadBytes(file));
 }
 
 TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
     FillStartList();
-    tk.SortGrid1.SetCell(2, 1, "Łukasz Ÿϋ €"); // Ł and ϋ are not in Windows-1252, Ÿ and € are
+    tk.startList.SortGrid1.SetCell(2, 1, "Łukasz Ÿϋ €"); // Ł and ϋ are not in Windows-1252, Ÿ and € are
     const std::string file = dir.File("utf8.txt");
-    tk.SaveListText(file);
+    tk.pages.SaveListText(file);
     EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF" "Startzeit\t")) << "UTF-8 with its byte-order mark";
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
@@ -268,13 +268,13 @@ TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
 
     // Windows-1252 bytes that read as UTF-8 ("Ã¤" is C3 A4, "ä" in UTF-8, and nothing else in the
     // list is beyond ASCII) are written as UTF-8 too.
-    tk.SortGrid1.SetCell(2, 1, "MÃ¤ller");
-    tk.SortGrid1.SetCell(5, 2, "Zurich");
-    tk.SaveListText(file);
+    tk.startList.SortGrid1.SetCell(2, 1, "MÃ¤ller");
+    tk.startList.SortGrid1.SetCell(5, 2, "Zurich");
+    tk.pages.SaveListText(file);
     EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF"));
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
-    EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "MÃ¤ller");
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 1), "MÃ¤ller");
 }
 
 TEST_F(OpenSave, ACellHoldingATabIsSavedQuotedAndComesBack) {
@@ -283,9 +283,9 @@ TEST_F(OpenSave, ACellHoldingATabIsSavedQuotedAndComesBack) {
     WriteBytes(file, "Startzeit\tSt.Nr.\tName\r\n9:30\t12\t\"Anna\tM\"\"\"\r\n");
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
-    ASSERT_EQ(tk.SortGrid1.Cells(2, 1), "Anna\tM\"");
+    ASSERT_EQ(tk.startList.SortGrid1.Cells(2, 1), "Anna\tM\"");
     const std::string saved = dir.File("tab.txt");
-    tk.SaveListText(saved);
+    tk.pages.SaveListText(saved);
     host.openAnswers.push_back(saved);
     tk.sbLoadClick();
     EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Anna\tM\"", " ", " ", " "}));
@@ -293,44 +293,44 @@ TEST_F(OpenSave, ACellHoldingATabIsSavedQuotedAndComesBack) {
 
 TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
     FillResults();
-    tk.ActiveTab = kTabResults;
+    tk.pages.ActiveTab = kTabResults;
     const std::string file = dir.File("ergebnisse.txt");
-    tk.SaveListText(file);
+    tk.pages.SaveListText(file);
     const std::string kResultsQuestion = "Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?";
     // "Nein" opens nothing; with recorded times it is asked before the protocol question.
-    tk.SortGrid2.SetCell(1, 1, "09:30:00,0");
+    tk.registrations.SortGrid2.SetCell(1, 1, "09:30:00,0");
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
     EXPECT_EQ(host.questions, Cells{kResultsQuestion});
-    EXPECT_EQ(tk.SortGrid4.Cells(1, 1), "14");
+    EXPECT_EQ(tk.results.SortGrid4.Cells(1, 1), "14");
     host.questions.clear();
     host.openAnswers.push_back(file);
     host.yesNoAnswers = {true, true};
     tk.sbLoadClick();
     EXPECT_EQ(host.questions, (Cells{kResultsQuestion, "Protokoll überschreiben?"}));
 
-    EXPECT_EQ(tk.ActiveTab, kTabStartList);
-    EXPECT_TRUE(tk.Commands.sbSave && tk.Commands.eS1 && tk.Commands.sbCLS && tk.Commands.sbDelLine);
+    EXPECT_EQ(tk.pages.ActiveTab, kTabStartList);
+    EXPECT_TRUE(tk.pages.Commands.sbSave && tk.pages.Commands.eS1 && tk.pages.Commands.sbCLS && tk.pages.Commands.sbDelLine);
     EXPECT_EQ(Row1(0), (Cells{"Platz", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"1.", "14", "Rider B", "Horse B", " ", "Zürich"}));
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"14", "12"}));
-    EXPECT_TRUE(tk.SortGrid4.IsBlankRow(1)); // opening cleared the results
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"14", "12"}));
+    EXPECT_TRUE(tk.results.SortGrid4.IsBlankRow(1)); // opening cleared the results
 }
 
 TEST_F(OpenSave, StDotCaptionIsReadBackWithoutStartTimes) {
     FillStartList();
-    tk.SortGrid1.SetCell(0, 0, "St.Zeit");
+    tk.startList.SortGrid1.SetCell(0, 0, "St.Zeit");
     const std::string file = dir.File("st.txt");
-    tk.SaveListText(file);
+    tk.pages.SaveListText(file);
     tk.LoadStartList(file);
     EXPECT_EQ(Row1(0), (Cells{"St.Zeit", "St.Zeit", "St.Nr.", "Name", "Pferd", "Club"}));
     EXPECT_EQ(Row1(1), (Cells{"9:30", "9:30", "12", "Müller", " ", "Club A"}));
-    EXPECT_EQ(tk.SortGrid1.Cells(0, 2), "9:35");
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 2), "9:35");
 }
 
 TEST_F(OpenSave, OpenWithEmptyTimeListsDoesNotAsk) {
     FillStartList();
-    tk.Edit1 = "Müller";
+    tk.registrations.Edit1 = "Müller";
     const std::string file = dir.File("folder/Start.txt");
     std::filesystem::create_directory(dir.File("folder"));
     WriteBytes(file, "Startzeit;St.Nr.\n9:30;7\n");
@@ -338,8 +338,8 @@ TEST_F(OpenSave, OpenWithEmptyTimeListsDoesNotAsk) {
     tk.sbLoadClick();
 
     EXPECT_TRUE(host.questions.empty());
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"7"}));
-    EXPECT_EQ(tk.Edit1, "");
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"7"}));
+    EXPECT_EQ(tk.registrations.Edit1, "");
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir.File("folder")));
     EXPECT_FALSE(host.busy);
     EXPECT_TRUE(host.timer1);
@@ -350,16 +350,16 @@ TEST_F(OpenSave, OpenGivesTheWatchedFileItsFullName) {
     WriteBytes("rel.txt", "Startzeit;St.Nr.\n9:30;7\n");
     host.openAnswers.push_back("rel.txt");
     tk.sbLoadClick();
-    EXPECT_TRUE(std::filesystem::path(tk.StartListFileName()).is_absolute());
-    EXPECT_EQ(std::filesystem::path(tk.StartListFileName()).filename(), "rel.txt");
-    EXPECT_EQ(ReadBytes(tk.StartListFileName()), "Startzeit;St.Nr.\n9:30;7\n");
+    EXPECT_TRUE(std::filesystem::path(tk.startList.StartListFileName()).is_absolute());
+    EXPECT_EQ(std::filesystem::path(tk.startList.StartListFileName()).filename(), "rel.txt");
+    EXPECT_EQ(ReadBytes(tk.startList.StartListFileName()), "Startzeit;St.Nr.\n9:30;7\n");
 }
 
 TEST_F(OpenSave, CancelledOpenChangesNothing) {
     FillStartList();
     host.openAnswers.push_back(std::nullopt);
     tk.sbLoadClick();
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 3);
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 3);
     EXPECT_TRUE(host.questions.empty());
 }
 
@@ -374,7 +374,7 @@ class OpenOverRecordedTimes : public OpenSave, public ::testing::WithParamInterf
 
 TEST_P(OpenOverRecordedTimes, AsksFirst) {
     FillStartList();
-    TSortGrid& times = GetParam().grid == 2 ? tk.SortGrid2 : tk.SortGrid3;
+    TSortGrid& times = GetParam().grid == 2 ? tk.registrations.SortGrid2 : tk.registrations.SortGrid3;
     times.SetRowCount(3);
     times.SetCell(1, 2, "09:30:04,7"); // row 1 blank, row 2 recorded
     const std::string file = dir.File("neu.txt");
@@ -387,12 +387,12 @@ TEST_P(OpenOverRecordedTimes, AsksFirst) {
     if (GetParam().answer) {
         EXPECT_EQ(times.RowCount(), 2);
         EXPECT_TRUE(times.IsBlankRow(1));
-        EXPECT_EQ(tk.cbNr.Items, (Cells{"7"}));
-        EXPECT_EQ(tk.StartListFileName(), file);
+        EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"7"}));
+        EXPECT_EQ(tk.startList.StartListFileName(), file);
     } else {
         EXPECT_EQ(times.Cells(1, 2), "09:30:04,7");
-        EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Müller");
-        EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
+        EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 1), "Müller");
+        EXPECT_EQ(tk.startList.StartListFileName(), "Starterliste.txt");
     }
 }
 
@@ -408,11 +408,11 @@ TEST_F(OpenSave, OpenOfAnUnreadableFileLeavesAllListsCleared) {
     FillResults();
     host.openAnswers.push_back(dir.File("gone.txt"));
     tk.sbLoadClick();
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 2);
-    EXPECT_TRUE(tk.SortGrid1.IsBlankRow(1));
-    EXPECT_TRUE(tk.SortGrid4.IsBlankRow(1));
-    EXPECT_TRUE(tk.cbNr.Items.empty());
-    EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 2);
+    EXPECT_TRUE(tk.startList.SortGrid1.IsBlankRow(1));
+    EXPECT_TRUE(tk.results.SortGrid4.IsBlankRow(1));
+    EXPECT_TRUE(tk.startList.cbNr.Items.empty());
+    EXPECT_EQ(tk.startList.StartListFileName(), "Starterliste.txt");
 }
 
 // The save and open dialogs change the current directory; the start list named relatively at
@@ -429,8 +429,8 @@ TEST_F(OpenSave, SaveIntoAnotherFolderKeepsWatchingTheStartList) {
         tk.Timer1Timer();
     };
     tick();
-    ASSERT_EQ(tk.cbNr.Items, (Cells{"7", "8"}));
-    EXPECT_EQ(tk.StartListWatchPath, (fs::current_path() / "Starterliste.txt").string());
+    ASSERT_EQ(tk.startList.cbNr.Items, (Cells{"7", "8"}));
+    EXPECT_EQ(tk.startList.StartListWatchPath, (fs::current_path() / "Starterliste.txt").string());
 
     host.saveAnswers.push_back(dir.File("stick/Kopie"));
     tk.sbSaveClick();
@@ -439,27 +439,27 @@ TEST_F(OpenSave, SaveIntoAnotherFolderKeepsWatchingTheStartList) {
     for (int i = 0; i < 3; ++i) {
         tick();
     }
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"7", "8"}));
-    EXPECT_EQ(tk.SortGrid1.Cells(2, 1), "Anna");
-    EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt"); // stored and shown as before
-    EXPECT_EQ(tk.WindowCaption, "Vandoret Starterliste.txt");
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"7", "8"}));
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 1), "Anna");
+    EXPECT_EQ(tk.startList.StartListFileName(), "Starterliste.txt"); // stored and shown as before
+    EXPECT_EQ(tk.startList.WindowCaption, "Vandoret Starterliste.txt");
 
     // A rewrite in the starting folder is still followed.
     WriteBytes(dir.File("event/Starterliste.txt"), "Startzeit;St.Nr.;Name\n9:30;7;Anna\n9:35;8;Ben\n9:40;5;Cleo\n");
     tick();
     tick();
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"7", "8", "5"}));
-    EXPECT_EQ(tk.StartListFileName(), "Starterliste.txt");
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"7", "8", "5"}));
+    EXPECT_EQ(tk.startList.StartListFileName(), "Starterliste.txt");
 
     // Ctrl+O watches the chosen file under its full name.
     host.openAnswers.push_back("Starterliste.txt"); // in the stick's folder, the current one
     tk.sbLoadClick();
-    EXPECT_EQ(tk.StartListWatchPath, (fs::canonical(dir.File("stick")) / "Starterliste.txt").string());
-    EXPECT_EQ(tk.StartListFileName(), tk.StartListWatchPath);
+    EXPECT_EQ(tk.startList.StartListWatchPath, (fs::canonical(dir.File("stick")) / "Starterliste.txt").string());
+    EXPECT_EQ(tk.startList.StartListFileName(), tk.startList.StartListWatchPath);
     fs::current_path(dir.path());
     tick();
     tick();
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"99"}));
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"99"}));
 }
 
 } // namespace

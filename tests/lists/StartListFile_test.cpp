@@ -21,15 +21,15 @@ TEST_F(LoadStartList, FillsTheListNumbersCaptionAndWatchedName) {
     WriteBytes(file, kFile);
     tk.LoadStartList(file);
 
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 4);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 4);
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"09:30", "12", "Rider A", "Horse A", "Club A", "Town A"}));
     EXPECT_EQ(Row1(2), (Cells{"09:35", "14", "Horse B", "", "", ""}));
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"12", "14", "16"}));
-    EXPECT_EQ(tk.cbNr.ItemIndex, 0); // nothing was selected: the first position
-    EXPECT_EQ(tk.LabOstalosStart, "3");
-    EXPECT_EQ(tk.StartListFileName(), file);
-    EXPECT_EQ(tk.WindowCaption, "Vandoret " + file);
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"12", "14", "16"}));
+    EXPECT_EQ(tk.startList.cbNr.ItemIndex, 0); // nothing was selected: the first position
+    EXPECT_EQ(tk.registrations.LabOstalosStart, "3");
+    EXPECT_EQ(tk.startList.StartListFileName(), file);
+    EXPECT_EQ(tk.startList.WindowCaption, "Vandoret " + file);
 }
 
 TEST_F(LoadStartList, TimerIsOffDuringTheLoadAndOnAfter) {
@@ -50,46 +50,46 @@ TEST_F(LoadStartList, WithoutStartTimesKeepsTheTimeCaptionAndGeneratesTimes) {
     const std::string file = dir.File("ohne.txt");
     WriteBytes(file, "St.Nr.;Name;Pferd;Club;Ort\r\n21;Rider C;;Club C\r\n22;Rider D\r\n23;Rider E\r\n");
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 4);
-    EXPECT_EQ(tk.SortGrid1.Cells(0, 0), "Startzeit");
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 4);
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 0), "Startzeit");
     EXPECT_EQ(Row1(1), (Cells{"9:30", "21", "Rider C", " ", "Club C", ""}));
-    EXPECT_EQ(tk.SortGrid1.Cells(0, 2), "9:35");
-    EXPECT_EQ(tk.SortGrid1.Cells(0, 3), "9:40");
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 2), "9:35");
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 3), "9:40");
 }
 
 TEST_F(LoadStartList, SelectionFollowsTheNumberOrKeepsThePosition) {
     const std::string file = dir.File("s.txt");
     WriteBytes(file, kFile);
     tk.LoadStartList(file);
-    tk.cbNr.ItemIndex = 1; // rider 14
+    tk.startList.cbNr.ItemIndex = 1; // rider 14
 
     // 14 moves to the last row: the selection follows it.
     WriteBytes(file, "Startzeit;St.Nr.\n9:30;12\n9:40;16\n9:45;14\n");
     tk.LoadStartList(file);
-    EXPECT_EQ(tk.cbNr.ItemIndex, 2);
-    EXPECT_EQ(tk.cbNr.Text(), "14");
+    EXPECT_EQ(tk.startList.cbNr.ItemIndex, 2);
+    EXPECT_EQ(tk.startList.cbNr.Text(), "14");
 
     // 14 is gone: the same position stays selected.
     WriteBytes(file, "Startzeit;St.Nr.\n9:30;12\n9:40;16\n9:45;18\n");
     tk.LoadStartList(file);
-    EXPECT_EQ(tk.cbNr.ItemIndex, 2);
+    EXPECT_EQ(tk.startList.cbNr.ItemIndex, 2);
 
     // A shorter list: the position is beyond the end, nothing is selected, surplus rows vanish.
     WriteBytes(file, "Startzeit;St.Nr.\n9:30;12\n");
     tk.LoadStartList(file);
-    EXPECT_EQ(tk.cbNr.ItemIndex, -1);
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 2);
-    EXPECT_EQ(tk.LabOstalosStart, "1");
+    EXPECT_EQ(tk.startList.cbNr.ItemIndex, -1);
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 2);
+    EXPECT_EQ(tk.registrations.LabOstalosStart, "1");
 }
 
 TEST_F(LoadStartList, OtherListsAreNotTouched) {
-    tk.SortGrid2.SetCell(1, 1, "09:30:04,7");
-    tk.SortGrid3.SetCell(1, 1, "09:40:00,0");
+    tk.registrations.SortGrid2.SetCell(1, 1, "09:30:04,7");
+    tk.registrations.SortGrid3.SetCell(1, 1, "09:40:00,0");
     const std::string file = dir.File("s.txt");
     WriteBytes(file, kFile);
     tk.LoadStartList(file);
-    EXPECT_EQ(tk.SortGrid2.Cells(1, 1), "09:30:04,7");
-    EXPECT_EQ(tk.SortGrid3.Cells(1, 1), "09:40:00,0");
+    EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(1, 1), "09:40:00,0");
 }
 
 // Files that cannot be read empty the start list and change nothing else.
@@ -99,7 +99,7 @@ TEST_P(UnreadableStartList, EmptiesTheListOnly) {
     const std::string good = dir.File("good.txt");
     WriteBytes(good, kFile);
     tk.LoadStartList(good);
-    tk.cbNr.ItemIndex = 2;
+    tk.startList.cbNr.ItemIndex = 2;
 
     std::string bad = dir.File("bad.txt");
     const std::string kind = GetParam();
@@ -118,14 +118,14 @@ TEST_P(UnreadableStartList, EmptiesTheListOnly) {
     }
     tk.LoadStartList(bad);
 
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 2);
-    EXPECT_TRUE(tk.SortGrid1.IsBlankRow(1));
-    EXPECT_EQ(tk.SortGrid1.Cells(1, 0), "St.Nr.");
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"12", "14", "16"}));
-    EXPECT_EQ(tk.cbNr.ItemIndex, 2);
-    EXPECT_EQ(tk.LabOstalosStart, "3");
-    EXPECT_EQ(tk.StartListFileName(), good);
-    EXPECT_EQ(tk.WindowCaption, "Vandoret " + good);
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 2);
+    EXPECT_TRUE(tk.startList.SortGrid1.IsBlankRow(1));
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(1, 0), "St.Nr.");
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"12", "14", "16"}));
+    EXPECT_EQ(tk.startList.cbNr.ItemIndex, 2);
+    EXPECT_EQ(tk.registrations.LabOstalosStart, "3");
+    EXPECT_EQ(tk.startList.StartListFileName(), good);
+    EXPECT_EQ(tk.startList.WindowCaption, "Vandoret " + good);
     EXPECT_TRUE(host.timer1);
     EXPECT_FALSE(host.busy);
 }
@@ -143,37 +143,37 @@ TEST_F(LoadStartList, EmptyFileKeepsCaptionsAndGivesOneEmptyNumber) {
     WriteBytes(file, "");
     tk.LoadStartList(file);
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 2);
-    EXPECT_TRUE(tk.SortGrid1.IsBlankRow(1));
-    EXPECT_EQ(tk.cbNr.Items, (Cells{""}));
-    EXPECT_EQ(tk.StartListFileName(), file);
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 2);
+    EXPECT_TRUE(tk.startList.SortGrid1.IsBlankRow(1));
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{""}));
+    EXPECT_EQ(tk.startList.StartListFileName(), file);
 }
 
 TEST_F(LoadStartList, CaptionLineOnlyGivesABlankFirstRow) {
     const std::string file = dir.File("caps.txt");
     WriteBytes(file, "Zeit;Nr\r\n");
     tk.LoadStartList(file);
-    EXPECT_EQ(tk.SortGrid1.RowCount(), 2);
-    EXPECT_EQ(tk.SortGrid1.Cells(0, 0), "Zeit");
-    EXPECT_EQ(tk.SortGrid1.Cells(2, 0), ""); // row 0 is the file's line, not the old captions
-    EXPECT_TRUE(tk.SortGrid1.IsBlankRow(1));
+    EXPECT_EQ(tk.startList.SortGrid1.RowCount(), 2);
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 0), "Zeit");
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 0), ""); // row 0 is the file's line, not the old captions
+    EXPECT_TRUE(tk.startList.SortGrid1.IsBlankRow(1));
 }
 
 TEST_F(LoadStartList, OnlySeparators) {
     const std::string file = dir.File("seps.txt");
     WriteBytes(file, "\t\t\t\r\n;;;;;;;;;;\r\n\t\r\n;\n\n");
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 5);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 5);
     EXPECT_EQ(Row1(0), (Cells{" ", "", "", "", "", ""}));
     EXPECT_EQ(Row1(1), (Cells{" ", " ", " ", " ", " ", " "}));
-    EXPECT_EQ(tk.cbNr.Count(), 4);
+    EXPECT_EQ(tk.startList.cbNr.Count(), 4);
 }
 
 TEST_F(LoadStartList, NulBytesAreDataAndTheByteOrderMarkGoes) {
     const std::string file = dir.File("odd.txt");
     WriteBytes(file, std::string("\xEF\xBB\xBFSt.Nr.;Name\r\n1\0;A\0B\r\n", 24));
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 2);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 2);
     // Without the mark the line begins with "St.": the file has no start times.
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "", "", ""}));
     EXPECT_EQ(Row1(1), (Cells{"9:30", std::string("1\0", 2), std::string("A\0B", 3), "", "", ""}));
@@ -184,9 +184,9 @@ TEST_F(LoadStartList, LineOfOneMegabyte) {
     std::string longField(1 << 20, 'x');
     WriteBytes(file, "Startzeit;St.Nr.;Name\r\n9:30;1;" + longField + "\r\n9:35;2;B\r\n");
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 3);
-    EXPECT_EQ(tk.SortGrid1.Cells(2, 1).size(), longField.size());
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"1", "2"}));
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 3);
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 1).size(), longField.size());
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"1", "2"}));
 }
 
 TEST_F(LoadStartList, FiftyMegabytes) {
@@ -204,11 +204,11 @@ TEST_F(LoadStartList, FiftyMegabytes) {
         WriteBytes(file, bytes);
     }
     tk.LoadStartList(file);
-    EXPECT_GT(tk.SortGrid1.RowCount(), 40'000);
-    EXPECT_EQ(tk.SortGrid1.Cells(0, 1), "9:30");
-    EXPECT_EQ(tk.SortGrid1.Cells(5, tk.SortGrid1.RowCount() - 1), std::string(200, 'o'));
-    EXPECT_EQ(tk.cbNr.Count(), tk.SortGrid1.RowCount() - 1);
-    EXPECT_EQ(tk.StartListFileName(), file);
+    EXPECT_GT(tk.startList.SortGrid1.RowCount(), 40'000);
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 1), "9:30");
+    EXPECT_EQ(tk.startList.SortGrid1.Cells(5, tk.startList.SortGrid1.RowCount() - 1), std::string(200, 'o'));
+    EXPECT_EQ(tk.startList.cbNr.Count(), tk.startList.SortGrid1.RowCount() - 1);
+    EXPECT_EQ(tk.startList.StartListFileName(), file);
 }
 
 // A reload refills the rows of the previous content: nothing of it may show through.
@@ -245,11 +245,11 @@ TEST_F(LoadStartList, ReloadsLeaveNothingOfThePreviousContent) {
         WriteBytes(file, step.bytes);
         tk.LoadStartList(file);
         Rows rows;
-        for (int r = 0; r < tk.SortGrid1.RowCount(); ++r) {
+        for (int r = 0; r < tk.startList.SortGrid1.RowCount(); ++r) {
             rows.push_back(Row1(r));
         }
         EXPECT_EQ(rows, step.rows) << step.name;
-        EXPECT_EQ(tk.StartListFileName(), file) << step.name;
+        EXPECT_EQ(tk.startList.StartListFileName(), file) << step.name;
     }
 }
 
@@ -258,20 +258,20 @@ TEST_F(LoadStartList, ReloadsLeaveNothingOfThePreviousContent) {
 TEST_F(LoadStartList, ListsOfOtherWidths) {
     const std::string file = dir.File("width.txt");
     WriteBytes(file, kFile);
-    tk.SortGrid1.SetColCount(8);
-    tk.SortGrid1.SetCell(6, 0, "Extra");
+    tk.startList.SortGrid1.SetColCount(8);
+    tk.startList.SortGrid1.SetCell(6, 0, "Extra");
     tk.LoadStartList(file);
-    tk.SortGrid1.SetCell(7, 2, "typed in");
+    tk.startList.SortGrid1.SetCell(7, 2, "typed in");
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 4);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 4);
     EXPECT_EQ(Row1(0), (Cells{"Startzeit", "St.Nr.", "Name", "Pferd", "Club", "Ort", "Extra", ""}));
     EXPECT_EQ(Row1(2), (Cells{"09:35", "14", "Horse B", "", "", "", "", ""}));
 
-    tk.SortGrid1.SetColCount(3);
+    tk.startList.SortGrid1.SetColCount(3);
     tk.LoadStartList(file);
-    ASSERT_EQ(tk.SortGrid1.RowCount(), 4);
+    ASSERT_EQ(tk.startList.SortGrid1.RowCount(), 4);
     EXPECT_EQ(Row1(1), (Cells{"09:30", "12", "Rider A"}));
-    EXPECT_EQ(tk.cbNr.Items, (Cells{"12", "14", "16"}));
+    EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"12", "14", "16"}));
 }
 
 } // namespace

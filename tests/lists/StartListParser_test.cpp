@@ -272,7 +272,7 @@ TEST_F(ReloadAgainstLiteralSteps, RandomFilesInTurn) {
         }
         testing::WriteBytes(file, bytes);
         StartListLayout layout;
-        layout.caption0 = tk.SortGrid1.Cells(0, 0);
+        layout.caption0 = tk.startList.SortGrid1.Cells(0, 0);
         Cells captions = Row1(0);
         tk.LoadStartList(file);
 
@@ -284,11 +284,11 @@ TEST_F(ReloadAgainstLiteralSteps, RandomFilesInTurn) {
             expected.emplace_back(6); // and a list never has fewer than two rows
         }
         std::vector<Cells> shown;
-        for (int r = 0; r < tk.SortGrid1.RowCount(); ++r) {
+        for (int r = 0; r < tk.startList.SortGrid1.RowCount(); ++r) {
             shown.push_back(Row1(r));
         }
         ASSERT_EQ(shown, expected) << "file #" << round << ": " << ::testing::PrintToString(bytes);
-        EXPECT_EQ(tk.cbNr.Count(), tk.SortGrid1.RowCount() - 1);
+        EXPECT_EQ(tk.startList.cbNr.Count(), tk.startList.SortGrid1.RowCount() - 1);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "fakes/FakeHost.h"
 #include "base/FileStamp.h"
 #include "lists/TextFile.h"
+#include "reports/ResultsPage.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret::testing {
@@ -79,7 +80,7 @@ TEST_F(Utf8FileNames, ResultsPageOfAProgramWithUmlautsInItsName) {
     FakeHost host;
     host.applicationTitle = "Zeitmessung Geländeritt";
     Timekeeper tk{host};
-    tk.WriteResultsPage(InDir(tk.ResultsPageName()));
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, InDir(ResultsPageName(tk.host())));
     EXPECT_TRUE(fs::exists(dir_ / PathFromUtf8("Zeitmessung Geländeritt.html")));
     EXPECT_TRUE(host.messages.empty());
 }

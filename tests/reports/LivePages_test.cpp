@@ -17,13 +17,13 @@ protected:
                                        {"9:35", "2", "Bert O'Hara", "Luna", "RFV Ost", "Bad Berg"},
                                        {"9:40", "3", "Cora \\ Li", "Max & Moritz", "RV Tal", "Au"},
                                        {"9:45", "4", "Dora Ries", "</script>", "RV Tal", "Au"}};
-        tk.SortGrid1.SetRowCount(5);
+        tk.startList.SortGrid1.SetRowCount(5);
         for (int r = 0; r < 4; ++r) {
             for (int c = 0; c < 6; ++c) {
-                tk.SortGrid1.SetCell(c, r + 1, rows[r][c]);
+                tk.startList.SortGrid1.SetCell(c, r + 1, rows[r][c]);
             }
         }
-        tk.RefreshNumberList();
+        tk.startList.RefreshNumberList();
         tk.SelectRider(0);
         Start(9, 30, 0);  // rider 1
         Start(9, 35, 2);  // rider 2
@@ -34,12 +34,12 @@ protected:
     }
     void Start(int h, int m, int s) {
         host.SetClock(h, m, s);
-        tk.RegisterStart();
+        tk.registrations.RegisterStart();
     }
     void Finish(int h, int m, int s, const std::string& nr) {
         host.SetClock(h, m, s);
-        tk.RegisterFinish();
-        tk.SortGrid3.SetCell(2, tk.SortGrid3.RowCount() - 1, nr);
+        tk.registrations.RegisterFinish();
+        tk.registrations.SortGrid3.SetCell(2, tk.registrations.SortGrid3.RowCount() - 1, nr);
     }
 
     FakeHost host;
@@ -47,9 +47,9 @@ protected:
 };
 
 TEST_F(LivePagesTest, DataRanksOnCopiesAndFindsRidersOnCourseAndPlannedStarts) {
-    const std::uint64_t results = tk.SortGrid4.Revision();
-    const std::string timePoints = tk.SortGrid3.Cells(4, 2);
-    const LiveData data = CollectLiveData(tk, "Vandoret");
+    const std::uint64_t results = tk.results.SortGrid4.Revision();
+    const std::string timePoints = tk.registrations.SortGrid3.Cells(4, 2);
+    const LiveData data = CollectLiveData(tk.results, "Vandoret");
 
     ASSERT_EQ(data.results.size(), 2u);
     EXPECT_EQ(data.results[0].nr, "1");
@@ -62,13 +62,13 @@ TEST_F(LivePagesTest, DataRanksOnCopiesAndFindsRidersOnCourseAndPlannedStarts) {
     EXPECT_EQ(data.results[1].punkte, "12,4");
     EXPECT_EQ(data.resultCaptions.size(), 8u);
     // The window's results list and the "EZ-Pkt." cells are not touched.
-    EXPECT_EQ(tk.SortGrid4.Revision(), results);
-    EXPECT_EQ(tk.SortGrid3.Cells(4, 2), timePoints);
+    EXPECT_EQ(tk.results.SortGrid4.Revision(), results);
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(4, 2), timePoints);
 
     ASSERT_EQ(data.onCourse.size(), 1u);
     EXPECT_EQ(data.onCourse[0].nr, "3");
     EXPECT_EQ(data.onCourse[0].pferd, "Max & Moritz");
-    EXPECT_EQ(data.onCourse[0].start, tk.SortGrid2.Cells(1, 3));
+    EXPECT_EQ(data.onCourse[0].start, tk.registrations.SortGrid2.Cells(1, 3));
 
     ASSERT_EQ(data.plannedStarts.size(), 1u); // riders who started are no planned starts any more
     EXPECT_EQ(data.plannedStarts[0].nr, "4");
@@ -77,10 +77,10 @@ TEST_F(LivePagesTest, DataRanksOnCopiesAndFindsRidersOnCourseAndPlannedStarts) {
 
 TEST_F(LivePagesTest, JsonIsExactAndEscaped) {
     // Rider 2's finish was entered by hand: the mark goes with the result, beside the time.
-    for (int r = 1; r < tk.SortGrid3.RowCount(); ++r) {
-        tk.SortGrid3.SetRowMarked(r, tk.SortGrid3.Cells(2, r) == "2");
+    for (int r = 1; r < tk.registrations.SortGrid3.RowCount(); ++r) {
+        tk.registrations.SortGrid3.SetRowMarked(r, tk.registrations.SortGrid3.Cells(2, r) == "2");
     }
-    const LivePages pages = RenderLivePages(CollectLiveData(tk, "Vandoret"));
+    const LivePages pages = RenderLivePages(CollectLiveData(tk.results, "Vandoret"));
     EXPECT_NE(pages.results.find("<td class=\"k-zeit\">10:30,0 H</td>"), std::string::npos);
     EXPECT_NE(pages.results.find("<td class=\"k-zeit\">9:00,0</td>"), std::string::npos);
     EXPECT_EQ(pages.resultsJson,
@@ -92,14 +92,14 @@ TEST_F(LivePagesTest, JsonIsExactAndEscaped) {
               "\"ort\":\"Bad Berg\",\"zeit\":\"10:30,0\",\"punkte\":\"12,4\",\"hand\":\"H\"}\n"
               "]\n");
     EXPECT_EQ(pages.onCourseJson, "[\n{\"nr\":\"3\",\"name\":\"Cora \\\\ Li\",\"pferd\":\"Max \\u0026 Moritz\","
-                                  "\"start\":\"" + tk.SortGrid2.Cells(1, 3) + "\"}\n]\n");
+                                  "\"start\":\"" + tk.registrations.SortGrid2.Cells(1, 3) + "\"}\n]\n");
     EXPECT_EQ(pages.startsJson, "[\n{\"nr\":\"4\",\"name\":\"Dora Ries\",\"pferd\":\"\\u003c/script\\u003e\","
                                 "\"start\":\"09:45:00\"}\n]\n");
     EXPECT_EQ(RenderLivePages(LiveData{}).resultsJson, "[\n]\n");
 }
 
 TEST_F(LivePagesTest, PagesShowTheRowsEscapedAndCarryNothingExternal) {
-    const LivePages pages = RenderLivePages(CollectLiveData(tk, "Zeit & <Mess>"));
+    const LivePages pages = RenderLivePages(CollectLiveData(tk.results, "Zeit & <Mess>"));
     const struct {
         const std::string& page;
         std::vector<std::string> contains;
@@ -129,15 +129,15 @@ TEST_F(LivePagesTest, PagesShowTheRowsEscapedAndCarryNothingExternal) {
 }
 
 TEST_F(LivePagesTest, StampChangesWithTheListsAndTheRulesOnly) {
-    const LiveStamp before = LiveStampOf(tk);
-    EXPECT_EQ(LiveStampOf(tk), before);
-    (void)CollectLiveData(tk, "Vandoret");
-    EXPECT_EQ(LiveStampOf(tk), before); // gathering changes nothing
-    tk.SortGrid3.SetCell(5, 1, "20");
-    EXPECT_NE(LiveStampOf(tk), before);
-    const LiveStamp afterFaults = LiveStampOf(tk);
+    const LiveStamp before = LiveStampOf(tk.results);
+    EXPECT_EQ(LiveStampOf(tk.results), before);
+    (void)CollectLiveData(tk.results, "Vandoret");
+    EXPECT_EQ(LiveStampOf(tk.results), before); // gathering changes nothing
+    tk.registrations.SortGrid3.SetCell(5, 1, "20");
+    EXPECT_NE(LiveStampOf(tk.results), before);
+    const LiveStamp afterFaults = LiveStampOf(tk.results);
     tk.settings.StrafPkt = 1.0;
-    EXPECT_NE(LiveStampOf(tk), afterFaults);
+    EXPECT_NE(LiveStampOf(tk.results), afterFaults);
 }
 
 TEST(LiveTexts, EscapesAndServerTime) {

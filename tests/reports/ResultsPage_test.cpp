@@ -8,6 +8,7 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FileFaults.h"
 #include "fakes/FileSizeLimit.h"
+#include "reports/ResultsPage.h"
 #include "timing/Timekeeper.h"
 
 namespace vandoret::testing {
@@ -39,7 +40,7 @@ protected:
         return text.str();
     }
     void ResultRow(const std::vector<std::string>& cells) {
-        TSortGrid& grid = tk.SortGrid4;
+        TSortGrid& grid = tk.results.SortGrid4;
         int row = grid.RowCount() - 1;
         if (!grid.IsBlankRow(row)) {
             row = grid.AddRow();
@@ -115,7 +116,7 @@ TEST_F(ResultsPage, ByteForByteFromARankedList) {
                "d",
                "Kiel", "9:40,0", "0,4"});
     ResultRow({"3", "7", " ", "Max", "Club", "Ort", "1:02:03,4", "20,4"});
-    tk.WriteResultsPage("Vandoret.html");
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, "Vandoret.html");
     const std::string rows = "<tr><td>1<td>12<td>M\xFCller<td>Blitz<td>RV Nord<td>&nbsp;<td>9:40,0<td>0,0</tr>\r\n"
                              "<tr><td>1<td>3<td>Anna<td>Z\xF6"
                              "e<td>RV S\xFC"
@@ -128,8 +129,8 @@ TEST_F(ResultsPage, ByteForByteFromARankedList) {
 TEST_F(ResultsPage, HandTimedRideCarriesTheMarkBesideItsTime) {
     ResultRow({"1", "12", "Anna", "Blitz", "RV", "Kiel", "9:40,0", "0,0"});
     ResultRow({"2", "14", "Bruno", "Zora", "RV", "Kiel", "9:41,0", "0,0"});
-    tk.SortGrid4.SetRowMarked(2, true);
-    tk.WriteResultsPage("Vandoret.html");
+    tk.results.SortGrid4.SetRowMarked(2, true);
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, "Vandoret.html");
     const std::string rows = "<tr><td>1<td>12<td>Anna<td>Blitz<td>RV<td>Kiel<td>9:40,0<td>0,0</tr>\r\n"
                              "<tr><td>2<td>14<td>Bruno<td>Zora<td>RV<td>Kiel<td>9:41,0 <b title=\"Handzeit\">H</b>"
                              "<td>0,0</tr>\r\n";
@@ -137,7 +138,7 @@ TEST_F(ResultsPage, HandTimedRideCarriesTheMarkBesideItsTime) {
 }
 
 TEST_F(ResultsPage, EmptyResultsListGivesOneRowOfBlanks) {
-    tk.WriteResultsPage("Vandoret.html");
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, "Vandoret.html");
     const std::string rows = "<tr><td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;<td>&nbsp;"
                              "</tr>\r\n";
     EXPECT_EQ(Read("Vandoret.html"), ExpectedPage("Vandoret", rows));
@@ -155,17 +156,17 @@ TEST_F(ResultsPage, TextsAreEscaped) {
         {"O'Neill", "O'Neill"},
     };
     for (const auto& c : cases) {
-        tk.SortGrid4.SetRowCount(2);
-        tk.SortGrid4.BlankRow(1);
+        tk.results.SortGrid4.SetRowCount(2);
+        tk.results.SortGrid4.BlankRow(1);
         ResultRow({"1", "2", c.cell, "", "", "", "1,0", "0,0"});
-        tk.SortGrid4.SetCell(4, 0, c.cell); // a caption
-        tk.WriteResultsPage("Vandoret.html");
+        tk.results.SortGrid4.SetCell(4, 0, c.cell); // a caption
+        WriteResultsPage(tk.host(), tk.results.SortGrid4, "Vandoret.html");
         const std::string page = Read("Vandoret.html");
         EXPECT_NE(page.find(std::string("<td>2<td>") + c.written + "<td>&nbsp;"), std::string::npos) << c.cell;
         EXPECT_NE(page.find(std::string("<th>") + c.written + "</th>"), std::string::npos) << c.cell;
     }
     host.applicationTitle = "A<b>&\"";
-    tk.WriteResultsPage("x.html");
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, "x.html");
     const std::string page = Read("x.html");
     EXPECT_NE(page.find("<TITLE>Zeitenprotokoll A&lt;b&gt;&amp;&quot;</TITLE>"), std::string::npos);
     EXPECT_NE(page.find("Programm &quot;A&lt;b&gt;&amp;&quot;&quot;."), std::string::npos);
@@ -185,16 +186,16 @@ TEST_F(ResultsPage, CharactersBeyondTheCodePageAreReferences) {
         {"\xD0\x9E\xD0\xBB\xD1\x8F & Co", "&#1054;&#1083;&#1103; &amp; Co"},
     };
     for (const auto& c : cases) {
-        tk.SortGrid4.SetRowCount(2);
-        tk.SortGrid4.BlankRow(1);
+        tk.results.SortGrid4.SetRowCount(2);
+        tk.results.SortGrid4.BlankRow(1);
         ResultRow({"1", "2", c.cell, "", "", "", "1,0", "0,0"});
-        tk.WriteResultsPage("Vandoret.html");
+        WriteResultsPage(tk.host(), tk.results.SortGrid4, "Vandoret.html");
         EXPECT_NE(Read("Vandoret.html").find(std::string("<td>2<td>") + c.written + "<td>&nbsp;"), std::string::npos)
             << c.cell;
     }
     host.applicationTitle = "Zeitnahme \xC5\x81\xC3\xB3"
                             "d\xC5\xBA";
-    tk.WriteResultsPage("x.html");
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, "x.html");
     EXPECT_NE(Read("x.html").find("<TITLE>Zeitenprotokoll Zeitnahme &#321;\xF3"
                                   "d&#378;</TITLE>"),
               std::string::npos);
@@ -218,13 +219,13 @@ TEST_F(ResultsPage, ClickWritesThenOpensOrPrints) {
         EXPECT_TRUE(fs::exists("Zeitnahme.html")) << c.tag;
         EXPECT_EQ(host.shellCalls, c.calls) << c.tag;
     }
-    EXPECT_EQ(tk.ResultsPageName(), "Zeitnahme.html");
+    EXPECT_EQ(ResultsPageName(tk.host()), "Zeitnahme.html");
 }
 
 TEST_F(ResultsPage, SecondCommandOverwrites) {
     ResultRow({"1", "1", "Erster", "", "", "", "1,0", "0,0"});
     tk.sbHTMLClick(0);
-    tk.SortGrid4.SetCell(2, 1, "Zweiter");
+    tk.results.SortGrid4.SetCell(2, 1, "Zweiter");
     tk.sbHTMLClick(0);
     const std::string page = Read("Vandoret.html");
     EXPECT_EQ(page.find("Erster"), std::string::npos);
@@ -243,7 +244,7 @@ TEST_F(ResultsPage, PageThatCannotBeCreated) {
 
     host.messages.clear();
     host.shellCalls.clear();
-    tk.WriteResultsPage((dir_ / "missing" / "page.html").string());
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, (dir_ / "missing" / "page.html").string());
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.shellCalls.empty());
 }

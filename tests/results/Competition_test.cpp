@@ -53,7 +53,7 @@ protected:
     // The operator types a start number into stop list row `row` and presses Enter.
     void AssignNumber(int row, const std::string& number) {
         ASSERT_TRUE(keeper.SortGrid3SelectCell(2, row));
-        keeper.SortGrid3.SetCell(2, row, number);
+        keeper.registrations.SortGrid3.SetCell(2, row, number);
         keeper.SortGrid3KeyPress(13);
     }
 
@@ -67,27 +67,27 @@ TEST_F(Competition, FromStartListToResults) {
     // Start-up: the first tick reads the list and selects the next planned rider; the countdown
     // is switched on because the list has riders.
     clock.Step(ClockMs(9, 25, 0));
-    ASSERT_EQ(keeper.cbNr.Items, (std::vector<std::string>{"7", "8", "9"}));
-    EXPECT_EQ(keeper.cbNr.ItemIndex, 0);
-    EXPECT_EQ(keeper.Edit1, "Anna Müller");
-    EXPECT_EQ(keeper.TextStartTime, "9:30:00");
+    ASSERT_EQ(keeper.startList.cbNr.Items, (std::vector<std::string>{"7", "8", "9"}));
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, 0);
+    EXPECT_EQ(keeper.registrations.Edit1, "Anna Müller");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9:30:00");
     keeper.ImageStatusClick();
 
     // Rider 7 starts automatically five seconds after the countdown reached "00:00".
     clock.Run(ClockMs(9, 25, 0, 100), ClockMs(9, 30, 6));
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "7");
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1).substr(0, 9), "09:30:05,");
-    EXPECT_EQ(keeper.cbNr.Text(), "8");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "7");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 1).substr(0, 9), "09:30:05,");
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "8");
 
     // Rider 8 is started by hand a little early; rider 9 automatically again.
     host.SetClock(9, 34, 58, 450);
     keeper.mStartClick();
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 2), "09:34:58,4");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 2), "09:34:58,4");
     clock.Run(ClockMs(9, 34, 58, 500), ClockMs(9, 40, 6));
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 3), "9");
-    EXPECT_EQ(keeper.LabOstalosStart, "0");
-    EXPECT_FALSE(keeper.CounterOn); // the last rider has started
-    EXPECT_EQ(keeper.LabOstalosStop, "3");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 3), "9");
+    EXPECT_EQ(keeper.registrations.LabOstalosStart, "0");
+    EXPECT_FALSE(keeper.registrations.CounterOn); // the last rider has started
+    EXPECT_EQ(keeper.registrations.LabOstalosStop, "3");
 
     // Three finishes by F8, in another order than the starts.
     host.SetClock(9, 44, 0, 0);
@@ -96,25 +96,25 @@ TEST_F(Competition, FromStartListToResults) {
     keeper.mStopClick(); // rider 7: 15:05,7 minus the start's tenths
     host.SetClock(9, 50, 0, 0);
     keeper.mStopClick(); // rider 9: exactly 10 minutes minus the start's tenths
-    EXPECT_EQ(keeper.LabOstalosStop, "0");
-    EXPECT_EQ(keeper.TextStopTime, "09:50:00,0");
+    EXPECT_EQ(keeper.registrations.LabOstalosStop, "0");
+    EXPECT_EQ(keeper.registrations.TextStopTime, "09:50:00,0");
 
     AssignNumber(1, "8");
     AssignNumber(2, "7");
     AssignNumber(3, "9");
-    EXPECT_EQ(keeper.SortGrid3.Cells(4, 1), "0"); // inside the allowed time: no time penalty
+    EXPECT_EQ(keeper.registrations.SortGrid3.Cells(4, 1), "0"); // inside the allowed time: no time penalty
 
-    keeper.ActiveTab = kTabResults;
+    keeper.pages.ActiveTab = kTabResults;
     keeper.PageControl1Change();
-    EXPECT_EQ(keeper.SortGrid4.Cells(1, 1), "8");
-    EXPECT_EQ(keeper.SortGrid4.Cells(6, 1), "9:01,6");
-    EXPECT_EQ(keeper.SortGrid4.Cells(0, 1), "1");
-    EXPECT_EQ(keeper.SortGrid4.Cells(2, 1), "Jürgen Strauß");
+    EXPECT_EQ(keeper.results.SortGrid4.Cells(1, 1), "8");
+    EXPECT_EQ(keeper.results.SortGrid4.Cells(6, 1), "9:01,6");
+    EXPECT_EQ(keeper.results.SortGrid4.Cells(0, 1), "1");
+    EXPECT_EQ(keeper.results.SortGrid4.Cells(2, 1), "Jürgen Strauß");
     // Rider 7 rode far over the allowed ten minutes and ends last.
-    EXPECT_EQ(keeper.SortGrid4.Cells(1, 3), "7");
-    EXPECT_EQ(keeper.SortGrid4.Cells(0, 3), "3");
-    EXPECT_TRUE(keeper.Commands.sbHTML);
-    EXPECT_TRUE(keeper.Commands.sbSave);
+    EXPECT_EQ(keeper.results.SortGrid4.Cells(1, 3), "7");
+    EXPECT_EQ(keeper.results.SortGrid4.Cells(0, 3), "3");
+    EXPECT_TRUE(keeper.pages.Commands.sbHTML);
+    EXPECT_TRUE(keeper.pages.Commands.sbSave);
 
     // The results are saved as text and published as a page.
     host.saveAnswers.push_back((dir / "Ergebnis.txt").string());
@@ -142,12 +142,12 @@ TEST_F(Competition, RewrittenStartListKeepsRecordedTimes) {
     std::filesystem::last_write_time(
         dir / "Starterliste.txt", std::filesystem::last_write_time(dir / "Starterliste.txt") + std::chrono::seconds(4));
     clock.Step(ClockMs(9, 26, 0, 100)); // the change is seen ...
-    EXPECT_EQ(keeper.cbNr.Count(), 3);
+    EXPECT_EQ(keeper.startList.cbNr.Count(), 3);
     clock.Step(ClockMs(9, 26, 0, 200)); // ... and loaded once it has stayed the same for a tick
-    EXPECT_EQ(keeper.cbNr.Count(), 4);
-    EXPECT_EQ(keeper.cbNr.Text(), "8"); // the selection survives the reload
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "7");
-    EXPECT_EQ(keeper.SortGrid3.Cells(1, 1), "09:26:00,0");
+    EXPECT_EQ(keeper.startList.cbNr.Count(), 4);
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "8"); // the selection survives the reload
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "7");
+    EXPECT_EQ(keeper.registrations.SortGrid3.Cells(1, 1), "09:26:00,0");
 }
 
 } // namespace

@@ -24,7 +24,7 @@ bool operator==(const CommandStates& a, const CommandStates& b) {
 
 TEST(PageControl1Change, StatesBeforeTheFirstChange) {
     ResultsLists lists;
-    EXPECT_TRUE(lists.tk.Commands == States(true, true, true, false));
+    EXPECT_TRUE(lists.tk.pages.Commands == States(true, true, true, false));
 }
 
 TEST(PageControl1Change, CommandStatesPerTab) {
@@ -48,9 +48,9 @@ TEST(PageControl1Change, CommandStatesPerTab) {
         if (c.startListFilled) {
             lists.Rider("1", "Anna");
         }
-        lists.tk.ActiveTab = c.tab;
+        lists.tk.pages.ActiveTab = c.tab;
         lists.tk.PageControl1Change();
-        EXPECT_TRUE(lists.tk.Commands == c.expected) << c.tab << ' ' << c.startListFilled;
+        EXPECT_TRUE(lists.tk.pages.Commands == c.expected) << c.tab << ' ' << c.startListFilled;
     }
 }
 
@@ -58,16 +58,16 @@ TEST(PageControl1Change, ResultsTabBuildsAndRanks) {
     ResultsLists lists;
     lists.Ride("1", "A", 500'100);
     lists.Ride("2", "B", 500'000);
-    lists.tk.ActiveTab = kTabResults;
-    lists.tk.SortGrid4.SetLeftCol(5);
+    lists.tk.pages.ActiveTab = kTabResults;
+    lists.tk.results.SortGrid4.SetLeftCol(5);
     lists.tk.PageControl1Change();
     EXPECT_EQ(lists.ResultColumn(2), (V{"B", "A"}));
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2"}));
-    EXPECT_EQ(lists.tk.SortGrid4.LeftCol(), 0);
-    EXPECT_TRUE(lists.tk.Commands.sbDelLine);
+    EXPECT_EQ(lists.tk.results.SortGrid4.LeftCol(), 0);
+    EXPECT_TRUE(lists.tk.pages.Commands.sbDelLine);
 
     // A deleted stop row leaves no trace after the change handling that follows it.
-    lists.tk.SortGrid3.DeleteRow(2);
+    lists.tk.registrations.SortGrid3.DeleteRow(2);
     lists.tk.PageControl1Change();
     EXPECT_EQ(lists.ResultColumn(2), (V{"A"}));
 }
@@ -76,10 +76,10 @@ TEST(PageControl1Change, EventingListShowsEachFieldUnderItsCaption) {
     ResultsLists lists;
     lists.Rider("1", "Anna", "Blitz", "RV Nord", "Kiel");
     lists.Rider("2", "Berta");
-    lists.tk.SortGrid5.SetRowCount(6);
-    lists.tk.ActiveTab = kTabEventing;
+    lists.tk.startList.SortGrid5.SetRowCount(6);
+    lists.tk.pages.ActiveTab = kTabEventing;
     lists.tk.PageControl1Change();
-    const TSortGrid& eventing = lists.tk.SortGrid5;
+    const TSortGrid& eventing = lists.tk.startList.SortGrid5;
     ASSERT_EQ(eventing.RowCount(), 3);
     // The captions stay, and each column holds what its caption names; the planned start is left out.
     const char* const want[][5] = {
@@ -95,22 +95,22 @@ TEST(PageControl1Change, EventingListShowsEachFieldUnderItsCaption) {
 }
 
 TEST(ListFormats, TabColours) {
-    EXPECT_FALSE(Timekeeper::PageControl1TabColors(kTabStartList));
-    EXPECT_FALSE(Timekeeper::PageControl1TabColors(kTabEventing));
-    const auto results = Timekeeper::PageControl1TabColors(kTabResults);
+    EXPECT_FALSE(Pages::PageControl1TabColors(kTabStartList));
+    EXPECT_FALSE(Pages::PageControl1TabColors(kTabEventing));
+    const auto results = Pages::PageControl1TabColors(kTabResults);
     ASSERT_TRUE(results);
     EXPECT_EQ(results->background, (Rgb{90, 151, 244}));
     EXPECT_EQ(results->text, (Rgb{76, 66, 58}));
-    EXPECT_EQ(Timekeeper::PageControl1TabColors(kTabStartTimes)->background, (Rgb{89, 236, 120}));
-    EXPECT_EQ(Timekeeper::PageControl1TabColors(kTabStopTimes)->text, (Rgb{178, 15, 3}));
+    EXPECT_EQ(Pages::PageControl1TabColors(kTabStartTimes)->background, (Rgb{89, 236, 120}));
+    EXPECT_EQ(Pages::PageControl1TabColors(kTabStopTimes)->text, (Rgb{178, 15, 3}));
 }
 
 TEST(ListFormats, CellFormatsOfStartAndStopTimes) {
     ResultsLists lists;
-    lists.tk.SortGrid2.SetRowCount(4);
-    lists.tk.SortGrid3.SetRowCount(4);
-    lists.tk.SortGrid2.SetRow(2);
-    lists.tk.SortGrid3.SetRow(2);
+    lists.tk.registrations.SortGrid2.SetRowCount(4);
+    lists.tk.registrations.SortGrid3.SetRowCount(4);
+    lists.tk.registrations.SortGrid2.SetRow(2);
+    lists.tk.registrations.SortGrid3.SetRow(2);
     const Rgb green{216, 255, 216}, red{255, 216, 216}, white{255, 255, 255};
     const std::optional<Rgb> none;
     const struct {
@@ -151,7 +151,7 @@ TEST(ListFormats, SortSettingsOfTheLists) {
         {kTabEventing, false, 20, TSortDirection::sdAscending, "0"},
     };
     for (const auto& c : cases) {
-        const TSortOptions& o = lists.tk.Grid(c.tab).SortOptions;
+        const TSortOptions& o = lists.tk.pages.Grid(c.tab).SortOptions;
         EXPECT_EQ(o.CanSort, c.canSort) << c.tab;
         EXPECT_EQ(o.SortCol, c.sortCol) << c.tab;
         EXPECT_EQ(o.SortDirection, c.direction) << c.tab;
@@ -159,7 +159,7 @@ TEST(ListFormats, SortSettingsOfTheLists) {
         EXPECT_EQ(o.SortStyle, TSortStyle::ssNormal);
         EXPECT_FALSE(o.SortCaseSensitive);
         EXPECT_FALSE(o.UpdateOnSizeChange);
-        EXPECT_EQ(static_cast<bool>(lists.tk.Grid(c.tab).OnGetSortStyle), c.tab == kTabResults);
+        EXPECT_EQ(static_cast<bool>(lists.tk.pages.Grid(c.tab).OnGetSortStyle), c.tab == kTabResults);
     }
 }
 

@@ -28,14 +28,14 @@ public:
     }
     void Rider(const std::string& nr, const std::string& name, const std::string& horse = "Pferd",
                const std::string& club = "Club", const std::string& town = "Ort") {
-        Append(tk.SortGrid1, {"09:30", nr, name, horse, club, town});
+        Append(tk.startList.SortGrid1, {"09:30", nr, name, horse, club, town});
     }
     void Start(const std::string& nr, const std::string& time) {
-        Append(tk.SortGrid2, {std::to_string(tk.SortGrid2.RowCount()), time, nr});
+        Append(tk.registrations.SortGrid2, {std::to_string(tk.registrations.SortGrid2.RowCount()), time, nr});
     }
     int Stop(const std::string& nr, const std::string& time, const std::string& pause = "",
              const std::string& faults = "") {
-        return Append(tk.SortGrid3, {std::to_string(tk.SortGrid3.RowCount()), time, nr, pause, "", faults});
+        return Append(tk.registrations.SortGrid3, {std::to_string(tk.registrations.SortGrid3.RowCount()), time, nr, pause, "", faults});
     }
     // One rider with start 09:30:00,0 and the finish after the given ride time.
     int Ride(const std::string& nr, const std::string& name, Duration ride, const std::string& pause = "",
@@ -46,15 +46,15 @@ public:
     }
     std::vector<std::string> ResultRow(int row) const {
         std::vector<std::string> cells;
-        for (int c = 0; c < tk.SortGrid4.ColCount(); ++c) {
-            cells.push_back(tk.SortGrid4.Cells(c, row));
+        for (int c = 0; c < tk.results.SortGrid4.ColCount(); ++c) {
+            cells.push_back(tk.results.SortGrid4.Cells(c, row));
         }
         return cells;
     }
     std::vector<std::string> ResultColumn(int col) const {
         std::vector<std::string> cells;
-        for (int r = 1; r < tk.SortGrid4.RowCount(); ++r) {
-            cells.push_back(tk.SortGrid4.Cells(col, r));
+        for (int r = 1; r < tk.results.SortGrid4.RowCount(); ++r) {
+            cells.push_back(tk.results.SortGrid4.Cells(col, r));
         }
         return cells;
     }

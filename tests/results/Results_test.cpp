@@ -39,8 +39,8 @@ TEST(BuildResults, TimePenaltiesWithTheDefaults) {
     for (const auto& c : cases) {
         ResultsLists lists;
         const int stopRow = lists.Ride("12", "Anna", c.ride, c.pause, c.faults);
-        lists.tk.BuildResults();
-        EXPECT_EQ(lists.tk.SortGrid3.Cells(4, stopRow), c.timePoints) << c.ride;
+        lists.tk.results.BuildResults();
+        EXPECT_EQ(lists.tk.registrations.SortGrid3.Cells(4, stopRow), c.timePoints) << c.ride;
         EXPECT_EQ(lists.ResultRow(1), (V{"", "12", "Anna", "Pferd", "Club", "Ort", c.time, c.points})) << c.ride;
     }
 }
@@ -67,8 +67,8 @@ TEST(BuildResults, OtherPenaltySettings) {
         lists.tk.settings.StrafPkt = c.strafPkt;
         lists.tk.settings.AllowedTime = c.allowed;
         const int stopRow = lists.Ride("1", "A", c.ride);
-        lists.tk.BuildResults();
-        EXPECT_EQ(lists.tk.SortGrid3.Cells(4, stopRow), c.timePoints) << c.strafSek << ' ' << c.ride;
+        lists.tk.results.BuildResults();
+        EXPECT_EQ(lists.tk.registrations.SortGrid3.Cells(4, stopRow), c.timePoints) << c.strafSek << ' ' << c.ride;
     }
 }
 
@@ -84,7 +84,7 @@ TEST(BuildResults, PointsRoundHalvesAwayFromZero) {
         ResultsLists lists;
         lists.tk.settings.StrafPkt = c.strafPkt;
         lists.Ride("12", "Anna", 600'100, "", c.faults); // one commenced second over
-        lists.tk.BuildResults();
+        lists.tk.results.BuildResults();
         EXPECT_EQ(lists.ResultRow(1)[7], c.points) << c.strafPkt << ' ' << c.faults;
     }
 }
@@ -102,16 +102,16 @@ TEST(BuildResults, RowsThatMakeNoResult) {
     const int beforeStart = lists.Stop("2", "09:31:00,0");
     const int noFinish = lists.Stop("1", std::string(kNoFinishTime));
     const int good = lists.Stop("1", "09:38:00,5");
-    lists.tk.SortGrid3.SetCell(4, notInList, "old");
-    lists.tk.BuildResults();
-    const TSortGrid& stops = lists.tk.SortGrid3;
+    lists.tk.registrations.SortGrid3.SetCell(4, notInList, "old");
+    lists.tk.results.BuildResults();
+    const TSortGrid& stops = lists.tk.registrations.SortGrid3;
     EXPECT_EQ(stops.Cells(4, unassigned), "");
     EXPECT_EQ(stops.Cells(4, notInList), "old"); // untouched
     EXPECT_EQ(stops.Cells(4, notStarted), "");
     EXPECT_EQ(stops.Cells(4, beforeStart), "!!!");
     EXPECT_EQ(stops.Cells(4, noFinish), "!!!");
     EXPECT_EQ(stops.Cells(4, good), "0");
-    EXPECT_EQ(lists.tk.SortGrid4.RowCount(), 2);
+    EXPECT_EQ(lists.tk.results.SortGrid4.RowCount(), 2);
     EXPECT_EQ(lists.ResultRow(1), (V{"", "1", "Anna", "Pferd", "Club", "Ort", "8:00,5", "0,0"}));
 }
 
@@ -126,18 +126,18 @@ TEST(BuildResults, FirstMatchingRowsWinAndFinishOrderIsKept) {
     lists.Stop("8", "09:40:00,0");
     lists.Stop("7", "09:41:00,0");
     lists.Stop("7", "09:42:00,0"); // two finishes: two result rows
-    lists.tk.BuildResults();
+    lists.tk.results.BuildResults();
     EXPECT_EQ(lists.ResultColumn(2), (V{"Other", "First", "First"}));
     EXPECT_EQ(lists.ResultColumn(6), (V{"5:00,0", "11:00,0", "12:00,0"}));
     EXPECT_EQ(lists.ResultColumn(0), (V{"", "", ""})); // unranked until RankResults
 
     // Every run starts afresh.
-    lists.tk.SortGrid3.SetCell(2, 1, "");
-    lists.tk.SortGrid3.SetCell(2, 2, "");
-    lists.tk.SortGrid3.SetCell(2, 3, "");
-    lists.tk.BuildResults();
-    EXPECT_EQ(lists.tk.SortGrid4.RowCount(), 2);
-    EXPECT_TRUE(lists.tk.SortGrid4.IsBlankRow(1));
+    lists.tk.registrations.SortGrid3.SetCell(2, 1, "");
+    lists.tk.registrations.SortGrid3.SetCell(2, 2, "");
+    lists.tk.registrations.SortGrid3.SetCell(2, 3, "");
+    lists.tk.results.BuildResults();
+    EXPECT_EQ(lists.tk.results.SortGrid4.RowCount(), 2);
+    EXPECT_TRUE(lists.tk.results.SortGrid4.IsBlankRow(1));
 }
 
 TEST(RankResults, PlacesAndOrder) {
@@ -149,12 +149,12 @@ TEST(RankResults, PlacesAndOrder) {
     lists.Ride("3", "C", 580'000);           // 0,0 9:40,0 ties with A
     lists.Ride("4", "D", 600'500);           // 0,4 10:00,5
     lists.Ride("6", "F", 590'100, "", "20"); // 20,0
-    lists.tk.BuildResults();
-    lists.tk.RankResults();
+    lists.tk.results.BuildResults();
+    lists.tk.results.RankResults();
     EXPECT_EQ(lists.ResultColumn(2), (V{"B", "A", "C", "D", "E", "F"}));
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2", "2", "4", "5", "6"}));
     EXPECT_EQ(lists.ResultColumn(7), (V{"0,0", "0,0", "0,0", "0,4", "4,0", "20,0"}));
-    EXPECT_FALSE(lists.tk.SortGrid4.Updating());
+    EXPECT_FALSE(lists.tk.results.SortGrid4.Updating());
     EXPECT_FALSE(lists.host.busy);
 }
 
@@ -163,8 +163,8 @@ TEST(RankResults, SharedPlacesSkip) {
     lists.Ride("1", "A", 500'000);
     lists.Ride("2", "B", 500'000);
     lists.Ride("3", "C", 500'100);
-    lists.tk.BuildResults();
-    lists.tk.RankResults();
+    lists.tk.results.BuildResults();
+    lists.tk.results.RankResults();
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "1", "3"}));
 }
 
@@ -173,33 +173,33 @@ TEST(RankResults, EqualTimesShareEvenWithOtherPoints) {
     lists.Ride("1", "A", 500'000, "", "1");
     lists.Ride("2", "B", 500'000, "", "2");
     lists.Ride("3", "C", 400'000, "", "2"); // same points as B, other time: no tie
-    lists.tk.BuildResults();
-    lists.tk.RankResults();
+    lists.tk.results.BuildResults();
+    lists.tk.results.RankResults();
     EXPECT_EQ(lists.ResultColumn(2), (V{"A", "C", "B"}));
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2", "3"}));
-    lists.tk.SortGrid1.SortOptions.SortCol = 6; // rank on "Zeit": B follows A and shares its time
-    lists.tk.RankResults();
+    lists.tk.startList.SortGrid1.SortOptions.SortCol = 6; // rank on "Zeit": B follows A and shares its time
+    lists.tk.results.RankResults();
     EXPECT_EQ(lists.ResultColumn(2), (V{"C", "A", "B"}));
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2", "2"}));
 }
 
 TEST(RankResults, EmptyResultsListGetsPlaceOne) {
     ResultsLists lists;
-    lists.tk.BuildResults();
-    lists.tk.RankResults();
-    EXPECT_EQ(lists.tk.SortGrid4.RowCount(), 2);
+    lists.tk.results.BuildResults();
+    lists.tk.results.RankResults();
+    EXPECT_EQ(lists.tk.results.SortGrid4.RowCount(), 2);
     EXPECT_EQ(lists.ResultRow(1), (V{"1", "", "", "", "", "", "", ""}));
 }
 
 TEST(SortGrid4GetSortStyle, StylePerColumn) {
     ResultsLists lists;
-    TSortGrid& grid = lists.tk.SortGrid4;
+    TSortGrid& grid = lists.tk.results.SortGrid4;
     const TSortStyle expected[] = {TSortStyle::ssNumeric, TSortStyle::ssNumeric, TSortStyle::ssNormal,
                                    TSortStyle::ssNormal,  TSortStyle::ssNormal,  TSortStyle::ssNormal,
                                    TSortStyle::ssCustom,  TSortStyle::ssNumeric};
     for (int col = 0; col < 8; ++col) {
         TSortStyle style = TSortStyle::ssDateTime;
-        lists.tk.SortGrid4GetSortStyle(grid, col, style);
+        lists.tk.results.SortGrid4GetSortStyle(grid, col, style);
         EXPECT_EQ(style, expected[col]) << col;
         EXPECT_EQ(static_cast<bool>(grid.SortOptions.CustomCompare), col == 6) << col;
         if (col == 6) {
@@ -208,7 +208,7 @@ TEST(SortGrid4GetSortStyle, StylePerColumn) {
         }
     }
     TSortStyle style = TSortStyle::ssTime;
-    lists.tk.SortGrid4GetSortStyle(grid, 8, style);
+    lists.tk.results.SortGrid4GetSortStyle(grid, 8, style);
     EXPECT_EQ(style, TSortStyle::ssTime);
 }
 

@@ -30,7 +30,7 @@ TEST_F(CountdownTest, SingleTickAroundPlannedStart) {
         FakeHost host;
         Timekeeper keeper(host);
         keeper.settings.BaseName = MissingFileName();
-        keeper.ReadySoundFile = "ready.wav";
+        keeper.registrations.ReadySoundFile = "ready.wav";
         ClockDriver clock(keeper, host);
         clock.Step(ClockMs(9, 0, 0));
         FillStartList(keeper, ThreeRiders());
@@ -39,9 +39,9 @@ TEST_F(CountdownTest, SingleTickAroundPlannedStart) {
 
         clock.Step(c.now);
         SCOPED_TRACE(c.counter);
-        EXPECT_EQ(keeper.TextCounterTime, c.counter);
+        EXPECT_EQ(keeper.registrations.TextCounterTime, c.counter);
         EXPECT_EQ(host.sounds.size(), c.ready ? 1u : 0u);
-        EXPECT_EQ(keeper.StartContactFree, c.ready);
+        EXPECT_EQ(keeper.registrations.StartContactFree, c.ready);
         EXPECT_EQ(host.timer5sek, c.armed);
     }
 }
@@ -54,14 +54,14 @@ TEST_F(CountdownTest, RunThroughPlannedStartTakesAutomaticStart) {
     std::int64_t now = 0;
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6), [&] {
         now = ToMilliseconds(host.now);
-        if (keeper.TextCounterTime == "00:05") {
+        if (keeper.registrations.TextCounterTime == "00:05") {
             readyTicks.push_back(now);
         }
         if (armedAt < 0 && host.timer5sek) {
             armedAt = now;
         }
         if (now == ClockMs(9, 30, 3)) {
-            counterAt3s = keeper.TextCounterTime;
+            counterAt3s = keeper.registrations.TextCounterTime;
         }
     });
 
@@ -69,23 +69,23 @@ TEST_F(CountdownTest, RunThroughPlannedStartTakesAutomaticStart) {
     ASSERT_EQ(readyTicks.size(), 10u);
     EXPECT_EQ(readyTicks.front(), ClockMs(9, 29, 55, 100));
     EXPECT_EQ(readyTicks.back(), ClockMs(9, 29, 56, 0));
-    EXPECT_EQ(CountSounds(keeper.ReadySoundFile), 10);
+    EXPECT_EQ(CountSounds(keeper.registrations.ReadySoundFile), 10);
     // Armed on the first tick after 09:30:00.000, frozen at "00:00" while armed.
     EXPECT_EQ(armedAt, ClockMs(9, 30, 0, 100));
     EXPECT_EQ(counterAt3s, "00:00");
     // The automatic start five seconds after arming, for the selected rider.
     EXPECT_EQ(clock.timer5sekFires, 1);
-    EXPECT_EQ(keeper.SortGrid2.RowCount(), 2);
-    EXPECT_EQ(keeper.SortGrid2.Cells(0, 1), "1.");
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1), "09:30:05,1");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
-    EXPECT_EQ(CountSounds(keeper.StartSoundFile), 1);
+    EXPECT_EQ(keeper.registrations.SortGrid2.RowCount(), 2);
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(0, 1), "1.");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 1), "09:30:05,1");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(CountSounds(keeper.registrations.StartSoundFile), 1);
     EXPECT_FALSE(host.timer5sek);
     // The start locked the contact the countdown had freed; the next rider is up.
-    EXPECT_FALSE(keeper.StartContactFree);
-    EXPECT_EQ(keeper.cbNr.Text(), "14");
-    EXPECT_EQ(keeper.TextStartTime, "9:35:00");
-    EXPECT_EQ(keeper.TextCounterTime, "04:55"); // at 09:30:06.0
+    EXPECT_FALSE(keeper.registrations.StartContactFree);
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9:35:00");
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "04:55"); // at 09:30:06.0
 }
 
 TEST_F(CountdownTest, StartByHandWhileArmedRecordsOneStart) {
@@ -96,10 +96,10 @@ TEST_F(CountdownTest, StartByHandWhileArmedRecordsOneStart) {
     clock.Run(ClockMs(9, 30, 2, 100), ClockMs(9, 30, 20));
 
     EXPECT_EQ(clock.timer5sekFires, 0);
-    EXPECT_EQ(keeper.SortGrid2.RowCount(), 2);
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1), "09:30:02,0");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
-    EXPECT_EQ(keeper.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.registrations.SortGrid2.RowCount(), 2);
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 1), "09:30:02,0");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "14");
 }
 
 TEST_F(CountdownTest, RiderChosenByHandWhileArmedIsTheOneStarted) {
@@ -111,30 +111,30 @@ TEST_F(CountdownTest, RiderChosenByHandWhileArmedIsTheOneStarted) {
     clock.Run(ClockMs(9, 30, 1, 100), ClockMs(9, 30, 6));
 
     EXPECT_EQ(clock.timer5sekFires, 1);
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1), "09:30:05,1");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "17");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 1), "09:30:05,1");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "17");
     // "17" was the last rider: the selection is empty and the countdown switched itself off.
-    EXPECT_EQ(keeper.cbNr.ItemIndex, -1);
-    EXPECT_TRUE(keeper.TextStartTime.empty());
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, -1);
+    EXPECT_TRUE(keeper.registrations.TextStartTime.empty());
 }
 
 TEST_F(CountdownTest, IdleWithoutRiderOrWithCountdownOff) {
     // No rider ever selected: "00:00" stays, nothing is armed.
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 10));
-    EXPECT_EQ(keeper.TextCounterTime, "00:00");
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "00:00");
     EXPECT_FALSE(host.timer5sek);
     EXPECT_TRUE(host.sounds.empty());
 
     // Countdown off: the text cbNrChange wrote stays; no ready sound, release or start.
     Prepare(ClockMs(9, 29, 0));
     keeper.ImageStatusClick();
-    ASSERT_FALSE(keeper.CounterOn);
+    ASSERT_FALSE(keeper.registrations.CounterOn);
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 10));
-    EXPECT_EQ(keeper.TextCounterTime, "01:01");
-    EXPECT_FALSE(keeper.StartContactFree);
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "01:01");
+    EXPECT_FALSE(keeper.registrations.StartContactFree);
     EXPECT_TRUE(host.sounds.empty());
     EXPECT_EQ(clock.timer5sekFires, 0);
-    EXPECT_TRUE(keeper.SortGrid2.IsBlankRow(1));
+    EXPECT_TRUE(keeper.registrations.SortGrid2.IsBlankRow(1));
 }
 
 TEST_F(CountdownTest, SwitchedOnSixSecondsLateSignalsButNeverArms) {
@@ -143,9 +143,9 @@ TEST_F(CountdownTest, SwitchedOnSixSecondsLateSignalsButNeverArms) {
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6));
     keeper.ImageStatusClick(); // on at 09:30:06.0
     clock.Run(ClockMs(9, 30, 6, 100), ClockMs(9, 30, 20));
-    EXPECT_EQ(CountSounds(keeper.ReadySoundFile), 9); // 09:30:06.1 .. 09:30:06.9
-    EXPECT_TRUE(keeper.StartContactFree);
-    EXPECT_EQ(keeper.TextCounterTime, "00:19"); // counting up: 20 s past, less the extra second
+    EXPECT_EQ(CountSounds(keeper.registrations.ReadySoundFile), 9); // 09:30:06.1 .. 09:30:06.9
+    EXPECT_TRUE(keeper.registrations.StartContactFree);
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "00:19"); // counting up: 20 s past, less the extra second
     EXPECT_EQ(clock.timer5sekFires, 0);
     EXPECT_FALSE(host.timer5sek);
 }
@@ -170,10 +170,10 @@ TEST_F(CountdownTest, OneHourAheadIsNeverReadAsZero) {
         keeper.SelectRider(0);
         keeper.ImageStatusClick();
         clock.Step(c.now);
-        EXPECT_EQ(keeper.TextCounterTime, "01:00:00") << c.planned;
+        EXPECT_EQ(keeper.registrations.TextCounterTime, "01:00:00") << c.planned;
         EXPECT_FALSE(host.timer5sek) << c.planned;
         clock.Step(c.now + 1);
-        EXPECT_EQ(keeper.TextCounterTime, "59:59") << c.planned;
+        EXPECT_EQ(keeper.registrations.TextCounterTime, "59:59") << c.planned;
     }
 }
 
@@ -185,39 +185,39 @@ protected:
 
 TEST_F(DotSeparatorTest, CountdownSignalsArmsAndStarts) {
     Prepare(ClockMs(9, 29, 0), {{"9.30", "12", "Anna Berger"}, {"9.35", "14", "Bruno Keller"}});
-    EXPECT_EQ(keeper.TextStartTime, "9.30.00");
-    EXPECT_EQ(keeper.TextCounterTime, "01.01");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9.30.00");
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "01.01");
     std::int64_t firstReady = -1;
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6), [&] {
-        if (firstReady < 0 && keeper.TextCounterTime == "00.05") {
+        if (firstReady < 0 && keeper.registrations.TextCounterTime == "00.05") {
             firstReady = ToMilliseconds(host.now);
-            EXPECT_TRUE(keeper.StartContactFree);
+            EXPECT_TRUE(keeper.registrations.StartContactFree);
         }
     });
     EXPECT_EQ(firstReady, ClockMs(9, 29, 55, 100));
-    EXPECT_EQ(CountSounds(keeper.ReadySoundFile), 10);
+    EXPECT_EQ(CountSounds(keeper.registrations.ReadySoundFile), 10);
     EXPECT_EQ(clock.timer5sekFires, 1);
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1), "09.30.05,1");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 1), "09.30.05,1");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "12");
 }
 
 // Planned starts written with ':' (generated and shifted lists, FormatMinutes) count down, start
 // automatically, are found as the next start and are coloured where the locale writes '.'.
 TEST_F(DotSeparatorTest, PlannedStartsWrittenWithAColonCountDownToo) {
     Prepare(ClockMs(9, 29, 0), {{"9:30", "12", "Anna Berger"}, {"9.35", "14", "Bruno Keller"}, {"9:40", "17", "C"}});
-    EXPECT_EQ(keeper.TextStartTime, "9:30:00");
-    EXPECT_EQ(keeper.TextStartTimeColor, TextColor::Lime);
-    EXPECT_EQ(keeper.TextCounterTime, "01.01");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9:30:00");
+    EXPECT_EQ(keeper.registrations.TextStartTimeColor, TextColor::Lime);
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "01.01");
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6));
-    EXPECT_EQ(CountSounds(keeper.ReadySoundFile), 10);
+    EXPECT_EQ(CountSounds(keeper.registrations.ReadySoundFile), 10);
     EXPECT_EQ(clock.timer5sekFires, 1);
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
-    EXPECT_EQ(keeper.TextStartTime, "9.35.00");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9.35.00");
 
     host.SetClock(9, 36, 0);
     EXPECT_EQ(keeper.FindNextPlannedStart(), 2);
     keeper.SelectRider(0);
-    EXPECT_EQ(keeper.TextStartTimeColor, TextColor::Red);
+    EXPECT_EQ(keeper.registrations.TextStartTimeColor, TextColor::Red);
 
     // Either separator at each place; sorting and the settings dialog keep the locale's alone.
     const Locale dot{',', '.'};

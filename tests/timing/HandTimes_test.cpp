@@ -36,13 +36,13 @@ struct Rig {
     ClockDriver clock{keeper, host};
     Rig() {
         keeper.settings.BaseName = MissingFileName();
-        keeper.StartSoundFile = "/snd/Audio-Start.wav";
-        keeper.FinishSoundFile = "/snd/Audio-Ziel.wav";
+        keeper.registrations.StartSoundFile = "/snd/Audio-Start.wav";
+        keeper.registrations.FinishSoundFile = "/snd/Audio-Ziel.wav";
         keeper.settings.AutoStart = true;
         clock.Step(ClockMs(9, 29, 0));
         FillStartList(keeper, ThreeRiders());
         keeper.SelectRider(0);
-        if (!keeper.CounterOn) {
+        if (!keeper.registrations.CounterOn) {
             keeper.ImageStatusClick();
         }
         clock.Step(ClockMs(9, 30, 0));
@@ -86,7 +86,7 @@ TEST(HandTime, BadInputChangesNothingAndSaysWhy) {
     Rig rig;
     rig.clock.Step(ClockMs(9, 38, 0));
     rig.keeper.mStopClick(); // a finish for rider 12 at 09:38:00,0 (number typed below)
-    rig.keeper.SortGrid3.SetCell(2, 1, "12");
+    rig.keeper.registrations.SortGrid3.SetCell(2, 1, "12");
     const struct {
         const char* name;
         HandTimeEntry entry;
@@ -128,8 +128,8 @@ TEST(HandTime, BadInputChangesNothingAndSaysWhy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Rows starts = RowsOf(rig.keeper.SortGrid2), stops = RowsOf(rig.keeper.SortGrid3);
-        const int selected = rig.keeper.cbNr.ItemIndex;
+        const Rows starts = RowsOf(rig.keeper.registrations.SortGrid2), stops = RowsOf(rig.keeper.registrations.SortGrid3);
+        const int selected = rig.keeper.startList.cbNr.ItemIndex;
         rig.host.questions.clear();
         rig.host.yesNoAnswers.assign(c.answers.begin(), c.answers.end());
         const HandTimeResult result = rig.Apply(c.entry);
@@ -137,10 +137,10 @@ TEST(HandTime, BadInputChangesNothingAndSaysWhy) {
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.field, c.field);
         EXPECT_EQ(rig.host.questions.size(), c.answers.size());
-        EXPECT_EQ(RowsOf(rig.keeper.SortGrid2), starts);
-        EXPECT_EQ(RowsOf(rig.keeper.SortGrid3), stops);
-        EXPECT_EQ(rig.keeper.cbNr.ItemIndex, selected);
-        EXPECT_FALSE(rig.keeper.SortGrid2.RowMarked(1) || rig.keeper.SortGrid3.RowMarked(1));
+        EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2), starts);
+        EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid3), stops);
+        EXPECT_EQ(rig.keeper.startList.cbNr.ItemIndex, selected);
+        EXPECT_FALSE(rig.keeper.registrations.SortGrid2.RowMarked(1) || rig.keeper.registrations.SortGrid3.RowMarked(1));
     }
 }
 
@@ -152,25 +152,25 @@ TEST(HandTime, MissedFinishIsAddedMarkedAndRidesIntoTheResults) {
     EXPECT_EQ(dialog.time, "09:38:30,0");
     EXPECT_FALSE(dialog.Correction());
 
-    const bool counter = rig.keeper.CounterOn;
-    const std::string countdown = rig.keeper.TextCounterTime;
+    const bool counter = rig.keeper.registrations.CounterOn;
+    const std::string countdown = rig.keeper.registrations.TextCounterTime;
     const HandTimeResult result = rig.Apply(Entry(HandTimeKind::Finish, " 12 ", "09:38:12,3"));
     ASSERT_TRUE(result.done) << result.message;
-    EXPECT_EQ(RowsOf(rig.keeper.SortGrid3), (Rows{{"1.", "09:38:12,3", "12", "", "0", ""}}));
-    EXPECT_EQ(MarksOf(rig.keeper.SortGrid3), std::vector<bool>{true});
-    EXPECT_EQ(rig.keeper.SortGrid3.Selection(), (GridRect{0, 1, 5, 1}));
-    EXPECT_EQ(rig.keeper.TextStopTime, "09:38:12,3");
-    EXPECT_EQ(rig.keeper.LabOstalosStop, "0");
-    EXPECT_EQ(rig.keeper.cbNr.Text(), "14") << "a finish leaves the countdown alone";
-    EXPECT_EQ(rig.keeper.CounterOn, counter);
-    EXPECT_EQ(rig.keeper.TextCounterTime, countdown);
-    EXPECT_EQ(rig.Sounds(rig.keeper.FinishSoundFile), 0) << "no signal for a time of the past";
+    EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid3), (Rows{{"1.", "09:38:12,3", "12", "", "0", ""}}));
+    EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid3), std::vector<bool>{true});
+    EXPECT_EQ(rig.keeper.registrations.SortGrid3.Selection(), (GridRect{0, 1, 5, 1}));
+    EXPECT_EQ(rig.keeper.registrations.TextStopTime, "09:38:12,3");
+    EXPECT_EQ(rig.keeper.registrations.LabOstalosStop, "0");
+    EXPECT_EQ(rig.keeper.startList.cbNr.Text(), "14") << "a finish leaves the countdown alone";
+    EXPECT_EQ(rig.keeper.registrations.CounterOn, counter);
+    EXPECT_EQ(rig.keeper.registrations.TextCounterTime, countdown);
+    EXPECT_EQ(rig.Sounds(rig.keeper.registrations.FinishSoundFile), 0) << "no signal for a time of the past";
 
     // The results carry the mark beside the ride time; the cell text is the plain time.
-    rig.keeper.ActiveTab = kTabResults;
+    rig.keeper.pages.ActiveTab = kTabResults;
     rig.keeper.PageControl1Change();
-    EXPECT_EQ(rig.keeper.SortGrid4.Cells(6, 1), "8:12,3");
-    EXPECT_TRUE(rig.keeper.SortGrid4.RowMarked(1));
+    EXPECT_EQ(rig.keeper.results.SortGrid4.Cells(6, 1), "8:12,3");
+    EXPECT_TRUE(rig.keeper.results.SortGrid4.RowMarked(1));
     EXPECT_EQ(rig.keeper.GetCellFormat(kTabResults, 6, 1).mark, "H");
     EXPECT_EQ(rig.keeper.GetCellFormat(kTabResults, 7, 1).mark, "");
     EXPECT_EQ(rig.keeper.GetCellFormat(kTabStopTimes, 2, 1).textColor, kHandTimeText);
@@ -178,7 +178,7 @@ TEST(HandTime, MissedFinishIsAddedMarkedAndRidesIntoTheResults) {
     // A later contact finish takes a row of its own and is not marked.
     rig.clock.Step(ClockMs(9, 41, 0));
     rig.keeper.mStopClick();
-    EXPECT_EQ(MarksOf(rig.keeper.SortGrid3), (std::vector<bool>{true, false}));
+    EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid3), (std::vector<bool>{true, false}));
 }
 
 TEST(HandTime, StartMovesTheSelectionOnlyForTheSelectedRider) {
@@ -195,12 +195,12 @@ TEST(HandTime, StartMovesTheSelectionOnlyForTheSelectedRider) {
         Rig rig;
         rig.host.StartTimer5sek(); // an automatic start pending for rider 14
         ASSERT_TRUE(rig.Apply(Entry(HandTimeKind::Start, c.number, "09:34:58,0")).done);
-        EXPECT_EQ(rig.keeper.cbNr.Text(), c.selectedAfter);
+        EXPECT_EQ(rig.keeper.startList.cbNr.Text(), c.selectedAfter);
         EXPECT_EQ(rig.host.timer5sek, !c.autoStartCancelled);
-        EXPECT_EQ(RowsOf(rig.keeper.SortGrid2), (Rows{{"1.", "09:30:00,0", "12"}, {"2.", "09:34:58,0", c.number}}));
-        EXPECT_EQ(MarksOf(rig.keeper.SortGrid2), (std::vector<bool>{false, true}));
-        EXPECT_EQ(rig.keeper.LabOstalosStart, "1");
-        EXPECT_EQ(rig.Sounds(rig.keeper.StartSoundFile), 1) << "only F4's start signal";
+        EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2), (Rows{{"1.", "09:30:00,0", "12"}, {"2.", "09:34:58,0", c.number}}));
+        EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid2), (std::vector<bool>{false, true}));
+        EXPECT_EQ(rig.keeper.registrations.LabOstalosStart, "1");
+        EXPECT_EQ(rig.Sounds(rig.keeper.registrations.StartSoundFile), 1) << "only F4's start signal";
     }
 }
 
@@ -209,28 +209,28 @@ TEST(HandTime, EntryBelongsToTheTypedNumberWhateverHappensMeanwhile) {
     rig.clock.Step(ClockMs(9, 34, 50));
     HandTimeEntry dialog = rig.keeper.NewHandTime(); // the operator opens F7 for rider 14's start ...
     rig.clock.Step(ClockMs(9, 35, 0));
-    rig.keeper.RegisterStartAt(MakeTimeOfDay(9, 35, 0)); // ... while the contact starts rider 14
+    rig.keeper.registrations.RegisterStartAt(MakeTimeOfDay(9, 35, 0)); // ... while the contact starts rider 14
     rig.clock.Step(ClockMs(9, 36, 0));
-    rig.keeper.RegisterFinishAt(MakeTimeOfDay(9, 36, 0));
-    ASSERT_EQ(rig.keeper.cbNr.Text(), "17");
+    rig.keeper.registrations.RegisterFinishAt(MakeTimeOfDay(9, 36, 0));
+    ASSERT_EQ(rig.keeper.startList.cbNr.Text(), "17");
     dialog.number = "14";
     dialog.time = "09:34:59,5";
     dialog.reason = "Startsignal";
     ASSERT_TRUE(rig.Apply(dialog).done);
-    EXPECT_EQ(rig.keeper.SortGrid2.Cells(2, 3), "14");
-    EXPECT_EQ(rig.keeper.cbNr.Text(), "17") << "rider 17 is selected, not 14: the countdown stays";
-    EXPECT_EQ(MarksOf(rig.keeper.SortGrid2), (std::vector<bool>{false, false, true}));
-    EXPECT_EQ(MarksOf(rig.keeper.SortGrid3), std::vector<bool>{false});
+    EXPECT_EQ(rig.keeper.registrations.SortGrid2.Cells(2, 3), "14");
+    EXPECT_EQ(rig.keeper.startList.cbNr.Text(), "17") << "rider 17 is selected, not 14: the countdown stays";
+    EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid2), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid3), std::vector<bool>{false});
 }
 
 TEST(HandTime, CorrectionReplacesTimeAndNumberOfTheCurrentRow) {
     Rig rig;
     rig.clock.Step(ClockMs(9, 35, 0));
     rig.keeper.mStartClick(); // a false start contact recorded for 14 ...
-    rig.keeper.ActiveTab = kTabStartList;
+    rig.keeper.pages.ActiveTab = kTabStartList;
     EXPECT_FALSE(rig.keeper.CorrectHandTime().has_value()) << "Shift+F7 works on the two time lists only";
-    rig.keeper.ActiveTab = kTabStartTimes;
-    rig.keeper.SortGrid2.SetRow(2);
+    rig.keeper.pages.ActiveTab = kTabStartTimes;
+    rig.keeper.registrations.SortGrid2.SetRow(2);
     HandTimeEntry dialog = *rig.keeper.CorrectHandTime();
     EXPECT_EQ(dialog.kind, HandTimeKind::Start);
     EXPECT_EQ(dialog.row, 2);
@@ -239,22 +239,22 @@ TEST(HandTime, CorrectionReplacesTimeAndNumberOfTheCurrentRow) {
 
     // ... while the dialog is open, a line above is deleted: the row is found by what it showed.
     rig.host.yesNoAnswers = {true};
-    rig.keeper.SortGrid2.SetRow(1);
+    rig.keeper.registrations.SortGrid2.SetRow(1);
     rig.keeper.sbDelLineClick();
     dialog.time = "09:35:02,7";
     dialog.reason = "Fehlauslösung";
-    const std::string selected = rig.keeper.cbNr.Text();
+    const std::string selected = rig.keeper.startList.cbNr.Text();
     ASSERT_TRUE(rig.Apply(dialog).done);
-    EXPECT_EQ(RowsOf(rig.keeper.SortGrid2), (Rows{{"2.", "09:35:02,7", "14"}}));
-    EXPECT_EQ(MarksOf(rig.keeper.SortGrid2), std::vector<bool>{true});
-    EXPECT_EQ(rig.keeper.cbNr.Text(), selected) << "a correction is no new start";
+    EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2), (Rows{{"2.", "09:35:02,7", "14"}}));
+    EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid2), std::vector<bool>{true});
+    EXPECT_EQ(rig.keeper.startList.cbNr.Text(), selected) << "a correction is no new start";
 
     // A row that no longer holds what the dialog showed is not touched.
     dialog.time = "09:35:03,0";
     const HandTimeResult gone = rig.Apply(dialog);
     EXPECT_FALSE(gone.done);
     EXPECT_EQ(gone.message, "Die Zeile ist nicht mehr in der Liste: nichts geändert.");
-    EXPECT_EQ(rig.keeper.SortGrid2.Cells(1, 1), "09:35:02,7");
+    EXPECT_EQ(rig.keeper.registrations.SortGrid2.Cells(1, 1), "09:35:02,7");
 }
 
 TEST(HandTime, OnlyATimeTypedByHandMarksTheRow) {
@@ -265,7 +265,7 @@ TEST(HandTime, OnlyATimeTypedByHandMarksTheRow) {
         Rig rig;
         rig.clock.Step(ClockMs(9, 38, 0));
         rig.keeper.mStopClick();
-        rig.keeper.ActiveTab = kTabStopTimes;
+        rig.keeper.pages.ActiveTab = kTabStopTimes;
         for (const char* time : cases[i]) {
             HandTimeEntry dialog = *rig.keeper.CorrectHandTime();
             dialog.number = "14";
@@ -273,7 +273,7 @@ TEST(HandTime, OnlyATimeTypedByHandMarksTheRow) {
             dialog.reason = "Nummer verwechselt";
             ASSERT_TRUE(rig.Apply(dialog).done);
         }
-        EXPECT_EQ(MarksOf(rig.keeper.SortGrid3), std::vector<bool>{marked[i]}) << i;
+        EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid3), std::vector<bool>{marked[i]}) << i;
     }
 }
 
@@ -298,12 +298,12 @@ TEST(HandTimeJournal, KeepsOldValueNewValueReasonAndMomentAndRecoversTheMarks) {
     JournaledKeeper first;
     first.host.SetClock(9, 30, 0);
     first.tk.SelectRider(0);
-    first.tk.RegisterStart();
+    first.tk.registrations.RegisterStart();
     first.clock.now.millisecond = ClockMs(9, 39, 0, 250);
     ASSERT_TRUE(
         first.tk.ApplyHandTime(Entry(HandTimeKind::Finish, "12", "09:38:12,3", "Lichtschranke ausgefallen")).done);
     first.clock.now.millisecond = ClockMs(9, 45, 0);
-    first.tk.ActiveTab = kTabStartTimes;
+    first.tk.pages.ActiveTab = kTabStartTimes;
     HandTimeEntry fix = *first.tk.CorrectHandTime();
     fix.time = "09:29:59,8";
     fix.reason = "Start\tzu spät"; // a TAB in the reason is kept, escaped
@@ -322,15 +322,15 @@ TEST(HandTimeJournal, KeepsOldValueNewValueReasonAndMomentAndRecoversTheMarks) {
     JournaledKeeper second(text);
     second.host.yesNoAnswers = {true};
     ASSERT_TRUE(second.tk.RecoverLastSession());
-    EXPECT_EQ(RowsOf(second.tk.SortGrid2), RowsOf(first.tk.SortGrid2));
-    EXPECT_EQ(RowsOf(second.tk.SortGrid3), RowsOf(first.tk.SortGrid3));
-    EXPECT_EQ(MarksOf(second.tk.SortGrid2), std::vector<bool>{true});
-    EXPECT_EQ(MarksOf(second.tk.SortGrid3), std::vector<bool>{true});
+    EXPECT_EQ(RowsOf(second.tk.registrations.SortGrid2), RowsOf(first.tk.registrations.SortGrid2));
+    EXPECT_EQ(RowsOf(second.tk.registrations.SortGrid3), RowsOf(first.tk.registrations.SortGrid3));
+    EXPECT_EQ(MarksOf(second.tk.registrations.SortGrid2), std::vector<bool>{true});
+    EXPECT_EQ(MarksOf(second.tk.registrations.SortGrid3), std::vector<bool>{true});
 
     // The restored session's full state carries the marks too, so a second crash keeps them.
     EXPECT_NE(second.Text().find("\tZeile\tStoppzeiten\t1\t1.\t09:38:12,3\t12\t\t0\t\tH\t"), std::string::npos)
         << second.Text();
-    second.tk.RegisterFinish();
+    second.tk.registrations.RegisterFinish();
     const JournalSession again = ReplayLastSession(second.Text());
     EXPECT_EQ(again.marks[0], std::vector<bool>{true});
     EXPECT_EQ(again.marks[1], (std::vector<bool>{true, false}));

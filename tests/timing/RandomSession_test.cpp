@@ -36,7 +36,7 @@ TEST_F(RandomSessionTest, RecordedTimesStayAndCountersFollowTheLists) {
         FakeHost host;
         Timekeeper keeper(host);
         keeper.settings.BaseName = MissingFileName();
-        keeper.StartSoundFile = "start.wav";
+        keeper.registrations.StartSoundFile = "start.wav";
         ClockDriver clock(keeper, host);
         std::mt19937 random(seed);
         const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -86,26 +86,26 @@ TEST_F(RandomSessionTest, RecordedTimesStayAndCountersFollowTheLists) {
             } else if (op < 98) {
                 keeper.LockLSstart1Click();
             } else if (op < 99) {
-                keeper.SortGrid1.SetRow(1 + pick(count));
+                keeper.startList.SortGrid1.SetRow(1 + pick(count));
                 keeper.ShiftStartTimes();
                 counted = true;
             } else {
                 keeper.ImageSoundClick();
             }
 
-            ASSERT_EQ(Column(keeper.SortGrid2, 1), starts) << "seed " << seed << " step " << step;
-            ASSERT_EQ(Column(keeper.SortGrid3, 1), finishes) << "seed " << seed << " step " << step;
-            ASSERT_GE(keeper.cbNr.ItemIndex, -1);
-            ASSERT_LT(keeper.cbNr.ItemIndex, keeper.cbNr.Count());
-            ASSERT_TRUE(IsCounterText(keeper.TextCounterTime)) << keeper.TextCounterTime;
+            ASSERT_EQ(Column(keeper.registrations.SortGrid2, 1), starts) << "seed " << seed << " step " << step;
+            ASSERT_EQ(Column(keeper.registrations.SortGrid3, 1), finishes) << "seed " << seed << " step " << step;
+            ASSERT_GE(keeper.startList.cbNr.ItemIndex, -1);
+            ASSERT_LT(keeper.startList.cbNr.ItemIndex, keeper.startList.cbNr.Count());
+            ASSERT_TRUE(IsCounterText(keeper.registrations.TextCounterTime)) << keeper.registrations.TextCounterTime;
             counted = counted || registered;
             if (counted) {
                 const int toStart = count - started;
                 const int onCourse = started - static_cast<int>(finishes.size());
-                ASSERT_EQ(keeper.LabOstalosStart, toStart < 0 ? "" : std::to_string(toStart));
-                ASSERT_EQ(keeper.LabOstalosStop, onCourse < 0 ? "" : std::to_string(onCourse));
+                ASSERT_EQ(keeper.registrations.LabOstalosStart, toStart < 0 ? "" : std::to_string(toStart));
+                ASSERT_EQ(keeper.registrations.LabOstalosStop, onCourse < 0 ? "" : std::to_string(onCourse));
                 // Each registration switches the countdown off once nobody is left to start.
-                ASSERT_FALSE(registered && toStart <= 0 && keeper.CounterOn);
+                ASSERT_FALSE(registered && toStart <= 0 && keeper.registrations.CounterOn);
             }
         }
     }

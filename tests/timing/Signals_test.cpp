@@ -34,7 +34,7 @@ TEST_F(SignalsTest, Counters) {
             riders.push_back({"9:30", std::to_string(i + 1), "x"});
         }
         FillStartList(keeper, riders);
-        keeper.CounterOn = true;
+        keeper.registrations.CounterOn = true;
         host.SetClock(10, 0, 0);
         for (int i = 0; i < c.starts; ++i) {
             keeper.mStartClick();
@@ -42,15 +42,15 @@ TEST_F(SignalsTest, Counters) {
         for (int i = 0; i < c.finishes; ++i) {
             keeper.mStopClick();
         }
-        keeper.UpdateRemainingCounters();
+        keeper.registrations.UpdateRemainingCounters();
         SCOPED_TRACE(std::to_string(c.riders) + " riders, " + std::to_string(c.starts) + " starts, " +
                      std::to_string(c.finishes) + " finishes");
-        EXPECT_EQ(keeper.LabOstalosStart, c.toStart);
-        EXPECT_EQ(keeper.LabOstalosStop, c.onCourse);
+        EXPECT_EQ(keeper.registrations.LabOstalosStart, c.toStart);
+        EXPECT_EQ(keeper.registrations.LabOstalosStop, c.onCourse);
         if (c.finishes > 0) {
-            EXPECT_EQ(keeper.TextStopTime == "..:..:..,.", c.finishTimeReset);
+            EXPECT_EQ(keeper.registrations.TextStopTime == "..:..:..,.", c.finishTimeReset);
         }
-        EXPECT_EQ(keeper.CounterOn, c.counterStaysOn);
+        EXPECT_EQ(keeper.registrations.CounterOn, c.counterStaysOn);
     }
 }
 
@@ -58,16 +58,16 @@ TEST_F(SignalsTest, CountdownSwitchesItselfOffAfterTheLastStart) {
     Prepare(ClockMs(9, 29, 0));
     keeper.mStartClick();
     keeper.mStartClick();
-    EXPECT_TRUE(keeper.CounterOn);
-    const auto revision = keeper.IndicatorRevision;
+    EXPECT_TRUE(keeper.registrations.CounterOn);
+    const auto revision = keeper.registrations.IndicatorRevision;
     keeper.mStartClick();
-    EXPECT_FALSE(keeper.CounterOn);
-    EXPECT_EQ(keeper.ImageStatusPicture(), 0);
-    EXPECT_GT(keeper.IndicatorRevision, revision);
+    EXPECT_FALSE(keeper.registrations.CounterOn);
+    EXPECT_EQ(keeper.registrations.ImageStatusPicture(), 0);
+    EXPECT_GT(keeper.registrations.IndicatorRevision, revision);
     // Once off, the tick leaves the counter alone.
-    const std::string counter = keeper.TextCounterTime;
+    const std::string counter = keeper.registrations.TextCounterTime;
     clock.Run(ClockMs(9, 39, 50), ClockMs(9, 40, 10));
-    EXPECT_EQ(keeper.TextCounterTime, counter);
+    EXPECT_EQ(keeper.registrations.TextCounterTime, counter);
     EXPECT_EQ(clock.timer5sekFires, 0);
 }
 
@@ -75,35 +75,35 @@ TEST_F(SignalsTest, SoundOffRequestsNoSoundAtAll) {
     Prepare(ClockMs(9, 29, 0));
     keeper.ImageSoundClick();
     EXPECT_FALSE(keeper.settings.Sound);
-    EXPECT_EQ(keeper.ImageOnSoundPicture(), 0);
+    EXPECT_EQ(keeper.registrations.ImageOnSoundPicture(), 0);
     clock.Run(ClockMs(9, 29, 50), ClockMs(9, 30, 6)); // ready signal and automatic start
     keeper.mStartClick();
     keeper.mStopClick();
-    EXPECT_EQ(keeper.SortGrid2.RowCount(), 3);
+    EXPECT_EQ(keeper.registrations.SortGrid2.RowCount(), 3);
     EXPECT_TRUE(host.sounds.empty());
 
     keeper.ImageSoundClick();
-    EXPECT_EQ(keeper.ImageOnSoundPicture(), 1);
+    EXPECT_EQ(keeper.registrations.ImageOnSoundPicture(), 1);
     keeper.mStopClick();
-    EXPECT_EQ(host.sounds, std::vector<std::string>{keeper.FinishSoundFile});
+    EXPECT_EQ(host.sounds, std::vector<std::string>{keeper.registrations.FinishSoundFile});
 }
 
 TEST_F(SignalsTest, LocksToggleIndependently) {
-    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Start), 0);
-    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Stop), 0);
+    EXPECT_EQ(keeper.registrations.ImageLSPicture(LockIndicator::Start), 0);
+    EXPECT_EQ(keeper.registrations.ImageLSPicture(LockIndicator::Stop), 0);
     keeper.LockLSstart1Click(); // F11
-    EXPECT_TRUE(keeper.StartContactFree);
-    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Start), 1);
-    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Stop), 0);
+    EXPECT_TRUE(keeper.registrations.StartContactFree);
+    EXPECT_EQ(keeper.registrations.ImageLSPicture(LockIndicator::Start), 1);
+    EXPECT_EQ(keeper.registrations.ImageLSPicture(LockIndicator::Stop), 0);
     keeper.LockLSstart1Click();
-    EXPECT_FALSE(keeper.StartContactFree);
-    EXPECT_EQ(keeper.ImageLSPicture(LockIndicator::Start), 0);
+    EXPECT_FALSE(keeper.registrations.StartContactFree);
+    EXPECT_EQ(keeper.registrations.ImageLSPicture(LockIndicator::Start), 0);
     keeper.LockLSstop1Click(); // F12
-    EXPECT_TRUE(keeper.FinishContactFree);
-    EXPECT_FALSE(keeper.StartContactFree);
-    keeper.ImageLSClick(LockIndicator::Stop);
-    EXPECT_FALSE(keeper.FinishContactFree);
-    EXPECT_EQ(keeper.IndicatorRevision, 4u);
+    EXPECT_TRUE(keeper.registrations.FinishContactFree);
+    EXPECT_FALSE(keeper.registrations.StartContactFree);
+    keeper.registrations.ImageLSClick(LockIndicator::Stop);
+    EXPECT_FALSE(keeper.registrations.FinishContactFree);
+    EXPECT_EQ(keeper.registrations.IndicatorRevision, 4u);
 }
 
 TEST_F(SignalsTest, SoundFilesBesideTheProgram) {
@@ -113,9 +113,9 @@ TEST_F(SignalsTest, SoundFilesBesideTheProgram) {
     host.programDir = dir.string() + "/";
 
     keeper.LoadSoundFiles();
-    EXPECT_EQ(keeper.ReadySoundFile, host.programDir + "Audio-Bereit.wav");
-    EXPECT_EQ(keeper.StartSoundFile, "");
-    EXPECT_EQ(keeper.FinishSoundFile, host.programDir + "Audio-Ziel.wav");
+    EXPECT_EQ(keeper.registrations.ReadySoundFile, host.programDir + "Audio-Bereit.wav");
+    EXPECT_EQ(keeper.registrations.StartSoundFile, "");
+    EXPECT_EQ(keeper.registrations.FinishSoundFile, host.programDir + "Audio-Ziel.wav");
 
     // A missing file still makes the request, with the empty name.
     keeper.mStartClick();
@@ -129,8 +129,8 @@ TEST_F(SignalsTest, SoundFilesBesideTheProgram) {
 
     host.programDir = "/no/such/folder/";
     keeper.LoadSoundFiles();
-    EXPECT_EQ(keeper.ReadySoundFile, "");
-    EXPECT_EQ(keeper.FinishSoundFile, "");
+    EXPECT_EQ(keeper.registrations.ReadySoundFile, "");
+    EXPECT_EQ(keeper.registrations.FinishSoundFile, "");
 }
 
 // The layouts the program runs from: the build folder (sounds beside it), an installation
@@ -167,8 +167,8 @@ TEST_F(SignalsTest, SoundFileBesideTheProgramOrInstalled) {
         // The Timekeeper forms all three paths the same way.
         host.programDir = programDir;
         keeper.LoadSoundFiles();
-        EXPECT_EQ(keeper.StartSoundFile, expected) << "case " << c.place;
-        EXPECT_EQ(keeper.ReadySoundFile, "");
+        EXPECT_EQ(keeper.registrations.StartSoundFile, expected) << "case " << c.place;
+        EXPECT_EQ(keeper.registrations.ReadySoundFile, "");
         std::filesystem::remove_all(root);
     }
 }

@@ -42,13 +42,13 @@ protected:
     }
     void Starts(int n) {
         for (int i = 0; i < n; ++i) {
-            Append(keeper.SortGrid2,
+            Append(keeper.registrations.SortGrid2,
                    {std::to_string(i + 1), "09:3" + std::to_string(i) + ":00,0", std::to_string(12 + i)});
         }
     }
     void Finishes(int n) {
         for (int i = 0; i < n; ++i) {
-            Append(keeper.SortGrid3,
+            Append(keeper.registrations.SortGrid3,
                    {std::to_string(i + 1), "09:4" + std::to_string(i) + ":00,0", std::to_string(12 + i)});
         }
     }
@@ -75,21 +75,21 @@ TEST_F(StartListReload, CountersKeepTheRidersAlreadyStarted) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        keeper.SortGrid2.SetRowCount(2);
-        keeper.SortGrid2.BlankRow(1);
-        keeper.SortGrid3.SetRowCount(2);
-        keeper.SortGrid3.BlankRow(1);
+        keeper.registrations.SortGrid2.SetRowCount(2);
+        keeper.registrations.SortGrid2.BlankRow(1);
+        keeper.registrations.SortGrid3.SetRowCount(2);
+        keeper.registrations.SortGrid3.BlankRow(1);
         Starts(c.starts);
         Finishes(c.finishes);
-        keeper.CounterOn = true;
-        keeper.LabOstalosStop = "0";
-        keeper.TextStopTime = "09:41:07,3";
+        keeper.registrations.CounterOn = true;
+        keeper.registrations.LabOstalosStop = "0";
+        keeper.registrations.TextStopTime = "09:41:07,3";
         WriteList(c.riders);
         keeper.LoadStartList(file_);
-        EXPECT_EQ(keeper.LabOstalosStart, c.toStart);
-        EXPECT_EQ(keeper.LabOstalosStop, c.onCourse);
-        EXPECT_TRUE(keeper.CounterOn);
-        EXPECT_EQ(keeper.TextStopTime, "09:41:07,3");
+        EXPECT_EQ(keeper.registrations.LabOstalosStart, c.toStart);
+        EXPECT_EQ(keeper.registrations.LabOstalosStop, c.onCourse);
+        EXPECT_TRUE(keeper.registrations.CounterOn);
+        EXPECT_EQ(keeper.registrations.TextStopTime, "09:41:07,3");
     }
 }
 
@@ -105,21 +105,21 @@ TEST_F(StartListReload, CorrectedNameReachesTheShownResults) {
         WriteList(3);
         std::int64_t at = ClockMs(9, 50, 0);
         clock.Step(at); // the first look loads
-        Append(keeper.SortGrid2, {"1", "09:30:00,0", "12"});
-        Append(keeper.SortGrid3, {"1", "09:40:00,0", "12"});
-        keeper.ActiveTab = kTabResults;
+        Append(keeper.registrations.SortGrid2, {"1", "09:30:00,0", "12"});
+        Append(keeper.registrations.SortGrid3, {"1", "09:40:00,0", "12"});
+        keeper.pages.ActiveTab = kTabResults;
         keeper.PageControl1Change();
-        ASSERT_EQ(keeper.SortGrid4.Cells(2, 1), "Anna Berger");
-        keeper.ActiveTab = tab;
+        ASSERT_EQ(keeper.results.SortGrid4.Cells(2, 1), "Anna Berger");
+        keeper.pages.ActiveTab = tab;
         keeper.PageControl1Change();
 
         WriteList(3, "Anna Bergmann");
         clock.Step(at += 100); // seen
         clock.Step(at += 100); // settled: loaded
-        ASSERT_EQ(keeper.SortGrid1.Cells(2, 1), "Anna Bergmann");
-        EXPECT_EQ(keeper.SortGrid4.Cells(2, 1), tab == kTabResults ? "Anna Bergmann" : "Anna Berger");
-        EXPECT_EQ(keeper.SortGrid4.Cells(0, 1), "1");
-        EXPECT_EQ(keeper.SortGrid4.Cells(1, 1), "12");
+        ASSERT_EQ(keeper.startList.SortGrid1.Cells(2, 1), "Anna Bergmann");
+        EXPECT_EQ(keeper.results.SortGrid4.Cells(2, 1), tab == kTabResults ? "Anna Bergmann" : "Anna Berger");
+        EXPECT_EQ(keeper.results.SortGrid4.Cells(0, 1), "1");
+        EXPECT_EQ(keeper.results.SortGrid4.Cells(1, 1), "12");
     }
 }
 

@@ -41,7 +41,7 @@ protected:
         fs::last_write_time(file_, base_ + std::chrono::seconds(secondsAfterBase) + std::chrono::milliseconds(ms));
     }
     // The name in row 1 of the start list, which each rewrite below changes.
-    std::string FirstName() const { return keeper.SortGrid1.Cells(2, 1); }
+    std::string FirstName() const { return keeper.startList.SortGrid1.Cells(2, 1); }
     int Loads() const { return host.timer1Disables; } // every load switches Timer1 off
 
     fs::path dir_;
@@ -62,7 +62,7 @@ TEST_F(StartListWatchTest, RewriteIsLoadedOnceItHasSettled) {
     clock.Step(at); // the first look of the run loads at once
     const std::int32_t first = DosFileStamp(file_);
     ASSERT_NE(first, -1);
-    EXPECT_EQ(keeper.StartListStamp, first);
+    EXPECT_EQ(keeper.startList.StartListStamp, first);
     EXPECT_EQ(Loads(), 1);
     EXPECT_EQ(FirstName(), "Anna Berger");
 
@@ -90,7 +90,7 @@ TEST_F(StartListWatchTest, RewriteIsLoadedOnceItHasSettled) {
         tick(); // ... unchanged for a tick: loaded
         EXPECT_EQ(Loads(), loads + 1);
         EXPECT_EQ(FirstName(), std::string("Anna Berger") + r.extra);
-        EXPECT_EQ(keeper.StartListStamp, first);
+        EXPECT_EQ(keeper.startList.StartListStamp, first);
         tick(); // and not again
         EXPECT_EQ(Loads(), loads + 1);
     }
@@ -111,38 +111,38 @@ TEST_F(StartListWatchTest, RewriteIsLoadedOnceItHasSettled) {
     keeper.SelectRider(1);
     fs::remove(file_);
     tick();
-    EXPECT_EQ(keeper.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "14");
     EXPECT_EQ(FirstName(), "Anna Berger!!!!");
     tick();
-    EXPECT_EQ(keeper.StartListStamp, -1);
-    EXPECT_TRUE(keeper.SortGrid1.IsBlankRow(1));
+    EXPECT_EQ(keeper.startList.StartListStamp, -1);
+    EXPECT_TRUE(keeper.startList.SortGrid1.IsBlankRow(1));
     EXPECT_EQ(host.stampQueries, clock.ticks);
 }
 
 TEST_F(StartListWatchTest, FirstListSeenSelectsTheNextPlannedStart) {
     host.stamps[file_] = 100;
     clock.Step(ClockMs(9, 33, 0));
-    EXPECT_EQ(keeper.StartListStamp, 100);
-    EXPECT_EQ(keeper.cbNr.Text(), "14");
-    EXPECT_EQ(keeper.TextStartTime, "9:35:00");
-    EXPECT_EQ(keeper.Edit1, "Bruno Keller");
+    EXPECT_EQ(keeper.startList.StartListStamp, 100);
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9:35:00");
+    EXPECT_EQ(keeper.registrations.Edit1, "Bruno Keller");
 
     // A later change keeps the rider the operator chose.
     keeper.SelectRider(2);
     host.stamps[file_] = 200;
     clock.Run(ClockMs(9, 33, 0, 100), ClockMs(9, 33, 0, 200));
-    EXPECT_EQ(keeper.StartListStamp, 200);
-    EXPECT_EQ(keeper.cbNr.Text(), "17");
+    EXPECT_EQ(keeper.startList.StartListStamp, 200);
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "17");
 
     // The file vanishes and comes back: then the next planned start is chosen again.
     host.stamps[file_] = -1;
     clock.Run(ClockMs(9, 33, 0, 300), ClockMs(9, 33, 0, 400));
-    EXPECT_EQ(keeper.StartListStamp, -1);
+    EXPECT_EQ(keeper.startList.StartListStamp, -1);
     host.stamps[file_] = 300;
     clock.Run(ClockMs(9, 35, 59, 900), ClockMs(9, 36, 0));
-    EXPECT_EQ(keeper.StartListStamp, 300);
-    EXPECT_EQ(keeper.cbNr.Text(), "17");
-    EXPECT_EQ(keeper.TextStartTime, "9:40:00");
+    EXPECT_EQ(keeper.startList.StartListStamp, 300);
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "17");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9:40:00");
 }
 
 // A file stamped outside the years a DOS date-time holds is there all the same: it is loaded and
@@ -164,10 +164,10 @@ TEST_F(StartListWatchTest, FileStampedOutsideTheDosYearsIsLoaded) {
         SCOPED_TRACE(static_cast<int>(year_month_day{day}.year()));
         EXPECT_NE(DosFileStamp(file_), -1);
         clock.Step(ClockMs(9, 0, 0));
-        EXPECT_NE(keeper.StartListStamp, -1);
-        EXPECT_EQ(keeper.cbNr.Count(), 3);
-        EXPECT_EQ(keeper.cbNr.Text(), "12");
-        EXPECT_EQ(keeper.TextStartTime, "9:30:00");
+        EXPECT_NE(keeper.startList.StartListStamp, -1);
+        EXPECT_EQ(keeper.startList.cbNr.Count(), 3);
+        EXPECT_EQ(keeper.startList.cbNr.Text(), "12");
+        EXPECT_EQ(keeper.registrations.TextStartTime, "9:30:00");
     }
 }
 
@@ -175,9 +175,9 @@ TEST_F(StartListWatchTest, NoFileNoLoad) {
     keeper.settings.BaseName = MissingFileName();
     keeper.SelectRider(1);
     clock.Run(ClockMs(9, 0, 0), ClockMs(9, 0, 1));
-    EXPECT_EQ(keeper.StartListStamp, -1);
-    EXPECT_EQ(keeper.cbNr.Text(), "14");
-    EXPECT_EQ(keeper.StaticText1, "09:00:01");
+    EXPECT_EQ(keeper.startList.StartListStamp, -1);
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.registrations.StaticText1, "09:00:01");
 }
 
 using ShiftTest = TimingTest;
@@ -202,35 +202,35 @@ TEST_F(ShiftTest, ShiftStartTimes) {
         FillStartList(keeper, ThreeRiders());
         keeper.settings.StartInt = c.startInt;
         keeper.SelectRider(2);
-        keeper.SortGrid1.SetRow(c.selectedRow);
+        keeper.startList.SortGrid1.SetRow(c.selectedRow);
         host.now = static_cast<double>(c.now) / 86'400'000.0;
         keeper.ShiftStartTimes();
         SCOPED_TRACE(c.label);
         for (int r = 1; r <= 3; ++r) {
-            EXPECT_EQ(keeper.SortGrid1.Cells(0, r), c.times[r - 1]) << r;
+            EXPECT_EQ(keeper.startList.SortGrid1.Cells(0, r), c.times[r - 1]) << r;
         }
-        EXPECT_EQ(keeper.cbNr.ItemIndex, 0);
-        EXPECT_EQ(keeper.TextStartTime, std::string(c.times[0]) + ":00");
-        EXPECT_EQ(keeper.LabOstalosStart, "3");
+        EXPECT_EQ(keeper.startList.cbNr.ItemIndex, 0);
+        EXPECT_EQ(keeper.registrations.TextStartTime, std::string(c.times[0]) + ":00");
+        EXPECT_EQ(keeper.registrations.LabOstalosStart, "3");
     }
 }
 
 TEST_F(ShiftTest, ShiftedTimesAreCountedDown) {
     Prepare(ClockMs(9, 47, 30));
     keeper.ShiftStartTimes();
-    EXPECT_EQ(keeper.TextStartTimeColor, TextColor::Lime);
-    EXPECT_EQ(keeper.TextCounterTime, "00:31");
+    EXPECT_EQ(keeper.registrations.TextStartTimeColor, TextColor::Lime);
+    EXPECT_EQ(keeper.registrations.TextCounterTime, "00:31");
     clock.Run(ClockMs(9, 47, 30), ClockMs(9, 48, 6));
-    EXPECT_EQ(keeper.SortGrid2.Cells(1, 1), "09:48:05,1");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "12");
-    EXPECT_EQ(keeper.TextStartTime, "09:53:00");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, 1), "09:48:05,1");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "12");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "09:53:00");
 }
 
 TEST_F(ShiftTest, EmptyStartList) {
     keeper.ShiftStartTimes();
-    EXPECT_EQ(keeper.cbNr.ItemIndex, -1);
-    EXPECT_EQ(keeper.SortGrid1.Cells(0, 1), "00:01");
-    EXPECT_EQ(keeper.LabOstalosStart, "0");
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, -1);
+    EXPECT_EQ(keeper.startList.SortGrid1.Cells(0, 1), "00:01");
+    EXPECT_EQ(keeper.registrations.LabOstalosStart, "0");
 }
 
 class DotShiftTest : public TimingTest {
@@ -241,9 +241,9 @@ protected:
 TEST_F(DotShiftTest, ShiftedTimesReadBackWithTheLocale) {
     Prepare(ClockMs(9, 47, 30));
     keeper.ShiftStartTimes();
-    EXPECT_EQ(keeper.SortGrid1.Cells(0, 1), "09.48");
-    EXPECT_EQ(keeper.TextStartTime, "09.48.00");
-    EXPECT_EQ(ToMilliseconds(keeper.PlannedStart), ClockMs(9, 48, 0));
+    EXPECT_EQ(keeper.startList.SortGrid1.Cells(0, 1), "09.48");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "09.48.00");
+    EXPECT_EQ(ToMilliseconds(keeper.registrations.PlannedStart), ClockMs(9, 48, 0));
     EXPECT_EQ(keeper.FindNextPlannedStart(), 0);
 }
 

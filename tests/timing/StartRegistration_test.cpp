@@ -27,65 +27,65 @@ TEST_F(StartTest, StartsFillRowsAndAdvanceTheSelection) {
         keeper.mStartClick();
         ++row;
         SCOPED_TRACE(s.time);
-        EXPECT_EQ(keeper.SortGrid2.RowCount(), row + 1);
-        EXPECT_EQ(keeper.SortGrid2.Cells(0, row), std::to_string(row) + ".");
-        EXPECT_EQ(keeper.SortGrid2.Cells(1, row), s.time);
-        EXPECT_EQ(keeper.SortGrid2.Cells(2, row), s.number);
-        EXPECT_EQ(keeper.SortGrid2.Row(), row);
-        EXPECT_EQ(keeper.cbNr.ItemIndex, s.nextIndex);
+        EXPECT_EQ(keeper.registrations.SortGrid2.RowCount(), row + 1);
+        EXPECT_EQ(keeper.registrations.SortGrid2.Cells(0, row), std::to_string(row) + ".");
+        EXPECT_EQ(keeper.registrations.SortGrid2.Cells(1, row), s.time);
+        EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, row), s.number);
+        EXPECT_EQ(keeper.registrations.SortGrid2.Row(), row);
+        EXPECT_EQ(keeper.startList.cbNr.ItemIndex, s.nextIndex);
     }
-    EXPECT_EQ(CountSounds(keeper.StartSoundFile), 3);
+    EXPECT_EQ(CountSounds(keeper.registrations.StartSoundFile), 3);
 }
 
 TEST_F(StartTest, StartOfTheLastRider) {
     Prepare(ClockMs(9, 38, 0));
     keeper.SelectRider(2);
-    keeper.StartContactFree = true;
+    keeper.registrations.StartContactFree = true;
     clock.Step(ClockMs(9, 40, 1));
     keeper.mStartClick();
 
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "17");
-    EXPECT_EQ(keeper.cbNr.ItemIndex, -1);
-    EXPECT_TRUE(keeper.TextStartTime.empty());
-    EXPECT_EQ(keeper.PlannedStart, MakeTimeOfDay(9, 40)); // kept after the selection cleared
-    EXPECT_FALSE(keeper.StartContactFree);
-    EXPECT_EQ(keeper.LabOstalosStart, "2");
-    EXPECT_EQ(keeper.LabOstalosStop, "1");
-    EXPECT_TRUE(keeper.CounterOn);
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "17");
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, -1);
+    EXPECT_TRUE(keeper.registrations.TextStartTime.empty());
+    EXPECT_EQ(keeper.registrations.PlannedStart, MakeTimeOfDay(9, 40)); // kept after the selection cleared
+    EXPECT_FALSE(keeper.registrations.StartContactFree);
+    EXPECT_EQ(keeper.registrations.LabOstalosStart, "2");
+    EXPECT_EQ(keeper.registrations.LabOstalosStop, "1");
+    EXPECT_TRUE(keeper.registrations.CounterOn);
 }
 
 TEST_F(StartTest, AutoStartUntickedRecordsNothingButAdvances) {
     Prepare(ClockMs(9, 29, 0));
     keeper.settings.AutoStart = false;
-    keeper.StartContactFree = true;
+    keeper.registrations.StartContactFree = true;
     clock.Step(ClockMs(9, 30, 3));
     keeper.mStartClick();
 
-    EXPECT_EQ(keeper.SortGrid2.RowCount(), 2);
-    EXPECT_TRUE(keeper.SortGrid2.IsBlankRow(1));
+    EXPECT_EQ(keeper.registrations.SortGrid2.RowCount(), 2);
+    EXPECT_TRUE(keeper.registrations.SortGrid2.IsBlankRow(1));
     EXPECT_TRUE(host.sounds.empty());
-    EXPECT_EQ(keeper.cbNr.Text(), "14");
-    EXPECT_EQ(keeper.TextStartTime, "9:35:00");
-    EXPECT_FALSE(keeper.StartContactFree);
-    EXPECT_EQ(keeper.LabOstalosStart, "3");
-    EXPECT_EQ(keeper.LabOstalosStop, "0");
+    EXPECT_EQ(keeper.startList.cbNr.Text(), "14");
+    EXPECT_EQ(keeper.registrations.TextStartTime, "9:35:00");
+    EXPECT_FALSE(keeper.registrations.StartContactFree);
+    EXPECT_EQ(keeper.registrations.LabOstalosStart, "3");
+    EXPECT_EQ(keeper.registrations.LabOstalosStop, "0");
 }
 
 TEST_F(StartTest, StartWithoutSelectionIsRecordedAndSelectsTheFirstRider) {
     Prepare(ClockMs(9, 29, 0));
     keeper.SelectRider(-1);
     keeper.mStartClick();
-    EXPECT_EQ(keeper.SortGrid2.Cells(0, 1), "1.");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 1), "");
-    EXPECT_EQ(keeper.cbNr.ItemIndex, 0);
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(0, 1), "1.");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 1), "");
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, 0);
 
     // With an empty number list the start is still recorded and nothing gets selected.
     FakeHost emptyHost;
     Timekeeper empty(emptyHost);
     empty.mStartClick();
-    EXPECT_EQ(empty.SortGrid2.Cells(0, 1), "1.");
-    EXPECT_EQ(empty.cbNr.ItemIndex, -1);
-    EXPECT_EQ(empty.LabOstalosStart, "");
+    EXPECT_EQ(empty.registrations.SortGrid2.Cells(0, 1), "1.");
+    EXPECT_EQ(empty.startList.cbNr.ItemIndex, -1);
+    EXPECT_EQ(empty.registrations.LabOstalosStart, "");
 }
 
 TEST_F(StartTest, ContactNumberIsTheRowIndexAtRecordingTime) {
@@ -93,21 +93,21 @@ TEST_F(StartTest, ContactNumberIsTheRowIndexAtRecordingTime) {
     for (int i = 0; i < 3; ++i) {
         keeper.mStartClick();
     }
-    keeper.SortGrid2.DeleteRow(2);
+    keeper.registrations.SortGrid2.DeleteRow(2);
     keeper.mStartClick();
-    EXPECT_EQ(keeper.SortGrid2.Cells(0, 2), "3.");
-    EXPECT_EQ(keeper.SortGrid2.Cells(0, 3), "3.");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(0, 2), "3.");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(0, 3), "3.");
 }
 
 TEST_F(StartTest, BlankLastRowIsReused) {
     Prepare(ClockMs(9, 29, 0));
     keeper.mStartClick();
-    keeper.SortGrid2.AddRow();
-    keeper.SortGrid2.SetCell(2, 2, " ");
+    keeper.registrations.SortGrid2.AddRow();
+    keeper.registrations.SortGrid2.SetCell(2, 2, " ");
     keeper.mStartClick();
-    EXPECT_EQ(keeper.SortGrid2.RowCount(), 3);
-    EXPECT_EQ(keeper.SortGrid2.Cells(0, 2), "2.");
-    EXPECT_EQ(keeper.SortGrid2.Cells(2, 2), "14");
+    EXPECT_EQ(keeper.registrations.SortGrid2.RowCount(), 3);
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(0, 2), "2.");
+    EXPECT_EQ(keeper.registrations.SortGrid2.Cells(2, 2), "14");
 }
 
 TEST_F(StartTest, SelectingARider) {
@@ -165,41 +165,41 @@ TEST_F(StartTest, SelectingARider) {
         Timekeeper keeper(host);
         FillStartList(keeper, c.riders);
         if (c.riders[1].number.empty()) {
-            keeper.cbNr.Items[1] = "99"; // a number the start list does not carry
+            keeper.startList.cbNr.Items[1] = "99"; // a number the start list does not carry
         }
-        keeper.PlannedStart = MakeTimeOfDay(9, 30); // as left by the rider before
+        keeper.registrations.PlannedStart = MakeTimeOfDay(9, 30); // as left by the rider before
         host.now = static_cast<double>(c.now) / 86'400'000.0;
         keeper.SelectRider(c.index);
         SCOPED_TRACE(c.label);
-        EXPECT_EQ(keeper.Edit1, c.name);
-        EXPECT_EQ(keeper.TextStartTime, c.startText);
-        EXPECT_EQ(keeper.TextStartTimeColor, c.color);
-        EXPECT_EQ(ToMilliseconds(keeper.PlannedStart), ToMilliseconds(c.planned));
-        EXPECT_EQ(keeper.TextCounterTime, c.counter);
-        EXPECT_EQ(keeper.SortGrid1.Row(), c.startListRow);
-        EXPECT_EQ(keeper.SortGrid1.TopRow(), c.index + 1);
+        EXPECT_EQ(keeper.registrations.Edit1, c.name);
+        EXPECT_EQ(keeper.registrations.TextStartTime, c.startText);
+        EXPECT_EQ(keeper.registrations.TextStartTimeColor, c.color);
+        EXPECT_EQ(ToMilliseconds(keeper.registrations.PlannedStart), ToMilliseconds(c.planned));
+        EXPECT_EQ(keeper.registrations.TextCounterTime, c.counter);
+        EXPECT_EQ(keeper.startList.SortGrid1.Row(), c.startListRow);
+        EXPECT_EQ(keeper.startList.SortGrid1.TopRow(), c.index + 1);
     }
 }
 
 TEST_F(StartTest, SelectionOutsideTheListsIsHarmless) {
     FillStartList(keeper, ThreeRiders());
     keeper.SelectRider(1);
-    const TimeOfDay planned = keeper.PlannedStart;
+    const TimeOfDay planned = keeper.registrations.PlannedStart;
 
     keeper.SelectRider(-1);
-    EXPECT_TRUE(keeper.TextStartTime.empty());
-    EXPECT_EQ(keeper.PlannedStart, planned);
+    EXPECT_TRUE(keeper.registrations.TextStartTime.empty());
+    EXPECT_EQ(keeper.registrations.PlannedStart, planned);
 
     keeper.SelectRider(7); // no such item: nothing selected
-    EXPECT_EQ(keeper.cbNr.ItemIndex, -1);
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, -1);
 
     // A number list longer than the start list: the name reads empty and the rest is left alone.
-    keeper.cbNr.Items.push_back("99");
+    keeper.startList.cbNr.Items.push_back("99");
     keeper.SelectRider(3);
-    EXPECT_EQ(keeper.cbNr.ItemIndex, 3);
-    EXPECT_EQ(keeper.Edit1, "");
-    EXPECT_EQ(keeper.PlannedStart, planned);
-    EXPECT_EQ(keeper.SortGrid1.Row(), 2);
+    EXPECT_EQ(keeper.startList.cbNr.ItemIndex, 3);
+    EXPECT_EQ(keeper.registrations.Edit1, "");
+    EXPECT_EQ(keeper.registrations.PlannedStart, planned);
+    EXPECT_EQ(keeper.startList.SortGrid1.Row(), 2);
 }
 
 TEST_F(StartTest, FindNextPlannedStart) {

@@ -31,17 +31,17 @@ inline std::vector<Rider> ThreeRiders() {
 // Puts riders into the start list and the number list as a load does.
 inline void FillStartList(Timekeeper& keeper, const std::vector<Rider>& riders) {
     const int n = static_cast<int>(riders.size());
-    keeper.SortGrid1.SetRowCount(std::max(2, n + 1));
-    keeper.cbNr.Items.clear();
+    keeper.startList.SortGrid1.SetRowCount(std::max(2, n + 1));
+    keeper.startList.cbNr.Items.clear();
     for (int i = 0; i < n; ++i) {
         const Rider& rider = riders[static_cast<std::size_t>(i)];
-        keeper.SortGrid1.SetCell(0, i + 1, rider.time);
-        keeper.SortGrid1.SetCell(1, i + 1, rider.number);
-        keeper.SortGrid1.SetCell(2, i + 1, rider.name);
-        keeper.cbNr.Items.push_back(rider.number);
+        keeper.startList.SortGrid1.SetCell(0, i + 1, rider.time);
+        keeper.startList.SortGrid1.SetCell(1, i + 1, rider.number);
+        keeper.startList.SortGrid1.SetCell(2, i + 1, rider.name);
+        keeper.startList.cbNr.Items.push_back(rider.number);
     }
-    keeper.cbNr.ItemIndex = -1;
-    keeper.LabOstalosStart = std::to_string(n);
+    keeper.startList.cbNr.ItemIndex = -1;
+    keeper.registrations.LabOstalosStart = std::to_string(n);
 }
 
 inline std::string MissingFileName() {
@@ -65,9 +65,9 @@ class TimingTest : public ::testing::Test {
 protected:
     explicit TimingTest(Locale locale = {}) : keeper(host, locale), clock(keeper, host) {
         keeper.settings.BaseName = MissingFileName();
-        keeper.ReadySoundFile = "/snd/Audio-Bereit.wav";
-        keeper.StartSoundFile = "/snd/Audio-Start.wav";
-        keeper.FinishSoundFile = "/snd/Audio-Ziel.wav";
+        keeper.registrations.ReadySoundFile = "/snd/Audio-Bereit.wav";
+        keeper.registrations.StartSoundFile = "/snd/Audio-Start.wav";
+        keeper.registrations.FinishSoundFile = "/snd/Audio-Ziel.wav";
     }
 
     // Riders loaded at the given clock time, the first one selected and the countdown on.
@@ -75,7 +75,7 @@ protected:
         clock.Step(atMs);
         FillStartList(keeper, riders);
         keeper.SelectRider(0);
-        if (!keeper.CounterOn) {
+        if (!keeper.registrations.CounterOn) {
             keeper.ImageStatusClick();
         }
     }

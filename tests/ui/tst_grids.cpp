@@ -29,13 +29,13 @@ vandoret::ui::FormOptions NoFont() {
 void FillStartList(Timekeeper& tk) {
     const char* const rows[][3] = {
         {"9:30", "7", "Carla Dietz"}, {"9:35", "12", "Anna Berger"}, {"9:40", "3", "Ben Krause"}};
-    tk.SortGrid1.SetRowCount(4);
-    tk.cbNr.Items.clear();
+    tk.startList.SortGrid1.SetRowCount(4);
+    tk.startList.cbNr.Items.clear();
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
-            tk.SortGrid1.SetCell(c, r + 1, rows[r][c]);
+            tk.startList.SortGrid1.SetCell(c, r + 1, rows[r][c]);
         }
-        tk.cbNr.Items.push_back(rows[r][1]);
+        tk.startList.cbNr.Items.push_back(rows[r][1]);
     }
 }
 
@@ -66,13 +66,13 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         GridView* view = form.SortGrids[0];
-        tk.SortGrid1.SetRow(3);
+        tk.startList.SortGrid1.SetRow(3);
         form.RefreshFromCore();
         QCOMPARE(view->currentIndex().row(), 2);
         QVERIFY(view->selectionModel()->isRowSelected(2, {}));
         // A click makes the row current in the core.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 2)).center());
-        QCOMPARE(tk.SortGrid1.Row(), 2);
+        QCOMPARE(tk.startList.SortGrid1.Row(), 2);
         QVERIFY(view->selectionModel()->isRowSelected(1, {}));
     }
 
@@ -80,11 +80,11 @@ private slots:
         FakeHost host;
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
-        tk.SortGrid1.SetRowCount(61);
+        tk.startList.SortGrid1.SetRowCount(61);
         for (int r = 1; r <= 60; ++r) {
-            tk.SortGrid1.SetCell(1, r, std::to_string(r));
+            tk.startList.SortGrid1.SetCell(1, r, std::to_string(r));
         }
-        tk.SortGrid1.SetRow(1);
+        tk.startList.SortGrid1.SetRow(1);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.RefreshFromCore();
@@ -93,11 +93,11 @@ private slots:
         view->verticalScrollBar()->setValue(30);
         QCOMPARE(view->rowAt(0), 30);
         // A change elsewhere in the list leaves the current row, so it does not scroll back to it.
-        tk.SortGrid1.SetCell(2, 45, "Neu");
+        tk.startList.SortGrid1.SetCell(2, 45, "Neu");
         form.RefreshFromCore();
         QCOMPARE(view->rowAt(0), 30);
         // A new current row is scrolled into view.
-        tk.SortGrid1.SetRow(3);
+        tk.startList.SortGrid1.SetRow(3);
         form.RefreshFromCore();
         QVERIFY(view->rowAt(0) <= 2);
     }
@@ -113,19 +113,19 @@ private slots:
         GridView* view = form.SortGrids[0];
         // As the form gives it, the start list does not sort.
         ClickHeader(view, 2);
-        QCOMPARE(Column(tk.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Anna Berger", "Ben Krause"}));
+        QCOMPARE(Column(tk.startList.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Anna Berger", "Ben Krause"}));
         // A list that may sort follows the header-click rule.
-        tk.SortGrid1.SortOptions.CanSort = true;
+        tk.startList.SortGrid1.SortOptions.CanSort = true;
         ClickHeader(view, 2);
-        QCOMPARE(Column(tk.SortGrid1, 2), (std::vector<std::string>{"Anna Berger", "Ben Krause", "Carla Dietz"}));
+        QCOMPARE(Column(tk.startList.SortGrid1, 2), (std::vector<std::string>{"Anna Berger", "Ben Krause", "Carla Dietz"}));
         ClickHeader(view, 2);
-        QCOMPARE(Column(tk.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Ben Krause", "Anna Berger"}));
+        QCOMPARE(Column(tk.startList.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Ben Krause", "Anna Berger"}));
         // Another column starts ascending; the right button always sorts descending.
         ClickHeader(view, 1);
-        auto ascending = Column(tk.SortGrid1, 1);
+        auto ascending = Column(tk.startList.SortGrid1, 1);
         ClickHeader(view, 1, Qt::RightButton);
         std::reverse(ascending.begin(), ascending.end());
-        QCOMPARE(Column(tk.SortGrid1, 1), ascending);
+        QCOMPARE(Column(tk.startList.SortGrid1, 1), ascending);
         // The view shows the sorted list at once, with the arrow on the sort column.
         QCOMPARE(view->model()->index(0, 1).data().toString(), QString::fromStdString(ascending[0]));
         QVERIFY(!view->model()->headerData(1, Qt::Horizontal, Qt::DecorationRole).isNull());
@@ -136,15 +136,15 @@ private slots:
         FakeHost host;
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
-        tk.SortGrid4.SetRowCount(3);
-        tk.SortGrid4.SetCell(2, 1, "Zoe");
-        tk.SortGrid4.SetCell(2, 2, "Anna");
+        tk.results.SortGrid4.SetRowCount(3);
+        tk.results.SortGrid4.SetCell(2, 1, "Zoe");
+        tk.results.SortGrid4.SetCell(2, 2, "Anna");
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.PageControl1->setCurrentIndex(3);
-        const auto before = Column(tk.SortGrid4, 2);
+        const auto before = Column(tk.results.SortGrid4, 2);
         ClickHeader(form.SortGrids[3], 2);
-        QCOMPARE(Column(tk.SortGrid4, 2), before);
+        QCOMPARE(Column(tk.results.SortGrid4, 2), before);
     }
 
     void resultsOpenAtPlaceOneAndScrollButTakeNoClick() {
@@ -155,12 +155,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.PageControl1->setCurrentIndex(3);
         // Sixty places, the last one current as a ranking leaves it.
-        tk.SortGrid4.SetRowCount(61);
+        tk.results.SortGrid4.SetRowCount(61);
         for (int r = 1; r <= 60; ++r) {
-            tk.SortGrid4.SetCell(0, r, std::to_string(r));
+            tk.results.SortGrid4.SetCell(0, r, std::to_string(r));
         }
-        tk.SortGrid4.SetRow(60);
-        tk.SortGrid4.SetTopRow(1);
+        tk.results.SortGrid4.SetRow(60);
+        tk.results.SortGrid4.SetTopRow(1);
         form.RefreshFromCore();
         GridView* view = form.SortGrids[3];
         QTest::qWait(20);
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(view->rowAt(0), 20);
         // A click chooses no row.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(22, 1)).center());
-        QCOMPARE(tk.SortGrid4.Row(), 60);
+        QCOMPARE(tk.results.SortGrid4.Row(), 60);
         QVERIFY(!view->selectionModel()->hasSelection());
     }
 
@@ -194,11 +194,11 @@ private slots:
         QAbstractItemView* popup = form.cbNr->view();
         QTRY_VERIFY(popup->isVisible());
         QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(popup->model()->index(2, 0)).center());
-        QCOMPARE(tk.cbNr.ItemIndex, 2);
+        QCOMPARE(tk.startList.cbNr.ItemIndex, 2);
         QTRY_VERIFY(form.SortGrids[0]->hasFocus());
         // A number typed next no longer re-targets the countdown.
         QTest::keyClicks(QApplication::focusWidget(), "7");
-        QCOMPARE(tk.cbNr.ItemIndex, 2);
+        QCOMPARE(tk.startList.cbNr.ItemIndex, 2);
     }
 
     void choosingANumberShowsTheRider() {
@@ -210,9 +210,9 @@ private slots:
         QCOMPARE(form.cbNr->count(), 3);
         QCOMPARE(form.cbNr->itemText(1), QString("12"));
         emit form.cbNr->activated(1);
-        QCOMPARE(tk.cbNr.ItemIndex, 1);
+        QCOMPARE(tk.startList.cbNr.ItemIndex, 1);
         QCOMPARE(form.Edit1->text(), QString("Anna Berger"));
-        QCOMPARE(form.TextStartTime->text().toStdString(), tk.TextStartTime);
+        QCOMPARE(form.TextStartTime->text().toStdString(), tk.registrations.TextStartTime);
     }
 
     void wheelPassingOverTheNumberListKeepsTheRider() {
@@ -233,13 +233,13 @@ private slots:
         };
         // The mouse wheel over the list while working elsewhere does not choose another rider.
         wheel();
-        QCOMPARE(tk.cbNr.ItemIndex, 0);
+        QCOMPARE(tk.startList.cbNr.ItemIndex, 0);
         QCOMPARE(form.cbNr->currentIndex(), 0);
         // Nor while the list has the focus: a rider is chosen in the drop-down only.
         form.cbNr->setFocus();
         QTRY_VERIFY(form.cbNr->hasFocus());
         wheel();
-        QCOMPARE(tk.cbNr.ItemIndex, 0);
+        QCOMPARE(tk.startList.cbNr.ItemIndex, 0);
     }
 };
 

@@ -23,13 +23,13 @@ struct Rig {
     Timekeeper tk{host};
     Rig() {
         host.SetClock(9, 40, 5, 250);
-        tk.SortGrid1.SetRowCount(3);
-        tk.SortGrid1.SetCell(1, 1, "12");
-        tk.SortGrid1.SetCell(1, 2, "14");
-        tk.cbNr.Items = {"12", "14"};
-        tk.SortGrid2.SetCell(0, 1, "1.");
-        tk.SortGrid2.SetCell(1, 1, "09:30:00,0");
-        tk.SortGrid2.SetCell(2, 1, "12");
+        tk.startList.SortGrid1.SetRowCount(3);
+        tk.startList.SortGrid1.SetCell(1, 1, "12");
+        tk.startList.SortGrid1.SetCell(1, 2, "14");
+        tk.startList.cbNr.Items = {"12", "14"};
+        tk.registrations.SortGrid2.SetCell(0, 1, "1.");
+        tk.registrations.SortGrid2.SetCell(1, 1, "09:30:00,0");
+        tk.registrations.SortGrid2.SetCell(2, 1, "12");
     }
 };
 
@@ -94,8 +94,8 @@ private slots:
         QCOMPARE(dlg.isVisible(), !written);
         QCOMPARE(dlg.lbMessage->text(), message);
         QCOMPARE(dlg.lbMessage->isVisibleTo(&dlg), !message.isEmpty());
-        QCOMPARE(rig.tk.SortGrid3.IsBlankRow(1), !written);
-        QCOMPARE(rig.tk.SortGrid3.RowMarked(1), written);
+        QCOMPARE(rig.tk.registrations.SortGrid3.IsBlankRow(1), !written);
+        QCOMPARE(rig.tk.registrations.SortGrid3.RowMarked(1), written);
     }
 };
 

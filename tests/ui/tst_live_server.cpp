@@ -70,18 +70,18 @@ void SetUpRace(FakeHost& host, Timekeeper& tk) {
     const char* const rows[][6] = {{"9:30", "1", "Anna <b>Berg</b>", "Fritz \"Fix\"", "RV Tal", "Au"},
                                    {"9:35", "2", "Bert Ohm", "Luna", "RFV Ost", "Bad Berg"},
                                    {"9:40", "3", "Cora Li", "Max & Moritz", "RV Tal", "Au"}};
-    tk.SortGrid1.SetRowCount(4);
+    tk.startList.SortGrid1.SetRowCount(4);
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 6; ++c) {
-            tk.SortGrid1.SetCell(c, r + 1, rows[r][c]);
+            tk.startList.SortGrid1.SetCell(c, r + 1, rows[r][c]);
         }
     }
-    tk.RefreshNumberList();
+    tk.startList.RefreshNumberList();
     host.SetClock(9, 30, 0);
     tk.SelectRider(0);
-    tk.RegisterStart(); // rider 1 on the course from 09:30:00,0
+    tk.registrations.RegisterStart(); // rider 1 on the course from 09:30:00,0
     host.SetClock(9, 35, 1);
-    tk.RegisterStart(); // rider 2 from 09:35:01,0
+    tk.registrations.RegisterStart(); // rider 2 from 09:35:01,0
     host.SetClock(9, 36, 0);
 }
 
@@ -156,10 +156,10 @@ private slots:
 
         // Rider 1 finishes at 09:40:30,0 (10:30 for a 10:00 allowed time) and the number is typed in.
         host->SetClock(9, 40, 30);
-        tk->RegisterFinish();
-        tk->SortGrid3.SetCell(2, tk->SortGrid3.RowCount() - 1, "1");
-        const std::uint64_t shown = tk->SortGrid4.Revision();
-        const std::string timePoints = tk->SortGrid3.Cells(4, 1);
+        tk->registrations.RegisterFinish();
+        tk->registrations.SortGrid3.SetCell(2, tk->registrations.SortGrid3.RowCount() - 1, "1");
+        const std::uint64_t shown = tk->results.SortGrid4.Revision();
+        const std::string timePoints = tk->registrations.SortGrid3.Cells(4, 1);
 
         QTRY_VERIFY_WITH_TIMEOUT(Get(port, "/api/results.json").body.contains("\"nr\":\"1\""), 2000);
         QCOMPARE(Get(port, "/api/results.json").body,
@@ -171,8 +171,8 @@ private slots:
         QVERIFY(onCourse.contains("\"nr\":\"2\""));
 
         // The ranking was built on copies: the results list and "EZ-Pkt." are as they were.
-        QCOMPARE(tk->SortGrid4.Revision(), shown);
-        QCOMPARE(tk->SortGrid3.Cells(4, 1), timePoints);
+        QCOMPARE(tk->results.SortGrid4.Revision(), shown);
+        QCOMPARE(tk->registrations.SortGrid3.Cells(4, 1), timePoints);
         // Rendered once for the change, not once per request.
         for (int i = 0; i < 10; ++i) {
             Get(port, "/");

@@ -57,14 +57,14 @@ private slots:
         rig.tk.AttachJournal(writer, clock);
         QLabel* panel = rig.form.StatusPanels[1];
         writer.failNext = 1;
-        rig.tk.RegisterFinish();
+        rig.tk.registrations.RegisterFinish();
         rig.form.RefreshFromCore();
         QCOMPARE(panel->text(), QString(" Journal wird nicht geschrieben: Zeiten nur im Speicher"));
         QVERIFY(panel->styleSheet().contains("#c00000"));
         QTest::mouseClick(panel, Qt::LeftButton);
         QVERIFY2(panel->text().contains("nicht geschrieben"), "no click hides it while writing fails");
         rig.host.SetClock(9, 30, 1, 0);
-        rig.tk.RegisterFinish();
+        rig.tk.registrations.RegisterFinish();
         rig.form.RefreshFromCore();
         QVERIFY(panel->text().startsWith(" Journal war unterbrochen"));
         QVERIFY(panel->styleSheet().contains("#ffd800"));
@@ -109,16 +109,16 @@ private slots:
 
     void closeAskedAndRefused() {
         Rig rig;
-        rig.tk.SortGrid2.SetCell(1, 1, "09:30:00,0");
-        rig.tk.SortGrid3.SetCell(1, 1, "09:40:00,0");
+        rig.tk.registrations.SortGrid2.SetCell(1, 1, "09:30:00,0");
+        rig.tk.registrations.SortGrid3.SetCell(1, 1, "09:40:00,0");
         rig.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
         rig.host.yesNoAnswers = {false};
         QVERIFY(!rig.form.close());
         QCOMPARE(rig.host.questions, (std::vector<std::string>{"Beenden?"}));
         QVERIFY(rig.form.isVisible());
-        QCOMPARE(rig.tk.SortGrid2.Cells(1, 1), std::string("09:30:00,0"));
-        QCOMPARE(rig.tk.SortGrid3.Cells(1, 1), std::string("09:40:00,0"));
+        QCOMPARE(rig.tk.registrations.SortGrid2.Cells(1, 1), std::string("09:30:00,0"));
+        QCOMPARE(rig.tk.registrations.SortGrid3.Cells(1, 1), std::string("09:40:00,0"));
         QVERIFY(rig.host.Timer1Enabled());
         // "Ja" closes and runs the shut-down: the tick stops.
         rig.host.yesNoAnswers = {true};
@@ -177,16 +177,16 @@ private slots:
         rig.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
         rig.form.activateWindow();
-        const auto before = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(), rig.tk.CounterOn,
-                                            rig.tk.StartContactFree, rig.tk.FinishContactFree, rig.tk.ActiveTab,
+        const auto before = std::make_tuple(rig.tk.registrations.SortGrid2.Revision(), rig.tk.registrations.SortGrid3.Revision(), rig.tk.registrations.CounterOn,
+                                            rig.tk.registrations.StartContactFree, rig.tk.registrations.FinishContactFree, rig.tk.pages.ActiveTab,
                                             rig.host.questions.size());
         for (const QKeySequence& key : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::ALT | Qt::Key_I),
                                         QKeySequence(Qt::ALT | Qt::Key_B), QKeySequence(Qt::CTRL | Qt::Key_W),
                                         QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_A)}) {
             QTest::keySequence(&rig.form, key);
         }
-        const auto after = std::make_tuple(rig.tk.SortGrid2.Revision(), rig.tk.SortGrid3.Revision(), rig.tk.CounterOn,
-                                           rig.tk.StartContactFree, rig.tk.FinishContactFree, rig.tk.ActiveTab,
+        const auto after = std::make_tuple(rig.tk.registrations.SortGrid2.Revision(), rig.tk.registrations.SortGrid3.Revision(), rig.tk.registrations.CounterOn,
+                                           rig.tk.registrations.StartContactFree, rig.tk.registrations.FinishContactFree, rig.tk.pages.ActiveTab,
                                            rig.host.questions.size());
         QVERIFY(before == after);
         QVERIFY(rig.form.isVisible());
@@ -197,17 +197,17 @@ private slots:
         Rig rig;
         rig.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
-        const bool counter = rig.tk.CounterOn;
+        const bool counter = rig.tk.registrations.CounterOn;
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_C));
-        QCOMPARE(rig.tk.CounterOn, !counter);
-        const bool start = rig.tk.StartContactFree;
+        QCOMPARE(rig.tk.registrations.CounterOn, !counter);
+        const bool start = rig.tk.registrations.StartContactFree;
         QTest::keySequence(&rig.form, QKeySequence(Qt::Key_F11));
-        QCOMPARE(rig.tk.StartContactFree, !start);
+        QCOMPARE(rig.tk.registrations.StartContactFree, !start);
         QTest::keySequence(&rig.form, QKeySequence(Qt::Key_F11));
-        QCOMPARE(rig.tk.StartContactFree, start);
-        const bool stop = rig.tk.FinishContactFree;
+        QCOMPARE(rig.tk.registrations.StartContactFree, start);
+        const bool stop = rig.tk.registrations.FinishContactFree;
         QTest::keySequence(&rig.form, QKeySequence(Qt::Key_F12));
-        QCOMPARE(rig.tk.FinishContactFree, !stop);
+        QCOMPARE(rig.tk.registrations.FinishContactFree, !stop);
     }
 
     void resultsOnlyShortcutsFollowTheTab() {
@@ -225,7 +225,7 @@ private slots:
             QVERIFY(!rig.form.FindAction(name)->isEnabled());
         }
         // The core enables them on "Ergebnisse"; the window follows its command states.
-        rig.tk.Commands.eH1 = rig.tk.Commands.Druk1 = rig.tk.Commands.Drucker1 = true;
+        rig.tk.pages.Commands.eH1 = rig.tk.pages.Commands.Druk1 = rig.tk.pages.Commands.Drucker1 = true;
         rig.form.RefreshFromCore();
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
         QCOMPARE(webPages, 1);
@@ -247,7 +247,7 @@ private slots:
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
         QVERIFY(rig.host.shellCalls.empty());
         chooseTab(3);
-        QCOMPARE(rig.tk.ActiveTab, 3);
+        QCOMPARE(rig.tk.pages.ActiveTab, 3);
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_H));
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_D));
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -260,7 +260,7 @@ private slots:
         QVERIFY(rig.form.sbPrint->isEnabled());
         // Back on another tab they do nothing again.
         chooseTab(2);
-        QCOMPARE(rig.tk.ActiveTab, 2);
+        QCOMPARE(rig.tk.pages.ActiveTab, 2);
         for (const auto key : {Qt::Key_H, Qt::Key_D, Qt::Key_P}) {
             QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | key));
         }
@@ -348,11 +348,11 @@ private slots:
         auto* counter = qobject_cast<vandoret::ui::LcdField*>(rig.form.TextCounterTime);
         QVERIFY(counter != nullptr);
         // The counter is lit exactly while the countdown runs.
-        QCOMPARE(counter->Unlit(), !rig.tk.CounterOn);
+        QCOMPARE(counter->Unlit(), !rig.tk.registrations.CounterOn);
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_C));
-        QCOMPARE(counter->Unlit(), !rig.tk.CounterOn);
+        QCOMPARE(counter->Unlit(), !rig.tk.registrations.CounterOn);
         QTest::keySequence(&rig.form, QKeySequence(Qt::CTRL | Qt::Key_C));
-        QCOMPARE(counter->Unlit(), !rig.tk.CounterOn);
+        QCOMPARE(counter->Unlit(), !rig.tk.registrations.CounterOn);
     }
 
     void resultsSheetTakesNoInput() {
@@ -365,7 +365,7 @@ private slots:
 
     void gridShowsTheCoreList() {
         Rig rig;
-        auto& g = rig.tk.SortGrid2;
+        auto& g = rig.tk.registrations.SortGrid2;
         g.SetCell(0, 1, "1.");
         g.SetCell(1, 1, "09:30:00,1");
         g.AddRow();

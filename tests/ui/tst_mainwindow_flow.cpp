@@ -67,14 +67,14 @@ private slots:
         QTest::keyClick(&form, Qt::Key_F8);
         host.SetClock(10, 16, 1, 990);
         QTest::mouseClick(form.Label3D2, Qt::LeftButton);
-        QCOMPARE(NonBlankRows(tk.SortGrid3), 2);
-        QCOMPARE(tk.SortGrid3.Cells(1, 1), std::string("10:15:30,1"));
-        QCOMPARE(tk.SortGrid3.Cells(1, 2), std::string("10:16:01,9"));
+        QCOMPARE(NonBlankRows(tk.registrations.SortGrid3), 2);
+        QCOMPARE(tk.registrations.SortGrid3.Cells(1, 1), std::string("10:15:30,1"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(1, 2), std::string("10:16:01,9"));
         // The view shows both rows at once, and the clock panel what the core shows.
         QCOMPARE(form.SortGrids[2]->model()->rowCount(), 2);
         QCOMPARE(form.SortGrids[2]->model()->index(1, 1).data().toString(), QString("10:16:01,9"));
-        QCOMPARE(form.TextStopTime->text().toStdString(), tk.TextStopTime);
-        QCOMPARE(form.LabOstalosStop->text().toStdString(), tk.LabOstalosStop);
+        QCOMPARE(form.TextStopTime->text().toStdString(), tk.registrations.TextStopTime);
+        QCOMPARE(form.LabOstalosStop->text().toStdString(), tk.registrations.LabOstalosStop);
     }
 
     void f4AndStartCaptionRecordStarts() {
@@ -82,13 +82,13 @@ private slots:
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
         // Two riders by hand, the first selected.
-        tk.SortGrid1.SetRowCount(3);
+        tk.startList.SortGrid1.SetRowCount(3);
         for (int r = 1; r <= 2; ++r) {
-            tk.SortGrid1.SetCell(0, r, r == 1 ? "9:30" : "9:35");
-            tk.SortGrid1.SetCell(1, r, std::to_string(r * 10));
-            tk.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
+            tk.startList.SortGrid1.SetCell(0, r, r == 1 ? "9:30" : "9:35");
+            tk.startList.SortGrid1.SetCell(1, r, std::to_string(r * 10));
+            tk.startList.SortGrid1.SetCell(2, r, "Reiter " + std::to_string(r));
         }
-        tk.cbNr.Items = {"10", "20"};
+        tk.startList.cbNr.Items = {"10", "20"};
         tk.SelectRider(0);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -96,9 +96,9 @@ private slots:
         QTest::keyClick(&form, Qt::Key_F4);
         host.SetClock(9, 35, 2, 0);
         QTest::mouseClick(form.Label3D1, Qt::LeftButton);
-        QCOMPARE(NonBlankRows(tk.SortGrid2), 2);
-        QCOMPARE(tk.SortGrid2.Cells(2, 1), std::string("10"));
-        QCOMPARE(tk.SortGrid2.Cells(2, 2), std::string("20"));
+        QCOMPARE(NonBlankRows(tk.registrations.SortGrid2), 2);
+        QCOMPARE(tk.registrations.SortGrid2.Cells(2, 1), std::string("10"));
+        QCOMPARE(tk.registrations.SortGrid2.Cells(2, 2), std::string("20"));
         QCOMPARE(form.SortGrids[1]->model()->rowCount(), 2);
     }
 
@@ -106,11 +106,11 @@ private slots:
         FakeHost host;
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
-        tk.SortGrid3.SetRowCount(3);
-        tk.SortGrid3.SetCell(0, 1, "1.");
-        tk.SortGrid3.SetCell(1, 1, "10:15:30,1");
-        tk.SortGrid3.SetCell(0, 2, "2.");
-        tk.SortGrid3.SetCell(1, 2, "10:16:01,9");
+        tk.registrations.SortGrid3.SetRowCount(3);
+        tk.registrations.SortGrid3.SetCell(0, 1, "1.");
+        tk.registrations.SortGrid3.SetCell(1, 1, "10:15:30,1");
+        tk.registrations.SortGrid3.SetCell(0, 2, "2.");
+        tk.registrations.SortGrid3.SetCell(1, 2, "10:16:01,9");
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.activateWindow();
@@ -133,9 +133,9 @@ private slots:
         QVERIFY(view->Editing());
         QTest::keyClicks(QApplication::focusWidget(), "2");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("12"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(2, 1), std::string("12"));
         // Enter moved the editing one row down, to the next "St.Nr.".
-        QCOMPARE(tk.SortGrid3.Row(), 2);
+        QCOMPARE(tk.registrations.SortGrid3.Row(), 2);
         QVERIFY(view->CellMode());
         QCOMPARE(view->currentIndex(), view->model()->index(1, 2));
         // The key filter lets only digits, ":", Backspace and the decimal separator through.
@@ -145,16 +145,16 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
         QTest::keyClicks(QApplication::focusWidget(), "5");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(tk.SortGrid3.Cells(3, 2), std::string("1:30,5"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(3, 2), std::string("1:30,5"));
         // Rider 12 has no start: "!" in "Pausen" of the first row.
-        QCOMPARE(tk.SortGrid3.Cells(3, 1), std::string("!"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(3, 1), std::string("!"));
         // The window's shortcuts reach their commands from inside the editor.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 5)).center());
         QTest::keyClicks(view, "7");
         QVERIFY(view->Editing());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(host.questions.back(), std::string("Protokoll überschreiben?"));
-        QCOMPARE(tk.SortGrid3.Cells(1, 2), std::string("10:16:01,9")); // answered "Nein": nothing cleared
+        QCOMPARE(tk.registrations.SortGrid3.Cells(1, 2), std::string("10:16:01,9")); // answered "Nein": nothing cleared
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         // Esc leaves cell editing for whole-row selection.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 5)).center());
@@ -162,15 +162,15 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!view->CellMode());
         QVERIFY(!view->Editing());
-        QCOMPARE(tk.SortGrid3.Cells(5, 1), std::string("4"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(5, 1), std::string("4"));
     }
 
     void editorFiltersCharactersNotKeys() {
         FakeHost host;
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
-        tk.SortGrid3.SetCell(0, 1, "1.");
-        tk.SortGrid3.SetCell(1, 1, "10:15:30,1");
+        tk.registrations.SortGrid3.SetCell(0, 1, "1.");
+        tk.registrations.SortGrid3.SetCell(1, 1, "10:15:30,1");
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -186,21 +186,21 @@ private slots:
         SendKey(editor, Qt::Key_unknown, QString(QChar(0x0131)));
         SendKey(editor, Qt::Key_unknown, QString(QChar(0x0130)));
         SendKey(editor, Qt::Key_unknown, QString::fromUcs4(U"\U0001F600", 1));
-        QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("1"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(2, 1), std::string("1"));
         // Delete is an editing key, not a character: it deletes.
         QTest::keyClicks(editor, "23");
         SendKey(editor, Qt::Key_Home, {});
         SendKey(editor, Qt::Key_Delete, QString(QChar(0x7f)));
-        QCOMPARE(tk.SortGrid3.Cells(2, 1), std::string("23"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(2, 1), std::string("23"));
     }
 
     void stopListDrawsTheSelectionItHoldsAndFiltersPastes() {
         FakeHost host;
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
-        tk.SortGrid3.SetRowCount(3);
-        tk.SortGrid3.SetCell(0, 1, "1.");
-        tk.SortGrid3.SetCell(0, 2, "2.");
+        tk.registrations.SortGrid3.SetRowCount(3);
+        tk.registrations.SortGrid3.SetCell(0, 1, "1.");
+        tk.registrations.SortGrid3.SetCell(0, 2, "2.");
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -234,7 +234,7 @@ private slots:
         // A paste goes through the key filter: only digits, ':' and the decimal separator arrive.
         QApplication::clipboard()->setText("x y-Z2:3");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(QString::fromStdString(tk.SortGrid3.Cells(2, 1)), QString("12:3"));
+        QCOMPARE(QString::fromStdString(tk.registrations.SortGrid3.Cells(2, 1)), QString("12:3"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         click(1, 1); // "Stoppzeit" of row 2: the whole row, the one Ctrl+0 deletes
         QCOMPARE(highlighted(), QString("......|XXXXXX"));
@@ -244,9 +244,9 @@ private slots:
         FakeHost host;
         Timekeeper tk(host);
         TForm1 form(host, tk, NoFont());
-        tk.SortGrid3.SetRowCount(3);
-        tk.SortGrid3.SetCell(0, 1, "1.");
-        tk.SortGrid3.SetCell(0, 2, "2.");
+        tk.registrations.SortGrid3.SetRowCount(3);
+        tk.registrations.SortGrid3.SetCell(0, 1, "1.");
+        tk.registrations.SortGrid3.SetCell(0, 2, "2.");
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -257,16 +257,16 @@ private slots:
         // A click on "Stoppzeit" marks the whole row, its current cell being "F.-Pkt.".
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 1)).center());
         QVERIFY(!view->CellMode());
-        QCOMPARE(tk.SortGrid3Col, 5);
+        QCOMPARE(tk.registrations.SortGrid3Col, 5);
         // Enter reaches the list as in cell editing: one row down, "F.-Pkt." ready for typing.
         QTest::keyClick(view, Qt::Key_Return);
-        QCOMPARE(tk.SortGrid3.Row(), 2);
-        QVERIFY(tk.SortGrid3Mode == Timekeeper::StopListMode::CellEditing);
+        QCOMPARE(tk.registrations.SortGrid3.Row(), 2);
+        QVERIFY(tk.registrations.SortGrid3Mode == vandoret::Registrations::StopListMode::CellEditing);
         QVERIFY(view->CellMode());
         QCOMPARE(view->currentIndex(), view->model()->index(1, 5));
         QTest::keyClicks(view, "3");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(tk.SortGrid3.Cells(5, 2), std::string("3"));
+        QCOMPARE(tk.registrations.SortGrid3.Cells(5, 2), std::string("3"));
     }
 
     void rewrittenStartListShowsWithinATick() {
@@ -283,9 +283,9 @@ private slots:
         host.stamps[watched] = 100;
         host.SetClock(9, 0, 0, 0);
         TForm1 form(host, tk, NoFont());
-        QCOMPARE(NonBlankRows(tk.SortGrid1), 2);
+        QCOMPARE(NonBlankRows(tk.startList.SortGrid1), 2);
         // More than one rider at start-up: the countdown is on.
-        QVERIFY(tk.CounterOn);
+        QVERIFY(tk.registrations.CounterOn);
         QCOMPARE(form.SortGrids[0]->model()->rowCount(), 2);
         WriteStartList("Starterliste.txt",
                        {"9:30\t1\tAnna Berger\tLancelot\tRV Seetal\tHochdorf",

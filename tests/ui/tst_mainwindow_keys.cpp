@@ -32,10 +32,10 @@ struct Rig {
                     return o;
                 }()};
     Rig() {
-        tk.SortGrid1.SetRowCount(3);
-        tk.SortGrid1.SetCell(1, 1, "10");
-        tk.SortGrid1.SetCell(1, 2, "20");
-        tk.cbNr.Items = {"10", "20"};
+        tk.startList.SortGrid1.SetRowCount(3);
+        tk.startList.SortGrid1.SetCell(1, 1, "10");
+        tk.startList.SortGrid1.SetCell(1, 2, "20");
+        tk.startList.cbNr.Items = {"10", "20"};
         tk.SelectRider(0);
         form.show();
         form.activateWindow();
@@ -49,8 +49,8 @@ struct Rig {
         QTest::qWait(20);
         return form.SortGrids[2];
     }
-    int Finishes() const { return tk.SortGrid3.IsBlankRow(1) ? 0 : tk.SortGrid3.RowCount() - 1; }
-    int Starts() const { return tk.SortGrid2.IsBlankRow(1) ? 0 : tk.SortGrid2.RowCount() - 1; }
+    int Finishes() const { return tk.registrations.SortGrid3.IsBlankRow(1) ? 0 : tk.registrations.SortGrid3.RowCount() - 1; }
+    int Starts() const { return tk.registrations.SortGrid2.IsBlankRow(1) ? 0 : tk.registrations.SortGrid2.RowCount() - 1; }
 };
 
 // A key pressed and held: its first press, then `repeats` repeats, as the platform sends them.
@@ -126,7 +126,7 @@ private slots:
         QWheelEvent wheel({10, 10}, rig.form.cbNr->mapToGlobal(QPoint(10, 10)), {}, {0, -120}, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(rig.form.cbNr, &wheel);
-        QCOMPARE(rig.tk.cbNr.ItemIndex, 0);
+        QCOMPARE(rig.tk.startList.cbNr.ItemIndex, 0);
         // A dialog closed while the number list had the keyboard hands it to the list of the tab.
         vandoret::ui::TFDlgYesNo yesNo(&rig.form);
         QTimer::singleShot(50, &yesNo, [&] { yesNo.reject(); });
@@ -156,13 +156,13 @@ private slots:
         QCOMPARE(view->currentIndex(), view->model()->index(0, col));
         QTest::keyClicks(editor, "2");
         QTest::keyClick(editor, Qt::Key(key));
-        QCOMPARE(rig.tk.SortGrid3.Cells(col, 1), std::string("12"));
+        QCOMPARE(rig.tk.registrations.SortGrid3.Cells(col, 1), std::string("12"));
         // The new row is current, and what is typed next is its start number.
-        QCOMPARE(rig.tk.SortGrid3.Row(), 2);
+        QCOMPARE(rig.tk.registrations.SortGrid3.Row(), 2);
         QTest::keyClicks(view, "3");
         QTest::keyClicks(QApplication::focusWidget(), "4");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(rig.tk.SortGrid3.Cells(2, 2), std::string("34"));
+        QCOMPARE(rig.tk.registrations.SortGrid3.Cells(2, 2), std::string("34"));
     }
 
     void editorKeysAndClearingACell_data() {
@@ -181,7 +181,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), "5");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QCOMPARE(rig.tk.SortGrid3.Cells(5, 1), std::string("5"));
+        QCOMPARE(rig.tk.registrations.SortGrid3.Cells(5, 1), std::string("5"));
         // A click on the current cell opens its editor; Esc closes it again.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, faults);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, faults);
@@ -191,10 +191,10 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, faults);
         QTest::keyClick(view, Qt::Key(key));
         QVERIFY(view->Editing());
-        QCOMPARE(rig.tk.SortGrid3.Cells(5, 1), std::string(""));
+        QCOMPARE(rig.tk.registrations.SortGrid3.Cells(5, 1), std::string(""));
         QTest::keyClicks(QApplication::focusWidget(), "7");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(rig.tk.SortGrid3.Cells(5, 1), std::string("7"));
+        QCOMPARE(rig.tk.registrations.SortGrid3.Cells(5, 1), std::string("7"));
     }
 };
 

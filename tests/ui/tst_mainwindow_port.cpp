@@ -33,7 +33,7 @@ struct PortRig {
         options.loadSettings = [storedPort](Settings& s) { s.Port = static_cast<std::uint8_t>(storedPort); };
         options.saveSettings = [this](const Settings& s) {
             steps.push_back("save port " + std::to_string(s.Port) +
-                            (tk.ComPort && tk.ComPort->Connected() ? " while open" : " while closed"));
+                            (tk.contacts.ComPort && tk.contacts.ComPort->Connected() ? " while open" : " while closed"));
         };
     }
 };
@@ -48,7 +48,7 @@ private slots:
         rig.layer.AddDevice(3);
         {
             TForm1 form(rig.host, rig.tk, rig.options);
-            QVERIFY(rig.tk.ComPort->Connected());
+            QVERIFY(rig.tk.contacts.ComPort->Connected());
             QVERIFY(form.ImageLSstart->isVisibleTo(&form));
             QVERIFY(form.ImageLSstop->isVisibleTo(&form));
             // F11 and F12 switch the locks and their pictures.
@@ -62,14 +62,14 @@ private slots:
         }
         // The settings are stored while the port is still open; then it is closed.
         QCOMPARE(rig.steps, (std::vector<std::string>{"save port 3 while open"}));
-        QVERIFY(!rig.tk.ComPort->Connected());
+        QVERIFY(!rig.tk.contacts.ComPort->Connected());
     }
 
     void missingPortIsDroppedWithoutMessage() {
         PortRig rig(7);
         {
             TForm1 form(rig.host, rig.tk, rig.options);
-            QVERIFY(!rig.tk.ComPort->Connected());
+            QVERIFY(!rig.tk.contacts.ComPort->Connected());
             QVERIFY(!form.ImageLSstart->isVisibleTo(&form));
             QVERIFY(!form.ImageLSstop->isVisibleTo(&form));
             QVERIFY(rig.host.messages.empty());

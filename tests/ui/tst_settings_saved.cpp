@@ -212,7 +212,7 @@ private slots:
         rig.host.SetClock(9, 30, 0, 0);
         rig.form->mStartClick();
         rig.form->Timer1Timer();
-        QCOMPARE(rig.tk.SortGrid2.Cells(1, 1), std::string("09:30:00,0"));
+        QCOMPARE(rig.tk.registrations.SortGrid2.Cells(1, 1), std::string("09:30:00,0"));
         QVERIFY(rig.host.Timer1Enabled());
         // Room again: the next change writes everything the run holds.
         rig.form->ImageSoundClick();

@@ -111,7 +111,7 @@ protected:
 
     void TearDown() override {
         if (tk) {
-            tk->ComPort->Close();
+            tk->contacts.ComPort->Close();
             tk.reset();
         }
         if (shim.Loaded()) {
@@ -146,64 +146,64 @@ TEST_F(TtyDeviceTest, OpensThePortByNumberAndDrivesDtrAndRts) {
     EXPECT_EQ(layer->DeviceName(7), slave);
     tk->OpenConfiguredPort();
     ASSERT_EQ(tk->settings.Port, 7);
-    ASSERT_TRUE(tk->ComPort->Connected());
-    EXPECT_TRUE(tk->ImageLSstartVisible);
+    ASSERT_TRUE(tk->contacts.ComPort->Connected());
+    EXPECT_TRUE(tk->contacts.ImageLSstartVisible);
     EXPECT_EQ(shim.outputLines() & TIOCM_DTR, TIOCM_DTR);
     if (geteuid() != 0) { // exclusive use does not bind root
         TComPort second(*layer, ui, [] { return 0.0; });
         second.Port = 7;
         EXPECT_THROW(second.Open(), EComHandle);
     }
-    tk->ComPort->Close();
-    EXPECT_FALSE(tk->ImageLSstartVisible);
+    tk->contacts.ComPort->Close();
+    EXPECT_FALSE(tk->contacts.ImageLSstartVisible);
 }
 
 TEST_F(TtyDeviceTest, ContactsTakeStartsAndFinishesAtTheMomentOfTheChange) {
     tk->OpenConfiguredPort();
-    ASSERT_TRUE(tk->ComPort->Connected());
-    tk->StartContactFree = true;
-    tk->FinishContactFree = true;
+    ASSERT_TRUE(tk->contacts.ComPort->Connected());
+    tk->registrations.StartContactFree = true;
+    tk->registrations.FinishContactFree = true;
     host.SetClock(11, 0, 0); // the user-interface thread's clock is not what gets recorded
 
     lineClock = MakeTimeOfDay(9, 30, 4, 712);
     SetLines(TIOCM_DSR);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 1; }));
-    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "09:30:04,7");
-    EXPECT_FALSE(tk->StartContactFree);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
+    EXPECT_FALSE(tk->registrations.StartContactFree);
 
     lineClock = MakeTimeOfDay(9, 41, 2, 250);
     SetLines(TIOCM_DSR | TIOCM_CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "09:41:02,2");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 1), "09:41:02,2");
 
     // The release line frees the start contact (Alg3 NPN), the next close takes a start.
     tk->settings.Alg3 = 0;
     SetLines(0);
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk->LastModemStatus == 0u; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->contacts.LastModemStatus == 0u; }));
     SetLines(TIOCM_CAR);
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk->StartContactFree; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->registrations.StartContactFree; }));
     SetLines(0);
-    ASSERT_TRUE(ui.PumpUntil([&] { return tk->LastModemStatus == 0u; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->contacts.LastModemStatus == 0u; }));
     SetLines(TIOCM_DSR);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 2; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == 2; }));
 }
 
 TEST_F(TtyDeviceTest, AChangeDuringTheHandOverIsNotLost) {
     tk->OpenConfiguredPort();
-    tk->StartContactFree = true;
-    tk->FinishContactFree = true;
+    tk->registrations.StartContactFree = true;
+    tk->registrations.FinishContactFree = true;
     SetLines(TIOCM_DSR);
     ASSERT_TRUE(ui.WaitForPosts(1)); // the thread is blocked in its hand-over
     lineClock = MakeTimeOfDay(9, 45, 0, 100);
     shim.setLines(TIOCM_DSR | TIOCM_CTS); // no wait is running now
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
-    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(Rows(tk->registrations.SortGrid2), 1);
 }
 
 TEST_F(TtyDeviceTest, ALightBarrierDuringABusySpellKeepsItsMoment) {
     tk->OpenConfiguredPort();
-    tk->StartContactFree = true;
-    tk->FinishContactFree = true;
+    tk->registrations.StartContactFree = true;
+    tk->registrations.FinishContactFree = true;
     lineClock = MakeTimeOfDay(10, 2, 3, 450);
     SetLines(TIOCM_DSR);
     ASSERT_TRUE(ui.WaitForPosts(1)); // nobody serves the hand-over for a while
@@ -211,48 +211,48 @@ TEST_F(TtyDeviceTest, ALightBarrierDuringABusySpellKeepsItsMoment) {
     shim.setLines(TIOCM_DSR | TIOCM_CTS);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     lineClock = MakeTimeOfDay(10, 2, 4, 0);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
-    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "10:02:03,4");
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "10:02:03,6");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid2.Cells(1, 1), "10:02:03,4");
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 1), "10:02:03,6");
 }
 
 TEST_F(TtyDeviceTest, AChangeJustBeforeTheWaitBeginsIsNotLost) {
     tk->OpenConfiguredPort();
-    tk->StartContactFree = true;
-    tk->FinishContactFree = true;
+    tk->registrations.StartContactFree = true;
+    tk->registrations.FinishContactFree = true;
     SetLines(TIOCM_DSR);
     ASSERT_TRUE(ui.WaitForPosts(1)); // the thread is in its hand-over, no wait is running
     // The light barrier closes after the thread's last look at the counters but before the
     // kernel's wait takes its own snapshot, and stays closed: no further change follows.
     shim.setLinesAtNextWait(TIOCM_DSR | TIOCM_CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }, std::chrono::seconds(2)));
-    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }, std::chrono::seconds(2)));
+    EXPECT_EQ(Rows(tk->registrations.SortGrid2), 1);
 }
 
 TEST_F(TtyDeviceTest, WithoutChangeCountersTheLevelsFindEveryChange) {
     shim.keepCounters(0); // a driver that keeps no per-line counters
     tk->OpenConfiguredPort();
-    tk->StartContactFree = true;
-    tk->FinishContactFree = true;
+    tk->registrations.StartContactFree = true;
+    tk->registrations.FinishContactFree = true;
     lineClock = MakeTimeOfDay(9, 50, 1, 300);
     SetLines(TIOCM_DSR);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == 1; }));
-    EXPECT_EQ(tk->SortGrid2.Cells(1, 1), "09:50:01,3");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid2.Cells(1, 1), "09:50:01,3");
     SetLines(0);
     ASSERT_TRUE(ui.WaitForPosts(2)); // in its hand-over: no wait is running
     shim.setLinesAtNextWait(TIOCM_CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }, std::chrono::seconds(2)));
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }, std::chrono::seconds(2)));
 }
 
 TEST_F(TtyDeviceTest, TheStartingPointIsTakenAfterDtrAndBeforeTheThreadRuns) {
     // A contact fed by DTR that is closed when the port opens: its power-up edge is no contact.
     shim.setLinesWithDtr(TIOCM_DSR);
     tk->OpenConfiguredPort();
-    ASSERT_TRUE(tk->ComPort->Connected());
-    tk->StartContactFree = true;
+    ASSERT_TRUE(tk->contacts.ComPort->Connected());
+    tk->registrations.StartContactFree = true;
     ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
     EXPECT_EQ(ui.RunPending(), 0);
-    tk->ComPort->Close();
+    tk->contacts.ComPort->Close();
     shim.setLinesWithDtr(-1);
     shim.setLines(0);
 
@@ -260,25 +260,25 @@ TEST_F(TtyDeviceTest, TheStartingPointIsTakenAfterDtrAndBeforeTheThreadRuns) {
     for (int round = 1; round <= 20; ++round) {
         SCOPED_TRACE(round);
         tk->OpenConfiguredPort();
-        tk->StartContactFree = true;
+        tk->registrations.StartContactFree = true;
         shim.setLines(TIOCM_DSR);
-        ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid2) == round; }, std::chrono::seconds(2)));
-        tk->ComPort->Close();
+        ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == round; }, std::chrono::seconds(2)));
+        tk->contacts.ComPort->Close();
         shim.setLines(0);
-        tk->LastModemStatus = 0; // as if the decoder had seen the contact open again
+        tk->contacts.LastModemStatus = 0; // as if the decoder had seen the contact open again
     }
 }
 
 TEST_F(TtyDeviceTest, APulseBetweenTwoLooksBecomesAFinish) {
     tk->OpenConfiguredPort();
-    tk->FinishContactFree = true;
-    tk->StartContactFree = true;
+    tk->registrations.FinishContactFree = true;
+    tk->registrations.StartContactFree = true;
     // While the thread waits in the kernel: the counters moved by two, the level reads as before.
     lineClock = MakeTimeOfDay(10, 7, 1, 230);
     ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
     shim.pulse(TIOCM_CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 1; }));
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 1), "10:07:01,2");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }));
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 1), "10:07:01,2");
     ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; })); // the level read comes second
 
     // While a start waits to be served: the look during the hand-over reads the counters too.
@@ -291,59 +291,59 @@ TEST_F(TtyDeviceTest, APulseBetweenTwoLooksBecomesAFinish) {
     shim.pulse(TIOCM_CTS); // two riders through between two looks: two finishes
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     lineClock = MakeTimeOfDay(10, 7, 3, 0);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 3; }));
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 2), "10:07:02,4");
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 3), "10:07:02,4");
-    EXPECT_EQ(Rows(tk->SortGrid2), 1);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 3; }));
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 2), "10:07:02,4");
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 3), "10:07:02,4");
+    EXPECT_EQ(Rows(tk->registrations.SortGrid2), 1);
     ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; }));
 
     // A barrier that rests on (PNP) and is interrupted: off and on again between two looks.
     tk->settings.Alg2 = 1;
     SetLines(TIOCM_DSR | TIOCM_CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 4; })); // the barrier closes: a finish
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 4; })); // the barrier closes: a finish
     lineClock = MakeTimeOfDay(10, 7, 5, 610);
     ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; }));
     shim.pulse(TIOCM_CTS);
-    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->SortGrid3) == 5; }));
-    EXPECT_EQ(tk->SortGrid3.Cells(1, 5), "10:07:05,6");
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 5; }));
+    EXPECT_EQ(tk->registrations.SortGrid3.Cells(1, 5), "10:07:05,6");
     ASSERT_TRUE(ui.PumpUntil([&] { return shim.waiting() > 0; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ui.RunPending();
-    EXPECT_EQ(Rows(tk->SortGrid3), 5) << "no finish twice";
+    EXPECT_EQ(Rows(tk->registrations.SortGrid3), 5) << "no finish twice";
 }
 
 TEST_F(TtyDeviceTest, UnpluggingEndsTheThreadWithoutSpinning) {
     tk->OpenConfiguredPort();
     ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
     shim.unplug(1);
-    ASSERT_TRUE(ui.PumpUntil([&] { return !tk->ImageLSstartVisible; }));
-    EXPECT_FALSE(tk->ComPort->Connected());
+    ASSERT_TRUE(ui.PumpUntil([&] { return !tk->contacts.ImageLSstartVisible; }));
+    EXPECT_FALSE(tk->contacts.ComPort->Connected());
     const long waits = shim.waitCalls();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(shim.waitCalls(), waits);
     EXPECT_EQ(ui.RunPending(), 0);
-    tk->ComPort->Close();
+    tk->contacts.ComPort->Close();
 }
 
 TEST_F(TtyDeviceTest, StoppingIsPromptAndClosingServesAWaitingHandOver) {
     tk->OpenConfiguredPort();
     ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
     auto started = std::chrono::steady_clock::now();
-    tk->ComPort->Close(); // the thread sits in TIOCMIWAIT
+    tk->contacts.ComPort->Close(); // the thread sits in TIOCMIWAIT
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
     EXPECT_EQ(shim.waiting(), 0);
 
-    tk->ComPort->Open();
-    tk->StartContactFree = true;
+    tk->contacts.ComPort->Open();
+    tk->registrations.StartContactFree = true;
     SetLines(TIOCM_DSR);
     ASSERT_TRUE(ui.WaitForPosts(1));
     started = std::chrono::steady_clock::now();
-    tk->ComPort->Close(); // the thread sits in its hand-over
+    tk->contacts.ComPort->Close(); // the thread sits in its hand-over
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
-    EXPECT_EQ(Rows(tk->SortGrid2), 1) << "the start was taken, not dropped";
+    EXPECT_EQ(Rows(tk->registrations.SortGrid2), 1) << "the start was taken, not dropped";
     for (int round = 0; round < 50; ++round) { // open and close quickly, never hanging
-        tk->ComPort->Open();
-        tk->ComPort->Close();
+        tk->contacts.ComPort->Open();
+        tk->contacts.ComPort->Close();
     }
 }
 
