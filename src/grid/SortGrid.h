@@ -151,9 +151,6 @@ private:
     bool ValidCell(int col, int row) const;
     void ClampView();
     void SizeChanged();
-    // Sorts rows 1.. of buffer on key col in place (one pass); returns the source row of each new
-    // position (index 0 unused).
-    std::vector<int> SortPass(std::vector<std::vector<std::string>>& buffer, int col, bool first);
 
     int colCount_;
     std::vector<std::vector<std::string>> rows_;

@@ -5,9 +5,27 @@
 #include <array>
 #include <cstdio>
 #include <exception>
+#include <initializer_list>
+#include <string_view>
+
+#include "journal/JournalWords.h"
 
 namespace vandoret {
 namespace {
+
+// The fields of a journal line joined by TABs (no escaping: the callers escape cells).
+std::string Fields(std::initializer_list<std::string_view> fields) {
+    std::string line;
+    bool first = true;
+    for (const std::string_view field : fields) {
+        if (!first) {
+            line += '\t';
+        }
+        line += field;
+        first = false;
+    }
+    return line;
+}
 
 constexpr std::int64_t kDayMs = 86'400'000;
 
@@ -73,7 +91,7 @@ std::string UnescapeCell(std::string_view field) {
 }
 
 std::string_view ListName(int list) {
-    return list == 0 ? "Startzeiten" : "Stoppzeiten";
+    return list == 0 ? journal_word::kStartTimes : journal_word::kStopTimes;
 }
 
 std::string RowFields(const TSortGrid& grid, int list, int row, bool withMark) {
@@ -85,7 +103,8 @@ std::string RowFields(const TSortGrid& grid, int list, int row, bool withMark) {
         text += EscapeCell(grid.Cells(c, row));
     }
     if (withMark && grid.RowMarked(row)) {
-        text += "\tH";
+        text += '\t';
+        text += journal_word::kHandMark;
     }
     return text;
 }
@@ -160,7 +179,7 @@ void Journal::ContinueSession(const JournalSession& state, const std::string& da
 
 void Journal::BeginSession(bool restored) {
     if (restored) {
-        Write({"Wiederhergestellt"}, true);
+        Write({std::string(journal_word::kRecovered)}, true);
     } else if (!begun_) {
         Write({});
     }
@@ -176,7 +195,7 @@ void Journal::BeginNewSession() {
 }
 
 void Journal::EndSession() {
-    Write({"Sitzungsende\tSitzung\t" + std::to_string(sequence_)});
+    Write({Fields({journal_word::kSessionEnd, journal_word::kSession, std::to_string(sequence_)})});
 }
 
 void Journal::Retry() {
@@ -195,17 +214,17 @@ void Journal::Selection(const std::string& number, bool counterOn) {
 }
 
 void Journal::Saved(bool results, const std::string& fileName) {
-    Write({std::string("Gespeichert\t") + (results ? "Ergebnisse" : "Startliste") + '\t' +
+    Write({Fields({journal_word::kSaved, results ? journal_word::kSavedResults : journal_word::kSavedStartList}) + '\t' +
            journal_text::EscapeCell(fileName)});
 }
 
 void Journal::AddSelection(std::string& text, const std::string& stamp, bool always) {
     const JournalSession& seen = mirror_.session;
     if (selected_ && (always || seen.selected != selected_)) {
-        AddLine(text, stamp, "Auswahl\t" + journal_text::EscapeCell(*selected_));
+        AddLine(text, stamp, Fields({journal_word::kSelection, journal_text::EscapeCell(*selected_)}));
     }
     if (selected_ && (always || seen.counterOn != counterOn_)) {
-        AddLine(text, stamp, counterOn_ ? "Countdown\tein" : "Countdown\taus");
+        AddLine(text, stamp, Fields({journal_word::kCountdown, counterOn_ ? journal_word::kOn : journal_word::kOff}));
     }
 }
 
@@ -229,26 +248,28 @@ void Journal::RowChanged(JournalEvent event, JournalList list, int row) {
             return;
         }
     }
-    const char* kind = event == JournalEvent::Start ? "Start\t" : event == JournalEvent::Finish ? "Ziel\t" : "Eingabe\t";
-    Write({kind + RowFields(grid, l, row)});
+    const std::string_view kind = event == JournalEvent::Start    ? journal_word::kStart
+                                : event == JournalEvent::Finish ? journal_word::kFinish
+                                                                : journal_word::kEdit;
+    Write({Fields({kind, RowFields(grid, l, row)})});
 }
 
 void Journal::RowDeleted(JournalList list, int row) {
-    Write({"Zeile gelöscht\t" + std::string(ListName(static_cast<int>(list))) + '\t' + std::to_string(row)});
+    Write({Fields({journal_word::kRowDeleted, ListName(static_cast<int>(list)), std::to_string(row)})});
 }
 
 void Journal::ListsCleared() {
-    Write({"Listen geleert"});
+    Write({std::string(journal_word::kListsCleared)});
 }
 
 void Journal::ProtocolOpened(const std::string& fileName) {
-    Write({"Protokoll geöffnet\t" + journal_text::EscapeCell(fileName)});
+    Write({Fields({journal_word::kProtocolOpened, journal_text::EscapeCell(fileName)})});
 }
 
 void Journal::ContactLines(std::int64_t millisecond, const std::string& description) {
     JournalStamp moment;
     moment.millisecond = millisecond;
-    Write({"Kontakte\t" + FormatJournalStamp(moment).substr(11) + '\t' + description});
+    Write({Fields({journal_word::kContacts, FormatJournalStamp(moment).substr(11), description})});
 }
 
 void Journal::HandTime(JournalList list, int row, const std::string& oldTime, const std::string& oldNumber,
@@ -259,9 +280,9 @@ void Journal::HandTime(JournalList list, int row, const std::string& oldTime, co
         return;
     }
     using journal_text::EscapeCell;
-    const char* kind = oldTime.empty() && oldNumber.empty() ? "Handzeit\t" : "Korrektur\t";
-    Write({kind + RowFields(Grid(l), l, row, false) + "\talt\t" + EscapeCell(oldTime) + '\t' + EscapeCell(oldNumber) +
-           "\tGrund\t" + EscapeCell(reason)});
+    const std::string_view kind = oldTime.empty() && oldNumber.empty() ? journal_word::kHandTime : journal_word::kCorrection;
+    Write({Fields({kind, RowFields(Grid(l), l, row, false), journal_word::kOld, EscapeCell(oldTime), EscapeCell(oldNumber),
+                   journal_word::kReason, EscapeCell(reason)})});
 }
 
 void Journal::AddLine(std::string& text, const std::string& stamp, const std::string& line) {
@@ -276,14 +297,14 @@ void Journal::AddDifferences(std::string& text, const std::string& stamp) {
         const TSortGrid& grid = Grid(l);
         const std::size_t rows = static_cast<std::size_t>(grid.RowCount() - 1);
         if (mirror_.session.lists[l].size() != rows) {
-            AddLine(text, stamp, "Zeilenzahl\t" + std::string(ListName(l)) + '\t' + std::to_string(rows));
+            AddLine(text, stamp, Fields({journal_word::kRowCount, ListName(l), std::to_string(rows)}));
         }
         for (std::size_t r = 1; r <= rows; ++r) {
             const std::vector<std::string>& seen = mirror_.session.lists[l][r - 1];
             const bool markSame = mirror_.session.marks[l][r - 1] == grid.RowMarked(static_cast<int>(r));
             for (int c = 0; c < kJournalColumns[l]; ++c) {
                 if (!markSame || seen[static_cast<std::size_t>(c)] != grid.Cells(c, static_cast<int>(r))) {
-                    AddLine(text, stamp, "Zeile\t" + RowFields(grid, l, static_cast<int>(r)));
+                    AddLine(text, stamp, Fields({journal_word::kRow, RowFields(grid, l, static_cast<int>(r))}));
                     break;
                 }
             }
@@ -294,10 +315,10 @@ void Journal::AddDifferences(std::string& text, const std::string& stamp) {
 void Journal::AddState(std::string& text, const std::string& stamp) {
     const int rows0 = startTimes_.RowCount() - 1;
     const int rows1 = stopTimes_.RowCount() - 1;
-    AddLine(text, stamp, "Stand\t" + std::to_string(rows0) + '\t' + std::to_string(rows1));
+    AddLine(text, stamp, Fields({journal_word::kStand, std::to_string(rows0), std::to_string(rows1)}));
     for (int l = 0; l < 2; ++l) {
         for (int r = 1; r < Grid(l).RowCount(); ++r) {
-            AddLine(text, stamp, "Zeile\t" + RowFields(Grid(l), l, r));
+            AddLine(text, stamp, Fields({journal_word::kRow, RowFields(Grid(l), l, r)}));
         }
     }
 }
@@ -313,13 +334,15 @@ void Journal::Write(const std::vector<std::string>& events, bool fullState) {
             text += '\n'; // ends whatever part of a line the failed write left
         }
         const std::size_t head = text.size();
-        const std::string number = "\tSitzung\t";
         if (!begun_) {
             sequence_ = nextSequence_++;
-            AddLine(text, stamp, "Sitzungsbeginn\t" + title_ + number + std::to_string(sequence_));
+            AddLine(text, stamp,
+                    Fields({journal_word::kSessionBegin, title_, journal_word::kSession, std::to_string(sequence_)}));
         } else if (day > day_) {
             // A new day's file: it begins the session again and holds the whole state.
-            AddLine(text, stamp, "Sitzungsbeginn\t" + title_ + "\tFortsetzung" + number + std::to_string(sequence_));
+            AddLine(text, stamp,
+                    Fields({journal_word::kSessionBegin, title_, journal_word::kContinued, journal_word::kSession,
+                            std::to_string(sequence_)}));
             fullState = true;
         } else {
             day = day_; // a clock set back stays in the session's file

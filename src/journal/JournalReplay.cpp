@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "journal/Journal.h"
+#include "journal/JournalWords.h"
 #include "base/BlankText.h"
 
 namespace vandoret {
@@ -129,7 +130,7 @@ namespace {
 // A damaged line that may have been a session's first line: its kind reads "Sitzungsbeginn" but
 // for one byte at most.
 bool LooksLikeBegin(std::string_view line, const std::vector<std::string_view>& f) {
-    constexpr std::string_view kBegin = "Sitzungsbeginn";
+    constexpr std::string_view kBegin = journal_word::kSessionBegin;
     const std::size_t at = line.substr(0, 48).find(kBegin);
     if (at != std::string_view::npos && at >= 22 && at <= 26) {
         return true; // the kind whole after the stamp, a field separator broken
@@ -151,7 +152,7 @@ bool LooksLikeBegin(std::string_view line, const std::vector<std::string_view>& 
 // The number after a "Sitzung" field; -1 when there is none that reads.
 std::int64_t SessionNumber(const std::vector<std::string_view>& f) {
     for (std::size_t i = 2; i + 1 < f.size(); ++i) {
-        if (f[i] == "Sitzung") {
+        if (f[i] == journal_word::kSession) {
             std::int64_t value = -1;
             const auto [end, error] = std::from_chars(f[i + 1].data(), f[i + 1].data() + f[i + 1].size(), value);
             if (error == std::errc() && end == f[i + 1].data() + f[i + 1].size() && value >= 1) {
@@ -277,7 +278,7 @@ void JournalReplay::Damaged(std::string_view line) {
     if (LooksLikeBegin(line, f)) {
         // Most likely the first line of a session: what follows belongs to a new one.
         Begin(IsStamp(f[0]) ? f[0] : std::string_view(), SessionNumber(f),
-              session.checksums || HasField(f, "Sitzung") || LooksChecksummed(line));
+              session.checksums || HasField(f, journal_word::kSession) || LooksChecksummed(line));
     }
     ++session.damaged;
     if (session.damage.size() < kDamageListed) {
@@ -298,7 +299,7 @@ void JournalReplay::Feed(std::string_view line) {
     const bool stamped = f.size() >= 2 && IsStamp(f[0]);
     // A line of a session with checksums needs a valid one; a line of an older journal has none,
     // and its first line no session number.
-    const bool numberedBegin = stamped && f[1] == "Sitzungsbeginn" && HasField(f, "Sitzung");
+    const bool numberedBegin = stamped && f[1] == journal_word::kSessionBegin && HasField(f, journal_word::kSession);
     if (!stamped || (!checked && (session.checksums || numberedBegin || LooksChecksummed(line)))) {
         Damaged(line);
         return;
@@ -309,18 +310,18 @@ void JournalReplay::Feed(std::string_view line) {
 void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) {
     const std::string_view kind = f[1];
     const int list = f.size() >= 3 ? ListIndex(f[2]) : -1;
-    const bool rowLine = kind == "Start" || kind == "Ziel" || kind == "Eingabe" || kind == "Zeile";
-    const bool handLine = kind == "Handzeit" || kind == "Korrektur";
+    const bool rowLine = kind == journal_word::kStart || kind == journal_word::kFinish || kind == journal_word::kEdit || kind == journal_word::kRow;
+    const bool handLine = kind == journal_word::kHandTime || kind == journal_word::kCorrection;
     const long row = f.size() >= 4 ? ParseCount(f[3], 1) : -1;
     // A row line has the cells, then "H" when the row is marked; a hand line is always marked.
     const std::size_t cellsEnd = list >= 0 ? 4 + static_cast<std::size_t>(kJournalColumns[list]) : 0;
-    const bool marked = handLine || (f.size() == cellsEnd + 1 && f.back() == "H");
+    const bool marked = handLine || (f.size() == cellsEnd + 1 && f.back() == journal_word::kHandMark);
     const bool rowValid =
         list >= 0 && row >= 1 &&
         (handLine ? f.size() == cellsEnd + journal_text::kHandFields : f.size() == cellsEnd || (rowLine && marked));
 
     if (standOpen_) {
-        if (kind == "Zeile" && rowValid) {
+        if (kind == journal_word::kRow && rowValid) {
             SetRow(stand_[list], standMarks_[list], list, static_cast<int>(row), f, 4, marked);
             standArrived_[list].resize(stand_[list].size(), false);
             standArrived_[list][static_cast<std::size_t>(row) - 1] = true;
@@ -333,9 +334,9 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
         CloseStand();
     }
 
-    if (kind == "Sitzungsbeginn") {
+    if (kind == journal_word::kSessionBegin) {
         const std::int64_t number = checked ? SessionNumber(f) : 0;
-        if (session.found && checked && number >= 1 && number == session.sequence && HasField(f, "Fortsetzung")) {
+        if (session.found && checked && number >= 1 && number == session.sequence && HasField(f, journal_word::kContinued)) {
             session.lastStamp = f[0]; // the session goes on in the next day's file
             session.day = fileDay;
             session.ended = false;
@@ -344,7 +345,7 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
         Begin(f[0], number, checked);
         return;
     }
-    if (kind == "Sitzungsende") {
+    if (kind == journal_word::kSessionEnd) {
         const std::int64_t number = SessionNumber(f);
         if (number < 0 || number == session.sequence || session.sequence < 0) {
             session.ended = true;
@@ -354,11 +355,11 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
     }
 
     bool known = true;
-    if (kind == "Listen geleert" || kind == "Protokoll geöffnet") {
+    if (kind == journal_word::kListsCleared || kind == journal_word::kProtocolOpened) {
         Clear();
     } else if ((rowLine || handLine) && rowValid) {
         SetRow(session.lists[list], session.marks[list], list, static_cast<int>(row), f, 4, marked);
-    } else if (kind == "Zeile gelöscht" && list >= 0 && row >= 1) {
+    } else if (kind == journal_word::kRowDeleted && list >= 0 && row >= 1) {
         JournalRows& rows = session.lists[list];
         if (static_cast<std::size_t>(row) > rows.size()) {
             return;
@@ -372,13 +373,13 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
             rows[0] = BlankRowOf(list);
             marks[0] = false;
         }
-    } else if (kind == "Zeilenzahl" && list >= 0 && f.size() == 4) {
+    } else if (kind == journal_word::kRowCount && list >= 0 && f.size() == 4) {
         const long count = ParseCount(f[3], 1);
         if (count >= 1) {
             session.lists[list].resize(static_cast<std::size_t>(count), BlankRowOf(list));
             session.marks[list].resize(static_cast<std::size_t>(count), false);
         }
-    } else if (kind == "Stand" && f.size() == 4) {
+    } else if (kind == journal_word::kStand && f.size() == 4) {
         const long counts[2] = {ParseCount(f[2], 1), ParseCount(f[3], 1)};
         if (counts[0] < 1 || counts[1] < 1) {
             return;
@@ -392,16 +393,16 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
         }
         standRowsLeft_ = static_cast<std::size_t>(counts[0] + counts[1]);
         standOpen_ = true;
-    } else if (kind == "Auswahl" && f.size() == 3) {
+    } else if (kind == journal_word::kSelection && f.size() == 3) {
         session.selected = journal_text::UnescapeCell(f[2]);
-    } else if (kind == "Countdown" && f.size() == 3) {
-        session.counterOn = f[2] == "ein";
-    } else if (kind == "Gespeichert" && f.size() == 4) {
-        if (f[2] == "Ergebnisse") {
+    } else if (kind == journal_word::kCountdown && f.size() == 3) {
+        session.counterOn = f[2] == journal_word::kOn;
+    } else if (kind == journal_word::kSaved && f.size() == 4) {
+        if (f[2] == journal_word::kSavedResults) {
             saved_[0] = session.lists[0];
             saved_[1] = session.lists[1];
         }
-    } else if (kind != "Wiederhergestellt" && kind != "Kontakte") {
+    } else if (kind != journal_word::kRecovered && kind != journal_word::kContacts) {
         known = false; // a kind this version does not know, or a line that makes no sense: skipped
     }
     if (known) {

@@ -1,7 +1,7 @@
 // Editing the stop times list, deleting the marked line and clearing all lists.
 #include <string>
 
-#include "ListsTestSupport.h"
+#include "lists/ListsTestSupport.h"
 
 namespace vandoret::testing {
 namespace {
