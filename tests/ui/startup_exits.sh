@@ -2,7 +2,7 @@
 # The ways a start ends before the window, in the real program with private folders:
 # --version answers before anything else (no display, no demo folders, no lock), a demo run whose
 # private folder cannot be made ends with 1, and a later start hands over to the running program
-# and ends with 0 without touching its journal.
+# and ends with 0 without beginning a session in the journal.
 # Usage: startup_exits.sh <program> <source folder> <version>
 set -euo pipefail
 program="$1"
@@ -44,7 +44,7 @@ version among demo options|0|Vandoret $version||"$program" --screenshot-demo "$w
 demo without a private folder|1||Vandoret: no private folder for the demo run|VANDORET_DEMO_FOLDER="$work/not-a-folder/demo" "$program" --screenshot-demo "$work/shots"
 TABLE
 
-# A later start while the first one runs: handed over, ended with 0, the first one's journal alone.
+# A later start while the first one runs: handed over, ended with 0, no session of its own.
 export QT_QPA_PLATFORM=offscreen
 (cd "$work/run" && exec "$program" >"$work/first.log" 2>&1) &
 first=$!
@@ -55,13 +55,14 @@ for _ in $(seq 200); do
   sleep 0.1
 done
 [ "$(head -n1 "$lock" 2>/dev/null)" = "$first" ] || fail "the first start does not own the lock"
-journal_before="$(cat "$XDG_DATA_HOME"/Kronvale/Vandoret-*.txt)"
 code=0
 (cd "$work/run" && exec timeout 20 "$program" >"$work/second.log" 2>&1) || code=$?
 [ "$code" -eq 0 ] || fail "the later start ended with $code"
 kill -0 "$first" 2>/dev/null || fail "the later start ended the first one"
 [ "$(head -n1 "$lock")" = "$first" ] || fail "the later start took the lock"
-[ "$(cat "$XDG_DATA_HOME"/Kronvale/Vandoret-*.txt)" = "$journal_before" ] || fail "the later start wrote into the journal"
+# The first one goes on writing its own lines; a later start that got this far would begin a session.
+[ "$(journal_lines Sitzungsbeginn)" -eq 1 ] || fail "the later start began a session in the journal"
+[ "$(ls "$XDG_DATA_HOME"/Kronvale | wc -l)" -eq 1 ] || fail "the later start made a journal file"
 echo "later start: handed over, 0"
 kill -TERM "$first"
 wait "$first" || fail "the first start ended with $? on SIGTERM"
