@@ -1,6 +1,6 @@
 #include "base/FileStamp.h"
 
-#include "lists/TextFile.h"
+#include "base/FilePaths.h"
 
 #include <chrono>
 #include <ctime>

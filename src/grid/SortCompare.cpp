@@ -160,6 +160,25 @@ std::optional<double> ParseSortDateTime(std::string_view text, const Locale& loc
     return ParseTimeOfDay(trimmed, locale);
 }
 
+namespace {
+
+constexpr std::size_t kBlankTimeLength = 20;
+
+std::size_t DurationTextLength(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos ? kBlankTimeLength : text.size();
+}
+
+} // namespace
+
+int CompareDurationText(std::string_view a, std::string_view b) {
+    const std::size_t lenA = DurationTextLength(a);
+    const std::size_t lenB = DurationTextLength(b);
+    if (lenA == lenB) {
+        return CompareBytes(a, b);
+    }
+    return lenA > lenB ? 1 : -1;
+}
+
 int CompareNumberedText(std::string_view a, std::string_view b) {
     if (a.empty() || b.empty()) {
         return -1;

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "results/Results.h"
+#include "grid/TextCompare.h"
 #include "grid/SortGrid.h"
 
 namespace vandoret {

@@ -1,5 +1,4 @@
 // The results list: built from the start list, the start times and the stop times, then ranked.
-#include "results/Results.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,13 +8,12 @@
 #include <unordered_map>
 
 #include "grid/SortCompare.h"
+#include "grid/TextCompare.h"
 #include "grid/ListColumns.h"
 #include "results/ResultsList.h"
 
 namespace vandoret {
 namespace {
-
-constexpr std::size_t kBlankTimeLength = 20;
 
 
 std::string WithSeparator(std::string text, char decimalSeparator) {
@@ -85,20 +83,7 @@ private:
     std::unordered_map<std::string_view, int> rows_;
 };
 
-std::size_t DurationTextLength(std::string_view text) {
-    return text.find_first_not_of(' ') == std::string_view::npos ? kBlankTimeLength : text.size();
-}
-
 } // namespace
-
-int CompareDurationText(std::string_view a, std::string_view b) {
-    const std::size_t lenA = DurationTextLength(a);
-    const std::size_t lenB = DurationTextLength(b);
-    if (lenA == lenB) {
-        return CompareBytes(a, b);
-    }
-    return lenA > lenB ? 1 : -1;
-}
 
 namespace {
 

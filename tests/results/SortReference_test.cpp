@@ -8,7 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "results/Results.h"
+#include "grid/TextCompare.h"
 #include "grid/SortCompare.h"
 #include "grid/SortGrid.h"
 

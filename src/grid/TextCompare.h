@@ -1,4 +1,4 @@
-// Text comparisons of the results list that other parts of the program rely on.
+// Text comparisons of the lists that other parts of the program rely on.
 #pragma once
 
 #include <string_view>
