@@ -40,6 +40,11 @@ inline constexpr int kStopFaults = 5;     // "F.-Pkt.": fault points, typed by t
 inline constexpr std::array<std::string_view, 6> kStopTimesCaptions{"Kontakt-Nr.", "Stoppzeit", "St.Nr.",
                                                                     "Pausen",      "EZ-Pkt.",   "F.-Pkt."};
 
+// The columns of the stop list the operator types into: "St.Nr.", "Pausen" and "F.-Pkt.".
+constexpr bool StopListColumnEditable(int col) {
+    return col == kStopNr || col == kStopPause || col == kStopFaults;
+}
+
 // "Ergebnisse" (SortGrid4): built from the three lists above.
 inline constexpr int kResultPlace = 0;  // "Platz"
 inline constexpr int kResultNr = 1;     // "St.Nr."

@@ -123,7 +123,7 @@ public:
     StopListMode SortGrid3Mode = StopListMode::Row;
     // Current column of the stop list; the grid keeps the current row. In Row mode it is the cell
     // a typed character goes into when it is editable: "St.Nr." from the start and after a finish.
-    int SortGrid3Col = 2;
+    int SortGrid3Col = kStopNr;
     // The window opened the stop list's cell editor. A finish taken while it is open leaves the
     // current cell, the left column and the selection alone, so the half-typed text stays where it
     // is; the finish's row becomes current when the editor is closed by Enter or Esc.

@@ -14,10 +14,6 @@ constexpr char32_t kBackspace = 8;
 constexpr char32_t kEnter = 13;
 constexpr char32_t kEscape = 27;
 
-bool Editable(int col) {
-    return col == kStopNr || col == kStopPause || col == kStopFaults;
-}
-
 void ClearList(TSortGrid& grid) {
     grid.SetRowCount(2);
     grid.BlankRow(1);
@@ -28,7 +24,7 @@ void ClearList(TSortGrid& grid) {
 bool Registrations::SortGrid3SelectCell(int col, int row) {
     const int lastCol = SortGrid3.ColCount() - 1;
     row = std::clamp(row, 1, SortGrid3.RowCount() - 1);
-    if (Editable(col)) {
+    if (StopListColumnEditable(col)) {
         if (col == kStopNr) {
             numberBeforeEdit_ = {row, SortGrid3.Cells(kStopNr, row)};
         }
@@ -44,7 +40,7 @@ bool Registrations::SortGrid3SelectCell(int col, int row) {
 }
 
 char32_t Registrations::SortGrid3KeyPress(char32_t key) {
-    if (!Editable(SortGrid3Col)) {
+    if (!StopListColumnEditable(SortGrid3Col)) {
         return key;
     }
     const int row = SortGrid3.Row();

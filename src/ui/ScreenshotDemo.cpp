@@ -44,10 +44,10 @@ void RunScreenshotDemo(TForm1& form, TFormInfo& info, TFDlgYesNo& yesNo, const Q
         Wait(450);
     }
     for (int row = 1; row <= 2 && row < tk.registrations.SortGrid3.RowCount(); ++row) {
-        const std::string number = tk.registrations.SortGrid2.Cells(2, row);
-        tk.registrations.SortGrid3.SetCell(2, row, number);
+        const std::string number = tk.registrations.SortGrid2.Cells(kStartNr, row);
+        tk.registrations.SortGrid3.SetCell(kStopNr, row, number);
     }
-    tk.registrations.SortGrid3.SetCell(5, 2, "4");
+    tk.registrations.SortGrid3.SetCell(kStopFaults, 2, "4");
     const char* const names[] = {"tab1-startliste", "tab2-startzeiten", "tab3-stoppzeiten", "tab4-ergebnisse",
                                  "tab5-vielseitigkeit"};
     for (int tab = 0; tab < 5; ++tab) {
@@ -93,9 +93,9 @@ void RunLiveDemo(TForm1& form) {
         Wait(500);
     }
     for (int row = 1; row <= 2 && row < tk.registrations.SortGrid3.RowCount(); ++row) {
-        tk.registrations.SortGrid3.SetCell(2, row, tk.registrations.SortGrid2.Cells(2, row));
+        tk.registrations.SortGrid3.SetCell(kStopNr, row, tk.registrations.SortGrid2.Cells(kStartNr, row));
     }
-    tk.registrations.SortGrid3.SetCell(5, 1, "4");
+    tk.registrations.SortGrid3.SetCell(kStopFaults, 1, "4");
     form.RefreshFromCore();
 }
 

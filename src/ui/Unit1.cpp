@@ -340,7 +340,7 @@ void TForm1::BuildTabs() {
 
 void TForm1::WireStopListEditing() {
     GridView* grid = SortGrids[kTabStopTimes];
-    grid->gridModel()->editableColumn = [](int col) { return col == 2 || col == 3 || col == 5; };
+    grid->gridModel()->editableColumn = [](int col) { return StopListColumnEditable(col); };
     grid->selectCell = [this](int col, int row) {
         tk_.SortGrid3SelectCell(col, row);
         return tk_.registrations.SortGrid3Mode == Registrations::StopListMode::CellEditing;
