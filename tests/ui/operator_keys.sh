@@ -93,7 +93,10 @@ sleep 1.5
 [ "$(kinds Auswahl)" -eq "$chosen" ] || fail "typed digits chose another rider"
 echo "1, 0, Enter after the restart: the rider unchanged"
 # The tab "Stoppzeiten": the third tab, 34 + 2 * 90 pixels in, below the 162 pixels of the top panel.
-eval "$(xdotool getwindowgeometry --shell "$main")"
+# Looked up again: the window found while the recovery question was open may be gone by now.
+main="$(window "^Vandoret .")"
+geometry="$(xdotool getwindowgeometry --shell "$main" 2>/dev/null)" || fail "no main window after the restart"
+eval "$geometry"
 xdotool mousemove --sync $((X + 34 + 2 * 90)) $((Y + 172)) click 1
 sleep 0.5
 xdotool key 1 0 Return
