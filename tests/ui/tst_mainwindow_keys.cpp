@@ -2,6 +2,9 @@
 // open, held keys, the number list that chooses only in its drop-down, and the stop list's cell
 // that a finish leaves to the operator.
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <functional>
+#include <memory>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -61,6 +64,31 @@ void HoldKey(QWidget* w, Qt::Key key, int repeats) {
     QTest::simulateEvent(w, false, key, Qt::NoModifier, {}, false);
 }
 
+// Runs `check` on the dialog once one other than `form` is the active window, however long a
+// loaded machine takes to show it (at most 10 s: then with nullptr). Every dialog still shown
+// afterwards is closed, so a failed check cannot leave the test waiting on its dialog.
+void WhenDialogActive(QWidget& form, std::function<void(QWidget*)> check) {
+    auto* timer = new QTimer(&form);
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    QObject::connect(timer, &QTimer::timeout, &form, [timer, since, &form, check] {
+        QWidget* open = QApplication::activeWindow();
+        const bool shown = open != nullptr && open != &form;
+        if (!shown && since->elapsed() < 10'000) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        check(shown ? open : nullptr);
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(w); dialog != nullptr && dialog->isVisible()) {
+                dialog->reject();
+            }
+        }
+    });
+    timer->start(20);
+}
+
 } // namespace
 
 class MainWindowKeysTest : public QObject {
@@ -82,9 +110,8 @@ private slots:
         files.setOption(QFileDialog::DontUseNativeDialog);
         rig.form.SortGrids[0]->setFocus();
         bool checked = false;
-        QTimer::singleShot(50, &rig.form, [&] {
-            QWidget* open = QApplication::activeWindow();
-            QVERIFY(open != nullptr && open != &rig.form);
+        WhenDialogActive(rig.form, [&](QWidget* open) {
+            QVERIFY(open != nullptr);
             QVERIFY(QApplication::activeModalWidget() == nullptr); // the main window is not blocked
             QVERIFY(!rig.form.PageControl1->isEnabled() && !rig.form.bCFG->isEnabled());
             QWidget* keys = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : open;
@@ -96,7 +123,6 @@ private slots:
             QCOMPARE(rig.Finishes(), 2);
             QVERIFY(open->isVisible()); // the dialog stays as it was
             checked = true;
-            static_cast<QDialog*>(open)->reject();
         });
         if (dialog == "information") {
             rig.form.Info1Click();
@@ -129,7 +155,7 @@ private slots:
         QCOMPARE(rig.tk.startList.cbNr.ItemIndex, 0);
         // A dialog closed while the number list had the keyboard hands it to the list of the tab.
         vandoret::ui::TFDlgYesNo yesNo(&rig.form);
-        QTimer::singleShot(50, &yesNo, [&] { yesNo.reject(); });
+        WhenDialogActive(rig.form, [](QWidget*) {}); // closed as soon as it is up
         yesNo.Ask("Beenden?");
         QTRY_VERIFY(rig.form.SortGrids[0]->hasFocus());
     }
