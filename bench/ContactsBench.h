@@ -13,8 +13,8 @@
 #include <mutex>
 #include <vector>
 
-#include "contacts/Comms.h"
 #include "base/TimeValues.h"
+#include "contacts/Comms.h"
 
 namespace vandoret::bench {
 

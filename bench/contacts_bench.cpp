@@ -147,7 +147,8 @@ void BM_BusyUserInterface(benchmark::State& state) {
                 // The moment the row was taken for: the event's time, which the finish used.
                 TimeOfDay taken = 0;
                 QMetaObject::invokeMethod(
-                    &App(), [&] { taken = rig.tk.contacts.ComPort->CurrentEvent().Time; }, Qt::BlockingQueuedConnection);
+                    &App(), [&] { taken = rig.tk.contacts.ComPort->CurrentEvent().Time; },
+                    Qt::BlockingQueuedConnection);
                 offsets.push_back((taken - changed) * 86'400'000.0);
                 rig.layer.WaitUntilIdle();
                 rig.layer.SetLines(0);

@@ -174,8 +174,8 @@ void BM_LiveServerUnderLoad(benchmark::State& state) {
         tk.startList.SortGrid1.SetRowCount(201);
         for (int r = 1; r <= 200; ++r) {
             const int minute = 9 * 60 + r;
-            tk.startList.SortGrid1.SetCell(0, r, std::to_string(minute / 60) + ":" + (minute % 60 < 10 ? "0" : "") +
-                                           std::to_string(minute % 60));
+            tk.startList.SortGrid1.SetCell(
+                0, r, std::to_string(minute / 60) + ":" + (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60));
             tk.startList.SortGrid1.SetCell(1, r, std::to_string(r));
             tk.startList.SortGrid1.SetCell(2, r, "Reiterin " + std::to_string(r));
             tk.startList.SortGrid1.SetCell(3, r, "Pferd " + std::to_string(r));
@@ -192,7 +192,8 @@ void BM_LiveServerUnderLoad(benchmark::State& state) {
         const auto finish = [&](int) {
             host.now += 1.0 / 86400.0;
             tk.registrations.RegisterFinish();
-            tk.registrations.SortGrid3.SetCell(2, tk.registrations.SortGrid3.RowCount() - 1, std::to_string(++finished));
+            tk.registrations.SortGrid3.SetCell(2, tk.registrations.SortGrid3.RowCount() - 1,
+                                               std::to_string(++finished));
         };
         for (int i = 0; i < 150; ++i) {
             host.SetClock(10, 0, 0);

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "fakes/FakeHost.h"
 #include "base/FileStamp.h"
+#include "fakes/FakeHost.h"
 #include "timing/Timekeeper.h"
 
 namespace {

@@ -18,13 +18,12 @@
 #include <unistd.h>
 
 // A broken invariant is a finding: say which and stop, so the fuzzer keeps the input.
-#define FUZZ_CHECK(condition, what)                                                                   \
-    do {                                                                                              \
-        if (!(condition)) {                                                                           \
-            std::fprintf(stderr, "invariant broken: %s (%s) at %s:%d\n", what, #condition, __FILE__, \
-                         __LINE__);                                                                   \
-            std::abort();                                                                             \
-        }                                                                                             \
+#define FUZZ_CHECK(condition, what)                                                                                    \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "invariant broken: %s (%s) at %s:%d\n", what, #condition, __FILE__, __LINE__);        \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 namespace vandoret::fuzz {

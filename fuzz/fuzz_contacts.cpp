@@ -134,7 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(tk.registrations.StartContactFree == model.startFree, "the start contact's lock");
         FUZZ_CHECK(tk.registrations.FinishContactFree == model.finishFree, "the light barrier's lock");
         CheckList(tk.registrations.SortGrid2, model.starts, "every start recorded with its moment", checkedStarts + 1);
-        CheckList(tk.registrations.SortGrid3, model.finishes, "every finish recorded with its moment", checkedFinishes + 1);
+        CheckList(tk.registrations.SortGrid3, model.finishes, "every finish recorded with its moment",
+                  checkedFinishes + 1);
         checkedStarts = static_cast<int>(model.starts.size());
         checkedFinishes = static_cast<int>(model.finishes.size());
     }

@@ -77,13 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (journalText[at] != '\n' && journalText[at] != ('\n' ^ 0x04)) {
         std::string damaged = journalText;
         damaged[at] = static_cast<char>(damaged[at] ^ 0x04);
-        const std::size_t begin = journalText.rfind('\n', at) == std::string::npos ? 0 : journalText.rfind('\n', at) + 1;
+        const std::size_t begin =
+            journalText.rfind('\n', at) == std::string::npos ? 0 : journalText.rfind('\n', at) + 1;
         const std::size_t end = journalText.find('\n', at);
         const JournalSession got = ReplayLastSession(damaged);
         const JournalSession want =
             ReplayLastSession(begin == 0 ? journalText : journalText.substr(0, begin) + journalText.substr(end + 1));
         FUZZ_CHECK(got.found && got.damaged == 1, "a changed byte is one damaged line");
-        FUZZ_CHECK(got.lists[0] == want.lists[0] && got.lists[1] == want.lists[1], "a changed byte costs its line alone");
+        FUZZ_CHECK(got.lists[0] == want.lists[0] && got.lists[1] == want.lists[1],
+                   "a changed byte costs its line alone");
     }
 
     // The input as two files of two days.

@@ -30,26 +30,46 @@ bool SameDouble(double a, double b) {
 static_assert(kSettingCount == 19, "compare the new setting in SameSetting");
 bool SameSetting(int i, const Settings& a, const Settings& b) {
     switch (i) {
-    case 0: return a.Left == b.Left;
-    case 1: return a.Top == b.Top;
-    case 2: return a.Width == b.Width;
-    case 3: return a.Height == b.Height;
-    case 4: return a.Port == b.Port;
-    case 5: return a.BaseName == b.BaseName;
-    case 6: return a.Sound == b.Sound;
-    case 7: return a.Alg1 == b.Alg1;
-    case 8: return a.Alg2 == b.Alg2;
-    case 9: return a.Alg3 == b.Alg3;
-    case 10: return a.Len == b.Len;
-    case 11: return SameDouble(a.tempo, b.tempo);
-    case 12: return a.StartInt == b.StartInt;
-    case 13: return a.StartClock == b.StartClock;
-    case 14: return SameDouble(a.StrafPkt, b.StrafPkt);
-    case 15: return a.StrafSek == b.StrafSek;
-    case 16: return a.DisText == b.DisText;
-    case 17: return a.AutoStart == b.AutoStart;
-    case 18: return a.WebPort == b.WebPort;
-    default: return false;
+    case 0:
+        return a.Left == b.Left;
+    case 1:
+        return a.Top == b.Top;
+    case 2:
+        return a.Width == b.Width;
+    case 3:
+        return a.Height == b.Height;
+    case 4:
+        return a.Port == b.Port;
+    case 5:
+        return a.BaseName == b.BaseName;
+    case 6:
+        return a.Sound == b.Sound;
+    case 7:
+        return a.Alg1 == b.Alg1;
+    case 8:
+        return a.Alg2 == b.Alg2;
+    case 9:
+        return a.Alg3 == b.Alg3;
+    case 10:
+        return a.Len == b.Len;
+    case 11:
+        return SameDouble(a.tempo, b.tempo);
+    case 12:
+        return a.StartInt == b.StartInt;
+    case 13:
+        return a.StartClock == b.StartClock;
+    case 14:
+        return SameDouble(a.StrafPkt, b.StrafPkt);
+    case 15:
+        return a.StrafSek == b.StrafSek;
+    case 16:
+        return a.DisText == b.DisText;
+    case 17:
+        return a.AutoStart == b.AutoStart;
+    case 18:
+        return a.WebPort == b.WebPort;
+    default:
+        return false;
     }
 }
 
@@ -58,8 +78,7 @@ bool SameSetting(int i, const Settings& a, const Settings& b) {
 bool KnownName(const std::string& name) {
     for (const char* known : kSettingNames) {
         const std::string_view k(known);
-        if (k.size() == name.size() &&
-            std::equal(k.begin(), k.end(), name.begin(), [](char a, char b) {
+        if (k.size() == name.size() && std::equal(k.begin(), k.end(), name.begin(), [](char a, char b) {
                 return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
             })) {
             return true;
@@ -112,8 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed) {
         for (const auto& entry : parsed->values) {
             if (!KnownName(entry.first)) {
-                const bool kept = std::find(savedFile->values.begin(), savedFile->values.end(), entry) !=
-                                  savedFile->values.end();
+                const bool kept =
+                    std::find(savedFile->values.begin(), savedFile->values.end(), entry) != savedFile->values.end();
                 if (!kept) {
                     std::fprintf(stderr, "value \"%s\" (type %d) not kept\n", entry.first.c_str(),
                                  static_cast<int>(entry.second.type));

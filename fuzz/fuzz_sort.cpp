@@ -18,7 +18,7 @@ using namespace vandoret;
 
 namespace {
 
-constexpr TSortStyle kStyles[] = {TSortStyle::ssAutomatic, TSortStyle::ssNormal,   TSortStyle::ssNumeric,
+constexpr TSortStyle kStyles[] = {TSortStyle::ssAutomatic,       TSortStyle::ssNormal,   TSortStyle::ssNumeric,
                                   TSortStyle::ssNumericExtended, TSortStyle::ssDateTime, TSortStyle::ssTime,
                                   TSortStyle::ssCustom};
 

@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The list against the reader on its own.
-    const std::vector<StartListRow> rows = ParseStartList(
-        bytes, StartListLayout{caption0, tk.settings.StartClock, tk.settings.StartInt, tk.locale()});
+    const std::vector<StartListRow> rows =
+        ParseStartList(bytes, StartListLayout{caption0, tk.settings.StartClock, tk.settings.StartInt, tk.locale()});
     if (!rows.empty()) {
         const int expectedRows = std::max<int>(static_cast<int>(rows.size()), 2);
         FUZZ_CHECK(grid.RowCount() == expectedRows, "one list row per line");
@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            "the list holds what the reader gives");
             }
         }
-        FUZZ_CHECK(tk.startList.StartListWatchPath.find("Starterliste.txt") != std::string::npos, "the file is watched");
+        FUZZ_CHECK(tk.startList.StartListWatchPath.find("Starterliste.txt") != std::string::npos,
+                   "the file is watched");
     }
 
     // The number list.
@@ -60,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(tk.startList.cbNr.Items[static_cast<std::size_t>(k)] == grid.Cells(1, k + 1),
                    "item k of the number list is row k + 1, column 1");
     }
-    FUZZ_CHECK(tk.startList.cbNr.ItemIndex >= -1 && tk.startList.cbNr.ItemIndex < tk.startList.cbNr.Count(), "the selection is a number or none");
+    FUZZ_CHECK(tk.startList.cbNr.ItemIndex >= -1 && tk.startList.cbNr.ItemIndex < tk.startList.cbNr.Count(),
+               "the selection is a number or none");
     return 0;
 }

@@ -117,7 +117,9 @@ std::string StripLeadingZeros(std::string_view text) {
     return std::string(text.substr(cut));
 }
 
-std::string FormatDuration(Duration ms, const Locale& locale) { return FormatDurationWide(ms, locale); }
+std::string FormatDuration(Duration ms, const Locale& locale) {
+    return FormatDurationWide(ms, locale);
+}
 
 Duration ParseDuration(std::string_view text) {
     static const std::u32string kTemplate = U"00:00:00,0";
@@ -128,10 +130,9 @@ Duration ParseDuration(std::string_view text) {
         chars = kTemplate.substr(0, kTemplate.size() - chars.size()) + chars;
     }
     const std::u32string_view view(chars);
-    const std::int64_t result = std::int64_t{ParseField(view.substr(0, 2))} * 3'600'000 +
-                                std::int64_t{ParseField(view.substr(3, 2))} * 60'000 +
-                                std::int64_t{ParseField(view.substr(6, 2))} * 1'000 +
-                                std::int64_t{ParseField(view.substr(9, 1))} * 100;
+    const std::int64_t result =
+        std::int64_t{ParseField(view.substr(0, 2))} * 3'600'000 + std::int64_t{ParseField(view.substr(3, 2))} * 60'000 +
+        std::int64_t{ParseField(view.substr(6, 2))} * 1'000 + std::int64_t{ParseField(view.substr(9, 1))} * 100;
     return static_cast<Duration>(result);
 }
 
@@ -215,8 +216,8 @@ std::int64_t ToMilliseconds(TimeOfDay value) {
 }
 
 TimeOfDay MakeTimeOfDay(int hours, int minutes, int seconds, int milliseconds) {
-    const std::int64_t ms = std::int64_t{hours} * 3'600'000 + std::int64_t{minutes} * 60'000 +
-                            std::int64_t{seconds} * 1'000 + milliseconds;
+    const std::int64_t ms =
+        std::int64_t{hours} * 3'600'000 + std::int64_t{minutes} * 60'000 + std::int64_t{seconds} * 1'000 + milliseconds;
     return static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
 

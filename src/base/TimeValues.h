@@ -17,7 +17,7 @@
 
 namespace vandoret {
 
-using TimeOfDay = double;     // day fraction, 1.0 = 24 h
+using TimeOfDay = double;      // day fraction, 1.0 = 24 h
 using Duration = std::int32_t; // whole milliseconds
 
 inline constexpr TimeOfDay kOneSecond = 1.0 / 86400.0;

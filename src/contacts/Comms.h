@@ -36,8 +36,8 @@
 #include <string>
 #include <thread>
 
-#include "contacts/port_layer/PortLayer.h"
 #include "base/TimeValues.h"
+#include "contacts/port_layer/PortLayer.h"
 
 namespace vandoret {
 

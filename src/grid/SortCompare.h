@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "grid/TextCompare.h"
 #include "grid/SortGrid.h"
+#include "grid/TextCompare.h"
 
 namespace vandoret {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,7 +51,8 @@ std::pair<std::string, int> JournalNameOf(const std::string& name, const std::st
         }
     }
     const std::string day = name.substr(title.size() + 1, 10);
-    const std::string rest = name.substr(title.size() + pattern.size(), name.size() - 4 - title.size() - pattern.size());
+    const std::string rest =
+        name.substr(title.size() + pattern.size(), name.size() - 4 - title.size() - pattern.size());
     if (rest.empty()) {
         return {day, 1};
     }
@@ -185,8 +186,8 @@ void FileJournalWriter::CloseFile() {
 
 std::string FileJournalWriter::FileName(const std::string& day) const {
     for (int n = 1;; ++n) {
-        const std::string name =
-            Utf8Of(PathOf(folder_) / PathOf(title_ + '-' + day + (n == 1 ? std::string() : '-' + std::to_string(n)) + ".txt"));
+        const std::string name = Utf8Of(
+            PathOf(folder_) / PathOf(title_ + '-' + day + (n == 1 ? std::string() : '-' + std::to_string(n)) + ".txt"));
         if (unreadable_.count(name) == 0) {
             return name;
         }

@@ -43,7 +43,7 @@ private:
     std::string title_;
     std::string openDay_;
     std::set<std::string> unreadable_; // file names never to write to
-    std::intptr_t file_ = -1; // a descriptor, or a HANDLE on Windows; -1: none open
+    std::intptr_t file_ = -1;          // a descriptor, or a HANDLE on Windows; -1: none open
 };
 
 // The local date and time of the system clock.

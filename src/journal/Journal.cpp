@@ -31,8 +31,9 @@ constexpr std::int64_t kDayMs = 86'400'000;
 
 std::string Digits(std::int64_t value, int width) {
     std::string text = std::to_string(value < 0 ? 0 : value);
-    return text.size() < static_cast<std::size_t>(width) ? std::string(static_cast<std::size_t>(width) - text.size(), '0') + text
-                                                          : text;
+    return text.size() < static_cast<std::size_t>(width)
+               ? std::string(static_cast<std::size_t>(width) - text.size(), '0') + text
+               : text;
 }
 
 } // namespace
@@ -66,11 +67,20 @@ std::string EscapeCell(std::string_view cell) {
     out.reserve(cell.size());
     for (const char c : cell) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -214,8 +224,8 @@ void Journal::Selection(const std::string& number, bool counterOn) {
 }
 
 void Journal::Saved(bool results, const std::string& fileName) {
-    Write({Fields({journal_word::kSaved, results ? journal_word::kSavedResults : journal_word::kSavedStartList}) + '\t' +
-           journal_text::EscapeCell(fileName)});
+    Write({Fields({journal_word::kSaved, results ? journal_word::kSavedResults : journal_word::kSavedStartList}) +
+           '\t' + journal_text::EscapeCell(fileName)});
 }
 
 void Journal::AddSelection(std::string& text, const std::string& stamp, bool always) {
@@ -249,8 +259,8 @@ void Journal::RowChanged(JournalEvent event, JournalList list, int row) {
         }
     }
     const std::string_view kind = event == JournalEvent::Start    ? journal_word::kStart
-                                : event == JournalEvent::Finish ? journal_word::kFinish
-                                                                : journal_word::kEdit;
+                                  : event == JournalEvent::Finish ? journal_word::kFinish
+                                                                  : journal_word::kEdit;
     Write({Fields({kind, RowFields(grid, l, row)})});
 }
 
@@ -280,9 +290,10 @@ void Journal::HandTime(JournalList list, int row, const std::string& oldTime, co
         return;
     }
     using journal_text::EscapeCell;
-    const std::string_view kind = oldTime.empty() && oldNumber.empty() ? journal_word::kHandTime : journal_word::kCorrection;
-    Write({Fields({kind, RowFields(Grid(l), l, row, false), journal_word::kOld, EscapeCell(oldTime), EscapeCell(oldNumber),
-                   journal_word::kReason, EscapeCell(reason)})});
+    const std::string_view kind =
+        oldTime.empty() && oldNumber.empty() ? journal_word::kHandTime : journal_word::kCorrection;
+    Write({Fields({kind, RowFields(Grid(l), l, row, false), journal_word::kOld, EscapeCell(oldTime),
+                   EscapeCell(oldNumber), journal_word::kReason, EscapeCell(reason)})});
 }
 
 void Journal::AddLine(std::string& text, const std::string& stamp, const std::string& line) {

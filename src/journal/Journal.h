@@ -104,14 +104,14 @@ struct JournalSession {
     // The session's number; 0 for a session written before numbers, -1 when its first line was
     // damaged so that the number could not be read.
     std::int64_t sequence = 0;
-    bool checksums = false;       // its first line carried a checksum: every line must
-    int damaged = 0;              // lines skipped as damaged
-    std::vector<std::string> damage; // the first of them, "<stamp> <kind>" as far as readable
-    std::string firstStamp, lastStamp; // of its first and last sound lines
+    bool checksums = false;              // its first line carried a checksum: every line must
+    int damaged = 0;                     // lines skipped as damaged
+    std::vector<std::string> damage;     // the first of them, "<stamp> <kind>" as far as readable
+    std::string firstStamp, lastStamp;   // of its first and last sound lines
     std::optional<std::string> selected; // the start number last selected
     std::optional<bool> counterOn;       // the countdown switch
-    bool unsaved = false; // its lists changed after the last save of the results
-    std::string day;      // the day of the journal file it was last written in
+    bool unsaved = false;                // its lists changed after the last save of the results
+    std::string day;                     // the day of the journal file it was last written in
     JournalRows lists[2];
     // The marks of the rows (hand-entered times), one per row of lists[l].
     std::vector<bool> marks[2];
@@ -167,7 +167,7 @@ struct JournalScan {
     // newest file), with the day of the file it was last written in.
     std::optional<JournalSession> newest;
     std::string newestDay;
-    std::int64_t nextSequence = 1; // one above every number read
+    std::int64_t nextSequence = 1;       // one above every number read
     std::vector<std::string> unreadable; // "<file>: <reason>"
 };
 JournalScan ScanJournalFiles(const std::vector<JournalFileText>& files);
@@ -236,16 +236,16 @@ private:
     JournalClock& clock_;
     const TSortGrid& startTimes_;
     const TSortGrid& stopTimes_;
-    JournalReplay mirror_;    // the lists as the lines written so far give them
+    JournalReplay mirror_; // the lists as the lines written so far give them
     std::string title_;
-    std::string day_;         // day of the file last written
-    std::int64_t sequence_ = 0;     // the session's number
-    std::int64_t nextSequence_ = 1; // the number of the next new session
+    std::string day_;                     // day of the file last written
+    std::int64_t sequence_ = 0;           // the session's number
+    std::int64_t nextSequence_ = 1;       // the number of the next new session
     std::optional<std::string> selected_; // the selection as last told
     bool counterOn_ = false;
-    bool begun_ = false;      // the session's first line is on the disk
-    bool resync_ = false;     // write the full state with the next event
-    bool torn_ = false;       // the last write failed: end its line first
+    bool begun_ = false;  // the session's first line is on the disk
+    bool resync_ = false; // write the full state with the next event
+    bool torn_ = false;   // the last write failed: end its line first
 };
 
 // The description of a contact line change: "DSR 1 CTS 0 RLSD 0<TAB>Start gesperrt<TAB>Ziel frei".

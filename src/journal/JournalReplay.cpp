@@ -3,9 +3,9 @@
 #include <charconv>
 #include <utility>
 
+#include "base/BlankText.h"
 #include "journal/Journal.h"
 #include "journal/JournalWords.h"
-#include "base/BlankText.h"
 
 namespace vandoret {
 namespace {
@@ -310,7 +310,8 @@ void JournalReplay::Feed(std::string_view line) {
 void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) {
     const std::string_view kind = f[1];
     const int list = f.size() >= 3 ? ListIndex(f[2]) : -1;
-    const bool rowLine = kind == journal_word::kStart || kind == journal_word::kFinish || kind == journal_word::kEdit || kind == journal_word::kRow;
+    const bool rowLine = kind == journal_word::kStart || kind == journal_word::kFinish || kind == journal_word::kEdit ||
+                         kind == journal_word::kRow;
     const bool handLine = kind == journal_word::kHandTime || kind == journal_word::kCorrection;
     const long row = f.size() >= 4 ? ParseCount(f[3], 1) : -1;
     // A row line has the cells, then "H" when the row is marked; a hand line is always marked.
@@ -336,7 +337,8 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
 
     if (kind == journal_word::kSessionBegin) {
         const std::int64_t number = checked ? SessionNumber(f) : 0;
-        if (session.found && checked && number >= 1 && number == session.sequence && HasField(f, journal_word::kContinued)) {
+        if (session.found && checked && number >= 1 && number == session.sequence &&
+            HasField(f, journal_word::kContinued)) {
             session.lastStamp = f[0]; // the session goes on in the next day's file
             session.day = fileDay;
             session.ended = false;

@@ -4,8 +4,8 @@
 #include <exception>
 #include <filesystem>
 #include <span>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "lists/StartList.h"
@@ -69,7 +69,6 @@ std::string FullName(const std::string& name) {
         return name;
     }
 }
-
 
 StartList::StartList(Host& host, Settings& settings, const Locale& locale)
     : host_(host), settings_(settings), locale_(locale) {

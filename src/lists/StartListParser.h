@@ -29,8 +29,8 @@
 #include <string_view>
 #include <vector>
 
-#include "lists/Utf8Text.h"
 #include "base/TimeValues.h"
+#include "lists/Utf8Text.h"
 
 namespace vandoret {
 

@@ -86,23 +86,23 @@ std::string Cells(const std::vector<Column>& columns, const std::vector<std::str
 
 std::string Page(const LiveData& data, const char* id, const std::string& heading, const std::string& empty,
                  const std::vector<Column>& columns, const std::string& rows, bool hasRows, const std::string& extra) {
-    std::string out =
-        "<!DOCTYPE html>\n<html lang=\"de\">\n<head>\n<meta charset=\"utf-8\">\n"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-        EscapeHtmlText(heading) + (data.title.empty() ? std::string() : " \xE2\x80\x93 " + EscapeHtmlText(data.title)) +
-        "</title>\n<style>\n" + std::string(LivePageStyle()) + "</style>\n</head>\n<body data-page=\"" + id +
-        "\">\n<header>\n<h1>" + EscapeHtmlText(heading) + "</h1>\n<nav>";
+    std::string out = "<!DOCTYPE html>\n<html lang=\"de\">\n<head>\n<meta charset=\"utf-8\">\n"
+                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+                      EscapeHtmlText(heading) +
+                      (data.title.empty() ? std::string() : " \xE2\x80\x93 " + EscapeHtmlText(data.title)) +
+                      "</title>\n<style>\n" + std::string(LivePageStyle()) + "</style>\n</head>\n<body data-page=\"" +
+                      id + "\">\n<header>\n<h1>" + EscapeHtmlText(heading) + "</h1>\n<nav>";
     const struct {
         const char* page;
         const char* href;
         const char* text;
-    } links[] = {{"ergebnisse", "/", "Ergebnisse"}, {"unterwegs", "/unterwegs", "Unterwegs"}, {"start", "/start", "Start"}};
+    } links[] = {
+        {"ergebnisse", "/", "Ergebnisse"}, {"unterwegs", "/unterwegs", "Unterwegs"}, {"start", "/start", "Start"}};
     for (const auto& link : links) {
         out += std::string("<a href=\"") + link.href + "\"" + (std::string(link.page) == id ? " class=\"hier\"" : "") +
                ">" + link.text + "</a>";
     }
-    out += "</nav>\n<span id=\"stand\">\xE2\x80\x93</span>\n</header>\n<main>\n" + extra +
-           "<table>\n<thead><tr>";
+    out += "</nav>\n<span id=\"stand\">\xE2\x80\x93</span>\n</header>\n<main>\n" + extra + "<table>\n<thead><tr>";
     for (const Column& c : columns) {
         out += std::string("<th class=\"k-") + c.key + "\">" + EscapeHtmlText(c.caption) + "</th>";
     }
@@ -138,11 +138,16 @@ std::string OnCoursePage(const LiveData& data) {
 }
 
 std::string StartsPage(const LiveData& data) {
-    const std::vector<Column> columns = {{"start", "Startzeit"}, {"nr", "St.Nr."}, {"name", "Name"}, {"pferd", "Pferd"}};
+    const std::vector<Column> columns = {
+        {"start", "Startzeit"}, {"nr", "St.Nr."}, {"name", "Name"}, {"pferd", "Pferd"}};
     // The browser picks the next three by the server's time; the page comes without rows so that
     // no start already past shows before the first answer.
-    return Page(data, "start", "N\xC3\xA4" "chste Starts", "Keine weiteren Starts geplant.", columns, "", true,
-                "<p id=\"countdown\" class=\"countdown\">&nbsp;</p>\n<p id=\"naechster\" class=\"naechster\">&nbsp;</p>\n");
+    return Page(
+        data, "start",
+        "N\xC3\xA4"
+        "chste Starts",
+        "Keine weiteren Starts geplant.", columns, "", true,
+        "<p id=\"countdown\" class=\"countdown\">&nbsp;</p>\n<p id=\"naechster\" class=\"naechster\">&nbsp;</p>\n");
 }
 
 } // namespace
@@ -260,17 +265,15 @@ LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
             continue;
         }
         // The list holds hours and minutes; the seconds are added as the clock panel adds them.
-        const auto at = ParseTimeOfDay(list.Cells(kListPlanned, r) + locale.timeSeparator + "00",
-                                       locale);
+        const auto at = ParseTimeOfDay(list.Cells(kListPlanned, r) + locale.timeSeparator + "00", locale);
         if (!at) {
             continue;
         }
-        planned.push_back({ToMilliseconds(*at),
-                           {nr, list.Cells(kListName, r), list.Cells(kListHorse, r),
-                            LiveServerTime(*at).substr(0, 8)}});
+        planned.push_back(
+            {ToMilliseconds(*at),
+             {nr, list.Cells(kListName, r), list.Cells(kListHorse, r), LiveServerTime(*at).substr(0, 8)}});
     }
-    std::stable_sort(planned.begin(), planned.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(planned.begin(), planned.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& p : planned) {
         data.plannedStarts.push_back(std::move(p.second));
     }

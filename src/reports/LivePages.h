@@ -50,8 +50,8 @@ struct LiveData {
 };
 
 struct LivePages {
-    std::string results, onCourse, starts;                // HTML pages
-    std::string resultsJson, onCourseJson, startsJson;    // JSON arrays
+    std::string results, onCourse, starts;             // HTML pages
+    std::string resultsJson, onCourseJson, startsJson; // JSON arrays
 };
 
 // What the pages are made of; equal stamps mean the pages would come out the same.

@@ -7,14 +7,13 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "grid/ListColumns.h"
 #include "grid/SortCompare.h"
 #include "grid/TextCompare.h"
-#include "grid/ListColumns.h"
 #include "results/ResultsList.h"
 
 namespace vandoret {
 namespace {
-
 
 std::string WithSeparator(std::string text, char decimalSeparator) {
     for (char& c : text) {
@@ -179,7 +178,7 @@ void ResultsList::RankResults() {
 }
 
 TSortGrid ResultsList::RankedResultsCopy() const {
-    TSortGrid stops = stopTimes_; // the time points land in the copy, never in the stop list
+    TSortGrid stops = stopTimes_;  // the time points land in the copy, never in the stop list
     TSortGrid results = SortGrid4; // its captions and sort settings
     // The copy tells nobody about its updates: the window's list is not the one that changes.
     results.OnEndUpdate = nullptr;

@@ -15,8 +15,8 @@ class ResultsList {
 public:
     // All references outlive the object; the lists may still be empty (or not yet built) when it
     // is made, as they are only read when the results are built.
-    ResultsList(const Settings& settings, const Locale& locale, const TSortGrid& startList,
-                const TSortGrid& startTimes, TSortGrid& stopTimes);
+    ResultsList(const Settings& settings, const Locale& locale, const TSortGrid& startList, const TSortGrid& startTimes,
+                TSortGrid& stopTimes);
     ResultsList(const ResultsList&) = delete;
     ResultsList& operator=(const ResultsList&) = delete;
 

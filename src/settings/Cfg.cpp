@@ -223,7 +223,8 @@ void TCfgDialog::BuildControls() {
 
     // The live results web server, in the free corner left of the buttons.
     Caption("Live-Ergebnisse Port:", x, 242, eWebPort, 64);
-    eWebPort->setToolTip(QString::fromUtf8("0 = aus; sonst der Port, unter dem Browser im lokalen Netz die Ergebnisse abrufen"));
+    eWebPort->setToolTip(
+        QString::fromUtf8("0 = aus; sonst der Port, unter dem Browser im lokalen Netz die Ergebnisse abrufen"));
 
     GroupBox1 = new QGroupBox(" Externe USB-/COM-Kontakte ", this);
     GroupBox1->setGeometry(206, 6, 207, 158);
@@ -277,9 +278,9 @@ void TCfgDialog::BuildControls() {
     bCancel = new QPushButton("Abbrechen", this);
     bCancel->setGeometry(326, 240, 86, 26);
 
-    QWidget* order[] = {OKBtn,  bCancel, eStartClock, eStartInt, seLen,  eTempo, eTime, eStrafPkt,       eStrafSek,
-                        cbPort, cbLS1,   cbAlg1,      cbLS2,     cbAlg2, cbAlg3, cbLS3, DateTimePicker1, eDis,
-                        eWebPort};
+    QWidget* order[] = {OKBtn,     bCancel,   eStartClock,     eStartInt, seLen,   eTempo, eTime,
+                        eStrafPkt, eStrafSek, cbPort,          cbLS1,     cbAlg1,  cbLS2,  cbAlg2,
+                        cbAlg3,    cbLS3,     DateTimePicker1, eDis,      eWebPort};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);
     }

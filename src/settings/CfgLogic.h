@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/Settings.h"
 #include "base/TimeValues.h"
+#include "settings/Settings.h"
 
 namespace vandoret {
 
@@ -128,9 +128,9 @@ struct CfgFields {
 // Steps 1 to 7: the fields for the settings, with eTime derived from Len and tempo as shown.
 CfgFields FieldsFromSettings(const Settings& settings, const std::vector<std::string>& portItems, const Locale& locale);
 
-// Steps 9 to 12, after OK, and last the live results port (0 to 65535, no number: 0 = off). Returns the message to show when a field does not convert; the
-// transfer then stops at that field (earlier settings keep their new values, that one and all
-// later ones, the port and the polarities their old ones) and the port is left alone.
+// Steps 9 to 12, after OK, and last the live results port (0 to 65535, no number: 0 = off). Returns the message to show
+// when a field does not convert; the transfer then stops at that field (earlier settings keep their new values, that
+// one and all later ones, the port and the polarities their old ones) and the port is left alone.
 std::optional<std::string> TransferBack(const CfgFields& fields, const std::vector<std::string>& portItems,
                                         Settings& settings, PortControl& port, const Locale& locale);
 

@@ -1,9 +1,9 @@
 // LoadSettings, SaveSettings and ComputeAllowedTime over a SettingsStore.
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <algorithm>
 #include <limits>
 #include <string_view>
 #include <vector>

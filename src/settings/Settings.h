@@ -47,8 +47,8 @@ struct Settings {
 
 // The names under which the settings are stored, in the order they are read and written.
 inline constexpr const char* kSettingNames[] = {
-    "Left", "Top", "Width", "Height",   "Port",       "BaseName", "Sound",    "Alg1",    "Alg2",
-    "Alg3", "Len", "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart", "WebPort"};
+    "Left", "Top",   "Width",    "Height",     "Port",     "BaseName", "Sound",   "Alg1",      "Alg2",   "Alg3",
+    "Len",  "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart", "WebPort"};
 
 inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingNames));
 
@@ -65,7 +65,8 @@ bool ChoicesDiffer(const Settings& a, const Settings& b);
 // AllowedTime := Len / tempo / 1440 days in milliseconds, rounded half to even.
 // 2400 m at 240.0 gives 600 000; 2500 m at 220.0 gives 681 818.
 // A tempo of 0 or below or not a finite number (a hand-edited store) is replaced by 240.0 first,
-// a Len of 0 or below by 2400; the other of the two keeps its value. A time beyond 32 bits of milliseconds gives the largest Duration.
+// a Len of 0 or below by 2400; the other of the two keeps its value. A time beyond 32 bits of milliseconds gives the
+// largest Duration.
 void ComputeAllowedTime(Settings& settings);
 
 // Reads the settings in their order as one guarded sequence: the first integer, boolean or

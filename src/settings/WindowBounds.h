@@ -27,13 +27,17 @@ struct WindowBounds {
 
 inline constexpr int kMinWindowWidth = 800;
 inline constexpr int kMinWindowHeight = 360;
-inline constexpr int kSmallestWindowWidth = 640;  // clock panel and START/STOPP
+inline constexpr int kSmallestWindowWidth = 640; // clock panel and START/STOPP
 inline constexpr int kSmallestWindowHeight = 240;
 
 WindowBounds FitWindowBounds(const WindowBounds& stored, const std::vector<WindowBounds>& areas);
 
 // The size to store: never below 800×360, whatever the window is on a small screen.
-inline int StoredWindowWidth(int width) { return width < kMinWindowWidth ? kMinWindowWidth : width; }
-inline int StoredWindowHeight(int height) { return height < kMinWindowHeight ? kMinWindowHeight : height; }
+inline int StoredWindowWidth(int width) {
+    return width < kMinWindowWidth ? kMinWindowWidth : width;
+}
+inline int StoredWindowHeight(int height) {
+    return height < kMinWindowHeight ? kMinWindowHeight : height;
+}
 
 } // namespace vandoret

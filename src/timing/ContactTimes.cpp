@@ -31,7 +31,8 @@ TimeOfDay Registrations::ClockNow() {
 
 void Registrations::ContactLinesChanged(TimeOfDay when, bool dsr, bool cts, bool rlsd) {
     if (journal) {
-        journal->ContactLines(ToMilliseconds(when), ContactLinesText(dsr, cts, rlsd, StartContactFree, FinishContactFree));
+        journal->ContactLines(ToMilliseconds(when),
+                              ContactLinesText(dsr, cts, rlsd, StartContactFree, FinishContactFree));
     }
 }
 

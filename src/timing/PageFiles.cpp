@@ -1,14 +1,14 @@
 // The open and save commands with their file dialogs, loading the start list, and the results
 // web page.
 #include <exception>
-#include <functional>
-#include <utility>
 #include <filesystem>
+#include <functional>
 #include <system_error>
+#include <utility>
 
+#include "lists/ListWriter.h"
 #include "lists/StartListParser.h"
 #include "lists/TextFile.h"
-#include "lists/ListWriter.h"
 #include "reports/ResultsPage.h"
 #include "timing/Pages.h"
 
@@ -131,8 +131,7 @@ void Pages::sbLoadClick() {
     } catch (const std::exception&) {
         // Unreadable: the load finds out.
     }
-    if (caption == "Platz" &&
-        !host_.AskYesNo("Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?")) {
+    if (caption == "Platz" && !host_.AskYesNo("Gespeicherte Ergebnisliste – trotzdem als Starterliste öffnen?")) {
         return;
     }
     // Opening clears every list: recorded times are only given up on "Ja".

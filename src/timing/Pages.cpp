@@ -16,8 +16,7 @@ struct ListSorting {
 
 } // namespace
 
-Pages::Pages(Host& host, const Locale& locale, StartList& startList, Registrations& registrations,
-             ResultsList& results)
+Pages::Pages(Host& host, const Locale& locale, StartList& startList, Registrations& registrations, ResultsList& results)
     : host_(host), locale_(locale), startList_(startList), registrations_(registrations), results_(results) {
     const auto report = [this](const std::string& text) { host_.ShowMessage(text); };
     for (int tab = 0; tab < 5; ++tab) {

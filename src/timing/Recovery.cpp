@@ -60,7 +60,8 @@ void Rebuild(TSortGrid& grid, const JournalRows& recovered, const std::vector<bo
     while (!meanwhile.empty() && keep > 0 && IsBlankRow(recovered[keep - 1])) {
         --keep; // no blank row between the recovered rows and the new ones
     }
-    std::vector<std::vector<std::string>> rows(recovered.begin(), recovered.begin() + static_cast<std::ptrdiff_t>(keep));
+    std::vector<std::vector<std::string>> rows(recovered.begin(),
+                                               recovered.begin() + static_cast<std::ptrdiff_t>(keep));
     std::vector<bool> marks;
     for (std::size_t r = 0; r < keep; ++r) {
         marks.push_back(r < recoveredMarks.size() && recoveredMarks[r]);
@@ -103,14 +104,16 @@ int TimesIn(const JournalRows& rows) {
 
 // "11.05.2024" and "09:31" of a stamp "2024-05-11 09:31:02.345"; empty when it is not one.
 std::string DateOf(const std::string& stamp) {
-    return stamp.size() >= 16 ? stamp.substr(8, 2) + '.' + stamp.substr(5, 2) + '.' + stamp.substr(0, 4) : std::string();
+    return stamp.size() >= 16 ? stamp.substr(8, 2) + '.' + stamp.substr(5, 2) + '.' + stamp.substr(0, 4)
+                              : std::string();
 }
 std::string MinuteOf(const std::string& stamp) {
     return stamp.size() >= 16 ? stamp.substr(11, 5) : std::string();
 }
 
 std::string DamageCount(int damaged) {
-    return std::to_string(damaged) + (damaged == 1 ? " beschädigte Zeile übersprungen" : " beschädigte Zeilen übersprungen");
+    return std::to_string(damaged) +
+           (damaged == 1 ? " beschädigte Zeile übersprungen" : " beschädigte Zeilen übersprungen");
 }
 
 } // namespace
@@ -260,7 +263,7 @@ void Registrations::RetryJournal(TimeOfDay now) {
 
 void Registrations::UpdateJournalNotice() {
     JournalNoticeAlarm = !journalFailedSince_.empty();
-    JournalNotice = JournalNoticeAlarm              ? std::string(kJournalNotWritten)
+    JournalNotice = JournalNoticeAlarm             ? std::string(kJournalNotWritten)
                     : !journalInterrupted_.empty() ? journalInterrupted_
                                                    : journalDamage_;
 }

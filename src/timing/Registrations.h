@@ -43,8 +43,8 @@ public:
     TSortGrid SortGrid3{6}; // "Stoppzeiten": Kontakt-Nr., Stoppzeit, St.Nr., Pausen, EZ-Pkt., F.-Pkt.
 
     // Clock panel.
-    std::string StaticText1;                 // "PC-Zeit:" hh:nn:ss
-    std::string TextStartTime = "00:00:00";  // "Start:" planned start of the selected rider
+    std::string StaticText1;                // "PC-Zeit:" hh:nn:ss
+    std::string TextStartTime = "00:00:00"; // "Start:" planned start of the selected rider
     TextColor TextStartTimeColor = TextColor::Default;
     std::string TextCounterTime = "00:00";   // "Counter:"
     std::string TextStopTime{kNoFinishTime}; // "Ziel-Zeit:"

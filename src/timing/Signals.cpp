@@ -3,11 +3,11 @@
 #include <string>
 #include <system_error>
 
-#include "lists/TextFile.h"
 #include "base/BlankText.h"
 #include "grid/ListColumns.h"
-#include "timing/SoundFiles.h"
+#include "lists/TextFile.h"
 #include "timing/Registrations.h"
+#include "timing/SoundFiles.h"
 
 namespace vandoret {
 namespace {

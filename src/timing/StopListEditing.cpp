@@ -9,7 +9,6 @@
 namespace vandoret {
 namespace {
 
-
 constexpr char32_t kBackspace = 8;
 constexpr char32_t kEnter = 13;
 constexpr char32_t kEscape = 27;

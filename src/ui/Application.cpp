@@ -18,9 +18,9 @@
 #include <windows.h>
 #endif
 
+#include "base/RegionalSettings.h"
 #include "contacts/port_layer/PortLayer.h"
 #include "settings/SettingsStore.h"
-#include "base/RegionalSettings.h"
 #include "ui/DialogRun.h"
 #include "ui/HtmlHelp.h"
 #include "ui/ScreenshotDemo.h"
@@ -220,7 +220,8 @@ void Application::CreateDialogs() {
 }
 
 void Application::PreloadSounds() {
-    host_->PreloadSounds({tk_->registrations.ReadySoundFile, tk_->registrations.StartSoundFile, tk_->registrations.FinishSoundFile});
+    host_->PreloadSounds(
+        {tk_->registrations.ReadySoundFile, tk_->registrations.StartSoundFile, tk_->registrations.FinishSoundFile});
 }
 
 void Application::ConnectOutsideRequests() {

@@ -33,8 +33,7 @@ DemoFolders::DemoFolders(const QStringList& args) {
         const char* variable;
         const char* name;
     };
-    const Folder folders[] = {
-        {"XDG_DATA_HOME", "data"}, {"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "runtime"}};
+    const Folder folders[] = {{"XDG_DATA_HOME", "data"}, {"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "runtime"}};
     for (const Folder& f : folders) {
         const QString path = dir.filePath(QString::fromLatin1(f.name));
         if (!QDir().mkpath(path)) {

@@ -72,11 +72,11 @@ public:
     std::function<void()> escapePressed;              // Esc in the cell editor
     // The cell editor closed, its text committed; byKey: by Enter or Esc, whose hook follows.
     std::function<void(int row, bool byKey)> editClosed;
-    std::function<void()> editOpened;                     // the cell editor opened
+    std::function<void()> editOpened;                        // the cell editor opened
     std::function<bool(const QKeyEvent& key)> windowCommand; // the key is a command of the window
     // The column a character typed in row mode goes into (its editor opens with it); -1: none.
     std::function<int()> typingColumn;
-    std::function<void()> sorted;                     // a header click sorted the list
+    std::function<void()> sorted; // a header click sorted the list
     std::function<void(const QPoint& globalPos)> contextMenu;
     std::function<void()> resized; // the client width changed
 

@@ -26,8 +26,7 @@ QString Literal(char c) {
 } // namespace
 
 THandTimeDialog::THandTimeDialog(Timekeeper& tk, const HandTimeEntry& entry, QWidget* parent)
-    : QDialog(parent, kDialogFrame | Qt::MSWindowsFixedSizeDialogHint),
-      tk_(tk), entry_(entry) {
+    : QDialog(parent, kDialogFrame | Qt::MSWindowsFixedSizeDialogHint), tk_(tk), entry_(entry) {
     setWindowTitle("Handzeit");
     setModal(true);
 

@@ -39,8 +39,7 @@ QString LanAddress() {
 }
 
 LiveResults::LiveResults(Timekeeper& tk, std::string title, QObject* parent)
-    : QObject(parent), tk_(tk), title_(std::move(title)),
-      server_([&tk] { return tk.host().CurrentTimeOfDay(); }) {
+    : QObject(parent), tk_(tk), title_(std::move(title)), server_([&tk] { return tk.host().CurrentTimeOfDay(); }) {
     check_.setInterval(kCheckMs);
     connect(&check_, &QTimer::timeout, this, &LiveResults::Refresh);
 }

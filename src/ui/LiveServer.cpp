@@ -177,7 +177,9 @@ int LiveServer::OpenConnections() const {
 void LiveServer::SetPages(const LivePages& pages) {
     const QByteArray html = "text/html; charset=utf-8";
     const QByteArray json = "application/json; charset=utf-8";
-    const auto bytes = [](const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); };
+    const auto bytes = [](const std::string& text) {
+        return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+    };
     QHash<QString, Answer> routes;
     routes.insert("/", {bytes(pages.results), html});
     routes.insert("/unterwegs", {bytes(pages.onCourse), html});

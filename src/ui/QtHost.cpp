@@ -7,9 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -17,10 +16,11 @@
 #include <QSoundEffect>
 #include <QTextDocument>
 #include <QTime>
+#include <QTranslator>
 #include <QUrl>
 
-#include "lists/Cp1252.h"
 #include "base/FileStamp.h"
+#include "lists/Cp1252.h"
 #include "ui/DialogRun.h"
 #include "ui/ShellVerb.h"
 

@@ -16,14 +16,15 @@ void Show(QLabel* panel) {
     const QString text = warning.isEmpty() ? panel->property(kAddress).toString() : warning;
     panel->setText(text.isEmpty() ? QString() : " " + text);
     // A journal that cannot write is white on red; a note to be seen, black on yellow, until clicked.
-    const QString style = warning.isEmpty()                    ? QString()
-                          : panel->property(kAlarm).toBool() ? QStringLiteral("color: white; background: #c00000; font-weight: bold;")
-                                                             : QStringLiteral("color: black; background: #ffd800;");
+    const QString style = warning.isEmpty() ? QString()
+                          : panel->property(kAlarm).toBool()
+                              ? QStringLiteral("color: white; background: #c00000; font-weight: bold;")
+                              : QStringLiteral("color: black; background: #ffd800;");
     if (panel->styleSheet() != style) {
         panel->setStyleSheet(style);
     }
-    panel->setToolTip(warning.isEmpty() || panel->property(kAlarm).toBool() ? QString()
-                                                                            : QString::fromUtf8("Klicken, wenn gelesen"));
+    panel->setToolTip(
+        warning.isEmpty() || panel->property(kAlarm).toBool() ? QString() : QString::fromUtf8("Klicken, wenn gelesen"));
 }
 
 } // namespace

@@ -105,7 +105,8 @@ TForm1::TForm1(Host& host, Timekeeper& tk, FormOptions options, QWidget* parent)
     BuildTabs();
     BuildStatusBar();
     BuildShortcuts();
-    new StartStopKeys(this, [this] { mStartClick(); }, [this] { mStopClick(); });
+    new StartStopKeys(
+        this, [this] { mStartClick(); }, [this] { mStopClick(); });
     SetDialogGate([this](bool open) { DialogGate(open); });
     FormCreate();
 }

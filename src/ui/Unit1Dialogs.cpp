@@ -25,8 +25,8 @@ void TForm1::DialogGate(bool open) {
         focusBeforeDialog_ = focus != nullptr && focus->window() == this ? focus : nullptr;
     }
     dialogOpen_ = open;
-    for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton1, bCFG, SpeedButton2, sbLoad, cbNr, cbAutoStart,
-                                                      PageControl1}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{SpeedButton1, bCFG, SpeedButton2, sbLoad, cbNr, cbAutoStart, PageControl1}) {
         w->setEnabled(!open);
     }
     for (QAction* a : actions()) {
@@ -43,7 +43,8 @@ void TForm1::DialogGate(bool open) {
     }
     QWidget* back = focusBeforeDialog_;
     focusBeforeDialog_ = nullptr;
-    if (back != nullptr && back != cbNr && back->isVisible() && back->isEnabled() && back->focusPolicy() != Qt::NoFocus) {
+    if (back != nullptr && back != cbNr && back->isVisible() && back->isEnabled() &&
+        back->focusPolicy() != Qt::NoFocus) {
         back->setFocus(Qt::OtherFocusReason);
     } else {
         FocusActiveList();

@@ -204,11 +204,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == topPanel_) {
         LayoutTopPanel();
     }
-    if (cbNr != nullptr &&
-        ((watched == cbNr->view()->viewport() && event->type() == QEvent::MouseButtonRelease) ||
-         (watched == cbNr->view() && event->type() == QEvent::KeyPress &&
-          (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-           static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter)))) {
+    if (cbNr != nullptr && ((watched == cbNr->view()->viewport() && event->type() == QEvent::MouseButtonRelease) ||
+                            (watched == cbNr->view() && event->type() == QEvent::KeyPress &&
+                             (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                              static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter)))) {
         riderPickedInPopup_ = true; // the choice that follows was made in the drop-down
     }
     if (watched == cbNr && (event->type() == QEvent::Wheel || event->type() == QEvent::KeyPress)) {
@@ -379,7 +378,8 @@ void TForm1::RefreshFromCore() {
     SetTextIfChanged(TextStopTime, tk_.registrations.TextStopTime);
     SetTextIfChanged(LabOstalosStart, tk_.registrations.LabOstalosStart);
     SetTextIfChanged(LabOstalosStop, tk_.registrations.LabOstalosStop);
-    const QColor startColour = tk_.registrations.TextStartTimeColor == TextColor::Red ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    const QColor startColour =
+        tk_.registrations.TextStartTimeColor == TextColor::Red ? QColor(255, 0, 0) : QColor(0, 255, 0);
     if (TextStartTime->palette().color(QPalette::WindowText) != startColour) {
         QPalette pal = TextStartTime->palette();
         pal.setColor(QPalette::WindowText, startColour);
@@ -390,7 +390,8 @@ void TForm1::RefreshFromCore() {
         Edit1->setCursorPosition(0);
     }
     RefreshNumberList();
-    if (tk_.registrations.JournalNotice != journalNoticeShown_ || tk_.registrations.JournalNoticeAlarm != journalAlarmShown_) {
+    if (tk_.registrations.JournalNotice != journalNoticeShown_ ||
+        tk_.registrations.JournalNoticeAlarm != journalAlarmShown_) {
         journalNoticeShown_ = tk_.registrations.JournalNotice;
         journalAlarmShown_ = tk_.registrations.JournalNoticeAlarm;
         SetMiddlePanelWarning(StatusPanels[1], ToQ(journalNoticeShown_), journalAlarmShown_);

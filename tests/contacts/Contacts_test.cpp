@@ -260,7 +260,7 @@ TEST_F(ContactPortTest, ReopeningKeepsTheLastStatusAndTheLocks) {
     EXPECT_TRUE(tk.contacts.ComPort->Connected());
     EXPECT_EQ(tk.contacts.LastModemStatus, DSR);
     tk.registrations.ImageLSClick(LockIndicator::Start); // freed by hand
-    tk.contacts.DecodeContacts(DSR, 0.5);           // the same status again: not decoded
+    tk.contacts.DecodeContacts(DSR, 0.5);                // the same status again: not decoded
     EXPECT_EQ(Rows(tk.registrations.SortGrid2), 1);
 }
 

@@ -97,7 +97,8 @@ TEST_P(NoContactLostTest, ABarrierBackToAnEarlierStateDuringABusyHandOverIsNotLo
     rig.SetLinesWhileBusy(CTS);
     rig.ServeAll();
     // Each change counted once: the wait that reports them all afterwards adds nothing.
-    EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid3), (std::vector<std::string>{"10:00:00,1", "10:00:00,3", "10:00:00,5"}));
+    EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid3),
+              (std::vector<std::string>{"10:00:00,1", "10:00:00,3", "10:00:00,5"}));
 }
 
 TEST_P(NoContactLostTest, APulseBetweenTwoLooksIsHandedOverAsTwoChanges) {

@@ -52,7 +52,7 @@ long long NowMicros() {
 struct ShimStatus {
     long seq = -1;
     int lines = 0;
-    long reads = 0;         // line reads so far (wine's looks and the thread's)
+    long reads = 0;          // line reads so far (wine's looks and the thread's)
     long long changedUs = 0; // the last change of the input lines
     long long seenUs = 0;    // the first line read after it
     int out = 0;

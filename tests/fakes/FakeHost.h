@@ -50,7 +50,8 @@ public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     std::deque<std::optional<std::string>> openAnswers, saveAnswers;
     std::vector<std::string> openTitles, saveTitles;
-    std::optional<std::string> OpenFileDialog(const std::string& title, const std::vector<FileFilter>& filters) override;
+    std::optional<std::string> OpenFileDialog(const std::string& title,
+                                              const std::vector<FileFilter>& filters) override;
     std::optional<std::string> SaveFileDialog(const std::string& title, const std::string& initialName,
                                               const std::vector<FileFilter>& filters) override;
     std::vector<std::pair<std::string, std::string>> shellCalls;

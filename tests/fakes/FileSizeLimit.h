@@ -27,10 +27,14 @@ public:
         ::setrlimit(RLIMIT_FSIZE, &previous_);
         std::signal(SIGXFSZ, previousHandler_);
     }
-    static constexpr bool Available() { return true; }
+    static constexpr bool Available() {
+        return true;
+    }
 #else
     explicit FileSizeLimit(std::size_t) {}
-    static constexpr bool Available() { return false; }
+    static constexpr bool Available() {
+        return false;
+    }
 #endif
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 #include "journal/FileJournalWriter.h"
 #include "journal/KillScript.h"

@@ -179,10 +179,10 @@ TEST(Recovery, AsksAfterACrashWithTimesOrTimesNeverSaved) {
         bool times, saved, clean;
         bool asked;
     };
-    for (const Case c : {Case{"crash with times", true, false, false, true},
-                         Case{"clean exit, times saved", true, true, true, false},
-                         Case{"clean exit, times never saved", true, false, true, true},
-                         Case{"crash, empty lists", false, false, false, false}}) {
+    for (const Case c :
+         {Case{"crash with times", true, false, false, true}, Case{"clean exit, times saved", true, true, true, false},
+          Case{"clean exit, times never saved", true, false, true, true},
+          Case{"crash, empty lists", false, false, false, false}}) {
         Session before;
         if (c.times) {
             before.tk.registrations.RegisterFinish();

@@ -7,15 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "journal/FileJournalWriter.h"
 #include "journal/KillScript.h"
@@ -157,9 +157,8 @@ TEST(JournalKill, RecoveryKeepsEveryReturnedEventAtMostOneInFlight) {
         const Lists recovered = Recover(folder);
         const bool asReturned = recovered == Simulate(first, done);
         const bool withInFlight = recovered == Simulate(first, done + 1);
-        EXPECT_TRUE(asReturned || withInFlight)
-            << "run " << run << ": steps " << first << ".." << done << " returned, killed " << delay << " us after "
-            << steps << " reports";
+        EXPECT_TRUE(asReturned || withInFlight) << "run " << run << ": steps " << first << ".." << done
+                                                << " returned, killed " << delay << " us after " << steps << " reports";
         midSession += done - first >= 2 ? 1 : 0;
         fs::remove_all(folder);
     }

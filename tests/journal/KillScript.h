@@ -18,7 +18,9 @@ inline constexpr long kEpoch = 64;
 inline void RunKillStep(Timekeeper& tk, FakeHost& host, long i) {
     host.now = MakeTimeOfDay(8, 0, 0) + static_cast<double>(i % 40'000) * 0.731 / 86'400.0;
     const long k = i % kEpoch;
-    const auto someRow = [&tk, i] { return 1 + static_cast<int>((i * 7) % (tk.registrations.SortGrid3.RowCount() - 1)); };
+    const auto someRow = [&tk, i] {
+        return 1 + static_cast<int>((i * 7) % (tk.registrations.SortGrid3.RowCount() - 1));
+    };
     if (k == 0) { // the lists cleared, everything as at the start
         tk.sbCLSClick(false);
         for (int n = 1; n <= 40; ++n) {

@@ -78,7 +78,8 @@ TEST(Recovery, ADamagedLineCostsThatLineAlone) {
     }
     for (std::size_t k = 0; k < starts.size(); ++k) {
         const std::size_t end = journal.find('\n', starts[k]);
-        for (const std::size_t at : {starts[k] + 3, starts[k] + 23, starts[k] + 25, (starts[k] + end) / 2, end - 9, end - 2}) {
+        for (const std::size_t at :
+             {starts[k] + 3, starts[k] + 23, starts[k] + 25, (starts[k] + end) / 2, end - 9, end - 2}) {
             std::string damaged = journal;
             damaged[at] = static_cast<char>(damaged[at] ^ 0x04);
             const std::string without = journal.substr(0, starts[k]) + journal.substr(end + 1);
@@ -98,7 +99,7 @@ TEST(Recovery, DamageIsReportedWithItsStampAndKindAndTheRestComesBack) {
     const std::size_t finish = journal.find("\tZiel\t");
     ASSERT_NE(finish, std::string::npos);
     std::string damaged = "\xEF\xBB\xBF" + journal; // saved once by an editor
-    damaged[3 + finish + 12] = 'X';                  // a cell of the first finish
+    damaged[3 + finish + 12] = 'X';                 // a cell of the first finish
 
     Session after(damaged);
     after.host.yesNoAnswers.push_back(true);
@@ -109,7 +110,8 @@ TEST(Recovery, DamageIsReportedWithItsStampAndKindAndTheRestComesBack) {
         << question;
     EXPECT_NE(question.find("3 Startzeiten, 2 Stoppzeiten"), std::string::npos) << question;
     EXPECT_EQ(RowsOf(after.tk.registrations.SortGrid2), RowsOf(s.tk.registrations.SortGrid2)) << "every start back";
-    EXPECT_EQ(after.tk.registrations.SortGrid3.Cells(1, 2), s.tk.registrations.SortGrid3.Cells(1, 2)) << "the finish on a sound line back";
+    EXPECT_EQ(after.tk.registrations.SortGrid3.Cells(1, 2), s.tk.registrations.SortGrid3.Cells(1, 2))
+        << "the finish on a sound line back";
     EXPECT_EQ(after.tk.registrations.JournalNotice, "Journal: 1 beschädigte Zeile übersprungen");
     after.tk.JournalNoticeClick();
     EXPECT_EQ(after.tk.registrations.JournalNotice, "");
@@ -136,7 +138,8 @@ TEST(Recovery, AnUnreadableFileIsNamedNeverWrittenToAndTimingGoesOn) {
     EXPECT_EQ(after.tk.registrations.JournalNotice, after.host.messages[0]);
     after.tk.registrations.RegisterFinish();
     EXPECT_EQ(after.writer.files["2024-05-11"], "whatever it held");
-    EXPECT_EQ(ReplayLastSession(after.writer.files["2024-05-11-2"]).stopTimes(), RowsOf(after.tk.registrations.SortGrid3));
+    EXPECT_EQ(ReplayLastSession(after.writer.files["2024-05-11-2"]).stopTimes(),
+              RowsOf(after.tk.registrations.SortGrid3));
 
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / "vandoret-unreadable-test";
@@ -201,7 +204,8 @@ TEST(Recovery, TimesTakenBehindTheOpenQuestionBelongToTheOfferedSession) {
 TEST(Recovery, ASessionEndsOnlyByItsOwnEndLine) {
     Session s;
     s.tk.registrations.RegisterFinish();
-    const std::string foreignEnd = journal_text::WithChecksum("2024-05-11 10:00:00.000\tSitzungsende\tSitzung\t7") + '\n';
+    const std::string foreignEnd =
+        journal_text::WithChecksum("2024-05-11 10:00:00.000\tSitzungsende\tSitzung\t7") + '\n';
     EXPECT_FALSE(ReplayLastSession(s.Text() + foreignEnd).ended);
     s.tk.EndJournal();
     EXPECT_TRUE(ReplayLastSession(s.Text()).ended);
@@ -216,8 +220,7 @@ TEST(Recovery, TheRightRiderIsNextAndTheCountdownAsItWas) {
         int selected; // after "Ja"
     };
     for (const Case c : {Case{"the selected rider", 2, 1, true, 2}, Case{"nothing selected", -1, 1, false, 1},
-                         Case{"selected but started since", 1, 2, true, 2},
-                         Case{"all started", -1, 3, false, -1}}) {
+                         Case{"selected but started since", 1, 2, true, 2}, Case{"all started", -1, 3, false, -1}}) {
         Session before;
         for (int k = 0; k < c.startsBefore; ++k) {
             before.tk.startList.cbNr.ItemIndex = k;

@@ -19,7 +19,8 @@ struct Session {
     Timekeeper tk{host};
 
     explicit Session(const std::string& journal = "")
-        : Session(journal.empty() ? std::map<std::string, std::string>() : std::map<std::string, std::string>{{"2024-05-10", journal}}) {}
+        : Session(journal.empty() ? std::map<std::string, std::string>()
+                                  : std::map<std::string, std::string>{{"2024-05-10", journal}}) {}
     // The journal files by day, as a folder holds them at start-up.
     explicit Session(std::map<std::string, std::string> files, std::map<std::string, std::string> unreadable = {},
                      JournalStamp start = {2024, 5, 11, 9 * 3'600'000}) {

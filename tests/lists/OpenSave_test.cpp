@@ -207,7 +207,9 @@ TEST_F(OpenSave, SavingOntoTheWatchedStartListAsksFirst) {
     const struct {
         const char* chosen; // with an answer "Ja" or "Nein"; other files are not asked about
         bool answer, asked;
-    } cases[] = {{"Starterliste.txt", false, true}, {"link.txt", false, true}, {"Starterliste.txt", true, true},
+    } cases[] = {{"Starterliste.txt", false, true},
+                 {"link.txt", false, true},
+                 {"Starterliste.txt", true, true},
                  {"andere.txt", false, false}};
     for (const auto& c : cases) {
         if (noLinks && std::string(c.chosen) == "link.txt") {
@@ -218,7 +220,8 @@ TEST_F(OpenSave, SavingOntoTheWatchedStartListAsksFirst) {
         host.yesNoAnswers = {c.answer};
         host.saveAnswers.push_back(dir.File(c.chosen));
         tk.sbSaveClick();
-        EXPECT_EQ(host.questions, c.asked ? Cells{"Die Starterliste " + std::string(c.chosen) + " überschreiben?"} : Cells{});
+        EXPECT_EQ(host.questions,
+                  c.asked ? Cells{"Die Starterliste " + std::string(c.chosen) + " überschreiben?"} : Cells{});
         EXPECT_EQ(ReadBytes(dir.File(c.chosen)) == kSavedStartList, c.answer || !c.asked) << c.chosen;
     }
 }
@@ -261,7 +264,9 @@ TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
     tk.startList.SortGrid1.SetCell(2, 1, "Łukasz Ÿϋ €"); // Ł and ϋ are not in Windows-1252, Ÿ and € are
     const std::string file = dir.File("utf8.txt");
     tk.pages.SaveListText(file);
-    EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF" "Startzeit\t")) << "UTF-8 with its byte-order mark";
+    EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF"
+                                            "Startzeit\t"))
+        << "UTF-8 with its byte-order mark";
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
     EXPECT_EQ(Row1(1), (Cells{"9:30", "12", "Łukasz Ÿϋ €", " ", "Club A", "Town A"}));
@@ -310,7 +315,8 @@ TEST_F(OpenSave, SavedResultsOpenIntoTheStartList) {
     EXPECT_EQ(host.questions, (Cells{kResultsQuestion, "Protokoll überschreiben?"}));
 
     EXPECT_EQ(tk.pages.ActiveTab, kTabStartList);
-    EXPECT_TRUE(tk.pages.Commands.sbSave && tk.pages.Commands.eS1 && tk.pages.Commands.sbCLS && tk.pages.Commands.sbDelLine);
+    EXPECT_TRUE(tk.pages.Commands.sbSave && tk.pages.Commands.eS1 && tk.pages.Commands.sbCLS &&
+                tk.pages.Commands.sbDelLine);
     EXPECT_EQ(Row1(0), (Cells{"Platz", "St.Nr.", "Name", "Pferd", "Club", "Ort"}));
     EXPECT_EQ(Row1(1), (Cells{"1.", "14", "Rider B", "Horse B", " ", "Zürich"}));
     EXPECT_EQ(tk.startList.cbNr.Items, (Cells{"14", "12"}));

@@ -153,10 +153,10 @@ TEST(StartListParser, ByteOrderMarkIsDropped) {
 
 TEST(StartListParser, CutOfTheSeconds) {
     const std::pair<const char*, const char*> cases[] = {
-        {"09:30:15", "09:30"}, {"9:30:00", "9:30"},        {"9:30", "9:30"},
-        {"10:05", "10:05"},    {"Startzeit", "Startzeit"}, {"", ""},
-        {"abc:", "abc"},       {"abc:d", "abc"},           {"ab:cd:ef:gh", "ab:cd"},
-        {"äbc:de", "äbc"},     {"xyz:ä€z", "xyzz"},        {":::::", ":::"},
+        {"09:30:15", "09:30"},   {"9:30:00", "9:30"},        {"9:30", "9:30"},
+        {"10:05", "10:05"},      {"Startzeit", "Startzeit"}, {"", ""},
+        {"abc:", "abc"},         {"abc:d", "abc"},           {"ab:cd:ef:gh", "ab:cd"},
+        {"äbc:de", "äbc"},       {"xyz:ä€z", "xyzz"},        {":::::", ":::"},
         {"09:60:00:1", "09:60"}, {"abcd:ef:gh:i", "abcd"}};
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(CutStartSeconds(in), out) << in;

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "fakes/FakeHost.h"
 #include "base/FileStamp.h"
+#include "fakes/FakeHost.h"
 #include "lists/TextFile.h"
 #include "reports/ResultsPage.h"
 #include "timing/Timekeeper.h"

@@ -25,10 +25,10 @@ protected:
         }
         tk.startList.RefreshNumberList();
         tk.SelectRider(0);
-        Start(9, 30, 0);  // rider 1
-        Start(9, 35, 2);  // rider 2
-        Start(9, 40, 1);  // rider 3
-        Finish(9, 39, 0, "1"); // 9:00,0: no penalty
+        Start(9, 30, 0);        // rider 1
+        Start(9, 35, 2);        // rider 2
+        Start(9, 40, 1);        // rider 3
+        Finish(9, 39, 0, "1");  // 9:00,0: no penalty
         Finish(9, 45, 32, "2"); // 10:30,0: 31 commenced seconds over, 12,4 points
         host.SetClock(9, 46, 0);
     }
@@ -83,16 +83,18 @@ TEST_F(LivePagesTest, JsonIsExactAndEscaped) {
     const LivePages pages = RenderLivePages(CollectLiveData(tk.results, "Vandoret"));
     EXPECT_NE(pages.results.find("<td class=\"k-zeit\">10:30,0 H</td>"), std::string::npos);
     EXPECT_NE(pages.results.find("<td class=\"k-zeit\">9:00,0</td>"), std::string::npos);
-    EXPECT_EQ(pages.resultsJson,
-              "[\n"
-              "{\"platz\":\"1\",\"nr\":\"1\",\"name\":\"Anna \\u003cb\\u003eBerg\\u003c/b\\u003e\","
-              "\"pferd\":\"Fritz \\\"Fix\\\"\",\"club\":\"RV Tal\",\"ort\":\"Au\",\"zeit\":\"9:00,0\",\"punkte\":\"0,0\","
-              "\"hand\":\"\"},\n"
-              "{\"platz\":\"2\",\"nr\":\"2\",\"name\":\"Bert O'Hara\",\"pferd\":\"Luna\",\"club\":\"RFV Ost\","
-              "\"ort\":\"Bad Berg\",\"zeit\":\"10:30,0\",\"punkte\":\"12,4\",\"hand\":\"H\"}\n"
-              "]\n");
+    EXPECT_EQ(
+        pages.resultsJson,
+        "[\n"
+        "{\"platz\":\"1\",\"nr\":\"1\",\"name\":\"Anna \\u003cb\\u003eBerg\\u003c/b\\u003e\","
+        "\"pferd\":\"Fritz \\\"Fix\\\"\",\"club\":\"RV Tal\",\"ort\":\"Au\",\"zeit\":\"9:00,0\",\"punkte\":\"0,0\","
+        "\"hand\":\"\"},\n"
+        "{\"platz\":\"2\",\"nr\":\"2\",\"name\":\"Bert O'Hara\",\"pferd\":\"Luna\",\"club\":\"RFV Ost\","
+        "\"ort\":\"Bad Berg\",\"zeit\":\"10:30,0\",\"punkte\":\"12,4\",\"hand\":\"H\"}\n"
+        "]\n");
     EXPECT_EQ(pages.onCourseJson, "[\n{\"nr\":\"3\",\"name\":\"Cora \\\\ Li\",\"pferd\":\"Max \\u0026 Moritz\","
-                                  "\"start\":\"" + tk.registrations.SortGrid2.Cells(1, 3) + "\"}\n]\n");
+                                  "\"start\":\"" +
+                                      tk.registrations.SortGrid2.Cells(1, 3) + "\"}\n]\n");
     EXPECT_EQ(pages.startsJson, "[\n{\"nr\":\"4\",\"name\":\"Dora Ries\",\"pferd\":\"\\u003c/script\\u003e\","
                                 "\"start\":\"09:45:00\"}\n]\n");
     EXPECT_EQ(RenderLivePages(LiveData{}).resultsJson, "[\n]\n");
@@ -118,7 +120,7 @@ TEST_F(LivePagesTest, PagesShowTheRowsEscapedAndCarryNothingExternal) {
         for (const std::string& text : c.contains) {
             EXPECT_NE(c.page.find(text), std::string::npos) << text;
         }
-        EXPECT_EQ(c.page.find("<b>"), std::string::npos); // no markup from a name gets through
+        EXPECT_EQ(c.page.find("<b>"), std::string::npos);  // no markup from a name gets through
         EXPECT_EQ(c.page.find("http"), std::string::npos); // nothing is loaded from elsewhere
         EXPECT_NE(c.page.find("<meta charset=\"utf-8\">"), std::string::npos);
         EXPECT_NE(c.page.find("name=\"viewport\""), std::string::npos);

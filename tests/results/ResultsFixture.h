@@ -35,7 +35,8 @@ public:
     }
     int Stop(const std::string& nr, const std::string& time, const std::string& pause = "",
              const std::string& faults = "") {
-        return Append(tk.registrations.SortGrid3, {std::to_string(tk.registrations.SortGrid3.RowCount()), time, nr, pause, "", faults});
+        return Append(tk.registrations.SortGrid3,
+                      {std::to_string(tk.registrations.SortGrid3.RowCount()), time, nr, pause, "", faults});
     }
     // One rider with start 09:30:00,0 and the finish after the given ride time.
     int Ride(const std::string& nr, const std::string& name, Duration ride, const std::string& pause = "",

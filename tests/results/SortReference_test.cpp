@@ -8,9 +8,9 @@
 #include <random>
 #include <sstream>
 
-#include "grid/TextCompare.h"
 #include "grid/SortCompare.h"
 #include "grid/SortGrid.h"
+#include "grid/TextCompare.h"
 
 namespace vandoret {
 namespace {

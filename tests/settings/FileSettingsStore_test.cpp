@@ -389,10 +389,22 @@ TEST_F(FileStore, OneBadLineCostsOnlyThatValue) {
                               "\"Extra\"=hex(b):01,00,00,00,00,00,00,00\r\n";
     // Each bad form of the line that holds Len, and lines without a name the read could find.
     const char* const bad[] = {
-        "\"Len\"=dword:0000zz00", "\"Len\"=dword:000000bb8", "\"Len\"=dword:",      "\"Len\"=",
-        "\"Len\"",                "\"Len\"=-",               "\"Len\"=\"bad \\escape\"", "\"Len\"=\"a\" trailing",
-        "\"Len\"=hex:00,00,0g,00", "\"Len\"=hex:000,00",     "\"Len\"=hex:00,,00",   "\"Len\"=hex(:00",
-        "\"Len\"=hex(123456789):00", "\"Len\"=hex:00,\\\r\n  zz", "Len=dword:00000bb8", "\"Len=dword:00000bb8",
+        "\"Len\"=dword:0000zz00",
+        "\"Len\"=dword:000000bb8",
+        "\"Len\"=dword:",
+        "\"Len\"=",
+        "\"Len\"",
+        "\"Len\"=-",
+        "\"Len\"=\"bad \\escape\"",
+        "\"Len\"=\"a\" trailing",
+        "\"Len\"=hex:00,00,0g,00",
+        "\"Len\"=hex:000,00",
+        "\"Len\"=hex:00,,00",
+        "\"Len\"=hex(:00",
+        "\"Len\"=hex(123456789):00",
+        "\"Len\"=hex:00,\\\r\n  zz",
+        "Len=dword:00000bb8",
+        "\"Len=dword:00000bb8",
         "@=\"default\"",
     };
     for (const char* b : bad) {

@@ -373,7 +373,6 @@ TEST(SaveSettings, SavedAndLoadedAgainGivesEverySettingBack) {
     }
 }
 
-
 // The choices that are written as soon as they change, and the window's place, which waits for
 // the end of the run.
 TEST(ChoicesDiffer, EveryStoredChoiceCountsButNotTheWindowsPlace) {

@@ -128,7 +128,8 @@ TEST(HandTime, BadInputChangesNothingAndSaysWhy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Rows starts = RowsOf(rig.keeper.registrations.SortGrid2), stops = RowsOf(rig.keeper.registrations.SortGrid3);
+        const Rows starts = RowsOf(rig.keeper.registrations.SortGrid2),
+                   stops = RowsOf(rig.keeper.registrations.SortGrid3);
         const int selected = rig.keeper.startList.cbNr.ItemIndex;
         rig.host.questions.clear();
         rig.host.yesNoAnswers.assign(c.answers.begin(), c.answers.end());
@@ -140,7 +141,8 @@ TEST(HandTime, BadInputChangesNothingAndSaysWhy) {
         EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2), starts);
         EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid3), stops);
         EXPECT_EQ(rig.keeper.startList.cbNr.ItemIndex, selected);
-        EXPECT_FALSE(rig.keeper.registrations.SortGrid2.RowMarked(1) || rig.keeper.registrations.SortGrid3.RowMarked(1));
+        EXPECT_FALSE(rig.keeper.registrations.SortGrid2.RowMarked(1) ||
+                     rig.keeper.registrations.SortGrid3.RowMarked(1));
     }
 }
 
@@ -197,7 +199,8 @@ TEST(HandTime, StartMovesTheSelectionOnlyForTheSelectedRider) {
         ASSERT_TRUE(rig.Apply(Entry(HandTimeKind::Start, c.number, "09:34:58,0")).done);
         EXPECT_EQ(rig.keeper.startList.cbNr.Text(), c.selectedAfter);
         EXPECT_EQ(rig.host.timer5sek, !c.autoStartCancelled);
-        EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2), (Rows{{"1.", "09:30:00,0", "12"}, {"2.", "09:34:58,0", c.number}}));
+        EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2),
+                  (Rows{{"1.", "09:30:00,0", "12"}, {"2.", "09:34:58,0", c.number}}));
         EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid2), (std::vector<bool>{false, true}));
         EXPECT_EQ(rig.keeper.registrations.LabOstalosStart, "1");
         EXPECT_EQ(rig.Sounds(rig.keeper.registrations.StartSoundFile), 1) << "only F4's start signal";

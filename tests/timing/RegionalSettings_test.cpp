@@ -18,15 +18,15 @@ TEST(RegionalSettings, SeparatorsFromTheLocaleTexts) {
         char expectedDecimal;
         char expectedTime;
     } cases[] = {
-        {u",", u"HH:mm:ss", u":", ',', ':'},         // German
-        {u".", u"h:mm:ss tt", u":", '.', ':'},       // English (United States)
-        {u",", u"H.mm.ss", u".", ',', '.'},          // Finnish
-        {u",", u"HH' h 'mm", u":", ',', ':'},        // a quoted literal is no separator
-        {u"", u"", u"", ',', ':'},                   // nothing readable: the German defaults
-        {u"\u066B", u"hh:mm:ss", u":", ',', ':'},    // a decimal sign outside ASCII
-        {u",,", u"HHmmss", u"--", ',', ':'},         // several characters
-        {u"0", u"HH mm ss", u"h", ',', ':'},         // digits, letters and spaces are no separators
-        {u"'", u"HHmmss", u"-", ',', '-'},           // a quote is none either; the time text helps
+        {u",", u"HH:mm:ss", u":", ',', ':'},      // German
+        {u".", u"h:mm:ss tt", u":", '.', ':'},    // English (United States)
+        {u",", u"H.mm.ss", u".", ',', '.'},       // Finnish
+        {u",", u"HH' h 'mm", u":", ',', ':'},     // a quoted literal is no separator
+        {u"", u"", u"", ',', ':'},                // nothing readable: the German defaults
+        {u"\u066B", u"hh:mm:ss", u":", ',', ':'}, // a decimal sign outside ASCII
+        {u",,", u"HHmmss", u"--", ',', ':'},      // several characters
+        {u"0", u"HH mm ss", u"h", ',', ':'},      // digits, letters and spaces are no separators
+        {u"'", u"HHmmss", u"-", ',', '-'},        // a quote is none either; the time text helps
     };
     for (const auto& c : cases) {
         const Locale locale = LocaleFromRegionalTexts(c.decimal, c.timeFormat, c.timeSeparator);

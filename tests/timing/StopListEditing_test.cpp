@@ -30,7 +30,8 @@ protected:
         for (const char c : text) {
             const char32_t key = tk.SortGrid3KeyPress(static_cast<unsigned char>(c));
             if (key != 0) {
-                std::string cell = tk.registrations.SortGrid3.Cells(tk.registrations.SortGrid3Col, tk.registrations.SortGrid3.Row());
+                std::string cell =
+                    tk.registrations.SortGrid3.Cells(tk.registrations.SortGrid3Col, tk.registrations.SortGrid3.Row());
                 if (key == 8) {
                     if (!cell.empty()) {
                         cell.pop_back();
@@ -38,7 +39,8 @@ protected:
                 } else {
                     cell += static_cast<char>(key);
                 }
-                tk.registrations.SortGrid3.SetCell(tk.registrations.SortGrid3Col, tk.registrations.SortGrid3.Row(), cell);
+                tk.registrations.SortGrid3.SetCell(tk.registrations.SortGrid3Col, tk.registrations.SortGrid3.Row(),
+                                                   cell);
             }
         }
     }
@@ -340,7 +342,8 @@ TEST_F(StopListEditing, ClearAllAsksAndClears) {
     host.yesNoAnswers.push_back(true);
     tk.sbCLSClick();
     EXPECT_EQ(host.questions, (Cells{"Protokoll überschreiben?", "Protokoll überschreiben?"}));
-    for (TSortGrid* grid : {&tk.startList.SortGrid1, &tk.registrations.SortGrid2, &tk.registrations.SortGrid3, &tk.results.SortGrid4}) {
+    for (TSortGrid* grid :
+         {&tk.startList.SortGrid1, &tk.registrations.SortGrid2, &tk.registrations.SortGrid3, &tk.results.SortGrid4}) {
         EXPECT_EQ(grid->RowCount(), 2);
         EXPECT_TRUE(grid->IsBlankRow(1));
     }

@@ -7,8 +7,8 @@
 
 #include "fakes/FakeHost.h"
 #include "ui/DlgYesNo.h"
-#include "ui/HandTimeDialog.h"
 #include "ui/FInfo.h"
+#include "ui/HandTimeDialog.h"
 
 using vandoret::ui::TFDlgYesNo;
 using vandoret::ui::TFormInfo;
@@ -85,9 +85,10 @@ private slots:
 
     void aQuestionWithDetailsGrowsAndShrinksAgain() {
         TFDlgYesNo dlg;
-        dlg.AskYesNo(QString::fromUtf8("Zeiten der letzten Sitzung wiederherstellen?\n\nSitzung vom 11.05.2024, "
-                                       "09:00–12:14: 3 Startzeiten, 2 Stoppzeiten\n\n1 beschädigte Zeile übersprungen:\n"
-                                       "2024-05-11 09:31:02.345 Ziel"));
+        dlg.AskYesNo(
+            QString::fromUtf8("Zeiten der letzten Sitzung wiederherstellen?\n\nSitzung vom 11.05.2024, "
+                              "09:00–12:14: 3 Startzeiten, 2 Stoppzeiten\n\n1 beschädigte Zeile übersprungen:\n"
+                              "2024-05-11 09:31:02.345 Ziel"));
         QCOMPARE(dlg.Label1->text(), QString::fromUtf8("Zeiten der letzten Sitzung wiederherstellen?"));
         QVERIFY(dlg.Details->isVisibleTo(&dlg));
         QVERIFY(dlg.Details->text().endsWith("09:31:02.345 Ziel"));

@@ -113,13 +113,16 @@ private slots:
         GridView* view = form.SortGrids[0];
         // As the form gives it, the start list does not sort.
         ClickHeader(view, 2);
-        QCOMPARE(Column(tk.startList.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Anna Berger", "Ben Krause"}));
+        QCOMPARE(Column(tk.startList.SortGrid1, 2),
+                 (std::vector<std::string>{"Carla Dietz", "Anna Berger", "Ben Krause"}));
         // A list that may sort follows the header-click rule.
         tk.startList.SortGrid1.SortOptions.CanSort = true;
         ClickHeader(view, 2);
-        QCOMPARE(Column(tk.startList.SortGrid1, 2), (std::vector<std::string>{"Anna Berger", "Ben Krause", "Carla Dietz"}));
+        QCOMPARE(Column(tk.startList.SortGrid1, 2),
+                 (std::vector<std::string>{"Anna Berger", "Ben Krause", "Carla Dietz"}));
         ClickHeader(view, 2);
-        QCOMPARE(Column(tk.startList.SortGrid1, 2), (std::vector<std::string>{"Carla Dietz", "Ben Krause", "Anna Berger"}));
+        QCOMPARE(Column(tk.startList.SortGrid1, 2),
+                 (std::vector<std::string>{"Carla Dietz", "Ben Krause", "Anna Berger"}));
         // Another column starts ascending; the right button always sorts descending.
         ClickHeader(view, 1);
         auto ascending = Column(tk.startList.SortGrid1, 1);
@@ -193,7 +196,8 @@ private slots:
         form.cbNr->showPopup();
         QAbstractItemView* popup = form.cbNr->view();
         QTRY_VERIFY(popup->isVisible());
-        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(popup->model()->index(2, 0)).center());
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {},
+                          popup->visualRect(popup->model()->index(2, 0)).center());
         QCOMPARE(tk.startList.cbNr.ItemIndex, 2);
         QTRY_VERIFY(form.SortGrids[0]->hasFocus());
         // A number typed next no longer re-targets the countdown.

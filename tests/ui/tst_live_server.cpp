@@ -111,7 +111,9 @@ private slots:
         } routes[] = {
             {"/", "text/html; charset=utf-8", "<h1>Ergebnisse</h1>"},
             {"/unterwegs", "text/html; charset=utf-8", "Anna &lt;b&gt;Berg&lt;/b&gt;"},
-            {"/start", "text/html; charset=utf-8", "N\xC3\xA4" "chste Starts"},
+            {"/start", "text/html; charset=utf-8",
+             "N\xC3\xA4"
+             "chste Starts"},
             {"/api/results.json", "application/json; charset=utf-8", "["},
             {"/api/oncourse.json", "application/json; charset=utf-8", "\"start\":\"09:30:00,0\""},
             {"/api/starts.json", "application/json; charset=utf-8", "\"nr\":\"3\""},
@@ -137,7 +139,8 @@ private slots:
 
     void refusesOtherMethodsAndPaths() {
         for (const QByteArray method : {"POST", "PUT", "DELETE", "OPTIONS", "PATCH"}) {
-            const Reply r = Exchange(port, method + " /api/results.json HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\n\r\nabc");
+            const Reply r =
+                Exchange(port, method + " /api/results.json HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\n\r\nabc");
             QCOMPARE(r.status, 405);
             QCOMPARE(r.headers.value("allow"), QByteArray("GET, HEAD"));
         }

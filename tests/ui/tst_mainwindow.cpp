@@ -177,17 +177,19 @@ private slots:
         rig.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
         rig.form.activateWindow();
-        const auto before = std::make_tuple(rig.tk.registrations.SortGrid2.Revision(), rig.tk.registrations.SortGrid3.Revision(), rig.tk.registrations.CounterOn,
-                                            rig.tk.registrations.StartContactFree, rig.tk.registrations.FinishContactFree, rig.tk.pages.ActiveTab,
-                                            rig.host.questions.size());
+        const auto before =
+            std::make_tuple(rig.tk.registrations.SortGrid2.Revision(), rig.tk.registrations.SortGrid3.Revision(),
+                            rig.tk.registrations.CounterOn, rig.tk.registrations.StartContactFree,
+                            rig.tk.registrations.FinishContactFree, rig.tk.pages.ActiveTab, rig.host.questions.size());
         for (const QKeySequence& key : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::ALT | Qt::Key_I),
                                         QKeySequence(Qt::ALT | Qt::Key_B), QKeySequence(Qt::CTRL | Qt::Key_W),
                                         QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_A)}) {
             QTest::keySequence(&rig.form, key);
         }
-        const auto after = std::make_tuple(rig.tk.registrations.SortGrid2.Revision(), rig.tk.registrations.SortGrid3.Revision(), rig.tk.registrations.CounterOn,
-                                           rig.tk.registrations.StartContactFree, rig.tk.registrations.FinishContactFree, rig.tk.pages.ActiveTab,
-                                           rig.host.questions.size());
+        const auto after =
+            std::make_tuple(rig.tk.registrations.SortGrid2.Revision(), rig.tk.registrations.SortGrid3.Revision(),
+                            rig.tk.registrations.CounterOn, rig.tk.registrations.StartContactFree,
+                            rig.tk.registrations.FinishContactFree, rig.tk.pages.ActiveTab, rig.host.questions.size());
         QVERIFY(before == after);
         QVERIFY(rig.form.isVisible());
         QVERIFY(!rig.form.FindAction("mReset")->isEnabled());

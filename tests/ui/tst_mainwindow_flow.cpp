@@ -1,12 +1,12 @@
 // A competition through the main window on the fake clock: starts, finishes, the stop list
 // editor and the start list watch.
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QClipboard>
 #include <QtTest>
 #include <algorithm>
 

@@ -3,13 +3,13 @@
 // that a finish leaves to the operator.
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <functional>
-#include <memory>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
+#include <functional>
+#include <memory>
 
 #include "fakes/FakeHost.h"
 #include "ui/DialogRun.h"
@@ -52,8 +52,12 @@ struct Rig {
         QTest::qWait(20);
         return form.SortGrids[2];
     }
-    int Finishes() const { return tk.registrations.SortGrid3.IsBlankRow(1) ? 0 : tk.registrations.SortGrid3.RowCount() - 1; }
-    int Starts() const { return tk.registrations.SortGrid2.IsBlankRow(1) ? 0 : tk.registrations.SortGrid2.RowCount() - 1; }
+    int Finishes() const {
+        return tk.registrations.SortGrid3.IsBlankRow(1) ? 0 : tk.registrations.SortGrid3.RowCount() - 1;
+    }
+    int Starts() const {
+        return tk.registrations.SortGrid2.IsBlankRow(1) ? 0 : tk.registrations.SortGrid2.RowCount() - 1;
+    }
 };
 
 // A key pressed and held: its first press, then `repeats` repeats, as the platform sends them.
@@ -172,7 +176,8 @@ private slots:
         QFETCH(int, key);
         Rig rig;
         auto* view = rig.StopListAfterAFinish();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, col)).center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(0, col)).center());
         QTest::keyClicks(view, "1");
         QVERIFY(view->Editing());
         QWidget* editor = QApplication::focusWidget();

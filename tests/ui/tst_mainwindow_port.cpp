@@ -32,8 +32,9 @@ struct PortRig {
         options.listComPorts = [this] { tk.ListComPorts(layer); };
         options.loadSettings = [storedPort](Settings& s) { s.Port = static_cast<std::uint8_t>(storedPort); };
         options.saveSettings = [this](const Settings& s) {
-            steps.push_back("save port " + std::to_string(s.Port) +
-                            (tk.contacts.ComPort && tk.contacts.ComPort->Connected() ? " while open" : " while closed"));
+            steps.push_back(
+                "save port " + std::to_string(s.Port) +
+                (tk.contacts.ComPort && tk.contacts.ComPort->Connected() ? " while open" : " while closed"));
         };
     }
 };

@@ -148,9 +148,9 @@ private slots:
                 faults << "not active";
                 return int(QDialog::Rejected);
             }
-            const QList<QWidget*> fields = {d.eStartClock, d.eStartInt, d.seLen, d.eTempo, d.eTime,
-                                            d.eStrafPkt,   d.eStrafSek, d.cbLS1, d.cbLS2,  d.cbLS3,
-                                            d.DateTimePicker1, d.eDis, d.eWebPort};
+            const QList<QWidget*> fields = {d.eStartClock,     d.eStartInt, d.seLen,   d.eTempo, d.eTime,
+                                            d.eStrafPkt,       d.eStrafSek, d.cbLS1,   d.cbLS2,  d.cbLS3,
+                                            d.DateTimePicker1, d.eDis,      d.eWebPort};
             for (QWidget* field : fields) {
                 // No caption lies over any part of a field.
                 for (QLabel* label : d.findChildren<QLabel*>()) {

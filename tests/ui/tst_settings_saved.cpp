@@ -106,7 +106,8 @@ private slots:
         {
             QFile list("Gelände.txt");
             QVERIFY(list.open(QIODevice::WriteOnly));
-            list.write("Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\r\n9:30\t1\tAnna Berger\tLancelot\tRV Seetal\tHochdorf\r\n");
+            list.write(
+                "Startzeit\tSt.Nr.\tName\tPferd\tClub\tOrt\r\n9:30\t1\tAnna Berger\tLancelot\tRV Seetal\tHochdorf\r\n");
         }
         using vandoret::RegValue;
         struct Case {
@@ -125,7 +126,8 @@ private slots:
                  });
              },
              1, "Len", [](Rig&) { return RegValue::Dword(3000); }},
-            {"dialog cancelled", [](Rig& r) {
+            {"dialog cancelled",
+             [](Rig& r) {
                  r.Dialog([](TCfgDialog& d) {
                      Retype(d.seLen, "3000");
                      return int(QDialog::Rejected);

@@ -78,7 +78,8 @@ private slots:
         QVERIFY(QFile::exists(page));
         const QFileInfo folder(QFileInfo(page).absolutePath());
         QVERIFY(!folder.isSymLink() && folder.fileName() != "vandoret-hilfe"); // never the old fixed folder
-        QCOMPARE(folder.permissions() & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther), QFile::Permissions());
+        QCOMPARE(folder.permissions() & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther),
+                 QFile::Permissions());
         QCOMPARE(vandoret::ui::WriteHelpPages(), page); // one folder for the run
     }
 

@@ -65,8 +65,8 @@ bool ReadRequest(const std::string& path, Request& request) {
         return false;
     }
     Request r;
-    const int fields = std::sscanf(text, "seq=%ld lines=%d unplug=%d then=%d after_us=%ld", &r.seq, &r.lines,
-                                   &r.unplug, &r.then, &r.afterMicros);
+    const int fields = std::sscanf(text, "seq=%ld lines=%d unplug=%d then=%d after_us=%ld", &r.seq, &r.lines, &r.unplug,
+                                   &r.then, &r.afterMicros);
     if (fields != 3 && fields != 5) {
         return false;
     }

@@ -34,11 +34,11 @@ std::atomic<bool> unplugged{false};
 std::atomic<bool> countersKept{true}; // off: TIOCGICOUNT is refused, as by drivers without counters
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
-int linesAtNextWait = -1; // applied as the next wait begins, before its snapshot (-1: none)
-int linesWithDtr = -1;    // applied when DTR is switched on, as by a contact it feeds (-1: none)
-std::atomic<long> lineReads{0};       // TIOCMGET requests answered or refused
-long long changedAt = 0;              // when the input lines last changed (µs since 1970)
-long long seenAt = 0;                 // the first line read after that change (0: none yet)
+int linesAtNextWait = -1;       // applied as the next wait begins, before its snapshot (-1: none)
+int linesWithDtr = -1;          // applied when DTR is switched on, as by a contact it feeds (-1: none)
+std::atomic<long> lineReads{0}; // TIOCMGET requests answered or refused
+long long changedAt = 0;        // when the input lines last changed (µs since 1970)
+long long seenAt = 0;           // the first line read after that change (0: none yet)
 
 long long NowMicros() {
     timespec now{};
