@@ -136,6 +136,26 @@ protected:
     }
     ~ContactPortTest() override { tk.contacts.ComPort->Close(); }
 
+    // Both locks free, the start contact at 09:30:04.712, then the light barrier at 09:30:04.905
+    // while the user-interface thread has not yet served the start; returns once the waiting
+    // thread has seen the second change.
+    void StartThenFinishWhileBusy() {
+        tk.OpenConfiguredPort();
+        tk.registrations.StartContactFree = true;
+        tk.registrations.FinishContactFree = true;
+        ASSERT_TRUE(layer.WaitUntilIdle());
+        lineClock = MakeTimeOfDay(9, 30, 4, 712);
+        layer.SetLines(DSR);
+        ASSERT_TRUE(ui.WaitForPosts(1)); // the user-interface thread is busy from here on
+        lineClock = MakeTimeOfDay(9, 30, 4, 905);
+        const int queries = layer.StatusQueries();
+        layer.SetLines(DSR | CTS); // the light barrier, while the start waits to be served
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
     // OK of the settings dialog with `port` chosen (0: "Kein") among COM3 and COM12.
     void ConfirmPort(int port) {
         ComPortControl control(tk.contacts);
@@ -198,20 +218,7 @@ TEST_F(ContactPortTest, ABusyUserInterfaceDoesNotDelayTheRecordedTime) {
 }
 
 TEST_F(ContactPortTest, ASecondContactDuringABusySpellKeepsItsOwnMoment) {
-    tk.OpenConfiguredPort();
-    tk.registrations.StartContactFree = true;
-    tk.registrations.FinishContactFree = true;
-    ASSERT_TRUE(layer.WaitUntilIdle());
-    lineClock = MakeTimeOfDay(9, 30, 4, 712);
-    layer.SetLines(DSR);
-    ASSERT_TRUE(ui.WaitForPosts(1)); // the user-interface thread is busy from here on
-    lineClock = MakeTimeOfDay(9, 30, 4, 905);
-    const int queries = layer.StatusQueries();
-    layer.SetLines(DSR | CTS); // the light barrier, while the start waits to be served
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_NO_FATAL_FAILURE(StartThenFinishWhileBusy());
     lineClock = MakeTimeOfDay(9, 30, 5, 300); // when the busy spell ends
     ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk.registrations.SortGrid3) == 1; }));
     EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
@@ -219,20 +226,7 @@ TEST_F(ContactPortTest, ASecondContactDuringABusySpellKeepsItsOwnMoment) {
 }
 
 TEST_F(ContactPortTest, ClosingDuringABusySpellKeepsEveryContactSeen) {
-    tk.OpenConfiguredPort();
-    tk.registrations.StartContactFree = true;
-    tk.registrations.FinishContactFree = true;
-    ASSERT_TRUE(layer.WaitUntilIdle());
-    lineClock = MakeTimeOfDay(9, 30, 4, 712);
-    layer.SetLines(DSR);
-    ASSERT_TRUE(ui.WaitForPosts(1)); // the user-interface thread is busy from here on
-    lineClock = MakeTimeOfDay(9, 30, 4, 905);
-    const int queries = layer.StatusQueries();
-    layer.SetLines(DSR | CTS);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (layer.StatusQueries() < queries + 2 && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_NO_FATAL_FAILURE(StartThenFinishWhileBusy());
     ConfirmPort(0); // the operator chose "Kein" before the busy spell ended
     EXPECT_FALSE(tk.contacts.ComPort->Connected());
     EXPECT_EQ(tk.registrations.SortGrid2.Cells(1, 1), "09:30:04,7");
