@@ -1,193 +1,306 @@
-// The live pages' web server: Qt's HTTP server module behind a guarding QTcpServer front.
+// The live pages' web server: a QTcpServer on a thread of its own, answering from snapshots.
 #include "ui/LiveServer.h"
 
-#include <QAbstractHttpServer>
 #include <QElapsedTimer>
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
+#include <QHash>
+#include <QMetaObject>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <mutex>
+#include <string_view>
+
+#include "reports/HttpReader.h"
+#include "reports/LiveAnswers.h"
 
 namespace vandoret::ui {
 
-// The front: accepts the connections itself, so that each socket gets its limits before the HTTP
-// module sees a byte, and closes the connections that use up their time.
-class LiveServer::Guard : public QTcpServer {
+// What both threads see: the pages to serve, swapped whole under the lock.
+struct LiveServer::Shared {
+    std::mutex lock;
+    std::shared_ptr<const LiveRoutes> routes = std::make_shared<const LiveRoutes>();
+    std::function<TimeOfDay()> clock;
+
+    std::shared_ptr<const LiveRoutes> Routes() {
+        const std::lock_guard<std::mutex> hold(lock);
+        return routes;
+    }
+};
+
+namespace {
+
+// IPv4 clients reach a dual-stack socket as ::ffff:a.b.c.d: one client, one key.
+QString AddressKey(const QHostAddress& peer) {
+    bool v4 = false;
+    const quint32 ip = peer.toIPv4Address(&v4);
+    return v4 ? QHostAddress(ip).toString() : peer.toString();
+}
+
+class Front : public QTcpServer {
 public:
-    Guard(int idleMs, QObject* parent) : QTcpServer(parent), idleMs_(idleMs) {
-        age_.start();
-        sweep_.setInterval(std::clamp(idleMs_ / 4, 50, 500));
-        connect(&sweep_, &QTimer::timeout, this, &Guard::Sweep);
-        sweep_.start();
-    }
-    ~Guard() override {
-        // The sockets go while the deadlines they report to still exist.
-        sweep_.stop();
-        const QList<QTcpSocket*> sockets = findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly);
-        for (QTcpSocket* socket : sockets) {
-            socket->disconnect(this);
-            delete socket;
-        }
-    }
-    int Open() const { return static_cast<int>(deadlines_.size()); }
+    std::function<void(qintptr)> onConnection;
 
 protected:
-    void incomingConnection(qintptr handle) override {
+    void incomingConnection(qintptr handle) override { onConnection(handle); }
+};
+
+} // namespace
+
+class LiveServer::Worker : public QObject {
+public:
+    Worker(LiveServer& owner, std::shared_ptr<Shared> shared) : owner_(owner), shared_(std::move(shared)) {
+        age_.start();
+        connect(&sweep_, &QTimer::timeout, this, &Worker::Sweep);
+    }
+    ~Worker() override { Close(); }
+
+    quint16 Listen(const QHostAddress& address, quint16 port, int idleMs, int headMs) {
+        Close();
+        idleMs_ = idleMs;
+        headMs_ = headMs;
+        front_ = new Front;
+        front_->setParent(this);
+        front_->setMaxPendingConnections(kMaxConnections);
+        front_->onConnection = [this](qintptr handle) { Accept(handle); };
+        if (!front_->listen(address, port)) {
+            Close();
+            return 0;
+        }
+        sweep_.start(std::clamp(std::min(idleMs_, headMs_) / 4, 20, 250));
+        return front_->serverPort();
+    }
+
+    void Close() {
+        sweep_.stop();
+        delete front_;
+        front_ = nullptr;
+        const QList<QTcpSocket*> sockets = connections_.keys();
+        for (QTcpSocket* socket : sockets) {
+            Drop(socket);
+        }
+    }
+
+private:
+    struct Connection {
+        QString address;
+        QByteArray received;  // of the request being read
+        qint64 idleUntil = 0; // no request begun: closed quietly then
+        qint64 headUntil = 0; // a request begun (0: none): 408 then
+        qint64 movedAt = 0;   // last time its answer moved out
+        bool closing = false; // the last answer is on its way, then the connection ends
+    };
+
+    qint64 Now() const { return age_.elapsed(); }
+
+    std::string ServerTime() const { return LiveServerTime(shared_->clock ? shared_->clock() : 0.0); }
+
+    void Accept(qintptr handle) {
         auto* socket = new QTcpSocket(this);
         if (!socket->setSocketDescriptor(handle)) {
             delete socket;
             return;
         }
-        if (deadlines_.size() >= kMaxConnections) {
-            socket->abort();
-            socket->deleteLater();
+        if (connections_.size() >= kMaxConnections) {
+            socket->abort(); // no room even for an answer
+            delete socket;
             return;
         }
-        // The module keeps an unfinished request in the socket's buffer: with this limit the socket
-        // stops reading when it is full, and the deadline below ends the connection.
+        // Beyond this the socket stops reading from the network: a client cannot make us hold more.
         socket->setReadBufferSize(kMaxRequestBytes);
-        deadlines_.insert(socket, age_.elapsed() + idleMs_);
-        connect(socket, &QObject::destroyed, this, [this, socket] { deadlines_.remove(socket); });
-        connect(socket, &QIODevice::bytesWritten, this, [this, socket] {
-            if (const auto it = deadlines_.find(socket); it != deadlines_.end()) {
-                *it = age_.elapsed() + idleMs_; // answered: the next request may take its time again
+        Connection c;
+        c.address = AddressKey(socket->peerAddress());
+        c.idleUntil = Now() + idleMs_;
+        c.movedAt = Now();
+        const int fromThere = perAddress_.value(c.address);
+        perAddress_[c.address] = fromThere + 1;
+        connections_.insert(socket, c);
+        owner_.open_.store(static_cast<int>(connections_.size()));
+        connect(socket, &QIODevice::readyRead, this, [this, socket] { Serve(socket); });
+        connect(socket, &QIODevice::bytesWritten, this, [this, socket] { Moved(socket); });
+        connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { Drop(socket); });
+        connect(socket, &QAbstractSocket::errorOccurred, this, [this, socket] {
+            if (socket->state() == QAbstractSocket::UnconnectedState) {
+                Drop(socket);
             }
         });
-        addPendingConnection(socket);
+        if (fromThere >= kMaxPerAddress) {
+            Send(socket, RefuseLiveRequest(503, ServerTime(), kRetryAfterSeconds));
+        }
     }
 
-private:
+    void Drop(QTcpSocket* socket) {
+        const auto it = connections_.find(socket);
+        if (it == connections_.end()) {
+            return;
+        }
+        const QString address = it->address;
+        connections_.erase(it);
+        if (--perAddress_[address] <= 0) {
+            perAddress_.remove(address);
+        }
+        owner_.open_.store(static_cast<int>(connections_.size()));
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+
+    qint64 Unsent() const {
+        qint64 sum = 0;
+        for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
+            sum += it.key()->bytesToWrite();
+        }
+        return sum;
+    }
+
+    void Send(QTcpSocket* socket, const LiveAnswer& answer) {
+        Connection& c = connections_[socket];
+        const auto size = static_cast<qint64>(answer.head.size() + answer.body.size());
+        if (Unsent() + size > kMaxUnsentBytes) {
+            Drop(socket); // the clients that do not read have taken all there is
+            return;
+        }
+        socket->write(answer.head.data(), static_cast<qint64>(answer.head.size()));
+        if (!answer.body.empty()) {
+            socket->write(answer.body.data(), static_cast<qint64>(answer.body.size()));
+        }
+        c.movedAt = Now();
+        c.idleUntil = Now() + idleMs_;
+        if (answer.close) {
+            c.closing = true;
+            c.received.clear();
+            socket->disconnectFromHost(); // after what is written has gone out
+        }
+    }
+
+    // Reads and answers the requests that have arrived, one at a time: the next only once the
+    // answer before it has gone out.
+    void Serve(QTcpSocket* socket) {
+        while (connections_.contains(socket)) {
+            Connection& c = connections_[socket];
+            if (c.closing) {
+                socket->readAll(); // what comes after the last answer is not read
+                return;
+            }
+            if (socket->bytesToWrite() > 0) {
+                return; // Moved() comes back here
+            }
+            const qint64 room = 2 * kMaxRequestBytes + 1 - c.received.size();
+            if (room > 0 && socket->bytesAvailable() > 0) {
+                c.received += socket->read(room);
+            }
+            if (c.received.isEmpty()) {
+                return;
+            }
+            if (c.headUntil == 0) {
+                c.headUntil = Now() + headMs_;
+            }
+            const HttpReadResult read =
+                ReadHttpRequest(std::string_view(c.received.constData(), static_cast<std::size_t>(c.received.size())),
+                                static_cast<std::size_t>(kMaxRequestBytes));
+            if (read.kind == HttpReadResult::Kind::NeedMore) {
+                return;
+            }
+            if (read.kind == HttpReadResult::Kind::Refused) {
+                Send(socket, RefuseLiveRequest(read.status, ServerTime()));
+                return;
+            }
+            c.received.remove(0, static_cast<qsizetype>(read.consumed));
+            c.headUntil = 0;
+            const std::shared_ptr<const LiveRoutes> routes = shared_->Routes();
+            Send(socket, AnswerLiveRequest(*routes, read.request, ServerTime()));
+        }
+    }
+
+    void Moved(QTcpSocket* socket) {
+        const auto it = connections_.find(socket);
+        if (it == connections_.end()) {
+            return;
+        }
+        it->movedAt = Now();
+        if (socket->bytesToWrite() == 0 && !it->closing) {
+            it->idleUntil = Now() + idleMs_;
+            Serve(socket);
+        }
+    }
+
     void Sweep() {
-        const qint64 now = age_.elapsed();
+        const qint64 now = Now();
         QList<QTcpSocket*> late;
-        for (auto it = deadlines_.cbegin(); it != deadlines_.cend(); ++it) {
-            if (it.value() <= now) {
+        QList<QTcpSocket*> slow;
+        for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
+            const Connection& c = it.value();
+            if (it.key()->bytesToWrite() > 0 || c.closing) {
+                if (now - c.movedAt > idleMs_) {
+                    late << it.key(); // it does not read its answer
+                }
+            } else if (c.headUntil != 0) {
+                if (now > c.headUntil) {
+                    slow << it.key();
+                }
+            } else if (now > c.idleUntil) {
                 late << it.key();
             }
         }
         for (QTcpSocket* socket : late) {
-            deadlines_.remove(socket);
-            socket->abort();
-            socket->deleteLater(); // also when the module has let go of it after a request it could not parse
+            Drop(socket);
         }
-    }
-
-    int idleMs_;
-    QElapsedTimer age_;
-    QTimer sweep_;
-    QHash<QTcpSocket*, qint64> deadlines_;
-};
-
-class LiveServer::Http : public QAbstractHttpServer {
-public:
-    explicit Http(LiveServer& owner) : owner_(owner) {}
-
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
-        Respond(request, socket);
-        return true;
-    }
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override { Respond(request, socket); }
-
-private:
-    using Status = QHttpServerResponder::StatusCode;
-    using Method = QHttpServerRequest::Method;
-
-    void Respond(const QHttpServerRequest& request, QTcpSocket* socket) {
-        if (socket->bytesToWrite() > kMaxUnsentBytes) {
-            socket->abort(); // it asks but does not read: no more answers pile up for it
-            return;
+        for (QTcpSocket* socket : slow) {
+            if (connections_.contains(socket)) {
+                Send(socket, RefuseLiveRequest(408, ServerTime()));
+            }
         }
-        const Method method = request.method();
-        const bool head = method == Method::Head;
-        Status status = Status::Ok;
-        QByteArray body;
-        QByteArray type = "text/plain; charset=utf-8";
-        const auto route = owner_.routes_.constFind(request.url().path());
-        if (method != Method::Get && !head) {
-            status = Status::MethodNotAllowed;
-            body = "Nur GET und HEAD.\n";
-        } else if (route == owner_.routes_.constEnd()) {
-            status = Status::NotFound;
-            body = "Nicht gefunden.\n";
-        } else {
-            body = route->body;
-            type = route->type;
-        }
-        const std::string now = LiveServerTime(owner_.clock_ ? owner_.clock_() : 0.0);
-        QHttpServerResponder responder = makeResponder(request, socket);
-        responder.writeStatusLine(status);
-        responder.writeHeader("Content-Type", type);
-        responder.writeHeader("Content-Length", QByteArray::number(body.size()));
-        responder.writeHeader("Cache-Control", "no-store");
-        responder.writeHeader("X-Content-Type-Options", "nosniff");
-        responder.writeHeader("Content-Security-Policy",
-                              "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-                              "connect-src 'self'");
-        responder.writeHeader(QByteArray(kLiveTimeHeader.data(), static_cast<qsizetype>(kLiveTimeHeader.size())),
-                              QByteArray::fromStdString(now));
-        if (status == Status::MethodNotAllowed) {
-            responder.writeHeader("Allow", "GET, HEAD");
-        }
-        responder.writeBody(head ? QByteArray() : body);
     }
 
     LiveServer& owner_;
+    std::shared_ptr<Shared> shared_;
+    Front* front_ = nullptr;
+    QTimer sweep_{this};
+    QElapsedTimer age_;
+    QHash<QTcpSocket*, Connection> connections_;
+    QHash<QString, int> perAddress_;
+    int idleMs_ = kIdleMs;
+    int headMs_ = kHeadMs;
 };
 
-LiveServer::LiveServer(std::function<TimeOfDay()> clock, QObject* parent) : QObject(parent), clock_(std::move(clock)) {
+LiveServer::LiveServer(std::function<TimeOfDay()> clock, QObject* parent)
+    : QObject(parent), shared_(std::make_shared<Shared>()) {
+    shared_->clock = std::move(clock);
     SetPages(RenderLivePages(LiveData{}));
+    thread_.setObjectName(QStringLiteral("LiveServer"));
+    worker_ = new Worker(*this, shared_);
+    worker_->moveToThread(&thread_);
+    thread_.start();
 }
 
 LiveServer::~LiveServer() {
-    Close();
+    QMetaObject::invokeMethod(
+        worker_, [w = worker_] { delete w; }, Qt::BlockingQueuedConnection);
+    worker_ = nullptr;
+    thread_.quit();
+    thread_.wait();
 }
 
 bool LiveServer::Listen(const QHostAddress& address, quint16 port) {
-    Close();
-    http_ = std::make_unique<Http>(*this);
-    guard_ = new Guard(idleMs_, http_.get());
-    if (!guard_->listen(address, port)) {
-        Close();
-        return false;
-    }
-    http_->bind(guard_);
-    return true;
+    quint16 taken = 0;
+    QMetaObject::invokeMethod(
+        worker_, [&] { taken = worker_->Listen(address, port, idleMs_, headMs_); }, Qt::BlockingQueuedConnection);
+    port_.store(taken);
+    address_ = taken != 0 ? address : QHostAddress();
+    return taken != 0;
 }
 
 void LiveServer::Close() {
-    guard_ = nullptr;
-    http_.reset();
-}
-
-bool LiveServer::IsListening() const {
-    return guard_ != nullptr && guard_->isListening();
-}
-
-quint16 LiveServer::Port() const {
-    return IsListening() ? guard_->serverPort() : 0;
-}
-
-int LiveServer::OpenConnections() const {
-    return guard_ != nullptr ? guard_->Open() : 0;
+    QMetaObject::invokeMethod(
+        worker_, [this] { worker_->Close(); }, Qt::BlockingQueuedConnection);
+    port_.store(0);
+    address_ = QHostAddress();
 }
 
 void LiveServer::SetPages(const LivePages& pages) {
-    const QByteArray html = "text/html; charset=utf-8";
-    const QByteArray json = "application/json; charset=utf-8";
-    const auto bytes = [](const std::string& text) {
-        return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-    };
-    QHash<QString, Answer> routes;
-    routes.insert("/", {bytes(pages.results), html});
-    routes.insert("/unterwegs", {bytes(pages.onCourse), html});
-    routes.insert("/start", {bytes(pages.starts), html});
-    routes.insert("/api/results.json", {bytes(pages.resultsJson), json});
-    routes.insert("/api/oncourse.json", {bytes(pages.onCourseJson), json});
-    routes.insert("/api/starts.json", {bytes(pages.startsJson), json});
-    routes_.swap(routes);
+    auto routes = std::make_shared<const LiveRoutes>(pages);
+    const std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->routes = std::move(routes);
 }
 
 } // namespace vandoret::ui

@@ -1,27 +1,27 @@
-// LiveServer: the read-only web server of the live pages, on Qt's HTTP server module.
+// LiveServer: the read-only web server of the live pages, on a thread of its own.
 //
 // What it promises:
-//  - Only the fixed routes of reports/LivePages.h are answered, for GET and HEAD; any other
-//    method gets 405 (with "Allow: GET, HEAD"), any other path 404. No answer ever comes from the
-//    disk, and no request changes anything: the server only hands out the texts last given to
-//    SetPages, the same bytes to every request (nothing is rendered per request).
-//  - Every answer carries "Cache-Control: no-store" and the server's time of day in the header
-//    X-Server-Time ("hh:mm:ss.mmm", read from the clock given to the constructor).
-//  - A thin QTcpServer front (GuardedTcpServer in the .cpp) guards the module, which has no limits
-//    of its own: at most kMaxConnections connections at a time (more are closed at once); a
-//    connection holds at most kMaxRequestBytes of unanswered request (the socket's read buffer:
-//    beyond it the server stops reading and the connection stalls); a connection that has not
-//    been answered within kIdleMs of its opening or of its last answer is closed, so a stalled
-//    client or an endless header costs at most a small buffer for a few seconds; a client that
-//    does not read its answers is closed once kMaxUnsentBytes wait to be sent to it.
-// It runs on the thread that creates it (the user-interface thread) and never blocks it.
+//  - Answers come from reports/LiveAnswers (fixed routes, GET and HEAD, no disk), read by
+//    reports/HttpReader (RFC 9112 message rules), from the pages last given to SetPages. SetPages
+//    publishes an immutable snapshot; the server thread only ever reads snapshots, so no request
+//    waits for, or runs on, the user-interface thread, and the window never waits for a request.
+//  - Limits: at most kMaxConnections connections in all (more are closed at once) and
+//    kMaxPerAddress from one client address (more get 503 with Retry-After, then are closed); a
+//    request head has kHeadMs from its first byte (then 408 and close) and may hold at most
+//    kMaxRequestBytes (then 431); a kept-alive connection without a request for kIdleMs is closed;
+//    no further request is read from a connection whose answer is still unsent, an answer that has
+//    not moved for kIdleMs ends its connection, and all connections together hold at most
+//    kMaxUnsentBytes of unsent answers (an answer beyond it ends its connection).
+//  - HTTP/1.0 without keep-alive and "Connection: close" are closed once their answer is sent.
+//  - The clock given to the constructor is called on the server thread: it must be callable from
+//    any thread.
 #pragma once
 
-#include <QByteArray>
-#include <QHash>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
-#include <QString>
+#include <QThread>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -33,43 +33,47 @@ class LiveServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxConnections = 200;
+    static constexpr int kMaxPerAddress = 16;
     static constexpr qint64 kMaxRequestBytes = 32 * 1024;
-    static constexpr qint64 kMaxUnsentBytes = 4 * 1024 * 1024;
+    static constexpr qint64 kMaxUnsentBytes = 16 * 1024 * 1024;
     static constexpr int kIdleMs = 10'000;
+    static constexpr int kHeadMs = 3'000;
+    static constexpr int kRetryAfterSeconds = 5;
 
     explicit LiveServer(std::function<TimeOfDay()> clock, QObject* parent = nullptr);
     ~LiveServer() override;
 
     // Starts listening on address:port (port 0: a free port the system picks); an earlier
-    // listening is ended first. False when the port cannot be taken (in use, no right).
+    // listening is ended first. False when the port cannot be taken (in use, no right). Waits for
+    // the server thread (only here, in Close and in the destructor).
     bool Listen(const QHostAddress& address, quint16 port);
     void Close();
-    bool IsListening() const;
-    quint16 Port() const;
+    bool IsListening() const { return port_.load() != 0; }
+    quint16 Port() const { return port_.load(); }
+    // The address it listens on, as given to Listen.
+    QHostAddress ListenAddress() const { return address_; }
     // The connections open now (for tests and the bench).
-    int OpenConnections() const;
+    int OpenConnections() const { return open_.load(); }
 
-    // The time a connection has for each request (kIdleMs unless a test shortens it); applies to
-    // connections opened after the next Listen.
+    // The times a connection has (tests shorten them); they apply from the next Listen.
     void SetIdleMs(int ms) { idleMs_ = ms; }
+    void SetHeadMs(int ms) { headMs_ = ms; }
 
-    // The texts to serve from now on.
+    // The texts to serve from now on (any thread; the server picks them up with its next answer).
     void SetPages(const LivePages& pages);
 
 private:
-    class Http;
-    class Guard;
-    struct Answer {
-        QByteArray body;
-        QByteArray type;
-    };
-    friend class Http;
+    class Worker;
+    struct Shared;
 
-    std::function<TimeOfDay()> clock_;
-    QHash<QString, Answer> routes_;
-    std::unique_ptr<Http> http_;
-    Guard* guard_ = nullptr; // owned by http_
+    std::shared_ptr<Shared> shared_;
+    QThread thread_;
+    Worker* worker_ = nullptr; // lives on thread_
+    std::atomic<quint16> port_{0};
+    std::atomic<int> open_{0};
+    QHostAddress address_;
     int idleMs_ = kIdleMs;
+    int headMs_ = kHeadMs;
 };
 
 } // namespace vandoret::ui

@@ -252,14 +252,26 @@ bool PrintHtmlFile(const QString& file, QWidget* parent) {
     return true;
 }
 
-bool InstallGermanQtTranslation() {
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    const QString name = "qtbase_de";
-    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                               QCoreApplication::applicationDirPath() + "/translations"}) {
-        if (translator->load(name, dir)) {
-            return QCoreApplication::installTranslator(translator);
+QString GermanQtTranslation(const QStringList& folders) {
+    // Qt's installation has qtbase_de.qm; windeployqt puts the same texts beside the program as
+    // translations/qt_de.qm.
+    for (const QString& dir : folders) {
+        for (const QString& name : {QStringLiteral("qtbase_de.qm"), QStringLiteral("qt_de.qm")}) {
+            const QString file = QDir(dir).filePath(name);
+            if (QFileInfo(file).isFile()) {
+                return file;
+            }
         }
+    }
+    return {};
+}
+
+bool InstallGermanQtTranslation() {
+    const QString file = GermanQtTranslation(
+        {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QCoreApplication::applicationDirPath() + "/translations"});
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!file.isEmpty() && translator->load(file)) {
+        return QCoreApplication::installTranslator(translator);
     }
     delete translator;
     return false;

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <map>
@@ -79,6 +80,9 @@ QString ProgramTitle();
 // Prints an HTML file through the print dialog (the "print" verb off Windows).
 bool PrintHtmlFile(const QString& file, QWidget* parent);
 
+// The first of qtbase_de.qm and qt_de.qm (the name windeployqt gives it) in the first folder
+// holding one; empty when none does.
+QString GermanQtTranslation(const QStringList& folders);
 // Loads Qt's own German texts (file, print and message dialogs) from the Qt translations folder,
 // or from a "translations" folder beside the program; false when neither holds them, and the
 // dialogs stay in English.

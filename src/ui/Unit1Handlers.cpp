@@ -343,11 +343,13 @@ void TForm1::mHilfeClick() {
         return;
     }
 #ifdef Q_OS_WIN
-    // The program's help file beside it; nothing happens when it is missing.
-    ShowHelpContents(host_.ProgramDir() + host_.ApplicationTitle() + ".chm", reinterpret_cast<void*>(winId()));
-#else
-    host_.ShellExecute("open", WriteHelpPages().toStdString());
+    // The program's help file beside it; without it (a build without HTML Help Workshop) the
+    // bundled pages open in the browser, as elsewhere.
+    if (ShowHelpContents(host_.ProgramDir() + host_.ApplicationTitle() + ".chm", reinterpret_cast<void*>(winId()))) {
+        return;
+    }
 #endif
+    host_.ShellExecute("open", WriteHelpPages().toStdString());
 }
 
 // ---- Redraw

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <memory>
+#include <vector>
 
 #include "fakes/FakeHost.h"
 #include "timing/Timekeeper.h"
@@ -63,6 +65,30 @@ Reply Exchange(quint16 port, const QByteArray& request, bool head = false) {
 
 Reply Get(quint16 port, const QByteArray& path) {
     return Exchange(port, "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+}
+
+// One request from `from`; `closed` tells whether the server ended the connection within 1 s of
+// its answer.
+struct Ended {
+    Reply reply;
+    bool closed = false;
+};
+Ended ExchangeAndWatch(quint16 port, const QByteArray& request, const QHostAddress& from = QHostAddress::LocalHost) {
+    QTcpSocket socket;
+    socket.bind(from);
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write(request);
+    QByteArray data;
+    Ended e;
+    (void)QTest::qWaitFor(
+        [&] {
+            data += socket.readAll();
+            e.reply = Parse(data, false);
+            return e.reply.complete || socket.state() == QAbstractSocket::UnconnectedState;
+        },
+        5000);
+    e.closed = QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 1000);
+    return e;
 }
 
 // A small competition: three riders, one of them with markup and quotes in the names.
@@ -234,6 +260,83 @@ private slots:
         QVERIFY(panel.text().contains("belegt"));
         QVERIFY(live->Apply(0));
         QCOMPARE(panel.text(), QString());
+    }
+
+    // RFC 9112: who keeps the connection, and one status for whatever cannot be read.
+    void connectionRules_data() {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("closed");
+        const QByteArray host = "Host: x\r\n";
+        QTest::newRow("HTTP/1.1 stays") << "GET / HTTP/1.1\r\n" + host + "\r\n" << 200 << false;
+        QTest::newRow("HTTP/1.0 closes") << QByteArray("GET / HTTP/1.0\r\n\r\n") << 200 << true;
+        QTest::newRow("Connection: close") << "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n" << 200 << true;
+        QTest::newRow("garbage") << QByteArray("\x01\x02\x03 hello\r\n\r\n") << 400 << true;
+        QTest::newRow("TLS hello") << QByteArray("\x16\x03\x01\x00\xa5\x01\x00\x00", 8) << 400 << true;
+        QTest::newRow("HTTP/0.9") << QByteArray("GET /\r\n") << 400 << true;
+        QTest::newRow("HTTP/9.9") << "GET / HTTP/9.9\r\n" + host + "\r\n" << 505 << true;
+        QTest::newRow("WebSocket upgrade")
+            << "GET / HTTP/1.1\r\n" + host + "Connection: Upgrade\r\nUpgrade: websocket\r\n\r\n"
+            << 400 << true;
+        QTest::newRow("head over 32 KB") << "GET / HTTP/1.1\r\nX: " + QByteArray(40 * 1024, 'a') << 431 << true;
+        QTest::newRow("conflicting lengths")
+            << "GET / HTTP/1.1\r\n" + host + "Content-Length: 1\r\nContent-Length: 2\r\n\r\nab" << 400 << true;
+    }
+    void connectionRules() {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        QFETCH(bool, closed);
+        const Ended e = ExchangeAndWatch(port, request);
+        QCOMPARE(e.reply.status, status);
+        QCOMPARE(e.closed, closed);
+        QCOMPARE(e.reply.headers.value("connection") == "close", closed);
+    }
+
+    void pipelinedRequestsAreAnsweredInOrderAndASlowHeadGets408() {
+        live->server().SetHeadMs(300);
+        QVERIFY(live->Listen(QHostAddress::LocalHost, 0));
+        port = live->server().Port();
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.write(
+            "GET /api/starts.json HTTP/1.1\r\nHost: x\r\n\r\nHEAD / HTTP/1.1\r\nHost: x\r\n\r\nGET / HTTP/1.1\r\n");
+        QByteArray data;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                data += socket.readAll();
+                return socket.state() == QAbstractSocket::UnconnectedState;
+            },
+            3000));
+        const QList<QByteArray> statuses = [&] {
+            QList<QByteArray> lines;
+            for (const QByteArray& line : data.split('\n')) {
+                if (line.startsWith("HTTP/1.1 ")) {
+                    lines << line.trimmed();
+                }
+            }
+            return lines;
+        }();
+        QCOMPARE(statuses, QList<QByteArray>({"HTTP/1.1 200 OK", "HTTP/1.1 200 OK", "HTTP/1.1 408 Request Timeout"}));
+    }
+
+    // One address gets its 16 connections, the 17th a 503 with Retry-After; another address is
+    // still answered.
+    void oneAddressCannotCrowdOutAnother() {
+        QVERIFY(live->Listen(QHostAddress::AnyIPv4, 0));
+        port = live->server().Port();
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int i = 0; i < vandoret::ui::LiveServer::kMaxPerAddress; ++i) {
+            held.push_back(std::make_unique<QTcpSocket>());
+            held.back()->connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(held.back()->waitForConnected(2000));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(live->server().OpenConnections(), vandoret::ui::LiveServer::kMaxPerAddress, 3000);
+        const Ended crowded = ExchangeAndWatch(port, "GET / HTTP/1.1\r\nHost: x\r\n\r\n");
+        QCOMPARE(crowded.reply.status, 503);
+        QCOMPARE(crowded.reply.headers.value("retry-after"), QByteArray("5"));
+        QVERIFY(crowded.closed);
+        const Ended other = ExchangeAndWatch(port, "GET / HTTP/1.0\r\n\r\n", QHostAddress("127.0.0.2"));
+        QCOMPARE(other.reply.status, 200);
     }
 
 private:

@@ -155,6 +155,22 @@ private slots:
         QCOMPARE(dir.back(), QDir::separator().toLatin1());
         QCOMPARE(host.ApplicationTitle(), std::string("tst_windows_host"));
     }
+    // Qt's folder names the German texts qtbase_de.qm, windeployqt's qt_de.qm: either is found,
+    // the first folder holding one wins.
+    void germanQtTextsUnderEitherName() {
+        QTemporaryDir none, deployed, both;
+        const auto put = [](const QTemporaryDir& dir, const char* name) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        };
+        put(deployed, "qt_de.qm");
+        put(both, "qt_de.qm");
+        put(both, "qtbase_de.qm");
+        using vandoret::ui::GermanQtTranslation;
+        QCOMPARE(GermanQtTranslation({none.path()}), QString());
+        QCOMPARE(GermanQtTranslation({none.path(), deployed.path()}), deployed.filePath("qt_de.qm"));
+        QCOMPARE(GermanQtTranslation({both.path()}), both.filePath("qtbase_de.qm"));
+    }
 };
 
 QTEST_MAIN(WindowsHostTest)
