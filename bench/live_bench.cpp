@@ -20,6 +20,7 @@
 #include <mutex>
 #include <vector>
 
+#include "LiveRace.h"
 #include "fakes/FakeHost.h"
 #include "timing/Timekeeper.h"
 #include "ui/LiveResults.h"
@@ -171,36 +172,10 @@ void BM_LiveServerUnderLoad(benchmark::State& state) {
     for (auto _ : state) {
         vandoret::testing::FakeHost host;
         vandoret::Timekeeper tk(host);
-        tk.startList.SortGrid1.SetRowCount(201);
-        for (int r = 1; r <= 200; ++r) {
-            const int minute = 9 * 60 + r;
-            tk.startList.SortGrid1.SetCell(
-                0, r, std::to_string(minute / 60) + ":" + (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60));
-            tk.startList.SortGrid1.SetCell(1, r, std::to_string(r));
-            tk.startList.SortGrid1.SetCell(2, r, "Reiterin " + std::to_string(r));
-            tk.startList.SortGrid1.SetCell(3, r, "Pferd " + std::to_string(r));
-            tk.startList.SortGrid1.SetCell(4, r, "RV Verein");
-            tk.startList.SortGrid1.SetCell(5, r, "Ort");
-        }
-        tk.startList.RefreshNumberList();
-        tk.SelectRider(0);
-        for (int r = 0; r < 180; ++r) {
-            host.SetClock(9, 30 + r / 10, (r % 10) * 6);
-            tk.registrations.RegisterStart();
-        }
+        vandoret::bench::FillLiveRace(host, tk);
         int finished = 0;
-        const auto finish = [&](int) {
-            host.now += 1.0 / 86400.0;
-            tk.registrations.RegisterFinish();
-            tk.registrations.SortGrid3.SetCell(2, tk.registrations.SortGrid3.RowCount() - 1,
-                                               std::to_string(++finished));
-        };
-        for (int i = 0; i < 150; ++i) {
-            host.SetClock(10, 0, 0);
-            host.now += i * 7.0 / 86400.0;
-            finish(0);
-        }
-        host.SetClock(10, 30, 0);
+        const auto finish = [&](int) { vandoret::bench::AddLiveFinish(host, tk, finished); };
+        vandoret::bench::FinishLiveRace(host, tk, finished);
         vandoret::ui::LiveResults live(tk, "Vandoret");
         live.Listen(QHostAddress::LocalHost, 0);
         const quint16 port = live.server().Port();

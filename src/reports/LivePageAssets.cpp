@@ -28,7 +28,8 @@ tbody tr:nth-child(even){background:#FAFAF0}
 .leer{padding:1em;font-style:italic}
 .countdown{margin:.2em 0 0;font-size:3.2em;font-weight:700;text-align:center;font-variant-numeric:tabular-nums;color:#7A4E1E}
 .naechster{margin:0 0 .6em;text-align:center;font-size:1.15em}
-@media (max-width:640px){.k-club,.k-ort{display:none}th,td{padding:.3em .25em}body{font-size:15px}}
+.k-name{overflow-wrap:anywhere}
+@media (max-width:640px){.k-club,.k-ort,.k-pferd{display:none}body[data-page=unterwegs] .k-start{display:none}th,td{padding:.3em .25em}th{white-space:normal}body{font-size:15px}h1{font-size:1.25em}}
 )CSS";
 }
 

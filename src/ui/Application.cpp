@@ -197,7 +197,9 @@ void Application::CreateMainWindow() {
 
 void Application::StartLiveResults() {
     live_.emplace(*tk_, host_->ApplicationTitle());
-    live_->onStatus = [this](const QString& text) { SetMiddlePanelAddress(form_->StatusPanels[1], text); };
+    live_->onStatus = [this](const QString& text) {
+        SetMiddlePanelAddress(form_->StatusPanels[1], text, live_->Urls().join('\n'));
+    };
     live_->Apply(tk_->settings.WebPort);
 }
 

@@ -14,8 +14,8 @@ bool IsPrivateIpv4(quint32 ip) {
 
 } // namespace
 
-QString LanAddress() {
-    QString fallback;
+QStringList LanAddresses() {
+    QStringList privateV4, otherV4, v6;
     for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
         const auto flags = iface.flags();
         if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::IsRunning) ||
@@ -24,18 +24,41 @@ QString LanAddress() {
         }
         for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
             const QHostAddress ip = entry.ip();
-            if (ip.protocol() != QAbstractSocket::IPv4Protocol || ip.isLoopback() || ip.isLinkLocal()) {
-                continue;
+            if (ip.isLoopback() || ip.isLinkLocal()) {
+                continue; // a link-local address needs its interface named: no browser types that
             }
-            if (IsPrivateIpv4(ip.toIPv4Address())) {
-                return ip.toString();
-            }
-            if (fallback.isEmpty()) {
-                fallback = ip.toString();
+            if (ip.protocol() == QAbstractSocket::IPv4Protocol) {
+                (IsPrivateIpv4(ip.toIPv4Address()) ? privateV4 : otherV4) << ip.toString();
+            } else if (ip.protocol() == QAbstractSocket::IPv6Protocol) {
+                v6 << "[" + ip.toString() + "]";
             }
         }
     }
-    return fallback.isEmpty() ? QStringLiteral("localhost") : fallback;
+    return privateV4 + otherV4 + v6;
+}
+
+QStringList ListenUrls(const QHostAddress& listen, quint16 port) {
+    QStringList hosts;
+    if (listen == QHostAddress::Any || listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6) {
+        for (const QString& host : LanAddresses()) {
+            if (listen == QHostAddress::AnyIPv4   ? !host.startsWith('[')
+                : listen == QHostAddress::AnyIPv6 ? host.startsWith('[')
+                                                  : true) {
+                hosts << host;
+            }
+        }
+        if (hosts.isEmpty()) {
+            hosts << QStringLiteral("localhost");
+        }
+    } else {
+        hosts << (listen.protocol() == QAbstractSocket::IPv6Protocol ? "[" + listen.toString() + "]"
+                                                                     : listen.toString());
+    }
+    QStringList urls;
+    for (const QString& host : hosts) {
+        urls << QStringLiteral("http://%1:%2/").arg(host).arg(port);
+    }
+    return urls;
 }
 
 LiveResults::LiveResults(Timekeeper& tk, std::string title, QObject* parent)
@@ -48,6 +71,7 @@ bool LiveResults::Apply(std::uint32_t port, const QHostAddress& address) {
     if (port == 0 || port > 65535) {
         check_.stop();
         server_.Close();
+        urls_.clear();
         SetStatus(QString());
         return port == 0;
     }
@@ -60,13 +84,17 @@ bool LiveResults::Apply(std::uint32_t port, const QHostAddress& address) {
 bool LiveResults::Listen(const QHostAddress& address, quint16 port) {
     if (!server_.Listen(address, port)) {
         check_.stop();
+        urls_.clear();
         SetStatus(QString::fromUtf8("Live-Ergebnisse: Port %1 ist belegt oder gesperrt").arg(port));
         return false;
     }
     rendered_.reset();
     Refresh();
     check_.start();
-    SetStatus(QString("Live-Ergebnisse: http://%1:%2/").arg(LanAddress()).arg(server_.Port()));
+    // The addresses it really listens on: the first one, and how many more (all in the tooltip).
+    urls_ = ListenUrls(address, server_.Port());
+    const QString more = urls_.size() > 1 ? QString::fromUtf8(" (und %1 weitere)").arg(urls_.size() - 1) : QString();
+    SetStatus(QString("Live-Ergebnisse: %1%2").arg(urls_.constFirst(), more));
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -39,6 +40,8 @@ public:
     // The text for the status bar's middle panel: the address to type into a browser, a note
     // that the port is taken, or empty when the server is off.
     const QString& StatusText() const { return status_; }
+    // Every address it listens on now, as a browser types it (empty when off).
+    const QStringList& Urls() const { return urls_; }
     // Called whenever StatusText changes.
     std::function<void(const QString&)> onStatus;
 
@@ -56,11 +59,16 @@ private:
     QTimer check_;
     std::optional<LiveStamp> rendered_;
     QString status_;
+    QStringList urls_;
     int renderings_ = 0;
 };
 
-// The PC's address in the local network as a browser there would type it (an IPv4 address of a
-// running interface, private ranges first); "localhost" when there is none.
-QString LanAddress();
+// The PC's addresses in the local network as a browser there would type them: those of running
+// interfaces, IPv4 (private ranges first) before IPv6 (in brackets); loopback and link-local
+// addresses left out.
+QStringList LanAddresses();
+// The addresses a browser reaches a server on that listens on `listen`: every LAN address for the
+// "any" addresses (of the protocol listened on), else the one address.
+QStringList ListenUrls(const QHostAddress& listen, quint16 port);
 
 } // namespace vandoret::ui

@@ -11,6 +11,10 @@
 #include <mutex>
 #include <string_view>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "reports/HttpReader.h"
 #include "reports/LiveAnswers.h"
 
@@ -116,6 +120,7 @@ private:
         perAddress_[c.address] = fromThere + 1;
         connections_.insert(socket, c);
         owner_.open_.store(static_cast<int>(connections_.size()));
+        busySinceTrim_ = true;
         connect(socket, &QIODevice::readyRead, this, [this, socket] { Serve(socket); });
         connect(socket, &QIODevice::bytesWritten, this, [this, socket] { Moved(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { Drop(socket); });
@@ -226,6 +231,14 @@ private:
 
     void Sweep() {
         const qint64 now = Now();
+        if (connections_.isEmpty() && busySinceTrim_) {
+            // The clients have gone: what their answers took goes back to the system, so a crowd
+            // of browsers does not leave the timing program large for the rest of the day.
+            busySinceTrim_ = false;
+#ifdef __GLIBC__
+            malloc_trim(0);
+#endif
+        }
         QList<QTcpSocket*> late;
         QList<QTcpSocket*> slow;
         for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
@@ -261,6 +274,7 @@ private:
     QHash<QString, int> perAddress_;
     int idleMs_ = kIdleMs;
     int headMs_ = kHeadMs;
+    bool busySinceTrim_ = false;
 };
 
 LiveServer::LiveServer(std::function<TimeOfDay()> clock, QObject* parent)

@@ -8,6 +8,7 @@ namespace vandoret::ui {
 namespace {
 
 constexpr const char* kAddress = "vandoretLiveAddress";
+constexpr const char* kAddressTip = "vandoretLiveAddressTip";
 constexpr const char* kWarning = "vandoretWarning";
 constexpr const char* kAlarm = "vandoretAlarm";
 
@@ -23,15 +24,17 @@ void Show(QLabel* panel) {
     if (panel->styleSheet() != style) {
         panel->setStyleSheet(style);
     }
-    panel->setToolTip(
-        warning.isEmpty() || panel->property(kAlarm).toBool() ? QString() : QString::fromUtf8("Klicken, wenn gelesen"));
+    panel->setToolTip(warning.isEmpty()                  ? panel->property(kAddressTip).toString()
+                      : panel->property(kAlarm).toBool() ? QString()
+                                                         : QString::fromUtf8("Klicken, wenn gelesen"));
 }
 
 } // namespace
 
-void SetMiddlePanelAddress(QLabel* panel, const QString& address) {
+void SetMiddlePanelAddress(QLabel* panel, const QString& address, const QString& tip) {
     if (panel != nullptr) {
         panel->setProperty(kAddress, address);
+        panel->setProperty(kAddressTip, tip);
         Show(panel);
     }
 }

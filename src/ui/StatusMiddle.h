@@ -9,7 +9,7 @@ class QLabel;
 
 namespace vandoret::ui {
 
-void SetMiddlePanelAddress(QLabel* panel, const QString& address);
+void SetMiddlePanelAddress(QLabel* panel, const QString& address, const QString& tip = QString());
 void SetMiddlePanelWarning(QLabel* panel, const QString& warning, bool alarm = false);
 
 } // namespace vandoret::ui

@@ -244,8 +244,19 @@ private slots:
         probe.close();
         QVERIFY(live->Apply(free));
         QVERIFY(panel.text().startsWith(" Live-Ergebnisse: http://"));
-        QVERIFY(panel.text().endsWith(QString(":%1/").arg(free)));
+        // The first address it listens on, and how many more.
+        const QStringList urls = live->Urls();
+        QVERIFY(!urls.isEmpty());
+        QVERIFY(panel.text().contains(urls.constFirst()));
+        QCOMPARE(panel.text().contains("weitere"), urls.size() > 1);
+        for (const QString& url : urls) {
+            QVERIFY2(url.startsWith("http://") && url.endsWith(QString(":%1/").arg(free)), qPrintable(url));
+        }
         QCOMPARE(Get(free, "/").status, 200);
+        QCOMPARE(vandoret::ui::ListenUrls(QHostAddress::LocalHost, 8080), QStringList{"http://127.0.0.1:8080/"});
+        for (const QString& url : vandoret::ui::ListenUrls(QHostAddress::AnyIPv4, 8080)) {
+            QVERIFY2(!url.contains('[') && !url.contains("127.0.0.1"), qPrintable(url));
+        }
 
         // A warning (the journal's) wins over the address; the address comes back after it.
         vandoret::ui::SetMiddlePanelWarning(&panel, "Achtung");
