@@ -393,7 +393,7 @@ private slots:
         d.runModal = [](TCfgDialog&) { return QDialog::Rejected; };
         d.bCFGClick(s);
         d.show();
-        QApplication::setActiveWindow(&d);
+        d.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d));
 
         d.seLen->setFocus();
@@ -427,7 +427,7 @@ private slots:
         d.runModal = [](TCfgDialog&) { return QDialog::Rejected; };
         d.bCFGClick(s);
         d.show();
-        QApplication::setActiveWindow(&d);
+        d.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d));
         const auto focusEvents = [](QWidget* field, Qt::FocusReason reason) {
             QFocusEvent out(QEvent::FocusOut, reason);
