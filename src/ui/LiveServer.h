@@ -13,6 +13,8 @@
 //    not moved for kIdleMs ends its connection, and all connections together hold at most
 //    kMaxUnsentBytes of unsent answers (an answer beyond it ends its connection).
 //  - HTTP/1.0 without keep-alive and "Connection: close" are closed once their answer is sent.
+//  - The server thread runs below the user-interface thread's priority (nice 10 on Linux, low
+//    priority on Windows), so a crowd of requests takes only what the window leaves.
 //  - The clock given to the constructor is called on the server thread: it must be callable from
 //    any thread.
 #pragma once
