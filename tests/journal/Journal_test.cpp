@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/FakeHost.h"
+#include "fakes/FileSizeLimit.h"
 #include "journal/FileJournalWriter.h"
 #include "journal/JournalFakes.h"
 #include "journal/SessionFixture.h"
@@ -182,7 +183,7 @@ TEST(Journal, AFirstWriteTornInsideTheSessionBeginStillLeavesAJournalThatReplays
     FakeJournalClock clock;
     Timekeeper tk(host);
     writer.failNext = 1;
-    writer.failKeep = 10; // "2024-05-11" of the session's first line, then the write fails
+    writer.failKeep = 30; // "2024-05-11 09:00:00.000\tSitzun": the first line cut inside its kind
     tk.AttachJournal(writer, clock);
     host.SetClock(9, 40, 7, 300);
     tk.registrations.RegisterFinish();
@@ -322,17 +323,25 @@ TEST(FileJournalWriter, AfterAFailedWriteTheNextAppendOpensTheFileAgain) {
     const fs::path dir = fs::temp_directory_path() / ("vandoret-journal-full-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     FileJournalWriter writer(dir.string(), "Vandoret");
+    // The disk fills up part-way through a write: opened again, the torn line is ended first.
     ASSERT_TRUE(writer.Append("2024-05-10", "a\n"));
+    {
+        const FileSizeLimit full(5);
+        EXPECT_FALSE(writer.Append("2024-05-10", "bbbbbb\n"));
+    }
+    EXPECT_TRUE(writer.Append("2024-05-10", "c\n"));
+    EXPECT_EQ(writer.ReadAll().back().text, "a\nbbb\nc\n");
+    // The day's file is a link to a full disk for one append, then the file is back.
     const fs::path file = writer.FileName("2024-05-11");
     std::error_code ec;
-    fs::create_symlink("/dev/full", file, ec); // the day's file is a full disk
+    fs::create_symlink("/dev/full", file, ec);
     if (ec) {
         GTEST_SKIP() << "no /dev/full to link to: " << ec.message();
     }
-    EXPECT_FALSE(writer.Append("2024-05-11", "b\n"));
-    fs::remove(file); // room again
-    EXPECT_TRUE(writer.Append("2024-05-11", "c\n"));
-    EXPECT_EQ(writer.ReadAll().back().text, "c\n");
+    EXPECT_FALSE(writer.Append("2024-05-11", "d\n"));
+    fs::remove(file);
+    EXPECT_TRUE(writer.Append("2024-05-11", "e\n"));
+    EXPECT_EQ(writer.ReadAll().back().text, "e\n");
     fs::remove_all(dir);
 }
 #endif
