@@ -264,8 +264,9 @@ LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
         if (IsBlankText(nr) || started.count(nr) != 0) {
             continue;
         }
-        // The list holds hours and minutes; the seconds are added as the clock panel adds them.
-        const auto at = ParseTimeOfDay(list.Cells(kListPlanned, r) + locale.timeSeparator + "00", locale);
+        // The list holds hours and minutes; the seconds are added, and the text is read, as the
+        // clock panel does it: ':' counts as a time separator too, so "9:45" reads in any locale.
+        const auto at = ParsePlannedStart(list.Cells(kListPlanned, r) + locale.timeSeparator + "00", locale);
         if (!at) {
             continue;
         }

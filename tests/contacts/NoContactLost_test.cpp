@@ -143,6 +143,36 @@ TEST_P(NoContactLostTest, APulseBetweenTwoLooksIsHandedOverAsTwoChanges) {
     }
 }
 
+TEST_P(NoContactLostTest, AReleasePulseWhileAFinishWaitsStillFreesTheStartContact) {
+    Rig rig(GetParam());
+    rig.Open(); // the start contact locked
+    rig.layer.SetLines(CTS);
+    ASSERT_TRUE(rig.ui.WaitForPosts(1)); // the finish is not served yet
+    rig.layer.Pulse(kEvRlsd);
+    rig.LetTheThreadLook();
+    rig.ServeAll();
+    EXPECT_TRUE(rig.tk.registrations.StartContactFree);
+    EXPECT_FALSE(FinishTimes(rig.tk.registrations.SortGrid3).empty());
+}
+
+// The counters tell a pulse and a change of the same line apart from the change alone: both
+// before one look are the barrier interrupted twice.
+TEST(NoContactLost, WithCountersAPulseAndAChangeBeforeOneLookAreTwoFinishes) {
+    Rig rig(true);
+    rig.tk.settings.Alg2 = NPN;
+    rig.Open();
+    std::atomic<bool> changed{false};
+    rig.layer.onEventReturned = [&] { // the wait has returned, the thread has not looked yet
+        if (!changed.exchange(true)) {
+            rig.layer.SetLines(CTS);
+        }
+    };
+    rig.lineClock = MakeTimeOfDay(10, 6, 0, 500);
+    rig.layer.Pulse(kEvCts);
+    rig.ServeAll();
+    EXPECT_EQ(FinishTimes(rig.tk.registrations.SortGrid3), (std::vector<std::string>{"10:06:00,5", "10:06:00,5"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Contacts, NoContactLostTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "counters" : "event_bits";

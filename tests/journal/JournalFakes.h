@@ -14,11 +14,12 @@ class MemoryJournalWriter : public JournalWriter {
 public:
     std::map<std::string, std::string> files; // day -> text
     int failNext = 0;                         // the next n appends fail, half their text written
+    std::size_t failKeep = std::string::npos; // or this much of it
     bool Append(const std::string& day, const std::string& lines) override {
         const std::string file = unreadable.count(day) != 0 ? day + "-2" : day; // never the unreadable one
         if (failNext > 0) {
             --failNext;
-            files[file] += lines.substr(0, lines.size() / 2);
+            files[file] += lines.substr(0, failKeep == std::string::npos ? lines.size() / 2 : failKeep);
             return false;
         }
         files[file] += lines;

@@ -8,14 +8,30 @@
 #include <vector>
 
 #include "fakes/FakeHost.h"
+#include "fakes/FileSizeLimit.h"
 #include "journal/FileJournalWriter.h"
 #include "journal/JournalFakes.h"
 #include "journal/SessionFixture.h"
 #include "timing/Timekeeper.h"
 
+#ifndef _WIN32
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+
+// Every fsync of this program is counted, then done.
+static std::atomic<int> g_fsyncs{0};
+extern "C" int fsync(int fd) {
+    ++g_fsyncs;
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+#endif
+
 namespace vandoret::testing {
 namespace {
 
+namespace fs = std::filesystem;
 using Rows = JournalRows;
 
 // Journal lines with their checksums, each ended.
@@ -33,7 +49,8 @@ TEST(Journal, WritesReadableLinesForEveryChange) {
     s.tk.registrations.RegisterStart();
     s.At(9, 38, 12, 345);
     s.tk.registrations.RegisterFinish();
-    s.EnterNumber(1, "99"); // no such start: "!" in "Pausen"
+    s.EnterNumber(1, "99");                     // no such start: "!" in "Pausen"
+    s.tk.registrations.StartContactFree = true; // the two locks named apart: start free, finish locked
     s.tk.registrations.FinishContactFree = false;
     s.tk.contacts.DecodeContacts(kMsCtsOn, MakeTimeOfDay(9, 39, 1, 7)); // ignored by the lock, still written
     s.tk.sbCLSClick(false);
@@ -42,7 +59,7 @@ TEST(Journal, WritesReadableLinesForEveryChange) {
                                           "2024-05-11 09:38:12.495\tZiel\tStoppzeiten\t1\t1.\t09:38:12,3\t\t\t\t",
                                           "2024-05-11 09:38:12.495\tEingabe\tStoppzeiten\t1\t1.\t09:38:12,3\t99\t!\t\t",
                                           "2024-05-11 09:38:12.495\tKontakte\t09:39:01.007\tDSR 0 CTS 1 RLSD 0\t"
-                                          "Start gesperrt\tZiel gesperrt",
+                                          "Start frei\tZiel gesperrt",
                                           "2024-05-11 09:38:12.495\tListen geleert"});
     EXPECT_EQ(s.Text(), expected);
     EXPECT_EQ(s.tk.registrations.SortGrid3.RowCount(), 2);
@@ -160,6 +177,21 @@ TEST(Journal, FailingWriterLeavesTimingWorkingAndSaysSoOnce) {
     EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.registrations.SortGrid3));
 }
 
+TEST(Journal, AFirstWriteTornInsideTheSessionBeginStillLeavesAJournalThatReplays) {
+    FakeHost host;
+    MemoryJournalWriter writer;
+    FakeJournalClock clock;
+    Timekeeper tk(host);
+    writer.failNext = 1;
+    writer.failKeep = 30; // "2024-05-11 09:00:00.000\tSitzun": the first line cut inside its kind
+    tk.AttachJournal(writer, clock);
+    host.SetClock(9, 40, 7, 300);
+    tk.registrations.RegisterFinish();
+    const JournalSession replay = ReplayLastSession(writer.ReadNewest());
+    EXPECT_TRUE(replay.found);
+    EXPECT_EQ(replay.stopTimes(), RowsOf(tk.registrations.SortGrid3));
+}
+
 TEST(Journal, NewDayBeginsAFileThatReplaysOnItsOwn) {
     Session s;
     s.At(23, 59, 58, 0);
@@ -237,6 +269,9 @@ TEST(Recovery, NeinStartsEmptyKeepsTheFileAndRowsTakenMeanwhileFollow) {
     no.tk.RecoverLastSession();
     EXPECT_TRUE(no.tk.registrations.SortGrid3.IsBlankRow(1));
     EXPECT_EQ(no.writer.files["2024-05-10"], journal);
+    Session crashedAgain(no.writer.files); // killed before any event
+    crashedAgain.tk.RecoverLastSession();
+    EXPECT_TRUE(crashedAgain.host.questions.empty()) << "\"Nein\" began a new, empty session";
 
     Session yes(journal);
     yes.At(12, 0, 0, 0);
@@ -270,6 +305,46 @@ TEST(FileJournalWriter, AppendsToTheDaysFileAndReadsTheNewestOfItsTitle) {
     }
     fs::remove_all(dir.parent_path());
 }
+
+#ifndef _WIN32
+TEST(FileJournalWriter, EveryAppendIsOnTheDiskBeforeItReturns) {
+    const fs::path dir = fs::temp_directory_path() / ("vandoret-journal-fsync-" + std::to_string(::getpid()));
+    FileJournalWriter writer(dir.string(), "Vandoret");
+    ASSERT_TRUE(writer.Append("2024-05-11", "a\n")); // opens the file (and flushes its new entry)
+    for (const char* lines : {"b\n", "c\nd\n"}) {
+        const int before = g_fsyncs;
+        ASSERT_TRUE(writer.Append("2024-05-11", lines));
+        EXPECT_EQ(g_fsyncs - before, 1) << lines;
+    }
+    fs::remove_all(dir);
+}
+
+TEST(FileJournalWriter, AfterAFailedWriteTheNextAppendOpensTheFileAgain) {
+    const fs::path dir = fs::temp_directory_path() / ("vandoret-journal-full-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    FileJournalWriter writer(dir.string(), "Vandoret");
+    // The disk fills up part-way through a write: opened again, the torn line is ended first.
+    ASSERT_TRUE(writer.Append("2024-05-10", "a\n"));
+    {
+        const FileSizeLimit full(5);
+        EXPECT_FALSE(writer.Append("2024-05-10", "bbbbbb\n"));
+    }
+    EXPECT_TRUE(writer.Append("2024-05-10", "c\n"));
+    EXPECT_EQ(writer.ReadAll().back().text, "a\nbbb\nc\n");
+    // The day's file is a link to a full disk for one append, then the file is back.
+    const fs::path file = writer.FileName("2024-05-11");
+    std::error_code ec;
+    fs::create_symlink("/dev/full", file, ec);
+    if (ec) {
+        GTEST_SKIP() << "no /dev/full to link to: " << ec.message();
+    }
+    EXPECT_FALSE(writer.Append("2024-05-11", "d\n"));
+    fs::remove(file);
+    EXPECT_TRUE(writer.Append("2024-05-11", "e\n"));
+    EXPECT_EQ(writer.ReadAll().back().text, "e\n");
+    fs::remove_all(dir);
+}
+#endif
 
 } // namespace
 } // namespace vandoret::testing

@@ -63,6 +63,16 @@ TEST(OfficeExports, TextCodingOfTheFile) {
         EXPECT_EQ(rows[0][0], "Startzeit");
         EXPECT_EQ(rows[1][2], c.name);
     }
+    // A character that ends the file, without a line end.
+    EXPECT_EQ(Parse("Startzeit;St.Nr.;Name\r\n9:30;1;M\xC3\xBC")[1][2], "M\xC3\xBC");
+    // A stray byte that opens an eight-byte step of plain ASCII: the file (whose caption line
+    // puts it at offset 32) is Windows-1252, the letter before it too.
+    EXPECT_FALSE(IsValidUtf8("\xFC"
+                             "abcdefg"));
+    EXPECT_EQ(Parse("Startzeit;St.Nr.;Name\r\n9:30;1;\xC3\xA9\xFC"
+                    "abcdefg\r\n")[1][2],
+              "\xC3\x83\xC2\xA9\xC3\xBC"
+              "abcdefg");
 }
 
 TEST(OfficeExports, QuotedFields) {
@@ -99,6 +109,7 @@ TEST(OfficeExports, QuotedCaptionLineSelectsTheLayout) {
     EXPECT_EQ(rows[0], (Cells{"Startzeit", "St.Nr.", "Name", "", "", ""}));
     EXPECT_EQ(rows[1], (Cells{"9:30", "12", "Anna", "", "", ""}));
     EXPECT_EQ(rows[2], (Cells{"9:35", "14", "Bruno", "", "", ""}));
+    EXPECT_EQ(Parse("\"St.Nr.\"\t\"Name\"\r\n12\tAnna\r\n")[1], (Cells{"9:30", "12", "Anna", "", "", ""}));
     // A quote that encloses nothing hides "St.", as any other character in front does.
     EXPECT_EQ(Parse("\"St.Nr.;Name\n12;A")[1][0], "12");
 }

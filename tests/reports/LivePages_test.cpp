@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "fakes/FakeHost.h"
 #include "timing/Timekeeper.h"
 
@@ -140,6 +144,39 @@ TEST_F(LivePagesTest, StampChangesWithTheListsAndTheRulesOnly) {
     const LiveStamp afterFaults = LiveStampOf(tk.results);
     tk.settings.StrafPkt = 1.0;
     EXPECT_NE(LiveStampOf(tk.results), afterFaults);
+    // Each other rule of the ranking changes the pages too.
+    const std::function<void()> changes[] = {[&] { tk.settings.AllowedTime += 1000; },
+                                             [&] { tk.settings.StrafSek += 1; },
+                                             [&] { tk.startList.SortGrid1.SortOptions.SortCol += 1; }};
+    for (const auto& change : changes) {
+        const LiveStamp earlier = LiveStampOf(tk.results);
+        change();
+        EXPECT_NE(LiveStampOf(tk.results), earlier);
+    }
+}
+
+// Riders without a finish yet, in a locale whose time separator is '.': no result rows, and the
+// planned starts read as the clock panel reads them, in the order of their times.
+TEST(LivePagesOfAFreshList, NoResultsAndPlannedStartsByTime) {
+    FakeHost host;
+    Timekeeper tk(host, Locale{',', '.'});
+    const char* const rows[][2] = {{"9:50", "5"}, {"9.45", "6"}, {"9:45", "7"}};
+    tk.startList.SortGrid1.SetRowCount(4);
+    for (int r = 0; r < 3; ++r) {
+        tk.startList.SortGrid1.SetCell(0, r + 1, rows[r][0]);
+        tk.startList.SortGrid1.SetCell(1, r + 1, rows[r][1]);
+    }
+    const LiveData data = CollectLiveData(tk.results, "Vandoret");
+    EXPECT_TRUE(data.results.empty());
+    std::vector<std::string> starts;
+    for (const LiveRider& r : data.plannedStarts) {
+        starts.push_back(r.nr + " " + r.start);
+    }
+    EXPECT_EQ(starts, (std::vector<std::string>{"6 09:45:00", "7 09:45:00", "5 09:50:00"}));
+    const LivePages pages = RenderLivePages(data);
+    EXPECT_EQ(pages.resultsJson, "[\n]\n");
+    EXPECT_NE(pages.results.find("<p id=\"leer\" class=\"leer\">"), std::string::npos);
+    EXPECT_EQ(pages.results.find("<td"), std::string::npos);
 }
 
 TEST(LiveTexts, EscapesAndServerTime) {

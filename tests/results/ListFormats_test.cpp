@@ -133,6 +133,11 @@ TEST(ListFormats, CellFormatsOfStartAndStopTimes) {
     for (const auto& c : cases) {
         EXPECT_TRUE(lists.tk.GetCellFormat(c.tab, c.col, c.row) == c.expected) << c.tab << ' ' << c.col << ' ' << c.row;
     }
+    // A ride timed by hand: "H" beside "Zeit", nowhere else in its row.
+    lists.tk.results.SortGrid4.SetRowMarked(1, true);
+    for (int col = 0; col < 8; ++col) {
+        EXPECT_EQ(lists.tk.GetCellFormat(kTabResults, col, 1).mark, col == 6 ? "H" : "") << col;
+    }
 }
 
 TEST(ListFormats, SortSettingsOfTheLists) {

@@ -102,6 +102,7 @@ TEST(BuildResults, RowsThatMakeNoResult) {
     const int beforeStart = lists.Stop("2", "09:31:00,0");
     const int noFinish = lists.Stop("1", std::string(kNoFinishTime));
     const int good = lists.Stop("1", "09:38:00,5");
+    const int atStart = lists.Stop("2", "09:32:00,0"); // a ride of no time
     lists.tk.registrations.SortGrid3.SetCell(4, notInList, "old");
     lists.tk.results.BuildResults();
     const TSortGrid& stops = lists.tk.registrations.SortGrid3;
@@ -111,8 +112,21 @@ TEST(BuildResults, RowsThatMakeNoResult) {
     EXPECT_EQ(stops.Cells(4, beforeStart), "!!!");
     EXPECT_EQ(stops.Cells(4, noFinish), "!!!");
     EXPECT_EQ(stops.Cells(4, good), "0");
+    EXPECT_EQ(stops.Cells(4, atStart), "!!!");
     EXPECT_EQ(lists.tk.results.SortGrid4.RowCount(), 2);
     EXPECT_EQ(lists.ResultRow(1), (V{"", "1", "Anna", "Pferd", "Club", "Ort", "8:00,5", "0,0"}));
+}
+
+TEST(BuildResults, AHandTimedStartOrFinishMarksTheResultRow) {
+    const struct { bool start, finish; } cases[] = {{true, false}, {false, true}, {false, false}};
+    for (const auto& c : cases) {
+        ResultsLists lists;
+        const int stopRow = lists.Ride("12", "Anna", 500'000);
+        lists.tk.registrations.SortGrid2.SetRowMarked(1, c.start);
+        lists.tk.registrations.SortGrid3.SetRowMarked(stopRow, c.finish);
+        lists.tk.results.BuildResults();
+        EXPECT_EQ(lists.tk.results.SortGrid4.RowMarked(1), c.start || c.finish) << c.start << c.finish;
+    }
 }
 
 TEST(BuildResults, FirstMatchingRowsWinAndFinishOrderIsKept) {

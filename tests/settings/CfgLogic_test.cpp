@@ -104,6 +104,8 @@ TEST(CfgFields, SpinAndDecimalFieldValues) {
     EXPECT_EQ(TempoValue("1500", kGerman), 999.0);
     EXPECT_EQ(TempoOnExit("", kGerman), 1.0);
     EXPECT_EQ(TempoOnExit("250", kGerman), 250.0);
+    EXPECT_EQ(TempoOnExit("999", kGerman), 999.0); // both ends belong to the range
+    EXPECT_EQ(TempoOnExit("1", kGerman), 1.0);
     EXPECT_EQ(TempoOnExit("0", kGerman), std::nullopt);
     EXPECT_EQ(TempoOnExit("1000", kGerman), std::nullopt);
     EXPECT_EQ(TempoOnExit("2x", kGerman), std::nullopt);

@@ -344,7 +344,7 @@ TEST_F(FileStore, ReadsWhatRegeditWrites) {
     for (std::uint8_t b : Utf8ToUtf16Le(utf8)) {
         utf16 += static_cast<char>(b);
     }
-    for (const std::string& text : {utf8, utf16}) {
+    for (const std::string& text : {utf8, utf16, "\xEF\xBB\xBF" + utf8}) { // also UTF-8 with its mark
         WriteFile(File(), text);
         FileSettingsStore store("Vandoret");
         Settings s;

@@ -80,6 +80,9 @@ TEST(ParseHandTime, ReadsTheDialogsFormOnly) {
     }
     // A locale whose time separator is '.' is read with it as well as with ':'.
     EXPECT_TRUE(ParseHandTime("09.31.02,3", Locale{',', '.'}).has_value());
+    // The tenth follows the locale's decimal separator as well as ','.
+    const auto english = ParseHandTime("09:31:02.3", Locale{'.', ':'});
+    EXPECT_EQ(english ? ToMilliseconds(*english) : -1, ClockMs(9, 31, 2, 300));
 }
 
 TEST(HandTime, BadInputChangesNothingAndSaysWhy) {
@@ -181,23 +184,29 @@ TEST(HandTime, MissedFinishIsAddedMarkedAndRidesIntoTheResults) {
     rig.clock.Step(ClockMs(9, 41, 0));
     rig.keeper.mStopClick();
     EXPECT_EQ(MarksOf(rig.keeper.registrations.SortGrid3), (std::vector<bool>{true, false}));
+
+    // A hand finish for a rider without a start is flagged in "Pausen", as a typed number is.
+    ASSERT_TRUE(rig.Apply(Entry(HandTimeKind::Finish, "17", "09:41:30,0")).done);
+    EXPECT_EQ(rig.keeper.registrations.SortGrid3.Cells(3, 3), "!");
 }
 
 TEST(HandTime, StartMovesTheSelectionOnlyForTheSelectedRider) {
     const struct {
         const char* number;
-        const char* selectedAfter;
+        int selected, selectedAfter; // indexes in the number list "12", "14", "17"; -1: none
         bool autoStartCancelled;
     } cases[] = {
-        {"14", "17", true},  // the selected rider: on to the next one, as F4
-        {"17", "14", false}, // another rider: the countdown is not touched
+        {"14", 1, 2, true},  // the selected rider: on to the next one, as F4
+        {"17", 1, 1, false}, // another rider: the countdown is not touched
+        {"17", 2, -1, true}, // the last rider selected: then none
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
         Rig rig;
-        rig.host.StartTimer5sek(); // an automatic start pending for rider 14
+        rig.keeper.SelectRider(c.selected);
+        rig.host.StartTimer5sek(); // an automatic start pending for the selected rider
         ASSERT_TRUE(rig.Apply(Entry(HandTimeKind::Start, c.number, "09:34:58,0")).done);
-        EXPECT_EQ(rig.keeper.startList.cbNr.Text(), c.selectedAfter);
+        EXPECT_EQ(rig.keeper.startList.cbNr.ItemIndex, c.selectedAfter);
         EXPECT_EQ(rig.host.timer5sek, !c.autoStartCancelled);
         EXPECT_EQ(RowsOf(rig.keeper.registrations.SortGrid2),
                   (Rows{{"1.", "09:30:00,0", "12"}, {"2.", "09:34:58,0", c.number}}));

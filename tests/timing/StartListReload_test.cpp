@@ -68,6 +68,7 @@ TEST_F(StartListReload, CountersKeepTheRidersAlreadyStarted) {
     } cases[] = {
         {"no start yet: the list's length", 26, 0, 0, "26", "0"},
         {"no start, but a finish: the list's length", 5, 0, 1, "5", "0"},
+        {"one started", 5, 1, 0, "4", "1"},
         {"ten started, three finished", 26, 10, 3, "16", "7"},
         {"all started", 4, 4, 4, "0", "0"},
         {"a shorter list than the starts", 3, 4, 1, "", "3"},

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -37,6 +38,7 @@ struct Shim {
     void (*keepCounters)(int) = nullptr;
     void (*pulse)(int) = nullptr;
     void (*setLinesWithDtr)(int) = nullptr;
+    void (*refuseLineWait)(int) = nullptr;
 
     static Shim Find() {
         Shim s;
@@ -50,11 +52,12 @@ struct Shim {
         s.keepCounters = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_keep_counters"));
         s.pulse = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_pulse"));
         s.setLinesWithDtr = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines_with_dtr"));
+        s.refuseLineWait = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_refuse_line_wait"));
         return s;
     }
     bool Loaded() const {
         return setLines && unplug && outputLines && waiting && waitCalls && setLinesAtNextWait && keepCounters &&
-               pulse && setLinesWithDtr;
+               pulse && setLinesWithDtr && refuseLineWait;
     }
 };
 
@@ -119,6 +122,7 @@ protected:
             shim.unplug(0);
             shim.keepCounters(1);
             shim.setLinesWithDtr(-1);
+            shim.refuseLineWait(0);
         }
         unsetenv("VANDORET_COM7");
         if (master >= 0) {
@@ -244,6 +248,22 @@ TEST_F(TtyDeviceTest, WithoutChangeCountersTheLevelsFindEveryChange) {
     ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid3) == 1; }, std::chrono::seconds(2)));
 }
 
+TEST_F(TtyDeviceTest, WithoutLineWaitOrCountersThePolledLevelsGiveOneEventPerChange) {
+    shim.keepCounters(0);
+    shim.refuseLineWait(1); // EINVAL: the levels are read every 2 ms instead
+    const long waits = shim.waitCalls();
+    tk->OpenConfiguredPort();
+    tk->registrations.StartContactFree = true;
+    ASSERT_TRUE(WaitFor([&] { return shim.waitCalls() > waits; })); // refused: polling from now on
+    shim.setLines(TIOCM_DSR);
+    ASSERT_TRUE(ui.PumpUntil([&] { return Rows(tk->registrations.SortGrid2) == 1; }));
+    shim.setLines(0);
+    ASSERT_TRUE(ui.PumpUntil([&] { return tk->contacts.LastModemStatus == 0u; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30)); // some fifteen looks at unchanged lines
+    ui.RunPending();
+    EXPECT_EQ(ui.Posted(), 2) << "one hand-over per change, no repeats";
+}
+
 TEST_F(TtyDeviceTest, TheStartingPointIsTakenAfterDtrAndBeforeTheThreadRuns) {
     // A contact fed by DTR that is closed when the port opens: its power-up edge is no contact.
     shim.setLinesWithDtr(TIOCM_DSR);
@@ -329,6 +349,11 @@ TEST_F(TtyDeviceTest, StoppingIsPromptAndClosingServesAWaitingHandOver) {
     tk->OpenConfiguredPort();
     ASSERT_TRUE(WaitFor([&] { return shim.waiting() > 0; }));
     auto started = std::chrono::steady_clock::now();
+    // The stop signal ends a running line wait: its handler is installed without SA_RESTART.
+    struct sigaction stop {};
+    ASSERT_EQ(sigaction(SIGURG, nullptr, &stop), 0);
+    EXPECT_NE(stop.sa_handler, SIG_DFL);
+    EXPECT_EQ(stop.sa_flags & SA_RESTART, 0);
     tk->contacts.ComPort->Close(); // the thread sits in TIOCMIWAIT
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
     EXPECT_EQ(shim.waiting(), 0);

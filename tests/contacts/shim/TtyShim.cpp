@@ -31,7 +31,8 @@ int inputLines = 0;                // TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_
 int outputLines = 0;               // TIOCM_DTR | TIOCM_RTS as the program set them
 serial_icounter_struct counters{}; // per-line change counts
 std::atomic<bool> unplugged{false};
-std::atomic<bool> countersKept{true}; // off: TIOCGICOUNT is refused, as by drivers without counters
+std::atomic<bool> countersKept{true};     // off: TIOCGICOUNT is refused, as by drivers without counters
+std::atomic<bool> lineWaitRefused{false}; // on: TIOCMIWAIT is refused, as by drivers without it
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
 int linesAtNextWait = -1;       // applied as the next wait begins, before its snapshot (-1: none)
@@ -94,6 +95,9 @@ bool Moved(const serial_icounter_struct& a, const serial_icounter_struct& b, int
 // Waits, like the kernel, for a change of the given lines after the call began.
 int WaitForLines(int lines) {
     ++waitCalls;
+    if (lineWaitRefused) {
+        return Fail(EINVAL);
+    }
     serial_icounter_struct start{};
     {
         std::lock_guard lock(mutex);
@@ -220,6 +224,11 @@ void vandoret_shim_set_lines_at_next_wait(int lines) {
 // Whether TIOCGICOUNT is answered (1) or refused with EINVAL (0).
 void vandoret_shim_keep_counters(int on) {
     countersKept = on != 0;
+}
+
+// Whether TIOCMIWAIT is answered (0) or refused with EINVAL (1).
+void vandoret_shim_refuse_line_wait(int on) {
+    lineWaitRefused = on != 0;
 }
 
 // Makes the "adapter" go away (1) or come back (0).
