@@ -131,7 +131,8 @@ public:
     void SortGrid3EditOpened();
     // Enter or Esc closed the cell editor, after SortGrid3KeyPress handled the key.
     void SortGrid3EditEnded();
-    // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss).
+    // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss): a
+    // readable pause is rewritten in the list's form (RewritePause) and the row journaled.
     void SortGrid3EditCommitted(int row);
     // The operator moves to cell (col, row) of the stop list by mouse or keyboard. Returns true
     // when the move is allowed (an editable column: cell-editing mode, that cell becomes the
@@ -146,7 +147,9 @@ public:
     //  - Esc (27): row mode, the whole current row selected; returns 0.
     //  - Enter (13): in "St.Nr." a number typed over another one (the cell's text when it was
     //    selected) must be confirmed: "Nummer <alt> durch <neu> ersetzen?"; "Nein" puts the old
-    //    number back. The number is looked up in the start times list: no start gives "!" in
+    //    number back; so does "Nein" to "Nummer <n> hat schon eine Zielzeit — trotzdem?" when
+    //    another stop row holds the number. The number is looked up (SameStartNumber) in the
+    //    start times list: no start gives "!" in
     //    "Pausen", a start recomputes the results. Then the current cell moves one row down
     //    unless it is in the last row. Returns 0.
     //  - Backspace (8), '0'..'9', ':' and the locale's decimal separator come back unchanged;
