@@ -73,4 +73,19 @@ std::optional<double> ParseLocaleDecimal(std::string_view text, const Locale& lo
     return value;
 }
 
+std::string_view StartNumberKey(std::string_view number) {
+    while (!number.empty() && static_cast<unsigned char>(number.front()) <= ' ') {
+        number.remove_prefix(1);
+    }
+    while (!number.empty() && static_cast<unsigned char>(number.back()) <= ' ') {
+        number.remove_suffix(1);
+    }
+    return number;
+}
+
+bool SameStartNumber(std::string_view a, std::string_view b) {
+    const std::string_view key = StartNumberKey(a);
+    return !key.empty() && key == StartNumberKey(b);
+}
+
 } // namespace vandoret

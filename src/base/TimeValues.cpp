@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace vandoret {
 namespace {
@@ -119,6 +120,65 @@ std::string StripLeadingZeros(std::string_view text) {
 
 std::string FormatDuration(Duration ms, const Locale& locale) {
     return FormatDurationWide(ms, locale);
+}
+
+std::optional<Duration> ParsePause(std::string_view text, const Locale& locale) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
+        text.remove_suffix(1);
+    }
+    std::int64_t fields[3] = {0, 0, 0};
+    int count = 0;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t begin = i;
+        std::int64_t value = 0;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            if (value > 100'000'000) {
+                return std::nullopt; // beyond every Duration
+            }
+            value = value * 10 + (text[i] - '0');
+        }
+        const std::size_t digits = i - begin;
+        if (digits == 0 || (count > 0 && (digits > 2 || value >= 60))) {
+            return std::nullopt;
+        }
+        fields[count++] = value;
+        if (i == text.size() || text[i] != ':') {
+            break;
+        }
+        if (count == 3) {
+            return std::nullopt;
+        }
+        ++i;
+    }
+    if (count > 1 && i - (text.rfind(':', i - 1) + 1) != 2) {
+        return std::nullopt; // the seconds after a ':' have two digits
+    }
+    std::int64_t tenths = 0;
+    if (i < text.size() && text[i] == locale.decimalSeparator) {
+        ++i;
+        if (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            tenths = text[i] - '0';
+        }
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i; // further decimals are cut
+        }
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    std::int64_t seconds = 0;
+    for (int k = 0; k < count; ++k) {
+        seconds = seconds * 60 + fields[k];
+    }
+    const std::int64_t ms = seconds * 1000 + tenths * 100;
+    if (ms > std::numeric_limits<Duration>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<Duration>(ms);
 }
 
 Duration ParseDuration(std::string_view text) {

@@ -52,6 +52,16 @@ std::string FormatDuration(Duration ms, const Locale& locale = {});
 //   ParseDuration("1:xx,3") == 60300.
 Duration ParseDuration(std::string_view text);
 
+// A pause as the operator types it into "Pausen": "[h:]m:ss[,t]" or "s[,t]", with the locale's
+// decimal separator; one ':' separates minutes from seconds. The first field has any number of
+// digits, a field after a ':' one or two (the seconds two), each below 60; of the decimals only
+// the tenths count, further ones are cut. Blanks around the text are allowed. nullopt for a
+// blank text (no pause), for any other text and for more than the Duration range.
+//   ParsePause("1:30") == 90000, ParsePause("90,5") == 90500, ParsePause("0:45") == 45000,
+//   ParsePause("1:00:05,37") == 3605300; "1:5", "1:75", "1,5,5" and "!" give nullopt.
+// Written back with FormatDuration: 90 s is "1:30,0".
+std::optional<Duration> ParsePause(std::string_view text, const Locale& locale = {});
+
 // FormatDuration(minutes * 60000) without the decimal separator and tenths:
 //   570 -> "9:30:00", 5 -> "5:00", 0 -> "0".
 std::string FormatMinutes(std::int32_t minutes, const Locale& locale = {});

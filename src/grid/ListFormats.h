@@ -15,7 +15,8 @@ struct Rgb {
 
 // How a list cell is painted beyond the list's own settings: a background of its own (none: the
 // list's colour, or the selection colours in the current row), a text colour of its own, the
-// right alignment, and a mark drawn after the text (it is not part of the cell's text).
+// right alignment, a mark drawn after the text (it is not part of the cell's text), and a tooltip
+// that says what is wrong with the cell and what to do.
 struct CellFormat {
     CellFormat(std::optional<Rgb> background_ = std::nullopt, bool rightAligned_ = false)
         : background(background_), rightAligned(rightAligned_) {}
@@ -23,6 +24,7 @@ struct CellFormat {
     bool rightAligned = false;
     std::optional<Rgb> textColor;
     std::string_view mark;
+    std::string_view toolTip;
     bool operator==(const CellFormat&) const = default;
 };
 
@@ -32,6 +34,10 @@ inline constexpr Rgb kListBackground{208, 208, 240};
 // ride time it gives in the results.
 inline constexpr Rgb kHandTimeText{0, 0, 255};
 inline constexpr std::string_view kHandTimeMark = "H";
+// The background of a cell the results cannot use as it stands (a number not in the start list
+// or given twice, a pause or fault points that do not read, a pause longer than the ride); its
+// tooltip names the fault.
+inline constexpr Rgb kCheckBackground{255, 190, 70};
 
 // An owner-drawn tab: background and text colour. The caption stands 4 pixels right of the tab's
 // left edge and 2 pixels below its top, 2 pixels lower still for the active tab.

@@ -187,15 +187,30 @@ std::vector<std::vector<std::string>> TSortGrid::TakeRows() {
     return taken;
 }
 
+// marks_ holds the mark in bit 0 and the tag in the bits above it.
 bool TSortGrid::RowMarked(int row) const {
-    return row >= 0 && row < RowCount() && marks_[static_cast<std::size_t>(row)] != 0;
+    return row >= 0 && row < RowCount() && (marks_[static_cast<std::size_t>(row)] & 1) != 0;
 }
 
 void TSortGrid::SetRowMarked(int row, bool marked) {
     if (row < 0 || row >= RowCount() || RowMarked(row) == marked) {
         return;
     }
-    marks_[static_cast<std::size_t>(row)] = marked ? 1 : 0;
+    char& m = marks_[static_cast<std::size_t>(row)];
+    m = static_cast<char>((m & ~1) | (marked ? 1 : 0));
+    ++revision_;
+}
+
+int TSortGrid::RowTag(int row) const {
+    return row >= 0 && row < RowCount() ? static_cast<unsigned char>(marks_[static_cast<std::size_t>(row)]) >> 1 : 0;
+}
+
+void TSortGrid::SetRowTag(int row, int tag) {
+    if (row < 0 || row >= RowCount() || tag < 0 || tag > kMaxRowTag || RowTag(row) == tag) {
+        return;
+    }
+    char& m = marks_[static_cast<std::size_t>(row)];
+    m = static_cast<char>((m & 1) | (tag << 1));
     ++revision_;
 }
 

@@ -9,9 +9,10 @@
 // The grid also holds the view state the core decides on: the current row, the selected range,
 // the top row and the left column. The window draws them; it does not own them.
 //
-// Each row carries one mark beside its cells (a hand-entered time): it is not part of the text,
-// so texts, comparisons and the saved lists never see it, but it moves with its row when rows are
-// sorted, deleted or copied, and goes when the row is blanked or the list is emptied or replaced.
+// Each row carries one mark beside its cells (a hand-entered time) and a tag (RowTag): neither is
+// part of the text, so texts, comparisons and the saved lists never see them, but they move with
+// their row when rows are sorted, deleted or copied, and go when the row is blanked or the list is
+// emptied or replaced.
 //
 // Sorting: SortOnColumn sorts the data rows on one column and then on the columns listed in
 // SortOptions.SecondaryIndex, under a comparison style per column (see SortCompare.h). It runs
@@ -103,6 +104,11 @@ public:
     // The row's mark; out of range reads false and writes are ignored.
     bool RowMarked(int row) const;
     void SetRowMarked(int row, bool marked);
+    // A small number a list's owner gives a row (0 .. kMaxRowTag, 0 unless set), kept and moved
+    // as the mark is: the results tell the rows without a place by it. Other values are ignored.
+    static constexpr int kMaxRowTag = 63;
+    int RowTag(int row) const;
+    void SetRowTag(int row, int tag);
 
     // First data row, scanning from row 1 down, whose cell in col equals text; -1 if none.
     // With ignoreCase, the letters A-Z are folded to lower case on both sides first.

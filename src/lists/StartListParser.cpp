@@ -233,6 +233,23 @@ void CutSeconds(std::string& text) {
     }
 }
 
+// The start number without the blanks (spaces, TABs) around it, so it shows as the operator types
+// it; a field of blanks alone stays as it is (the mark of an empty field).
+void TrimNumber(std::string& number) {
+    std::size_t begin = 0;
+    std::size_t end = number.size();
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (begin < end && blank(number[begin])) {
+        ++begin;
+    }
+    while (end > begin && blank(number[end - 1])) {
+        --end;
+    }
+    if (begin < end && (begin > 0 || end < number.size())) {
+        number = number.substr(begin, end - begin);
+    }
+}
+
 std::int32_t Saturate(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
                                                               std::numeric_limits<std::int32_t>::max()));
@@ -246,10 +263,18 @@ std::string CutStartSeconds(std::string text) {
 }
 
 StartListReader::StartListReader(std::string_view bytes, StartListLayout layout)
-    : bytes_(UpToCtrlZ(bytes)), coding_(DetectTextCoding(bytes_)), layout_(std::move(layout)),
-      planned_(layout_.startClock) {
+    : layout_(std::move(layout)), planned_(layout_.startClock) {
+    if (DecodeUtf16WithMark(bytes, utf16_)) {
+        bytes = utf16_; // UTF-8 from here on, without a mark
+    }
+    bytes_ = UpToCtrlZ(bytes);
+    coding_ = DetectTextCoding(bytes_);
     if (coding_.bom) {
         bytes_.remove_prefix(kUtf8Bom.size());
+    }
+    // Old Mac files end their lines with CR alone; a file with any LF keeps CR LF and LF.
+    if (bytes_.find('\n') == std::string_view::npos && bytes_.find('\r') != std::string_view::npos) {
+        lineEnd_ = '\r';
     }
 }
 
@@ -263,7 +288,7 @@ std::size_t StartListReader::LineCount() const {
         // Count the LF bytes eight at a time: mark each zero byte of word ^ LF exactly.
         constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
         constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-        constexpr std::uint64_t kPattern = kOnes * '\n';
+        const std::uint64_t kPattern = kOnes * static_cast<unsigned char>(lineEnd_);
         for (; i + 8 <= bytes_.size(); i += 8) {
             std::uint64_t word;
             std::memcpy(&word, bytes_.data() + i, 8);
@@ -274,9 +299,9 @@ std::size_t StartListReader::LineCount() const {
         }
     }
     for (; i < bytes_.size(); ++i) {
-        breaks += bytes_[i] == '\n' ? 1 : 0;
+        breaks += bytes_[i] == lineEnd_ ? 1 : 0;
     }
-    return bytes_.back() == '\n' ? breaks : breaks + 1;
+    return bytes_.back() == lineEnd_ ? breaks : breaks + 1;
 }
 
 bool StartListReader::Next(StartListRow& row) {
@@ -289,7 +314,7 @@ bool StartListReader::Next(std::span<std::string, kStartListColumns> row) {
     }
     const char* const begin = bytes_.data() + pos_;
     const std::size_t rest = bytes_.size() - pos_;
-    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
+    const auto* lf = static_cast<const char*>(std::memchr(begin, lineEnd_, rest));
     std::string_view line(begin, lf ? static_cast<std::size_t>(lf - begin) : rest);
     pos_ += line.size() + 1;
     if (!line.empty() && line.back() == '\r') {
@@ -330,6 +355,9 @@ bool StartListReader::Next(std::span<std::string, kStartListColumns> row) {
     SplitLine(line, filler);
     filler.Finish();
     CutSeconds(row[0]);
+    if (index_ > 0) {
+        TrimNumber(row[1]);
+    }
     ++index_;
     return true;
 }

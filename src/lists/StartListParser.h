@@ -3,14 +3,16 @@
 //
 // Rules: a 0x1A (Ctrl+Z) ends the data; the bytes are UTF-8 when they begin with the byte-order
 // mark (dropped) or are valid UTF-8 with a multi-byte sequence, else Windows-1252 (Utf8Text.h).
-// LF ends a line, every CR is dropped; the last line needs no line end. Each line is split at
+// UTF-16 with its mark (FF FE or FE FF) is decoded first. LF ends a line, every CR is dropped; in
+// a file without any LF each CR ends a line (old Mac files). The last line needs no line end. Each line is split at
 // TABs if it has one (a run of TABs counts as one separator), else at ";". A separator at the
 // very end of a line is ignored. A field enclosed in double quotes (a '"' at its start, the
 // closing '"' right before a separator or the line end) is read as CSV writes it: the quotes go,
 // "" inside stands for one '"', and separators inside do not split; any other field is taken as
 // it stands, quotes and all.
 // Fields fill the six columns from the left, an empty field is stored as " ", surplus fields are
-// dropped; cells no field reached stay empty. When line 1 begins with "St." (its first field
+// dropped; cells no field reached stay empty. The start number (column 1 of the data rows) loses
+// the blanks around it. When line 1 begins with "St." (its first field
 // once the quotes are gone) the file has no start times: every line gets a first field in front
 // (line 1: the previous column-0 caption; data line k: StartClock + (k - 1) * StartInt minutes as
 // FormatMinutes writes them). Finally the seconds are cut from column 0 of every row
@@ -53,6 +55,8 @@ std::vector<StartListRow> ParseStartList(std::string_view bytes, const StartList
 class StartListReader {
 public:
     StartListReader(std::string_view bytes, StartListLayout layout);
+    StartListReader(const StartListReader&) = delete; // it may point into its own decoded text
+    StartListReader& operator=(const StartListReader&) = delete;
     // The number of rows the reader gives in all.
     std::size_t LineCount() const;
     // Fills row with the next line's cells (every cell is overwritten); false at the end.
@@ -61,8 +65,10 @@ public:
     bool Next(std::span<std::string, kStartListColumns> row);
 
 private:
+    std::string utf16_; // the text of a UTF-16 file, in UTF-8
     std::string_view bytes_;
     TextCoding coding_;
+    char lineEnd_ = '\n';
     StartListLayout layout_;
     std::size_t pos_ = 0;
     std::size_t index_ = 0;

@@ -114,4 +114,56 @@ void DecodeUtf8LenientInto(std::string& out, std::string_view bytes) {
     }
 }
 
+namespace {
+
+void AppendCodePoint(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+bool DecodeUtf16WithMark(std::string_view bytes, std::string& out) {
+    if (bytes.size() < 2) {
+        return false;
+    }
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    const bool little = b0 == 0xFF && b1 == 0xFE;
+    if (!little && !(b0 == 0xFE && b1 == 0xFF)) {
+        return false;
+    }
+    const std::size_t units = bytes.size() / 2;
+    const auto unit = [&](std::size_t k) {
+        const auto lo = static_cast<unsigned char>(bytes[2 * k + (little ? 0 : 1)]);
+        const auto hi = static_cast<unsigned char>(bytes[2 * k + (little ? 1 : 0)]);
+        return static_cast<std::uint32_t>(lo | hi << 8);
+    };
+    out.clear();
+    out.reserve(bytes.size());
+    for (std::size_t k = 1; k < units; ++k) {
+        const std::uint32_t u = unit(k);
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 && unit(k + 1) <= 0xDFFF) {
+            AppendCodePoint(out, 0x10000 + ((u - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
+            ++k;
+        } else {
+            AppendCodePoint(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+        }
+    }
+    return true;
+}
+
 } // namespace vandoret

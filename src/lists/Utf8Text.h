@@ -25,6 +25,12 @@ struct TextCoding {
     bool bom = false;  // the bytes begin with the byte-order mark
 };
 
+// Spreadsheets also save "Unicode-Text": UTF-16 with its byte-order mark, FF FE (little-endian)
+// or FE FF (big-endian). Such bytes are decoded into UTF-8 (the mark dropped, a lone surrogate
+// as U+FFFD, an odd last byte dropped) into out, and true is returned; other bytes give false
+// and leave out alone.
+bool DecodeUtf16WithMark(std::string_view bytes, std::string& out);
+
 // Decides how the bytes of a start list are read (see above).
 TextCoding DetectTextCoding(std::string_view bytes);
 

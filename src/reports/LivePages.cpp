@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <unordered_map>
+#include <string_view>
 #include <unordered_set>
 
 #include "base/BlankText.h"
+#include "base/NumberText.h"
 #include "grid/ListColumns.h"
 #include "grid/ListFormats.h"
+#include "grid/StartNumbers.h"
 #include "reports/HtmlEscape.h"
 #include "reports/LivePageAssets.h"
 #include "results/ResultsList.h"
@@ -18,29 +20,6 @@ namespace {
 
 constexpr int kResultColumns = static_cast<int>(kResultsCaptions.size());
 constexpr std::int64_t kMsPerDay = 86'400'000;
-
-// The first data row of each text in col, as FindRowByText would answer it.
-class FirstRows {
-public:
-    FirstRows(const TSortGrid& grid, int col) : grid_(grid) {
-        for (int r = 1; r < grid.RowCount(); ++r) {
-            rows_.emplace(grid.Cells(col, r), r);
-        }
-    }
-    int Find(const std::string& text) const {
-        const auto it = rows_.find(text);
-        return it == rows_.end() ? -1 : it->second;
-    }
-    const std::string& Cell(const std::string& key, int col) const {
-        static const std::string none;
-        const int r = Find(key);
-        return r < 0 ? none : grid_.Cells(col, r);
-    }
-
-private:
-    const TSortGrid& grid_;
-    std::unordered_map<std::string, int> rows_;
-};
 
 std::string Json(const std::string& key, const std::string& value) {
     return "\"" + key + "\":\"" + EscapeJsonString(value) + "\"";
@@ -241,27 +220,33 @@ LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
                                 ranked.RowMarked(r) ? std::string(kHandTimeMark) : std::string()});
     }
 
-    const FirstRows riders(list, kListNr);
-    std::unordered_set<std::string> finished;
+    // Numbers are matched as everywhere (SameStartNumber): without the blanks around them.
+    const StartNumberIndex riders(list, kListNr);
+    const auto riderCell = [&](std::string_view nr, int col) {
+        const int r = riders.Find(nr);
+        return r < 0 ? std::string() : list.Cells(col, r);
+    };
+    std::unordered_set<std::string_view> finished;
     for (int r = 1; r < stops.RowCount(); ++r) {
-        if (!IsBlankText(stops.Cells(kStopNr, r))) {
-            finished.insert(stops.Cells(kStopNr, r));
+        if (const std::string_view key = StartNumberKey(stops.Cells(kStopNr, r)); !key.empty()) {
+            finished.insert(key);
         }
     }
-    std::unordered_set<std::string> started;
+    std::unordered_set<std::string_view> started;
     for (int r = 1; r < starts.RowCount(); ++r) {
         const std::string& nr = starts.Cells(kStartNr, r);
-        if (IsBlankText(nr) || !started.insert(nr).second || finished.count(nr) != 0) {
+        const std::string_view key = StartNumberKey(nr);
+        if (key.empty() || !started.insert(key).second || finished.count(key) != 0) {
             continue; // no number, a later start of the same number, or already finished
         }
         data.onCourse.push_back(
-            {nr, riders.Cell(nr, kListName), riders.Cell(nr, kListHorse), starts.Cells(kStartTime, r)});
+            {nr, riderCell(key, kListName), riderCell(key, kListHorse), starts.Cells(kStartTime, r)});
     }
 
     std::vector<std::pair<std::int64_t, LiveRider>> planned;
     for (int r = 1; r < list.RowCount(); ++r) {
         const std::string& nr = list.Cells(kListNr, r);
-        if (IsBlankText(nr) || started.count(nr) != 0) {
+        if (IsBlankText(nr) || started.count(StartNumberKey(nr)) != 0) {
             continue;
         }
         // The list holds hours and minutes; the seconds are added, and the text is read, as the

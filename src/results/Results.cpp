@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
+#include "base/NumberText.h"
 #include "grid/ListColumns.h"
 #include "grid/SortCompare.h"
+#include "grid/StartNumbers.h"
 #include "grid/TextCompare.h"
 #include "results/ResultsList.h"
 
@@ -62,57 +65,38 @@ std::string FormatOneDecimal(double value, const Locale& locale) {
     return WithSeparator(std::string(buffer, end), locale.decimalSeparator);
 }
 
-// The first data row holding each text in col: the index answers exactly as FindRowByText does,
-// without scanning the list once per look-up. The views point into the list, which must not
-// change while the index is used.
-class FirstRowIndex {
-public:
-    FirstRowIndex(const TSortGrid& grid, int col) {
-        rows_.reserve(static_cast<std::size_t>(grid.RowCount()));
-        for (int r = 1; r < grid.RowCount(); ++r) {
-            rows_.emplace(std::string_view(grid.Cells(col, r)), r); // the first row keeps its place
-        }
-    }
-    int Find(std::string_view text) const {
-        const auto it = rows_.find(text);
-        return it == rows_.end() ? -1 : it->second;
-    }
-
-private:
-    std::unordered_map<std::string_view, int> rows_;
-};
-
 } // namespace
 
 namespace {
 
 // The results built from the start list, start times and stop times into `results`; the time
 // points of each ride go to the "EZ-Pkt." cells of `stops` (the stop list itself or a copy of it).
+// A finish whose number has a start but is no longer in the start list gives a row with the
+// number and no name; each row without a place carries its tag.
 void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, TSortGrid& stops,
                       const Settings& settings, const Locale& locale, TSortGrid& results) {
     results.SetRowCount(2);
     results.BlankRow(1);
 
-    const FirstRowIndex riders(riderList, kListNr);
-    const FirstRowIndex starts(startTimes, kStartNr);
+    const StartNumberIndex riders(riderList, kListNr);
+    const StartNumberIndex starts(startTimes, kStartNr);
     const Duration allowed = settings.AllowedTime;
     // A penalty interval of 0 or less would divide by zero: it counts as one second.
     const double interval = settings.StrafSek > 0 ? settings.StrafSek : 1;
 
     for (int i = 1; i < stops.RowCount(); ++i) {
-        const std::string& nr = stops.Cells(kStopNr, i);
+        const std::string_view nr = StartNumberKey(stops.Cells(kStopNr, i));
         if (nr.empty()) {
             continue;
         }
         const int r1 = riders.Find(nr);
         const int r2 = starts.Find(nr);
-        if (r1 < 0 || r2 < 0) {
-            continue;
+        if (r2 < 0) {
+            continue; // no start: "!" in "Pausen" says so
         }
-        const std::int64_t start = ParseDuration(startTimes.Cells(kStartTime, r2));
-        const std::int64_t stop = ParseDuration(stops.Cells(kStopTime, i));
-        const std::int64_t ride = stop - start;
-        const std::int64_t pause = ParseDuration(stops.Cells(kStopPause, i));
+        const std::int64_t ride = RideMilliseconds(startTimes.Cells(kStartTime, r2), stops.Cells(kStopTime, i));
+        // A blank pause is none; one that does not read counts none and is marked in the stop list.
+        const std::int64_t pause = ParsePause(stops.Cells(kStopPause, i), locale).value_or(0);
         if (ride <= 0) {
             stops.SetCell(kStopTimePoints, i, "!!!");
             continue;
@@ -132,15 +116,69 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
             results.AddRow();
         }
         const int target = results.RowCount() - 1;
-        for (int col = 1; col <= 5; ++col) {
-            results.SetCell(col, target, riderList.Cells(col, r1));
+        if (r1 > 0) {
+            for (int col = 1; col <= 5; ++col) {
+                results.SetCell(col, target, riderList.Cells(col, r1));
+            }
+        } else {
+            results.SetCell(kResultNr, target, std::string(nr));
         }
         // A pause longer than the ride gives a negative net time, written "-" and its amount.
-        results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(ride - pause), locale));
-        const std::int32_t faults = ParseWholeNumber(stops.Cells(kStopFaults, i)).value_or(0);
+        const std::int64_t net = ride - pause;
+        results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(net), locale));
+        // Fault points that do not read count none and are marked in the stop list.
+        const double faults = ReadFaultPoints(stops.Cells(kStopFaults, i), locale).value_or(0.0);
         results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale));
         // A ride time taken from a hand time carries the mark ("H" beside the time).
         results.SetRowMarked(target, startTimes.RowMarked(r2) || stops.RowMarked(i));
+        results.SetRowTag(target, net < 0 ? kResultNegativeNet : r1 < 0 ? kResultUnknownNumber : kResultRanked);
+    }
+}
+
+// The rows without a place, taken from wherever the sort put them, go behind the ranked ones in
+// the order of their tags, each group by number.
+void MoveUnplacedBehind(TSortGrid& results) {
+    std::vector<int> ranked, unplaced;
+    for (int r = 1; r < results.RowCount(); ++r) {
+        (results.RowTag(r) == kResultRanked ? ranked : unplaced).push_back(r);
+    }
+    if (unplaced.empty()) {
+        return;
+    }
+    const auto byNumber = [&results](int a, int b) {
+        if (results.RowTag(a) != results.RowTag(b)) {
+            return results.RowTag(a) < results.RowTag(b);
+        }
+        const std::string& na = results.Cells(kResultNr, a);
+        const std::string& nb = results.Cells(kResultNr, b);
+        const auto va = ParseWholeNumber(na);
+        const auto vb = ParseWholeNumber(nb);
+        if (va.has_value() != vb.has_value()) {
+            return va.has_value(); // numbers before other texts
+        }
+        return va && *va != *vb ? *va < *vb : na < nb;
+    };
+    std::stable_sort(unplaced.begin(), unplaced.end(), byNumber);
+    ranked.insert(ranked.end(), unplaced.begin(), unplaced.end());
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::pair<bool, int>> marks;
+    rows.reserve(ranked.size() + 1);
+    const auto rowOf = [&results](int r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < results.ColCount(); ++c) {
+            row.push_back(results.Cells(c, r));
+        }
+        return row;
+    };
+    rows.push_back(rowOf(0));
+    for (const int r : ranked) {
+        rows.push_back(rowOf(r));
+        marks.emplace_back(results.RowMarked(r), results.RowTag(r));
+    }
+    results.AssignRows(std::move(rows));
+    for (std::size_t k = 0; k < marks.size(); ++k) {
+        results.SetRowMarked(static_cast<int>(k) + 1, marks[k].first);
+        results.SetRowTag(static_cast<int>(k) + 1, marks[k].second);
     }
 }
 
@@ -148,9 +186,14 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
 void RankResultsIn(TSortGrid& results, int sortCol) {
     results.BeginUpdate();
     results.SortOnColumn(sortCol);
+    MoveUnplacedBehind(results);
     std::string groupTime;
     int groupRow = 1;
     for (int r = 1; r < results.RowCount(); ++r) {
+        if (results.RowTag(r) != kResultRanked) {
+            results.SetCell(kResultPlace, r, "");
+            continue;
+        }
         const std::string& time = results.Cells(kResultTime, r);
         if (time != groupTime) {
             groupTime = time;
@@ -163,9 +206,14 @@ void RankResultsIn(TSortGrid& results, int sortCol) {
 
 } // namespace
 
+std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText) {
+    return static_cast<std::int64_t>(ParseDuration(stopText)) - ParseDuration(startText);
+}
+
 ResultsList::ResultsList(const Settings& settings, const Locale& locale, const TSortGrid& startList,
                          const TSortGrid& startTimes, TSortGrid& stopTimes)
-    : settings_(settings), locale_(locale), startList_(startList), startTimes_(startTimes), stopTimes_(stopTimes) {
+    : settings_(settings), locale_(locale), startList_(startList), startTimes_(startTimes), stopTimes_(stopTimes),
+      checks_(locale, startList, startTimes, stopTimes) {
     WriteCaptions(SortGrid4, kResultsCaptions);
 }
 

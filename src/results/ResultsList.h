@@ -5,11 +5,30 @@
 // column of the stop list is written here (the time penalties of each finish).
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "base/TimeValues.h"
 #include "grid/SortGrid.h"
+#include "results/ListChecks.h"
 #include "settings/Settings.h"
 
 namespace vandoret {
+
+// The tag (TSortGrid::RowTag) of a results row. Ranked rides come first and get places; the rows
+// without a place follow in this order, each group by number: a pause longer than the ride (the
+// net time is negative), then a number the start list no longer holds (no name).
+inline constexpr int kResultRanked = 0;
+inline constexpr int kResultNegativeNet = 1;
+inline constexpr int kResultUnknownNumber = 2;
+
+// The tooltips of the "Ergebnisse" cells of the rows without a place.
+inline constexpr std::string_view kResultNegativeNetTip = "Pause länger als der Ritt: ohne Platz, bitte Pause prüfen";
+inline constexpr std::string_view kResultUnknownNumberTip =
+    "Nummer nicht in der Startliste: ohne Platz, bitte Nummer prüfen";
+
+// The ride between a start and a finish text (hh:mm:ss,z), in milliseconds; 0 or less is no ride.
+std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText);
 
 class ResultsList {
 public:
@@ -38,6 +57,8 @@ public:
     const TSortGrid& StopTimesGrid() const { return stopTimes_; }
     const Settings& ResultSettings() const { return settings_; }
     const Locale& ResultLocale() const { return locale_; }
+    // The cells of the stop list and the start list the results cannot use as they stand.
+    const ListChecks& Checks() const { return checks_; }
 
 private:
     const Settings& settings_;
@@ -45,6 +66,7 @@ private:
     const TSortGrid& startList_;
     const TSortGrid& startTimes_;
     TSortGrid& stopTimes_;
+    ListChecks checks_;
 };
 
 } // namespace vandoret

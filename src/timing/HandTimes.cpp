@@ -5,7 +5,9 @@
 #include <string>
 
 #include "base/BlankText.h"
+#include "base/NumberText.h"
 #include "grid/ListColumns.h"
+#include "grid/StartNumbers.h"
 #include "timing/Registrations.h"
 
 namespace vandoret {
@@ -132,7 +134,7 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
     }
     const std::int64_t ms = ToMilliseconds(*time);
     if (!number.empty() && !start) {
-        const int startRow = SortGrid2.FindRowByText(kStartNr, number, false);
+        const int startRow = FindStartNumberRow(SortGrid2, kStartNr, number);
         const std::string& startText = SortGrid2.Cells(kStartTime, startRow);
         if (startRow > 0 && !IsBlankText(startText) && ms <= ParseDuration(startText)) {
             return Refused("Die Zielzeit liegt nicht nach der Startzeit von Nr. " + number + " (" + startText + ").",
@@ -142,7 +144,8 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
     if (!number.empty() && start) {
         for (int r = 1; r < SortGrid3.RowCount(); ++r) {
             const std::string& finishText = SortGrid3.Cells(kStopTime, r);
-            if (SortGrid3.Cells(kStopNr, r) == number && !IsBlankText(finishText) && ms >= ParseDuration(finishText)) {
+            if (SameStartNumber(SortGrid3.Cells(kStopNr, r), number) && !IsBlankText(finishText) &&
+                ms >= ParseDuration(finishText)) {
                 return Refused("Die Startzeit liegt nicht vor der Zielzeit von Nr. " + number + " (" + finishText +
                                    ").",
                                HandTimeField::Time);
@@ -153,9 +156,16 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
 }
 
 bool Registrations::ConfirmHandTimeNumber(const HandTimeEntry& entry, const std::string& number) {
-    const bool numberChanged = !entry.Correction() || number != entry.oldNumber;
-    return number.empty() || !numberChanged || startList_.SortGrid1.FindRowByText(kListNr, number, false) >= 0 ||
-           host_.AskYesNo(kNotInStartList);
+    const bool numberChanged = !entry.Correction() || !SameStartNumber(number, entry.oldNumber);
+    if (number.empty() || !numberChanged) {
+        return true;
+    }
+    if (FindStartNumberRow(startList_.SortGrid1, kListNr, number) < 0 && !host_.AskYesNo(kNotInStartList)) {
+        return false;
+    }
+    // A finish for a number that has one already would rank the rider twice.
+    return entry.kind == HandTimeKind::Start ||
+           AskSecondFinish(number, entry.Correction() ? CorrectedRow(SortGrid3, entry) : 0);
 }
 
 int Registrations::CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const {
@@ -196,7 +206,7 @@ HandTimeResult Registrations::ApplyHandTime(const HandTimeEntry& entry, bool res
     grid.SetCell(kColTime, row, text);
     grid.SetCell(kColNumber, row, number);
     grid.SetRowMarked(row, !entry.Correction() || text != oldTime || grid.RowMarked(row));
-    if (!start && !number.empty() && SortGrid2.FindRowByText(kStartNr, number, false) < 0) {
+    if (!start && !number.empty() && FindStartNumberRow(SortGrid2, kStartNr, number) < 0) {
         SortGrid3.SetCell(kStopPause, row, "!"); // as Enter in "St.Nr.": this rider has no start
     }
     RebuildResults(resultsShown);
@@ -225,7 +235,7 @@ void Registrations::RebuildResults(bool rank) {
 
 void Registrations::AfterNewHandTime(bool start, int row, const std::string& text, const std::string& number) {
     // A hand start of the selected rider moves on as F4 does; with nothing selected the selection stays.
-    if (start && startList_.cbNr.ItemIndex >= 0 && startList_.cbNr.Text() == number) {
+    if (start && startList_.cbNr.ItemIndex >= 0 && SameStartNumber(startList_.cbNr.Text(), number)) {
         CancelAutoStart();
         NextRider();
         cbNrChange();

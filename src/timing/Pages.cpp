@@ -185,6 +185,49 @@ CellFormat Pages::SortGrid3GetCellFormat(int col, int row) const {
         format.textColor = kHandTimeText;
     }
     format.rightAligned = col == kStartRowNr; // "Kontakt-Nr." of both lists
+    // A cell the results cannot use as it stands: coloured, its tooltip says what to do.
+    if (col == kStopNr || col == kStopPause || col == kStopFaults) {
+        const StopRowCheck check = results_.Checks().StopRow(row);
+        const std::string_view tip = col == kStopNr ? (check.finishTwice     ? kFinishTwiceTip
+                                                       : check.unknownNumber ? kUnknownNumberTip
+                                                                             : std::string_view())
+                                     : col == kStopPause
+                                         ? (check.pauseUnreadable ? kPauseUnreadableTip
+                                            : check.negativeNet   ? kNegativeNetTip
+                                                                  : std::string_view())
+                                         : (check.faultsUnreadable ? kFaultsUnreadableTip : std::string_view());
+        if (!tip.empty()) {
+            format.background = kCheckBackground;
+            format.toolTip = tip;
+        }
+    }
+    return format;
+}
+
+CellFormat Pages::SortGrid1GetCellFormat(int col, int row) const {
+    CellFormat format;
+    if (row > 0 && col == kListNr && results_.Checks().NumberTwiceInStartList(row)) {
+        format.background = kCheckBackground;
+        format.toolTip = kNumberTwiceTip;
+    }
+    return format;
+}
+
+CellFormat Pages::SortGrid4GetCellFormat(int col, int row) const {
+    const TSortGrid& SortGrid4 = results_.SortGrid4;
+    CellFormat format;
+    if (row <= 0) {
+        return format;
+    }
+    if (col == kResultTime && SortGrid4.RowMarked(row)) {
+        format.mark = kHandTimeMark; // "Zeit" of a ride timed by hand
+    }
+    // The rows without a place: the cell that says why.
+    const int tag = SortGrid4.RowTag(row);
+    if ((tag == kResultNegativeNet && col == kResultTime) || (tag == kResultUnknownNumber && col == kResultNr)) {
+        format.background = kCheckBackground;
+        format.toolTip = tag == kResultNegativeNet ? kResultNegativeNetTip : kResultUnknownNumberTip;
+    }
     return format;
 }
 
@@ -194,13 +237,10 @@ CellFormat Pages::GetCellFormat(int tab, int col, int row) const {
         return SortGrid2GetCellFormat(col, row);
     case kTabStopTimes:
         return SortGrid3GetCellFormat(col, row);
-    case kTabResults: {
-        CellFormat format;
-        if (row > 0 && col == kResultTime && results_.SortGrid4.RowMarked(row)) {
-            format.mark = kHandTimeMark; // "Zeit" of a ride timed by hand
-        }
-        return format;
-    }
+    case kTabResults:
+        return SortGrid4GetCellFormat(col, row);
+    case kTabStartList:
+        return SortGrid1GetCellFormat(col, row);
     default:
         return CellFormat{};
     }

@@ -62,9 +62,13 @@ public:
     void SettingsConfirmed();
     // The owner-drawn tabs: the colours of tabs 1 to 3; tabs 0 and 4 keep the page control's own.
     static std::optional<TabColors> PageControl1TabColors(int tab);
-    // The cell formats of the start times and stop times lists; other lists keep the defaults.
+    // The cell formats of the lists ("Vielseitigkeit" keeps the defaults). The cells the results
+    // cannot use as they stand (ListChecks) and the results rows without a place are coloured and
+    // carry a tooltip.
+    CellFormat SortGrid1GetCellFormat(int col, int row) const;
     CellFormat SortGrid2GetCellFormat(int col, int row) const;
     CellFormat SortGrid3GetCellFormat(int col, int row) const;
+    CellFormat SortGrid4GetCellFormat(int col, int row) const;
     CellFormat GetCellFormat(int tab, int col, int row) const;
 
     // ---- Files (timing/PageFiles.cpp) -------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/BlankText.h"
+#include "base/NumberText.h"
 #include "grid/ListColumns.h"
 #include "timing/Registrations.h"
 
@@ -206,7 +207,7 @@ int Registrations::RiderAfterRecovery(const std::string& number) const {
     const NumberList& cbNr = startList_.cbNr;
     const auto started = [this](const std::string& n) {
         for (int r = 1; r < SortGrid2.RowCount(); ++r) {
-            if (SortGrid2.Cells(kStartNr, r) == n && !IsBlankText(SortGrid2.Cells(kStartTime, r))) {
+            if (SameStartNumber(SortGrid2.Cells(kStartNr, r), n) && !IsBlankText(SortGrid2.Cells(kStartTime, r))) {
                 return true;
             }
         }
@@ -265,7 +266,8 @@ void Registrations::UpdateJournalNotice() {
     JournalNoticeAlarm = !journalFailedSince_.empty();
     JournalNotice = JournalNoticeAlarm             ? std::string(kJournalNotWritten)
                     : !journalInterrupted_.empty() ? journalInterrupted_
-                                                   : journalDamage_;
+                    : !journalDamage_.empty()      ? journalDamage_
+                                                   : numbersTwice_;
 }
 
 void Registrations::JournalNoticeClick() {
@@ -274,8 +276,10 @@ void Registrations::JournalNoticeClick() {
     }
     if (!journalInterrupted_.empty()) {
         journalInterrupted_.clear();
-    } else {
+    } else if (!journalDamage_.empty()) {
         journalDamage_.clear();
+    } else {
+        numbersTwice_.clear(); // the marks in "Startliste" stay
     }
     UpdateJournalNotice();
 }
@@ -287,6 +291,8 @@ void Registrations::EndJournal() {
 }
 
 void Registrations::SortGrid3EditCommitted(int row) {
+    // Leaving the cell: a pause as typed ("90") is shown as it was read ("1:30,0"), and journaled so.
+    RewritePause(row);
     if (journal) {
         journal->RowChanged(JournalEvent::Edit, JournalList::StopTimes, row);
     }

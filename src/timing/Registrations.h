@@ -75,6 +75,7 @@ public:
     void SelectRider(int index);
     // A start list was read whole: the clock panel follows the selection; the count of riders
     // still to start is the list's length, or once starts exist both counters as a start leaves them.
+    // Numbers given twice in the list are named in the status bar.
     void ListLoaded();
     // Ctrl+X after the question: the start and stop times, the number list and the name field are
     // cleared; as after the last rider's start the countdown goes off and a pending automatic start
@@ -130,7 +131,8 @@ public:
     void SortGrid3EditOpened();
     // Enter or Esc closed the cell editor, after SortGrid3KeyPress handled the key.
     void SortGrid3EditEnded();
-    // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss).
+    // The window closed the cell editor of the stop list (Enter, Esc, arrow key, focus loss): a
+    // readable pause is rewritten in the list's form (RewritePause) and the row journaled.
     void SortGrid3EditCommitted(int row);
     // The operator moves to cell (col, row) of the stop list by mouse or keyboard. Returns true
     // when the move is allowed (an editable column: cell-editing mode, that cell becomes the
@@ -145,7 +147,9 @@ public:
     //  - Esc (27): row mode, the whole current row selected; returns 0.
     //  - Enter (13): in "St.Nr." a number typed over another one (the cell's text when it was
     //    selected) must be confirmed: "Nummer <alt> durch <neu> ersetzen?"; "Nein" puts the old
-    //    number back. The number is looked up in the start times list: no start gives "!" in
+    //    number back; so does "Nein" to "Nummer <n> hat schon eine Zielzeit — trotzdem?" when
+    //    another stop row holds the number. The number is looked up (SameStartNumber) in the
+    //    start times list: no start gives "!" in
     //    "Pausen", a start recomputes the results. Then the current cell moves one row down
     //    unless it is in the last row. Returns 0.
     //  - Backspace (8), '0'..'9', ':' and the locale's decimal separator come back unchanged;
@@ -202,7 +206,8 @@ public:
     void RetryJournal(TimeOfDay now);
     // The middle panel of the status bar, most urgent first: the journal cannot write (alarm,
     // until it writes again), "Journal war unterbrochen <von>–<bis>", a journal that could not be
-    // read or damaged lines skipped; each of the last two stays until clicked (JournalNoticeClick).
+    // read or damaged lines skipped, numbers given twice in the start list just loaded; each of
+    // the last three stays until clicked (JournalNoticeClick).
     std::string JournalNotice;
     bool JournalNoticeAlarm = false;
     void JournalNoticeClick();
@@ -223,13 +228,23 @@ private:
     // A finish's row becomes current: the whole row selected, "St.Nr." ready for typing.
     void ShowFinishRow(int row);
     bool KeepTypedNumber(int row); // Enter in "St.Nr.": the typed number replaces the old one
+    // Another stop row than `row` holding the same number (SameStartNumber); -1 when none.
+    int OtherFinishRow(const std::string& number, int row) const;
+    // "Nummer <n> hat schon eine Zielzeit — trotzdem?" when another stop row holds the number;
+    // true when none does or the answer is "Ja".
+    bool AskSecondFinish(const std::string& number, int row);
+    // Enter in "St.Nr.": AskSecondFinish for a number that changed.
+    bool ConfirmSecondFinish(int row);
+    // A readable "Pausen" of the row in the list's form (90 -> "1:30,0"); false when it stays.
+    bool RewritePause(int row);
     // Why the entry cannot be written (time, number, reason, order of start and finish), if so.
     std::optional<HandTimeResult> RefuseHandTime(const HandTimeEntry& entry, const std::string& number,
                                                  const std::string& reason, std::optional<TimeOfDay> time);
     // The row a correction changes: its own row while it still holds the old time and number,
     // else the first row that does; 0 when none.
     int CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const;
-    // A number not in the start list is only written after "Ja".
+    // A number not in the start list, and a finish for a number that has one, are only written
+    // after "Ja".
     bool ConfirmHandTimeNumber(const HandTimeEntry& entry, const std::string& number);
     // The row a new hand time goes into, made the current row.
     int NewHandTimeRow(bool start);
@@ -255,6 +270,7 @@ private:
     std::string journalInterrupted_;            // "Journal war unterbrochen ..." until clicked
     std::string journalDamage_;                 // unreadable file or damaged lines, until clicked
     std::string journalUnreadable_;             // said once more when the window is up
+    std::string numbersTwice_;                  // numbers given twice in the loaded start list, until clicked
     std::int64_t journalRetryAt_ = -1;          // ms of the day of the last retry
 };
 

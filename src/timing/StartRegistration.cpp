@@ -1,6 +1,7 @@
 // A start (F4, the "START [F4]" label, the start contact or the automatic start), the choice of a
 // rider in the number list, and the rows new starts and finishes go into.
 #include <string>
+#include <vector>
 
 #include "base/BlankText.h"
 #include "grid/ListColumns.h"
@@ -123,7 +124,26 @@ void Registrations::cbNrChange() {
     TextCounterTime = CountdownText(PlannedStart, now, locale_);
 }
 
+namespace {
+
+// "Startnummer 12 doppelt in der Startliste – bitte Liste berichtigen" (several: "Startnummern
+// 12, 14 doppelt ..."); empty when every number is given once.
+std::string NumbersTwiceNotice(const std::vector<std::string>& numbers) {
+    if (numbers.empty()) {
+        return {};
+    }
+    std::string text = numbers.size() == 1 ? "Startnummer " : "Startnummern ";
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        text += (k == 0 ? "" : ", ") + numbers[k];
+    }
+    return text + " doppelt in der Startliste – bitte Liste berichtigen";
+}
+
+} // namespace
+
 void Registrations::ListLoaded() {
+    numbersTwice_ = NumbersTwiceNotice(results_.Checks().NumbersTwiceInStartList());
+    UpdateJournalNotice();
     cbNrChange();
     if (RecordedStarts() > 0) {
         // A rewrite while the competition runs: the riders already started do not count.

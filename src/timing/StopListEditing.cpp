@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "base/BlankText.h"
+#include "base/NumberText.h"
 #include "grid/ListColumns.h"
+#include "grid/StartNumbers.h"
 #include "timing/Registrations.h"
 
 namespace vandoret {
@@ -48,12 +50,13 @@ char32_t Registrations::SortGrid3KeyPress(char32_t key) {
         return 0;
     }
     if (key == kEnter) {
-        if (SortGrid3Col == kStopNr && !KeepTypedNumber(row)) {
-            SortGrid3.SetCell(kStopNr, row, numberBeforeEdit_.second); // "Nein": the old number stays
+        if (SortGrid3Col == kStopNr && (!KeepTypedNumber(row) || !ConfirmSecondFinish(row))) {
+            // "Nein": the old number stays (a cell not opened here had none known)
+            SortGrid3.SetCell(kStopNr, row, numberBeforeEdit_.first == row ? numberBeforeEdit_.second : std::string());
         } else if (SortGrid3Col == kStopNr) {
             try {
                 const std::string number = SortGrid3.Cells(kStopNr, row);
-                if (SortGrid2.FindRowByText(kStartNr, number, false) < 0) {
+                if (FindStartNumberRow(SortGrid2, kStartNr, number) < 0) {
                     SortGrid3.SetCell(kStopPause, row, "!");
                 } else {
                     results_.BuildResults();
@@ -83,6 +86,38 @@ bool Registrations::KeepTypedNumber(int row) {
         return true;
     }
     return host_.AskYesNo("Nummer " + old + " durch " + typed + " ersetzen?");
+}
+
+int Registrations::OtherFinishRow(const std::string& number, int row) const {
+    for (int r = 1; r < SortGrid3.RowCount(); ++r) {
+        if (r != row && SameStartNumber(SortGrid3.Cells(kStopNr, r), number)) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+bool Registrations::AskSecondFinish(const std::string& number, int row) {
+    return OtherFinishRow(number, row) < 0 ||
+           host_.AskYesNo("Nummer " + std::string(StartNumberKey(number)) + " hat schon eine Zielzeit — trotzdem?");
+}
+
+bool Registrations::ConfirmSecondFinish(int row) {
+    const std::string typed = SortGrid3.Cells(kStopNr, row);
+    if (numberBeforeEdit_.first == row && SameStartNumber(numberBeforeEdit_.second, typed)) {
+        return true; // the number did not change: asked when it was typed
+    }
+    return AskSecondFinish(typed, row);
+}
+
+bool Registrations::RewritePause(int row) {
+    const std::string& text = SortGrid3.Cells(kStopPause, row);
+    const std::optional<Duration> pause = ParsePause(text, locale_);
+    if (!pause || FormatDuration(*pause, locale_) == text) {
+        return false; // blank, "!", not readable (marked), or already in the list's form
+    }
+    SortGrid3.SetCell(kStopPause, row, FormatDuration(*pause, locale_));
+    return true;
 }
 
 void Registrations::ShowRemainingFinish() {

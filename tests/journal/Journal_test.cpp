@@ -84,6 +84,17 @@ TEST(Journal, PointsRewrittenByTheResultsAreJournaled) {
     }
 }
 
+// A pause typed as "90" is rewritten "1:30,0" on leaving the cell: the journal holds the rewritten text.
+TEST(Journal, PauseRewrittenOnLeavingTheCellIsJournaled) {
+    Session s;
+    s.StartThreeFinishTwo();
+    s.tk.SortGrid3SelectCell(3, 1);
+    s.tk.registrations.SortGrid3.SetCell(3, 1, "90");
+    s.tk.SortGrid3EditCommitted(1);
+    ASSERT_EQ(s.tk.registrations.SortGrid3.Cells(3, 1), "1:30,0");
+    EXPECT_EQ(ReplayLastSession(s.Text()).stopTimes(), RowsOf(s.tk.registrations.SortGrid3));
+}
+
 // A crash mid-write leaves a torn last line: wherever the text is cut, the replay gives the
 // lists of the last whole event, never a damaged row.
 TEST(Journal, TornLastLineIsSkippedWhereverTheCrashCut) {

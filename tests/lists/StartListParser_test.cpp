@@ -90,7 +90,10 @@ TEST(StartListParser, LineEnds) {
     EXPECT_EQ(Parse("a\nb").size(), 2u);
     EXPECT_EQ(Parse("a\n\n").size(), 2u);
     EXPECT_EQ(Parse("a\r\nb\nc\r\n").size(), 3u);
-    EXPECT_EQ(Parse("a\rb").size(), 1u);
+    EXPECT_EQ(Parse("a\rb").size(), 2u); // no LF in the file: CR ends the line (old Mac files)
+    EXPECT_EQ(Parse("a\rb\r").size(), 2u);
+    EXPECT_EQ(Parse("a\rb\nc").size(), 2u); // with an LF anywhere every CR is dropped
+    EXPECT_EQ(Parse("a\rb\nc")[0][0], "ab");
 }
 
 TEST(StartListParser, CtrlZEndsTheFile) {
@@ -175,10 +178,11 @@ namespace {
 // line breaks, put the generated first field in front, split as a list of lines.
 std::vector<Cells> ReferenceParse(std::string bytes, const StartListLayout& layout) {
     bytes = bytes.substr(0, bytes.find('\x1A'));
+    const char lineEnd = bytes.find('\n') == std::string::npos ? '\r' : '\n';
     std::vector<std::string> lines;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
+        std::size_t end = bytes.find(lineEnd, pos);
         if (end == std::string::npos) {
             end = bytes.size();
         }
@@ -220,6 +224,10 @@ std::vector<Cells> ReferenceParse(std::string bytes, const StartListLayout& layo
             row[f] = fields[f].empty() ? " " : fields[f];
         }
         row[0] = CutStartSeconds(row[0]);
+        const std::size_t first = row[1].find_first_not_of(" \t");
+        if (i > 0 && first != std::string::npos) {
+            row[1] = row[1].substr(first, row[1].find_last_not_of(" \t") + 1 - first);
+        }
         rows.push_back(row);
     }
     return rows;

@@ -30,8 +30,8 @@ TEST(BuildResults, TimePenaltiesWithTheDefaults) {
         {65'300, "", "", "0", "1:05,3", "0,0"},
         {3'723'400, "", "", "1249,6", "1:02:03,4", "1249,6"},
         {500'000, "", "20", "0", "8:20,0", "20,0"},
-        {500'000, "", "2,5", "0", "8:20,0", "0,0"}, // not a whole number: counts 0
-        {500'000, "", "x", "0", "8:20,0", "0,0"},
+        {500'000, "", "2,5", "0", "8:20,0", "2,5"}, // a decimal fault value counts
+        {500'000, "", "x", "0", "8:20,0", "0,0"},   // counts none, marked in the stop list
         {500'000, "", " 3", "0", "8:20,0", "3,0"},
         {500'000, "", "-3", "0", "8:20,0", "-3,0"},
         {7'000, "10,0", "", "0", "-3,0", "0,0"}, // pause longer than the ride: negative net time
@@ -107,14 +107,16 @@ TEST(BuildResults, RowsThatMakeNoResult) {
     lists.tk.results.BuildResults();
     const TSortGrid& stops = lists.tk.registrations.SortGrid3;
     EXPECT_EQ(stops.Cells(4, unassigned), "");
-    EXPECT_EQ(stops.Cells(4, notInList), "old"); // untouched
+    EXPECT_EQ(stops.Cells(4, notInList), "0"); // a ride all the same: its points are written
     EXPECT_EQ(stops.Cells(4, notStarted), "");
     EXPECT_EQ(stops.Cells(4, beforeStart), "!!!");
     EXPECT_EQ(stops.Cells(4, noFinish), "!!!");
     EXPECT_EQ(stops.Cells(4, good), "0");
     EXPECT_EQ(stops.Cells(4, atStart), "!!!");
-    EXPECT_EQ(lists.tk.results.SortGrid4.RowCount(), 2);
-    EXPECT_EQ(lists.ResultRow(1), (V{"", "1", "Anna", "Pferd", "Club", "Ort", "8:00,5", "0,0"}));
+    EXPECT_EQ(lists.tk.results.SortGrid4.RowCount(), 3);
+    // The number no longer in the start list: number, time and points, no name.
+    EXPECT_EQ(lists.ResultRow(1), (V{"", "3", "", "", "", "", "5:00,0", "0,0"}));
+    EXPECT_EQ(lists.ResultRow(2), (V{"", "1", "Anna", "Pferd", "Club", "Ort", "8:00,5", "0,0"}));
 }
 
 TEST(BuildResults, AHandTimedStartOrFinishMarksTheResultRow) {

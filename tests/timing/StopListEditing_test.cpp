@@ -154,8 +154,8 @@ TEST_F(StopListEditing, EnterMatchesTheStartNumberExactly) {
     tk.SortGrid3KeyPress(13);
     Type("12");
     tk.SortGrid3KeyPress(13);
-    EXPECT_EQ(tk.registrations.SortGrid3.Cells(3, 1), "!");
-    EXPECT_EQ(tk.registrations.SortGrid3.Cells(3, 2), "!");
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(3, 1), "!"); // "07" is not "7"
+    EXPECT_EQ(tk.registrations.SortGrid3.Cells(3, 2), "");  // "12 " is "12": the blank does not count
 }
 
 TEST_F(StopListEditing, EnterInTheLastRowStays) {

@@ -245,6 +245,24 @@ private slots:
         wheel();
         QCOMPARE(tk.startList.cbNr.ItemIndex, 0);
     }
+
+    // A number given twice in the start list: its cells carry the core's mark as colour and tooltip.
+    void markedCellsShowColourAndTooltip() {
+        FakeHost host;
+        Timekeeper tk(host);
+        TForm1 form(host, tk, NoFont());
+        FillStartList(tk);
+        tk.startList.SortGrid1.SetCell(1, 3, "7");
+        form.RefreshFromCore();
+        const QAbstractItemModel* model = form.SortGrids[0]->model();
+        for (const int row : {0, 2}) {
+            QCOMPARE(model->data(model->index(row, 1), Qt::ToolTipRole).toString(),
+                     QString::fromUtf8(vandoret::kNumberTwiceTip.data(), vandoret::kNumberTwiceTip.size()));
+            QCOMPARE(model->data(model->index(row, 1), Qt::BackgroundRole).value<QColor>(), QColor(255, 190, 70));
+        }
+        QVERIFY(!model->data(model->index(1, 1), Qt::ToolTipRole).isValid());
+        QVERIFY(!model->data(model->index(0, 2), Qt::ToolTipRole).isValid());
+    }
 };
 
 QTEST_MAIN(GridsTest)
