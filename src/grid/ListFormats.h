@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vandoret {
@@ -23,6 +24,7 @@ struct CellFormat {
     bool rightAligned = false;
     std::optional<Rgb> textColor;
     std::string_view mark;
+    std::string toolTip; // what the cell's colour means and what to do
     bool operator==(const CellFormat&) const = default;
 };
 
@@ -32,6 +34,11 @@ inline constexpr Rgb kListBackground{208, 208, 240};
 // ride time it gives in the results.
 inline constexpr Rgb kHandTimeText{0, 0, 255};
 inline constexpr std::string_view kHandTimeMark = "H";
+// The mark of a ride time measured across a step of the wall clock, alone and beside "H".
+inline constexpr std::string_view kClockStepMark = "Uhr";
+inline constexpr std::string_view kHandAndClockMark = "H Uhr";
+// A cell that needs the operator's look: riders sharing a planned start, a number started twice.
+inline constexpr Rgb kAttentionBackground{255, 200, 120};
 
 // An owner-drawn tab: background and text colour. The caption stands 4 pixels right of the tab's
 // left edge and 2 pixels below its top, 2 pixels lower still for the active tab.

@@ -187,15 +187,32 @@ std::vector<std::vector<std::string>> TSortGrid::TakeRows() {
     return taken;
 }
 
+namespace {
+constexpr char kMarkBit = 1;
+constexpr char kNoteBit = 2;
+} // namespace
+
 bool TSortGrid::RowMarked(int row) const {
-    return row >= 0 && row < RowCount() && marks_[static_cast<std::size_t>(row)] != 0;
+    return row >= 0 && row < RowCount() && (marks_[static_cast<std::size_t>(row)] & kMarkBit) != 0;
 }
 
 void TSortGrid::SetRowMarked(int row, bool marked) {
     if (row < 0 || row >= RowCount() || RowMarked(row) == marked) {
         return;
     }
-    marks_[static_cast<std::size_t>(row)] = marked ? 1 : 0;
+    marks_[static_cast<std::size_t>(row)] ^= kMarkBit;
+    ++revision_;
+}
+
+bool TSortGrid::RowNoted(int row) const {
+    return row >= 0 && row < RowCount() && (marks_[static_cast<std::size_t>(row)] & kNoteBit) != 0;
+}
+
+void TSortGrid::SetRowNoted(int row, bool noted) {
+    if (row < 0 || row >= RowCount() || RowNoted(row) == noted) {
+        return;
+    }
+    marks_[static_cast<std::size_t>(row)] ^= kNoteBit;
     ++revision_;
 }
 

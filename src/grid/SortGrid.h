@@ -103,6 +103,9 @@ public:
     // The row's mark; out of range reads false and writes are ignored.
     bool RowMarked(int row) const;
     void SetRowMarked(int row, bool marked);
+    // A second mark of its own, kept beside the first and moved with the row as it is.
+    bool RowNoted(int row) const;
+    void SetRowNoted(int row, bool noted);
 
     // First data row, scanning from row 1 down, whose cell in col equals text; -1 if none.
     // With ignoreCase, the letters A-Z are folded to lower case on both sides first.
@@ -154,7 +157,7 @@ private:
 
     int colCount_;
     std::vector<std::vector<std::string>> rows_;
-    std::vector<char> marks_; // one per row, beside rows_
+    std::vector<char> marks_; // one per row, beside rows_: bit 0 the mark, bit 1 the note
     int row_ = 1;
     GridRect selection_;
     int topRow_ = 1;

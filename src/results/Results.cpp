@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "base/RideTime.h"
 #include "grid/ListColumns.h"
 #include "grid/SortCompare.h"
 #include "grid/TextCompare.h"
@@ -89,7 +91,8 @@ namespace {
 // The results built from the start list, start times and stop times into `results`; the time
 // points of each ride go to the "EZ-Pkt." cells of `stops` (the stop list itself or a copy of it).
 void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, TSortGrid& stops,
-                      const Settings& settings, const Locale& locale, TSortGrid& results) {
+                      const Settings& settings, const Locale& locale, const std::vector<ClockStep>& clockSteps,
+                      TSortGrid& results) {
     results.SetRowCount(2);
     results.BlankRow(1);
 
@@ -109,9 +112,9 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         if (r1 < 0 || r2 < 0) {
             continue;
         }
-        const std::int64_t start = ParseDuration(startTimes.Cells(kStartTime, r2));
-        const std::int64_t stop = ParseDuration(stops.Cells(kStopTime, i));
-        const std::int64_t ride = stop - start;
+        const RideTime measured = MeasureRide(ParseDuration(startTimes.Cells(kStartTime, r2)),
+                                              ParseDuration(stops.Cells(kStopTime, i)), clockSteps);
+        const std::int64_t ride = measured.ms;
         const std::int64_t pause = ParseDuration(stops.Cells(kStopPause, i));
         if (ride <= 0) {
             stops.SetCell(kStopTimePoints, i, "!!!");
@@ -141,6 +144,7 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale));
         // A ride time taken from a hand time carries the mark ("H" beside the time).
         results.SetRowMarked(target, startTimes.RowMarked(r2) || stops.RowMarked(i));
+        results.SetRowNoted(target, measured.acrossStep); // "Uhr" beside the time
     }
 }
 
@@ -170,7 +174,7 @@ ResultsList::ResultsList(const Settings& settings, const Locale& locale, const T
 }
 
 void ResultsList::BuildResults() {
-    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, SortGrid4);
+    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, ClockSteps, SortGrid4);
 }
 
 void ResultsList::RankResults() {
@@ -187,7 +191,7 @@ TSortGrid ResultsList::RankedResultsCopy() const {
     stops.OnEndUpdate = nullptr;
     stops.OnBusy = nullptr;
     stops.OnMessage = nullptr;
-    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, results);
+    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, ClockSteps, results);
     RankResultsIn(results, startList_.SortOptions.SortCol);
     return results;
 }

@@ -5,6 +5,9 @@
 // column of the stop list is written here (the time penalties of each finish).
 #pragma once
 
+#include <vector>
+
+#include "base/RideTime.h"
 #include "base/TimeValues.h"
 #include "grid/SortGrid.h"
 #include "settings/Settings.h"
@@ -21,6 +24,10 @@ public:
     ResultsList& operator=(const ResultsList&) = delete;
 
     TSortGrid SortGrid4{8}; // "Ergebnisse": Platz, St.Nr., Name, Pferd, Club, Ort, Zeit, Punkte
+    // The steps of the wall clock seen this session: a ride across one is measured without it,
+    // and its row is noted (TSortGrid::RowNoted). A ride ends after midnight when its finish is
+    // more than twelve hours before its start.
+    std::vector<ClockStep> ClockSteps;
 
     // Rebuilds SortGrid4 from the start list, start times and stop times; writes "EZ-Pkt.".
     void BuildResults();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/BlankText.h"
+#include "base/RideTime.h"
 #include "grid/ListColumns.h"
 #include "timing/Registrations.h"
 
@@ -134,7 +135,7 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
     if (!number.empty() && !start) {
         const int startRow = SortGrid2.FindRowByText(kStartNr, number, false);
         const std::string& startText = SortGrid2.Cells(kStartTime, startRow);
-        if (startRow > 0 && !IsBlankText(startText) && ms <= ParseDuration(startText)) {
+        if (startRow > 0 && !IsBlankText(startText) && MeasureRide(ParseDuration(startText), ms).ms <= 0) {
             return Refused("Die Zielzeit liegt nicht nach der Startzeit von Nr. " + number + " (" + startText + ").",
                            HandTimeField::Time);
         }
@@ -142,7 +143,8 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
     if (!number.empty() && start) {
         for (int r = 1; r < SortGrid3.RowCount(); ++r) {
             const std::string& finishText = SortGrid3.Cells(kStopTime, r);
-            if (SortGrid3.Cells(kStopNr, r) == number && !IsBlankText(finishText) && ms >= ParseDuration(finishText)) {
+            if (SortGrid3.Cells(kStopNr, r) == number && !IsBlankText(finishText) &&
+                MeasureRide(ms, ParseDuration(finishText)).ms <= 0) {
                 return Refused("Die Startzeit liegt nicht vor der Zielzeit von Nr. " + number + " (" + finishText +
                                    ").",
                                HandTimeField::Time);
@@ -154,8 +156,15 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
 
 bool Registrations::ConfirmHandTimeNumber(const HandTimeEntry& entry, const std::string& number) {
     const bool numberChanged = !entry.Correction() || number != entry.oldNumber;
-    return number.empty() || !numberChanged || startList_.SortGrid1.FindRowByText(kListNr, number, false) >= 0 ||
-           host_.AskYesNo(kNotInStartList);
+    if (number.empty() || !numberChanged) {
+        return true;
+    }
+    if (startList_.SortGrid1.FindRowByText(kListNr, number, false) < 0 && !host_.AskYesNo(kNotInStartList)) {
+        return false;
+    }
+    // A second start of one number: the results keep using the first.
+    const bool started = entry.kind == HandTimeKind::Start && SortGrid2.FindRowByText(kStartNr, number, false) >= 0;
+    return !started || host_.AskYesNo("Nummer " + number + " hat schon eine Startzeit — trotzdem eintragen?");
 }
 
 int Registrations::CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const {
@@ -207,6 +216,7 @@ HandTimeResult Registrations::ApplyHandTime(const HandTimeEntry& entry, bool res
         AfterNewHandTime(start, row, text, number);
     }
     UpdateRemainingCounters();
+    UpdateWarnings(host_.CurrentTimeOfDay());
     return HandTimeResult{true, "", HandTimeField::None};
 }
 
@@ -228,6 +238,9 @@ void Registrations::AfterNewHandTime(bool start, int row, const std::string& tex
     if (start && startList_.cbNr.ItemIndex >= 0 && startList_.cbNr.Text() == number) {
         CancelAutoStart();
         NextRider();
+        if (StartContactFree) {
+            ImageLSClick(LockIndicator::Start); // the next closing is not this rider's start
+        }
         cbNrChange();
     }
     if (!start) {

@@ -203,9 +203,24 @@ public:
     // The middle panel of the status bar, most urgent first: the journal cannot write (alarm,
     // until it writes again), "Journal war unterbrochen <von>–<bis>", a journal that could not be
     // read or damaged lines skipped; each of the last two stays until clicked (JournalNoticeClick).
+    // Below the journal's notes follow, in this order: a step of the wall clock (until clicked),
+    // "Start-Kontakt gesperrt – F11 gibt frei" while a rider whose planned start has passed is
+    // selected and the start contact is locked, a number with two start rows, and riders sharing
+    // a planned start (from the load of the list until clicked).
     std::string JournalNotice;
     bool JournalNoticeAlarm = false;
     void JournalNoticeClick();
+
+    // ---- Clock steps and the other warnings (timing/Warnings.cpp) ---------------------------------
+    // The tick: a jump of the wall clock against the host's steady clock of 0,5 s or more is a
+    // step: journaled, given to the results (rides across it are measured without it and noted
+    // "Uhr") and warned of.
+    void WatchClock(TimeOfDay now);
+    void ClockStepped(const ClockStep& step);
+    // The warnings that follow the lists and the clock panel at `now` (the tick, every start).
+    void UpdateWarnings(TimeOfDay now);
+    // A start list was loaded: riders sharing a planned start are named.
+    void FindSharedPlannedStarts();
     std::unique_ptr<Journal> journal;
 
 private:
@@ -229,7 +244,8 @@ private:
     // The row a correction changes: its own row while it still holds the old time and number,
     // else the first row that does; 0 when none.
     int CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const;
-    // A number not in the start list is only written after "Ja".
+    // A number not in the start list, and a start for a number that already has one, are only
+    // written after "Ja".
     bool ConfirmHandTimeNumber(const HandTimeEntry& entry, const std::string& number);
     // The row a new hand time goes into, made the current row.
     int NewHandTimeRow(bool start);
@@ -256,6 +272,16 @@ private:
     std::string journalDamage_;                 // unreadable file or damaged lines, until clicked
     std::string journalUnreadable_;             // said once more when the window is up
     std::int64_t journalRetryAt_ = -1;          // ms of the day of the last retry
+
+    std::string armedNumber_; // the rider the pending automatic start belongs to, and its planned start
+    TimeOfDay armedPlanned_ = -1.0;
+    bool clockSeen_ = false; // the wall and steady clocks at the last tick
+    std::int64_t lastWallMs_ = 0;
+    std::int64_t lastSteadyMs_ = 0;
+    std::string clockStepNotice_;     // until clicked
+    std::string lateLockNotice_;      // while it holds
+    std::string secondStartNotice_;   // while it holds
+    std::string sharedPlannedNotice_; // from the load until clicked
 };
 
 // The question that offers a session: what it holds (date, time span, starts and finishes),

@@ -46,6 +46,10 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         const std::optional<Rgb>& colour = role == Qt::BackgroundRole ? f.background : f.textColor;
         return colour ? QVariant(ToQColor(*colour)) : QVariant();
     }
+    case Qt::ToolTipRole: {
+        const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
+        return f.toolTip.empty() ? QVariant() : QVariant(QString::fromStdString(f.toolTip));
+    }
     case Qt::TextAlignmentRole: {
         const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
         return QVariant::fromValue((f.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);

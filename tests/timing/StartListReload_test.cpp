@@ -70,7 +70,7 @@ TEST_F(StartListReload, CountersKeepTheRidersAlreadyStarted) {
         {"no start, but a finish: the list's length", 5, 0, 1, "5", "0"},
         {"ten started, three finished", 26, 10, 3, "16", "7"},
         {"all started", 4, 4, 4, "0", "0"},
-        {"a shorter list than the starts", 3, 4, 1, "", "3"},
+        {"a shorter list than the starts", 3, 4, 1, "0", "3"},
         {"more finishes than starts", 6, 2, 3, "4", ""},
     };
     for (const auto& c : cases) {
