@@ -25,8 +25,9 @@ struct RideTime {
 
 // finish - start in ms of the day. A finish earlier than its start by more than twelve hours is
 // the next day's. A step lies inside the ride when the start is no later than the wall clock's
-// reading just before the step (at - size) and the finish no earlier than its reading right
-// after it (at); its size is taken out of the ride. After a step back, a time within the span
+// reading just before the step (at - size) and the finish is later than that reading after a
+// step forward, or no earlier than the reading right after a step back (at); its size is taken
+// out of the ride. After a step back, a time within the span
 // the clock showed twice cannot be told apart: it counts as inside, and the mark says so.
 RideTime MeasureRide(std::int64_t start, std::int64_t finish, const std::vector<ClockStep>& steps = {});
 
