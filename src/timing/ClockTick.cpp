@@ -46,6 +46,7 @@ void Registrations::ShiftStartTimes() {
     }
     SelectRider(0);
     UpdateRemainingCounters();
+    FindSharedPlannedStarts();
 }
 
 } // namespace vandoret

@@ -75,17 +75,23 @@ public:
     void SelectRider(int index);
     // A start list was read whole: the clock panel follows the selection; the count of riders
     // still to start is the list's length, or once starts exist both counters as a start leaves them.
+    // A pending automatic start is cancelled when its rider is no longer selected or the rider's
+    // planned start changed; riders sharing a planned start are named in the status bar.
     void ListLoaded();
     // Ctrl+X after the question: the start and stop times, the number list and the name field are
     // cleared; as after the last rider's start the countdown goes off and a pending automatic start
-    // is cancelled; the planned start is forgotten and both counters show "0".
+    // is cancelled; the planned start is forgotten and both counters show "0". The clock steps
+    // seen and the note on shared planned starts go with the lists.
     void ClearProtocol();
 
     void LoadSoundFiles();
     void PlaySoundFile(const std::string& path);
     void UpdateRemainingCounters();
     // The two counters of UpdateRemainingCounters alone (riders still to start, riders on the
-    // course), as a load sets them once starts exist; switches and the finish display stay.
+    // course), as a load sets them once starts exist; switches and the finish display stay. They
+    // count riders: to start, the start list's riders without a start row; on the course, the
+    // numbers with a start row (each start without a number one more) less the finish rows;
+    // empty when negative.
     struct RemainingCounts {
         int toStart = 0;
         int onCourse = 0;
@@ -93,7 +99,7 @@ public:
     RemainingCounts SetRemainingCounters();
     // Starts recorded in the start times list (its one blank slot counts none).
     int RecordedStarts() const;
-    void ImageStatusClick();
+    void ImageStatusClick(); // the countdown switch (Ctrl+C); switching it off cancels a pending automatic start
     void ImageSoundClick();
     void ImageLSClick(LockIndicator which);
     // The "AutoStart" box of the clock panel; unticked, starts move the selection but record nothing.
