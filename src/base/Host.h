@@ -27,6 +27,9 @@ public:
 
     // Local wall-clock time of day, millisecond resolution, no date part.
     virtual TimeOfDay CurrentTimeOfDay() = 0;
+    // A steady clock in milliseconds from any fixed point: it never jumps when the wall clock is
+    // set or changes to summer time, so the tick can tell such a step from time passing.
+    virtual std::int64_t SteadyMilliseconds() = 0;
 
     // Timer1: the 100 ms tick.
     virtual void SetTimer1Enabled(bool enabled) = 0;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vandoret {
@@ -24,7 +25,7 @@ struct CellFormat {
     bool rightAligned = false;
     std::optional<Rgb> textColor;
     std::string_view mark;
-    std::string_view toolTip;
+    std::string toolTip; // what the cell's colour means and what to do
     bool operator==(const CellFormat&) const = default;
 };
 
@@ -38,6 +39,11 @@ inline constexpr std::string_view kHandTimeMark = "H";
 // or given twice, a pause or fault points that do not read, a pause longer than the ride); its
 // tooltip names the fault.
 inline constexpr Rgb kCheckBackground{255, 190, 70};
+// The mark of a ride time measured across a step of the wall clock, alone and beside "H".
+inline constexpr std::string_view kClockStepMark = "Uhr";
+inline constexpr std::string_view kHandAndClockMark = "H Uhr";
+// A cell that needs the operator's look: riders sharing a planned start, a number started twice.
+inline constexpr Rgb kAttentionBackground{255, 200, 120};
 
 // An owner-drawn tab: background and text colour. The caption stands 4 pixels right of the tab's
 // left edge and 2 pixels below its top, 2 pixels lower still for the active tab.

@@ -187,22 +187,41 @@ std::vector<std::vector<std::string>> TSortGrid::TakeRows() {
     return taken;
 }
 
-// marks_ holds the mark in bit 0 and the tag in the bits above it.
+// marks_ holds the mark in bit 0, the note in bit 1 and the tag in the bits above them.
+namespace {
+constexpr int kMarkBit = 1;
+constexpr int kNoteBit = 2;
+constexpr int kTagShift = 2;
+} // namespace
+
 bool TSortGrid::RowMarked(int row) const {
-    return row >= 0 && row < RowCount() && (marks_[static_cast<std::size_t>(row)] & 1) != 0;
+    return row >= 0 && row < RowCount() && (marks_[static_cast<std::size_t>(row)] & kMarkBit) != 0;
 }
 
 void TSortGrid::SetRowMarked(int row, bool marked) {
     if (row < 0 || row >= RowCount() || RowMarked(row) == marked) {
         return;
     }
-    char& m = marks_[static_cast<std::size_t>(row)];
-    m = static_cast<char>((m & ~1) | (marked ? 1 : 0));
+    marks_[static_cast<std::size_t>(row)] ^= kMarkBit;
+    ++revision_;
+}
+
+bool TSortGrid::RowNoted(int row) const {
+    return row >= 0 && row < RowCount() && (marks_[static_cast<std::size_t>(row)] & kNoteBit) != 0;
+}
+
+void TSortGrid::SetRowNoted(int row, bool noted) {
+    if (row < 0 || row >= RowCount() || RowNoted(row) == noted) {
+        return;
+    }
+    marks_[static_cast<std::size_t>(row)] ^= kNoteBit;
     ++revision_;
 }
 
 int TSortGrid::RowTag(int row) const {
-    return row >= 0 && row < RowCount() ? static_cast<unsigned char>(marks_[static_cast<std::size_t>(row)]) >> 1 : 0;
+    return row >= 0 && row < RowCount()
+               ? static_cast<unsigned char>(marks_[static_cast<std::size_t>(row)]) >> kTagShift
+               : 0;
 }
 
 void TSortGrid::SetRowTag(int row, int tag) {
@@ -210,7 +229,7 @@ void TSortGrid::SetRowTag(int row, int tag) {
         return;
     }
     char& m = marks_[static_cast<std::size_t>(row)];
-    m = static_cast<char>((m & 1) | (tag << 1));
+    m = static_cast<char>((m & (kMarkBit | kNoteBit)) | (tag << kTagShift));
     ++revision_;
 }
 

@@ -104,9 +104,12 @@ public:
     // The row's mark; out of range reads false and writes are ignored.
     bool RowMarked(int row) const;
     void SetRowMarked(int row, bool marked);
+    // A second mark of its own, kept beside the first and moved with the row as it is.
+    bool RowNoted(int row) const;
+    void SetRowNoted(int row, bool noted);
     // A small number a list's owner gives a row (0 .. kMaxRowTag, 0 unless set), kept and moved
     // as the mark is: the results tell the rows without a place by it. Other values are ignored.
-    static constexpr int kMaxRowTag = 63;
+    static constexpr int kMaxRowTag = 63; // six bits beside the mark and the note
     int RowTag(int row) const;
     void SetRowTag(int row, int tag);
 
@@ -160,7 +163,7 @@ private:
 
     int colCount_;
     std::vector<std::vector<std::string>> rows_;
-    std::vector<char> marks_; // one per row, beside rows_
+    std::vector<char> marks_; // one per row, beside rows_: bit 0 the mark, bit 1 the note
     int row_ = 1;
     GridRect selection_;
     int topRow_ = 1;

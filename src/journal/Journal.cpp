@@ -36,6 +36,13 @@ std::string Digits(std::int64_t value, int width) {
                : text;
 }
 
+// "Uhrsprung <TAB> 09:30:10.000 <TAB> -10000"
+std::string ClockStepLine(const ClockStep& step) {
+    JournalStamp moment;
+    moment.millisecond = step.at;
+    return Fields({journal_word::kClockStep, FormatJournalStamp(moment).substr(11), std::to_string(step.size)});
+}
+
 } // namespace
 
 std::string JournalDay(const JournalStamp& stamp) {
@@ -228,6 +235,10 @@ void Journal::Saved(bool results, const std::string& fileName) {
            '\t' + journal_text::EscapeCell(fileName)});
 }
 
+void Journal::ClockStepped(const ClockStep& step) {
+    Write({ClockStepLine(step)});
+}
+
 void Journal::AddSelection(std::string& text, const std::string& stamp, bool always) {
     const JournalSession& seen = mirror_.session;
     if (selected_ && (always || seen.selected != selected_)) {
@@ -331,6 +342,10 @@ void Journal::AddState(std::string& text, const std::string& stamp) {
         for (int r = 1; r < Grid(l).RowCount(); ++r) {
             AddLine(text, stamp, Fields({journal_word::kRow, RowFields(Grid(l), l, r)}));
         }
+    }
+    const std::vector<ClockStep> steps = mirror_.session.clockSteps; // AddLine feeds the mirror
+    for (const ClockStep& step : steps) {
+        AddLine(text, stamp, ClockStepLine(step));
     }
 }
 

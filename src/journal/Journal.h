@@ -18,6 +18,9 @@
 //    its stamp is the moment of the entry. Replaying it gives the row with its mark.
 //  - The selected start number ("Auswahl"), the countdown switch ("Countdown ein"/"aus") and
 //    every saved list ("Gespeichert", the list and the file name) are lines of their own.
+//  - A step of the wall clock is a line "Uhrsprung <hh:mm:ss.zzz> <ms>": the clock's reading right
+//    after it and how far it jumped. The full state repeats the session's steps; a step read
+//    twice counts once. Cleared lists and an opened protocol forget them.
 //  - Every event is one Append of the writer, which returns only once the text is on the disk.
 //    The time of a registration is taken before, so writing never changes it. A failing Append
 //    never throws and never stops the caller: the journal reports "not writing" through
@@ -48,6 +51,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/RideTime.h"
 #include "grid/SortGrid.h"
 
 namespace vandoret {
@@ -112,6 +116,7 @@ struct JournalSession {
     std::optional<bool> counterOn;       // the countdown switch
     bool unsaved = false;                // its lists changed after the last save of the results
     std::string day;                     // the day of the journal file it was last written in
+    std::vector<ClockStep> clockSteps;   // steps of the wall clock, in the order seen
     JournalRows lists[2];
     // The marks of the rows (hand-entered times), one per row of lists[l].
     std::vector<bool> marks[2];
@@ -222,6 +227,8 @@ public:
     void Selection(const std::string& number, bool counterOn);
     // A list saved into `fileName`: the start list (Startliste) or the results (Ergebnisse).
     void Saved(bool results, const std::string& fileName);
+    // The wall clock jumped by step.size ms; it read step.at right after.
+    void ClockStepped(const ClockStep& step);
 
 private:
     // Writes the event lines (without their stamp) and what else changed, in one Append.

@@ -1,6 +1,8 @@
 // Reading the journal back: the lists the last session's lines give.
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "base/BlankText.h"
@@ -66,6 +68,37 @@ std::vector<std::string> BlankRowOf(int list) {
 
 void Resize(JournalRows& rows, int list, std::size_t count) {
     rows.resize(std::max<std::size_t>(count, 1), BlankRowOf(list));
+}
+
+// "09:30:10.000" as ms of the day; -1 when it is not one.
+std::int64_t ParseClockMoment(std::string_view field) {
+    if (field.size() != 12 || !IsStamp("2000-01-01 " + std::string(field))) {
+        return -1;
+    }
+    const auto number = [&](std::size_t at, std::size_t n) {
+        int value = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            value = value * 10 + (field[i] - '0');
+        }
+        return std::int64_t{value};
+    };
+    const std::int64_t h = number(0, 2), m = number(3, 2), s = number(6, 2);
+    return h > 23 || m > 59 || s > 59 ? -1 : ((h * 60 + m) * 60 + s) * 1000 + number(9, 3);
+}
+
+// A step's line fields; nullopt when they do not read as one.
+std::optional<ClockStep> ParseClockStep(const std::vector<std::string_view>& f) {
+    if (f.size() != 4) {
+        return std::nullopt;
+    }
+    std::int64_t size = 0;
+    const auto [end, error] = std::from_chars(f[3].data(), f[3].data() + f[3].size(), size);
+    const std::int64_t at = ParseClockMoment(f[2]);
+    if (error != std::errc() || end != f[3].data() + f[3].size() || at < 0 || size <= -kRideDayMs ||
+        size >= kRideDayMs) {
+        return std::nullopt;
+    }
+    return ClockStep{at, size};
 }
 
 } // namespace
@@ -359,6 +392,14 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
     bool known = true;
     if (kind == journal_word::kListsCleared || kind == journal_word::kProtocolOpened) {
         Clear();
+        session.clockSteps.clear();
+    } else if (kind == journal_word::kClockStep) {
+        const std::optional<ClockStep> step = ParseClockStep(f);
+        std::vector<ClockStep>& steps = session.clockSteps;
+        known = step.has_value();
+        if (step && std::find(steps.begin(), steps.end(), *step) == steps.end()) {
+            steps.push_back(*step);
+        }
     } else if ((rowLine || handLine) && rowValid) {
         SetRow(session.lists[list], session.marks[list], list, static_cast<int>(row), f, 4, marked);
     } else if (kind == journal_word::kRowDeleted && list >= 0 && row >= 1) {

@@ -26,6 +26,7 @@ inline constexpr std::string_view kCorrection = "Korrektur";
 inline constexpr std::string_view kSelection = "Auswahl";
 inline constexpr std::string_view kCountdown = "Countdown";
 inline constexpr std::string_view kSaved = "Gespeichert";
+inline constexpr std::string_view kClockStep = "Uhrsprung"; // the wall clock jumped: when, by how many ms
 
 // Words inside lines.
 inline constexpr std::string_view kSession = "Sitzung";        // before the session number

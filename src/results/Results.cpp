@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "base/NumberText.h"
+#include "base/RideTime.h"
 #include "grid/ListColumns.h"
 #include "grid/SortCompare.h"
 #include "grid/StartNumbers.h"
@@ -74,7 +76,8 @@ namespace {
 // A finish whose number has a start but is no longer in the start list gives a row with the
 // number and no name; each row without a place carries its tag.
 void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, TSortGrid& stops,
-                      const Settings& settings, const Locale& locale, TSortGrid& results) {
+                      const Settings& settings, const Locale& locale, const std::vector<ClockStep>& clockSteps,
+                      TSortGrid& results) {
     results.SetRowCount(2);
     results.BlankRow(1);
 
@@ -94,7 +97,9 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         if (r2 < 0) {
             continue; // no start: "!" in "Pausen" says so
         }
-        const std::int64_t ride = RideMilliseconds(startTimes.Cells(kStartTime, r2), stops.Cells(kStopTime, i));
+        const RideTime measured = MeasureRide(ParseDuration(startTimes.Cells(kStartTime, r2)),
+                                              ParseDuration(stops.Cells(kStopTime, i)), clockSteps);
+        const std::int64_t ride = measured.ms;
         // A blank pause is none; one that does not read counts none and is marked in the stop list.
         const std::int64_t pause = ParsePause(stops.Cells(kStopPause, i), locale).value_or(0);
         if (ride <= 0) {
@@ -131,6 +136,7 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale));
         // A ride time taken from a hand time carries the mark ("H" beside the time).
         results.SetRowMarked(target, startTimes.RowMarked(r2) || stops.RowMarked(i));
+        results.SetRowNoted(target, measured.acrossStep); // "Uhr" beside the time
         results.SetRowTag(target, net < 0 ? kResultNegativeNet : r1 < 0 ? kResultUnknownNumber : kResultRanked);
     }
 }
@@ -161,7 +167,11 @@ void MoveUnplacedBehind(TSortGrid& results) {
     std::stable_sort(unplaced.begin(), unplaced.end(), byNumber);
     ranked.insert(ranked.end(), unplaced.begin(), unplaced.end());
     std::vector<std::vector<std::string>> rows;
-    std::vector<std::pair<bool, int>> marks;
+    struct Marks {
+        bool marked, noted;
+        int tag;
+    };
+    std::vector<Marks> marks;
     rows.reserve(ranked.size() + 1);
     const auto rowOf = [&results](int r) {
         std::vector<std::string> row;
@@ -173,12 +183,13 @@ void MoveUnplacedBehind(TSortGrid& results) {
     rows.push_back(rowOf(0));
     for (const int r : ranked) {
         rows.push_back(rowOf(r));
-        marks.emplace_back(results.RowMarked(r), results.RowTag(r));
+        marks.push_back({results.RowMarked(r), results.RowNoted(r), results.RowTag(r)});
     }
     results.AssignRows(std::move(rows));
     for (std::size_t k = 0; k < marks.size(); ++k) {
-        results.SetRowMarked(static_cast<int>(k) + 1, marks[k].first);
-        results.SetRowTag(static_cast<int>(k) + 1, marks[k].second);
+        results.SetRowMarked(static_cast<int>(k) + 1, marks[k].marked);
+        results.SetRowNoted(static_cast<int>(k) + 1, marks[k].noted);
+        results.SetRowTag(static_cast<int>(k) + 1, marks[k].tag);
     }
 }
 
@@ -206,8 +217,9 @@ void RankResultsIn(TSortGrid& results, int sortCol) {
 
 } // namespace
 
-std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText) {
-    return static_cast<std::int64_t>(ParseDuration(stopText)) - ParseDuration(startText);
+std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText,
+                               const std::vector<ClockStep>& clockSteps) {
+    return MeasureRide(ParseDuration(startText), ParseDuration(stopText), clockSteps).ms;
 }
 
 ResultsList::ResultsList(const Settings& settings, const Locale& locale, const TSortGrid& startList,
@@ -218,7 +230,7 @@ ResultsList::ResultsList(const Settings& settings, const Locale& locale, const T
 }
 
 void ResultsList::BuildResults() {
-    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, SortGrid4);
+    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, ClockSteps, SortGrid4);
 }
 
 void ResultsList::RankResults() {
@@ -235,7 +247,7 @@ TSortGrid ResultsList::RankedResultsCopy() const {
     stops.OnEndUpdate = nullptr;
     stops.OnBusy = nullptr;
     stops.OnMessage = nullptr;
-    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, results);
+    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, ClockSteps, results);
     RankResultsIn(results, startList_.SortOptions.SortCol);
     return results;
 }

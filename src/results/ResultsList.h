@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "base/RideTime.h"
 #include "base/TimeValues.h"
 #include "grid/SortGrid.h"
 #include "results/ListChecks.h"
@@ -27,8 +29,10 @@ inline constexpr std::string_view kResultNegativeNetTip = "Pause länger als der
 inline constexpr std::string_view kResultUnknownNumberTip =
     "Nummer nicht in der Startliste: ohne Platz, bitte Nummer prüfen";
 
-// The ride between a start and a finish text (hh:mm:ss,z), in milliseconds; 0 or less is no ride.
-std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText);
+// The ride between a start and a finish text (hh:mm:ss,z), in milliseconds, across midnight and
+// the clock steps given (MeasureRide); 0 or less is no ride.
+std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText,
+                              const std::vector<ClockStep>& clockSteps = {});
 
 class ResultsList {
 public:
@@ -40,6 +44,10 @@ public:
     ResultsList& operator=(const ResultsList&) = delete;
 
     TSortGrid SortGrid4{8}; // "Ergebnisse": Platz, St.Nr., Name, Pferd, Club, Ort, Zeit, Punkte
+    // The steps of the wall clock seen this session: a ride across one is measured without it,
+    // and its row is noted (TSortGrid::RowNoted). A ride ends after midnight when its finish is
+    // more than twelve hours before its start.
+    std::vector<ClockStep> ClockSteps;
 
     // Rebuilds SortGrid4 from the start list, start times and stop times; writes "EZ-Pkt.".
     void BuildResults();

@@ -9,6 +9,7 @@
 namespace vandoret {
 
 void Registrations::Tick(TimeOfDay now) {
+    WatchClock(now);
     StaticText1 = FormatClock(now, ClockForm::HhNnSs, locale_);
 
     // Once armed, the counter stays at "00:00" until the start has been taken.
@@ -21,11 +22,17 @@ void Registrations::Tick(TimeOfDay now) {
             }
         } else if (CountdownShows(TextCounterTime, 0, locale_)) {
             host_.StartTimer5sek();
+            armedNumber_ = startList_.cbNr.Text();
+            armedPlanned_ = PlannedStart;
         }
     }
+    UpdateWarnings(now);
 }
 
 void Registrations::Timer5sekTimer() {
+    if (startList_.cbNr.ItemIndex < 0) {
+        return; // an automatic start belongs to a rider
+    }
     RegisterStart();
 }
 
@@ -39,6 +46,7 @@ void Registrations::ShiftStartTimes() {
     }
     SelectRider(0);
     UpdateRemainingCounters();
+    FindSharedPlannedStarts();
 }
 
 } // namespace vandoret

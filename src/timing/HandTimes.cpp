@@ -6,6 +6,7 @@
 
 #include "base/BlankText.h"
 #include "base/NumberText.h"
+#include "base/RideTime.h"
 #include "grid/ListColumns.h"
 #include "grid/StartNumbers.h"
 #include "timing/Registrations.h"
@@ -136,7 +137,7 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
     if (!number.empty() && !start) {
         const int startRow = FindStartNumberRow(SortGrid2, kStartNr, number);
         const std::string& startText = SortGrid2.Cells(kStartTime, startRow);
-        if (startRow > 0 && !IsBlankText(startText) && ms <= ParseDuration(startText)) {
+        if (startRow > 0 && !IsBlankText(startText) && MeasureRide(ParseDuration(startText), ms).ms <= 0) {
             return Refused("Die Zielzeit liegt nicht nach der Startzeit von Nr. " + number + " (" + startText + ").",
                            HandTimeField::Time);
         }
@@ -145,7 +146,7 @@ std::optional<HandTimeResult> Registrations::RefuseHandTime(const HandTimeEntry&
         for (int r = 1; r < SortGrid3.RowCount(); ++r) {
             const std::string& finishText = SortGrid3.Cells(kStopTime, r);
             if (SameStartNumber(SortGrid3.Cells(kStopNr, r), number) && !IsBlankText(finishText) &&
-                ms >= ParseDuration(finishText)) {
+                MeasureRide(ms, ParseDuration(finishText)).ms <= 0) {
                 return Refused("Die Startzeit liegt nicht vor der Zielzeit von Nr. " + number + " (" + finishText +
                                    ").",
                                HandTimeField::Time);
@@ -163,9 +164,13 @@ bool Registrations::ConfirmHandTimeNumber(const HandTimeEntry& entry, const std:
     if (FindStartNumberRow(startList_.SortGrid1, kListNr, number) < 0 && !host_.AskYesNo(kNotInStartList)) {
         return false;
     }
+    if (entry.kind == HandTimeKind::Start) {
+        // A second start of one number: the results keep using the first.
+        const bool started = FindStartNumberRow(SortGrid2, kStartNr, number) >= 0;
+        return !started || host_.AskYesNo("Nummer " + number + " hat schon eine Startzeit — trotzdem eintragen?");
+    }
     // A finish for a number that has one already would rank the rider twice.
-    return entry.kind == HandTimeKind::Start ||
-           AskSecondFinish(number, entry.Correction() ? CorrectedRow(SortGrid3, entry) : 0);
+    return AskSecondFinish(number, entry.Correction() ? CorrectedRow(SortGrid3, entry) : 0);
 }
 
 int Registrations::CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const {
@@ -217,6 +222,7 @@ HandTimeResult Registrations::ApplyHandTime(const HandTimeEntry& entry, bool res
         AfterNewHandTime(start, row, text, number);
     }
     UpdateRemainingCounters();
+    UpdateWarnings(host_.CurrentTimeOfDay());
     return HandTimeResult{true, "", HandTimeField::None};
 }
 
@@ -238,6 +244,9 @@ void Registrations::AfterNewHandTime(bool start, int row, const std::string& tex
     if (start && startList_.cbNr.ItemIndex >= 0 && SameStartNumber(startList_.cbNr.Text(), number)) {
         CancelAutoStart();
         NextRider();
+        if (StartContactFree) {
+            ImageLSClick(LockIndicator::Start); // the next closing is not this rider's start
+        }
         cbNrChange();
     }
     if (!start) {

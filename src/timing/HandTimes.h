@@ -18,7 +18,10 @@
 //  - Bad input changes nothing and gives a German message for the dialog: a time that is not
 //    one, an empty reason, a start without a number, a finish not after the rider's start (or a
 //    start not before the rider's finish), and a number missing from the start list unless the
-//    question "Nummer nicht in der Startliste — trotzdem eintragen?" is answered "Ja".
+//    question "Nummer nicht in der Startliste — trotzdem eintragen?" is answered "Ja"; a start for
+//    a number that already has one asks "Nummer <n> hat schon eine Startzeit — trotzdem
+//    eintragen?" (the results keep using the first start while it is there).
+//  - A finish more than twelve hours before the start is the next day's (a ride over midnight).
 #pragma once
 
 #include <optional>

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "timing/Warnings.h"
+
 namespace vandoret {
 namespace {
 
@@ -164,6 +166,16 @@ CellFormat Pages::SortGrid2GetCellFormat(int col, int row) const {
     if (SortGrid2.RowMarked(row)) {
         format.textColor = kHandTimeText;
     }
+    if (col == kStartNr) {
+        const RepeatedStart repeated = StartRepetition(SortGrid2, row);
+        if (repeated != RepeatedStart::None) {
+            format.background = kAttentionBackground;
+            format.toolTip = repeated == RepeatedStart::First
+                                 ? "Diese Nummer hat eine weitere Startzeit – gewertet wird diese erste"
+                                 : "Weitere Startzeit dieser Nummer – gewertet wird die erste; die falsche löschen "
+                                   "(Strg+0) oder korrigieren (Umschalt+F7)";
+        }
+    }
     format.rightAligned = col == kStartRowNr; // "Kontakt-Nr." of both lists
     return format;
 }
@@ -210,6 +222,10 @@ CellFormat Pages::SortGrid1GetCellFormat(int col, int row) const {
         format.background = kCheckBackground;
         format.toolTip = kNumberTwiceTip;
     }
+    if (row > 0 && col == kListPlanned && SharesPlannedStart(startList_.SortGrid1, row)) {
+        format.background = kAttentionBackground;
+        format.toolTip = "Gleiche Startzeit wie ein anderer Reiter – nach dem ersten den nächsten mit F4 starten";
+    }
     return format;
 }
 
@@ -219,8 +235,10 @@ CellFormat Pages::SortGrid4GetCellFormat(int col, int row) const {
     if (row <= 0) {
         return format;
     }
-    if (col == kResultTime && SortGrid4.RowMarked(row)) {
-        format.mark = kHandTimeMark; // "Zeit" of a ride timed by hand
+    if (col == kResultTime) {
+        // "Zeit" of a ride timed by hand, measured across a step of the clock, or both.
+        const bool hand = SortGrid4.RowMarked(row), clock = SortGrid4.RowNoted(row);
+        format.mark = hand && clock ? kHandAndClockMark : hand ? kHandTimeMark : clock ? kClockStepMark : "";
     }
     // The rows without a place: the cell that says why.
     const int tag = SortGrid4.RowTag(row);

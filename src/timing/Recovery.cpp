@@ -163,6 +163,8 @@ void Registrations::AttachJournal(JournalWriter& writer, JournalClock& clock) {
         lastSession_ = std::move(scan.newest);
         Rebuild(SortGrid2, lastSession_->startTimes(), lastSession_->marks[0]);
         Rebuild(SortGrid3, lastSession_->stopTimes(), lastSession_->marks[1]);
+        std::vector<ClockStep>& steps = results_.ClockSteps;
+        steps.insert(steps.begin(), lastSession_->clockSteps.begin(), lastSession_->clockSteps.end());
         journal->ContinueSession(*lastSession_, scan.newestDay);
     } else {
         journal->BeginSession();
@@ -188,6 +190,9 @@ bool Registrations::RecoverLastSession() {
     if (!yes) {
         RemoveRecovered(SortGrid2, last.startTimes());
         RemoveRecovered(SortGrid3, last.stopTimes());
+        std::vector<ClockStep>& steps = results_.ClockSteps;
+        steps.erase(steps.begin(),
+                    steps.begin() + static_cast<std::ptrdiff_t>(std::min(steps.size(), last.clockSteps.size())));
         UpdateRemainingCounters();
         journal->BeginNewSession();
         JournalSelection();
@@ -264,22 +269,27 @@ void Registrations::RetryJournal(TimeOfDay now) {
 
 void Registrations::UpdateJournalNotice() {
     JournalNoticeAlarm = !journalFailedSince_.empty();
-    JournalNotice = JournalNoticeAlarm             ? std::string(kJournalNotWritten)
-                    : !journalInterrupted_.empty() ? journalInterrupted_
-                    : !journalDamage_.empty()      ? journalDamage_
-                                                   : numbersTwice_;
+    JournalNotice = JournalNoticeAlarm ? std::string(kJournalNotWritten) : std::string();
+    for (const std::string* notice : {&journalInterrupted_, &journalDamage_, &clockStepNotice_, &lateLockNotice_,
+                                      &numbersTwice_, &secondStartNotice_, &sharedPlannedNotice_}) {
+        if (JournalNotice.empty()) {
+            JournalNotice = *notice;
+        }
+    }
 }
 
 void Registrations::JournalNoticeClick() {
     if (!journalFailedSince_.empty()) {
         return; // stays while writing fails
     }
-    if (!journalInterrupted_.empty()) {
-        journalInterrupted_.clear();
-    } else if (!journalDamage_.empty()) {
-        journalDamage_.clear();
-    } else {
-        numbersTwice_.clear(); // the marks in "Startliste" stay
+    // The note shown goes, if it is one that stays until clicked; the others go with their cause.
+    // (Numbers given twice: the marks in "Startliste" stay.)
+    for (std::string* notice :
+         {&journalInterrupted_, &journalDamage_, &clockStepNotice_, &numbersTwice_, &sharedPlannedNotice_}) {
+        if (!notice->empty() && *notice == JournalNotice) {
+            notice->clear();
+            break;
+        }
     }
     UpdateJournalNotice();
 }

@@ -75,18 +75,24 @@ public:
     void SelectRider(int index);
     // A start list was read whole: the clock panel follows the selection; the count of riders
     // still to start is the list's length, or once starts exist both counters as a start leaves them.
-    // Numbers given twice in the list are named in the status bar.
+    // Numbers given twice in the list are named in the status bar. A pending automatic start is
+    // cancelled when its rider is no longer selected or the rider's planned start changed; riders
+    // sharing a planned start are named in the status bar.
     void ListLoaded();
     // Ctrl+X after the question: the start and stop times, the number list and the name field are
     // cleared; as after the last rider's start the countdown goes off and a pending automatic start
-    // is cancelled; the planned start is forgotten and both counters show "0".
+    // is cancelled; the planned start is forgotten and both counters show "0". The clock steps
+    // seen and the note on shared planned starts go with the lists.
     void ClearProtocol();
 
     void LoadSoundFiles();
     void PlaySoundFile(const std::string& path);
     void UpdateRemainingCounters();
     // The two counters of UpdateRemainingCounters alone (riders still to start, riders on the
-    // course), as a load sets them once starts exist; switches and the finish display stay.
+    // course), as a load sets them once starts exist; switches and the finish display stay. They
+    // count riders: to start, the start list's riders without a start row; on the course, the
+    // numbers with a start row (each start without a number one more) less the finish rows;
+    // empty when negative.
     struct RemainingCounts {
         int toStart = 0;
         int onCourse = 0;
@@ -94,7 +100,7 @@ public:
     RemainingCounts SetRemainingCounters();
     // Starts recorded in the start times list (its one blank slot counts none).
     int RecordedStarts() const;
-    void ImageStatusClick();
+    void ImageStatusClick(); // the countdown switch (Ctrl+C); switching it off cancels a pending automatic start
     void ImageSoundClick();
     void ImageLSClick(LockIndicator which);
     // The "AutoStart" box of the clock panel; unticked, starts move the selection but record nothing.
@@ -206,11 +212,26 @@ public:
     void RetryJournal(TimeOfDay now);
     // The middle panel of the status bar, most urgent first: the journal cannot write (alarm,
     // until it writes again), "Journal war unterbrochen <von>–<bis>", a journal that could not be
-    // read or damaged lines skipped, numbers given twice in the start list just loaded; each of
-    // the last three stays until clicked (JournalNoticeClick).
+    // read or damaged lines skipped; each of the last two stays until clicked (JournalNoticeClick).
+    // Below the journal's notes follow, in this order: a step of the wall clock (until clicked),
+    // "Start-Kontakt gesperrt – F11 gibt frei" while a rider whose planned start has passed is
+    // selected and the start contact is locked, numbers given twice in the start list just loaded
+    // (until clicked), a number with two start rows, and riders sharing a planned start (from the
+    // load of the list until clicked).
     std::string JournalNotice;
     bool JournalNoticeAlarm = false;
     void JournalNoticeClick();
+
+    // ---- Clock steps and the other warnings (timing/Warnings.cpp) ---------------------------------
+    // The tick: a jump of the wall clock against the host's steady clock of 0,5 s or more is a
+    // step: journaled, given to the results (rides across it are measured without it and noted
+    // "Uhr") and warned of.
+    void WatchClock(TimeOfDay now);
+    void ClockStepped(const ClockStep& step);
+    // The warnings that follow the lists and the clock panel at `now` (the tick, every start).
+    void UpdateWarnings(TimeOfDay now);
+    // A start list was loaded: riders sharing a planned start are named.
+    void FindSharedPlannedStarts();
     std::unique_ptr<Journal> journal;
 
 private:
@@ -243,8 +264,8 @@ private:
     // The row a correction changes: its own row while it still holds the old time and number,
     // else the first row that does; 0 when none.
     int CorrectedRow(const TSortGrid& grid, const HandTimeEntry& entry) const;
-    // A number not in the start list, and a finish for a number that has one, are only written
-    // after "Ja".
+    // A number not in the start list, a start for a number that already has one, and a finish for
+    // a number that has one, are only written after "Ja".
     bool ConfirmHandTimeNumber(const HandTimeEntry& entry, const std::string& number);
     // The row a new hand time goes into, made the current row.
     int NewHandTimeRow(bool start);
@@ -272,6 +293,16 @@ private:
     std::string journalUnreadable_;             // said once more when the window is up
     std::string numbersTwice_;                  // numbers given twice in the loaded start list, until clicked
     std::int64_t journalRetryAt_ = -1;          // ms of the day of the last retry
+
+    std::string armedNumber_; // the rider the pending automatic start belongs to, and its planned start
+    TimeOfDay armedPlanned_ = -1.0;
+    bool clockSeen_ = false; // the wall and steady clocks at the last tick
+    std::int64_t lastWallMs_ = 0;
+    std::int64_t lastSteadyMs_ = 0;
+    std::string clockStepNotice_;     // until clicked
+    std::string lateLockNotice_;      // while it holds
+    std::string secondStartNotice_;   // while it holds
+    std::string sharedPlannedNotice_; // from the load until clicked
 };
 
 // The question that offers a session: what it holds (date, time span, starts and finishes),

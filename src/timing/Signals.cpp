@@ -1,7 +1,9 @@
 // Signal sounds, the two counters, the countdown and sound switches and the two contact locks.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 
 #include "base/BlankText.h"
 #include "grid/ListColumns.h"
@@ -52,9 +54,20 @@ int Registrations::RecordedStarts() const {
 }
 
 Registrations::RemainingCounts Registrations::SetRemainingCounters() {
-    const int startRows = RecordedStarts();
+    // Riders, not rows: a number started twice is one rider; a start without a number is one.
+    std::unordered_set<std::string> started;
+    int unnumbered = 0;
+    for (int r = 1; r < SortGrid2.RowCount(); ++r) {
+        if (!SortGrid2.IsBlankRow(r)) {
+            const std::string& number = SortGrid2.Cells(kStartNr, r);
+            IsBlankText(number) ? static_cast<void>(++unnumbered) : static_cast<void>(started.insert(number));
+        }
+    }
+    const auto& riders = startList_.cbNr.Items;
+    const auto waiting =
+        std::count_if(riders.begin(), riders.end(), [&](const std::string& n) { return started.count(n) == 0; });
     const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(kStopRowNr, 1)));
-    const RemainingCounts counts{startList_.cbNr.Count() - startRows, startRows - finishRows};
+    const RemainingCounts counts{static_cast<int>(waiting), static_cast<int>(started.size()) + unnumbered - finishRows};
     LabOstalosStart = counts.toStart < 0 ? std::string() : std::to_string(counts.toStart);
     LabOstalosStop = counts.onCourse < 0 ? std::string() : std::to_string(counts.onCourse);
     return counts;
@@ -72,6 +85,9 @@ void Registrations::UpdateRemainingCounters() {
 
 void Registrations::ImageStatusClick() {
     CounterOn = !CounterOn;
+    if (!CounterOn) {
+        CancelAutoStart(); // every switch-off, by hand or after the last start
+    }
     ++IndicatorRevision;
     JournalSelection();
 }

@@ -77,6 +77,7 @@ void Registrations::RegisterStart() {
     }
     cbNrChange();
     UpdateRemainingCounters();
+    UpdateWarnings(now); // a number started twice is named at once
 }
 
 void Registrations::SelectRider(int index) {
@@ -145,6 +146,12 @@ void Registrations::ListLoaded() {
     numbersTwice_ = NumbersTwiceNotice(results_.Checks().NumbersTwiceInStartList());
     UpdateJournalNotice();
     cbNrChange();
+    // The rewrite took the armed rider away, or moved the rider's planned start: that rider's
+    // automatic start is not taken for another.
+    if (host_.Timer5sekRunning() && (startList_.cbNr.Text() != armedNumber_ || PlannedStart != armedPlanned_)) {
+        CancelAutoStart();
+    }
+    FindSharedPlannedStarts();
     if (RecordedStarts() > 0) {
         // A rewrite while the competition runs: the riders already started do not count.
         SetRemainingCounters();

@@ -152,6 +152,9 @@ void Registrations::ClearProtocol() {
     }
     PlannedStart = -1.0;
     TextStartTime.clear();
+    results_.ClockSteps.clear(); // they belong to the times just cleared
+    sharedPlannedNotice_.clear();
+    UpdateJournalNotice();
     LabOstalosStart = std::string(1, '0');
     LabOstalosStop = std::string(1, '0');
 }

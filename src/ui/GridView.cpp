@@ -48,8 +48,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ToolTipRole: {
         const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};
-        return f.toolTip.empty() ? QVariant()
-                                 : QVariant(QString::fromUtf8(f.toolTip.data(), qsizetype(f.toolTip.size())));
+        return f.toolTip.empty() ? QVariant() : QVariant(QString::fromStdString(f.toolTip));
     }
     case Qt::TextAlignmentRole: {
         const CellFormat f = cellFormat ? cellFormat(index.column(), row) : CellFormat{};

@@ -19,6 +19,8 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include <chrono>
+
 #include "base/FileStamp.h"
 #include "lists/Cp1252.h"
 #include "ui/DialogRun.h"
@@ -68,6 +70,11 @@ QtHost::~QtHost() = default;
 
 TimeOfDay QtHost::CurrentTimeOfDay() {
     return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0;
+}
+
+std::int64_t QtHost::SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void QtHost::SetTimer1Enabled(bool enabled) {

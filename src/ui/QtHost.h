@@ -44,6 +44,7 @@ public:
     bool AudioAvailable() const { return audioAvailable_; }
 
     TimeOfDay CurrentTimeOfDay() override;
+    std::int64_t SteadyMilliseconds() override;
     void SetTimer1Enabled(bool enabled) override;
     bool Timer1Enabled() const override;
     void StartTimer5sek() override;

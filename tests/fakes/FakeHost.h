@@ -17,6 +17,14 @@ public:
     TimeOfDay now = 0.0;
     void SetClock(int h, int m, int s, int ms = 0) { now = MakeTimeOfDay(h, m, s, ms); }
     TimeOfDay CurrentTimeOfDay() override { return now; }
+    // The steady clock follows every setting of `now`, so time set by a test passes as time;
+    // StepWallClock moves the wall clock alone, as setting the system clock does.
+    std::int64_t steadyLag = 0;
+    std::int64_t SteadyMilliseconds() override { return ToMilliseconds(now) + steadyLag; }
+    void StepWallClock(std::int64_t ms) {
+        now += static_cast<double>(ms) / 86'400'000.0;
+        steadyLag -= ms;
+    }
 
     // Timers.
     bool timer1 = true;

@@ -228,6 +228,7 @@ TEST(HandTime, EntryBelongsToTheTypedNumberWhateverHappensMeanwhile) {
     dialog.number = "14";
     dialog.time = "09:34:59,5";
     dialog.reason = "Startsignal";
+    rig.host.yesNoAnswers.push_back(true); // 14 has a start already: written on "Ja"
     ASSERT_TRUE(rig.Apply(dialog).done);
     EXPECT_EQ(rig.keeper.registrations.SortGrid2.Cells(2, 3), "14");
     EXPECT_EQ(rig.keeper.startList.cbNr.Text(), "17") << "rider 17 is selected, not 14: the countdown stays";

@@ -22,9 +22,9 @@ TEST_F(SignalsTest, Counters) {
         bool finishTimeReset;
         bool counterStaysOn;
     } cases[] = {
-        {3, 0, 0, "3", "0", false, true},  {3, 1, 0, "2", "1", false, true}, {3, 1, 1, "2", "0", false, true},
-        {3, 0, 1, "3", "", true, true},    {3, 1, 2, "2", "", true, true},   {3, 2, 1, "1", "1", false, true},
-        {3, 3, 0, "0", "3", false, false}, {3, 4, 1, "", "3", false, false}, {0, 0, 0, "0", "0", false, false},
+        {3, 0, 0, "3", "0", false, true},  {3, 1, 0, "2", "1", false, true},  {3, 1, 1, "2", "0", false, true},
+        {3, 0, 1, "3", "", true, true},    {3, 1, 2, "2", "", true, true},    {3, 2, 1, "1", "1", false, true},
+        {3, 3, 0, "0", "3", false, false}, {3, 4, 1, "0", "3", false, false}, {0, 0, 0, "0", "0", false, false},
     };
     for (const auto& c : cases) {
         FakeHost host;
@@ -34,6 +34,7 @@ TEST_F(SignalsTest, Counters) {
             riders.push_back({"9:30", std::to_string(i + 1), "x"});
         }
         FillStartList(keeper, riders);
+        keeper.startList.cbNr.ItemIndex = c.riders > 0 ? 0 : -1; // the first rider first
         keeper.registrations.CounterOn = true;
         host.SetClock(10, 0, 0);
         for (int i = 0; i < c.starts; ++i) {

@@ -71,7 +71,7 @@ TEST_F(StartListReload, CountersKeepTheRidersAlreadyStarted) {
         {"one started", 5, 1, 0, "4", "1"},
         {"ten started, three finished", 26, 10, 3, "16", "7"},
         {"all started", 4, 4, 4, "0", "0"},
-        {"a shorter list than the starts", 3, 4, 1, "", "3"},
+        {"a shorter list than the starts", 3, 4, 1, "0", "3"},
         {"more finishes than starts", 6, 2, 3, "4", ""},
     };
     for (const auto& c : cases) {

@@ -85,7 +85,8 @@ TEST_F(StartTest, StartWithoutSelectionIsRecordedAndSelectsTheFirstRider) {
     empty.mStartClick();
     EXPECT_EQ(empty.registrations.SortGrid2.Cells(0, 1), "1.");
     EXPECT_EQ(empty.startList.cbNr.ItemIndex, -1);
-    EXPECT_EQ(empty.registrations.LabOstalosStart, "");
+    EXPECT_EQ(empty.registrations.LabOstalosStart, "0") << "no rider of the list is waiting";
+    EXPECT_EQ(empty.registrations.LabOstalosStop, "1") << "the unnumbered start is one rider on course";
 }
 
 TEST_F(StartTest, ContactNumberIsTheRowIndexAtRecordingTime) {
