@@ -219,9 +219,8 @@ void TSortGrid::SetRowNoted(int row, bool noted) {
 }
 
 int TSortGrid::RowTag(int row) const {
-    return row >= 0 && row < RowCount()
-               ? static_cast<unsigned char>(marks_[static_cast<std::size_t>(row)]) >> kTagShift
-               : 0;
+    return row >= 0 && row < RowCount() ? static_cast<unsigned char>(marks_[static_cast<std::size_t>(row)]) >> kTagShift
+                                        : 0;
 }
 
 void TSortGrid::SetRowTag(int row, int tag) {

@@ -218,7 +218,7 @@ void RankResultsIn(TSortGrid& results, int sortCol) {
 } // namespace
 
 std::int64_t RideMilliseconds(std::string_view startText, std::string_view stopText,
-                               const std::vector<ClockStep>& clockSteps) {
+                              const std::vector<ClockStep>& clockSteps) {
     return MeasureRide(ParseDuration(startText), ParseDuration(stopText), clockSteps).ms;
 }
 

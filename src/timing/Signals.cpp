@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "base/BlankText.h"
+#include "base/NumberText.h"
 #include "grid/ListColumns.h"
 #include "lists/TextFile.h"
 #include "timing/Registrations.h"
@@ -60,12 +61,14 @@ Registrations::RemainingCounts Registrations::SetRemainingCounters() {
     for (int r = 1; r < SortGrid2.RowCount(); ++r) {
         if (!SortGrid2.IsBlankRow(r)) {
             const std::string& number = SortGrid2.Cells(kStartNr, r);
-            IsBlankText(number) ? static_cast<void>(++unnumbered) : static_cast<void>(started.insert(number));
+            IsBlankText(number) ? static_cast<void>(++unnumbered)
+                                : static_cast<void>(started.insert(std::string(StartNumberKey(number))));
         }
     }
     const auto& riders = startList_.cbNr.Items;
-    const auto waiting =
-        std::count_if(riders.begin(), riders.end(), [&](const std::string& n) { return started.count(n) == 0; });
+    const auto waiting = std::count_if(riders.begin(), riders.end(), [&](const std::string& n) {
+        return started.count(std::string(StartNumberKey(n))) == 0;
+    });
     const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(kStopRowNr, 1)));
     const RemainingCounts counts{static_cast<int>(waiting), static_cast<int>(started.size()) + unnumbered - finishRows};
     LabOstalosStart = counts.toStart < 0 ? std::string() : std::to_string(counts.toStart);

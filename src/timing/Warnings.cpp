@@ -2,6 +2,8 @@
 // whose start contact is locked, a number started twice, riders sharing a planned start.
 #include "timing/Warnings.h"
 
+#include "base/NumberText.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -56,7 +58,7 @@ RepeatedStart StartRepetition(const TSortGrid& startTimes, int row) {
     const std::string& number = startTimes.Cells(kStartNr, row);
     bool later = false;
     for (int r = 1; r < startTimes.RowCount(); ++r) {
-        if (r != row && HoldsStart(startTimes, r) && startTimes.Cells(kStartNr, r) == number) {
+        if (r != row && HoldsStart(startTimes, r) && SameStartNumber(startTimes.Cells(kStartNr, r), number)) {
             if (r < row) {
                 return RepeatedStart::Later;
             }
@@ -69,7 +71,8 @@ RepeatedStart StartRepetition(const TSortGrid& startTimes, int row) {
 std::string NumberStartedTwice(const TSortGrid& startTimes) {
     std::unordered_set<std::string> seen;
     for (int r = 1; r < startTimes.RowCount(); ++r) {
-        if (HoldsStart(startTimes, r) && !seen.insert(startTimes.Cells(kStartNr, r)).second) {
+        if (HoldsStart(startTimes, r) &&
+            !seen.insert(std::string(StartNumberKey(startTimes.Cells(kStartNr, r)))).second) {
             return startTimes.Cells(kStartNr, r);
         }
     }
