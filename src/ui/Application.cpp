@@ -199,7 +199,7 @@ std::optional<int> Application::ReadCommandLine() {
             return refuse("no such start list: " + files.constFirst());
         }
         // The full name: a running program resolves nothing against our folder.
-        startListArgument_ = QDir::toNativeSeparators(file.absoluteFilePath());
+        startListArgument_ = QDir::toNativeSeparators(QDir::cleanPath(file.absoluteFilePath()));
         if (!SingleInstance::CanHandOver(startListArgument_)) {
             return refuse("the start list's name is too long: " + files.constFirst());
         }
