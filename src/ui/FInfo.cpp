@@ -40,7 +40,7 @@ QString NoticeText(const FilePlaces& places) {
             text += QString::fromUtf8(what) + ":\n" + where + "\n";
         }
     };
-    place("Journal (Zeiten, Ordner)", places.journal);
+    place("Journal (Ordner)", places.journal);
     place("Einstellungen", places.settings);
     place("Ergebnisseite (Strg+H)", places.resultsPage);
     if (!text.isEmpty()) {

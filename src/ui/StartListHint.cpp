@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -11,8 +12,9 @@
 namespace vandoret::ui {
 namespace {
 
-constexpr int kWidestNote = 560;
-constexpr int kMargin = 12;
+constexpr int kWidestNote = 600;
+constexpr int kMargin = 8;  // inside the note
+constexpr int kOutside = 6; // between the note and the list's edges
 
 } // namespace
 
@@ -35,6 +37,7 @@ StartListHint::StartListHint(QWidget* list, std::function<void()> open) : QFrame
             open();
         }
     });
+    layout->setSpacing(kOutside);
     layout->addWidget(openButton, 0, Qt::AlignLeft);
     hide();
     list->installEventFilter(this);
@@ -47,9 +50,9 @@ void StartListHint::Follow(bool notFound, const QString& path) {
         }
         return;
     }
-    const QString note = QString::fromUtf8("Keine Starterliste gefunden. Vandoret hat hier gesucht:\n%1\n\n"
-                                           "Legen Sie die Starterliste dort ab – sie wird sofort gelesen – "
-                                           "oder öffnen Sie eine mit Strg+O.")
+    const QString note = QString::fromUtf8("Keine Starterliste gefunden. Vandoret hat hier gesucht:\n%1\n"
+                                           "Legen Sie die Starterliste dort ab (sie wird sofort gelesen) "
+                                           "oder öffnen Sie eine:")
                              .arg(QDir::toNativeSeparators(path));
     if (text->text() != note) {
         text->setText(note);
@@ -71,10 +74,11 @@ bool StartListHint::eventFilter(QObject* watched, QEvent* event) {
 
 void StartListHint::Place() {
     const QWidget* list = parentWidget();
-    const int width = std::max(120, std::min(kWidestNote, list->width() - 2 * kMargin));
-    const int height = std::min(heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height(),
-                                std::max(60, list->height() - 2 * kMargin));
-    setGeometry((list->width() - width) / 2, std::max(kMargin, (list->height() - height) / 3), width, height);
+    const int width = std::max(120, std::min(kWidestNote, list->width() - 2 * kOutside));
+    // The wrapped text's height at that width, the button below it.
+    const int wanted = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
+    const int height = std::min(wanted, std::max(60, list->height() - 2 * kOutside));
+    setGeometry((list->width() - width) / 2, std::max(kOutside, (list->height() - height) / 3), width, height);
 }
 
 QString OpenDialogFolder(bool startListNotFound) {
