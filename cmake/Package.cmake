@@ -7,7 +7,10 @@
 #   share/metainfo/example.kronvale.Vandoret.metainfo.xml
 #   share/icons/hicolor/<n>x<n>/apps/vandoret.png, share/icons/hicolor/scalable/apps/vandoret.svg
 #   share/doc/vandoret/DSEG-LICENSE.txt             the display font's licence
-# The help pages stay embedded in the program. `cpack` builds vandoret_<version>_<arch>.deb.
+#   share/doc/vandoret/copyright                    both licences in Debian's machine-readable format
+#   share/doc/vandoret/changelog.gz, changelog.Debian.gz   CHANGELOG.md and the package's changelog
+#   share/man/man1/Vandoret.1.gz                    the manual page
+# The help pages stay embedded in the program. `cpack` builds vandoret_<version>-<revision>_<arch>.deb.
 #
 # Windows (one folder, packed as a ZIP): Vandoret.exe with the sounds and the help file
 # Vandoret.chm beside it, the Qt libraries, plugins and translations windeployqt puts there, and
@@ -35,6 +38,11 @@ else()
 endif()
 
 install(TARGETS Vandoret RUNTIME DESTINATION ${VANDORET_BIN_DIR})
+if(NOT WIN32 AND CMAKE_OBJCOPY)
+  # The compiler's name and version in the program say nothing to its user (Debian removes them too).
+  install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VANDORET_BIN_DIR}/$<TARGET_FILE_NAME:Vandoret>\")")
+endif()
 install(FILES ${VANDORET_SOUNDS} DESTINATION ${VANDORET_SOUND_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/fonts/DSEG-LICENSE.txt DESTINATION ${VANDORET_LICENSE_DIR})
 
@@ -50,6 +58,37 @@ if(NOT WIN32)
   configure_file(${VANDORET_LINUX_DIR}/${VANDORET_APP_ID}.metainfo.xml
                  ${PROJECT_BINARY_DIR}/${VANDORET_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${VANDORET_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+  # The package's own revision of this version, and the date of its changelog entry: both raised
+  # with each new package of the same version (1.5-1, 1.5-2, ...).
+  set(VANDORET_DEB_REVISION 1)
+  set(VANDORET_DEB_VERSION ${PROJECT_VERSION}-${VANDORET_DEB_REVISION})
+  set(VANDORET_DEB_DATE "Wed, 09 Dec 2026 12:00:00 +0000")
+  # The copyright file: the program's paragraph, then the font's own from its licence file (which
+  # is in the same format) under the font's folder.
+  file(READ ${PROJECT_SOURCE_DIR}/resources/fonts/DSEG-LICENSE.txt font_copyright)
+  string(REGEX REPLACE "^.*\nFiles: \*\n" "Files: resources/fonts/*\n" font_copyright "${font_copyright}")
+  string(STRIP "${font_copyright}" VANDORET_FONT_COPYRIGHT)
+  set(doc_stage ${PROJECT_BINARY_DIR}/debian-doc)
+  configure_file(${VANDORET_LINUX_DIR}/copyright.in ${doc_stage}/copyright @ONLY)
+  configure_file(${VANDORET_LINUX_DIR}/changelog.Debian.in ${doc_stage}/changelog.Debian @ONLY)
+  configure_file(${VANDORET_LINUX_DIR}/Vandoret.1 ${doc_stage}/Vandoret.1 @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${doc_stage}/changelog COPYONLY)
+  # Compressed as Debian wants them: the most, and without a time stamp or name inside.
+  set(compressed)
+  foreach(doc changelog changelog.Debian Vandoret.1)
+    add_custom_command(OUTPUT ${doc_stage}/${doc}.gz
+                       COMMAND gzip -9nf -k ${doc_stage}/${doc}
+                       DEPENDS ${doc_stage}/${doc} VERBATIM)
+    list(APPEND compressed ${doc_stage}/${doc}.gz)
+  endforeach()
+  add_custom_target(vandoret_package_docs ALL DEPENDS ${compressed})
+  install(FILES ${doc_stage}/copyright ${doc_stage}/changelog.gz ${doc_stage}/changelog.Debian.gz
+          DESTINATION ${VANDORET_LICENSE_DIR})
+  install(FILES ${doc_stage}/Vandoret.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # German words in the program that a spelling check takes for English mistakes.
+  install(FILES ${VANDORET_LINUX_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+          RENAME vandoret)
 endif()
 
 if(WIN32)
@@ -102,10 +141,15 @@ set(CPACK_PACKAGE_VENDOR Kronvale)
 set(CPACK_PACKAGE_CONTACT "Kronvale <info@kronvale.example>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Timing for the cross-country phase of eventing")
+# Lines of at most 79 characters: Debian shows the description as it stands.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-       "One operator, one window: starts and finishes by key, by light barrier and start contacts on a "
-       "serial port, or automatically; ride times, time penalties and places, saved as text and published "
-       "as a web page. The program's texts are German.")
+       "Vandoret times the cross-country phase of eventing competitions: one\n"
+       "operator, one window. It counts down to each rider's planned start, takes\n"
+       "starts and finishes by key, by mouse, by a light barrier and start contacts\n"
+       "on a serial port, or automatically, and computes ride times, time penalties\n"
+       "and places, saved as text and published as a web page on the local network.\n"
+       "Every start and finish is written to a journal as it happens, so a crash\n"
+       "loses no recorded time. The program's texts are German.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.kronvale.example")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -116,7 +160,8 @@ if(WIN32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_GENERATOR DEB)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # vandoret_1.5_amd64.deb
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # vandoret_1.5-1_amd64.deb
+  set(CPACK_DEBIAN_PACKAGE_RELEASE ${VANDORET_DEB_REVISION})
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # German button texts in Qt's own dialogs.

@@ -91,7 +91,8 @@ StartList::LoadOutcome StartList::Read(const std::string& fileName, const std::s
 
         std::string bytes;
         const ReadOutcome outcome = ReadWholeFile(path, bytes);
-        if (outcome == ReadOutcome::NotOpened) {
+        lastOpened_ = outcome != ReadOutcome::NotOpened;
+        if (!lastOpened_) {
             return LoadOutcome::NotOpened;
         }
         StartListReader reader(bytes, StartListLayout{caption0, settings_.StartClock, settings_.StartInt, locale_});

@@ -67,6 +67,11 @@ public:
     // Never throws.
     LoadOutcome Read(const std::string& fileName, const std::string& path);
 
+    // No start list is shown because the watched file was not there (or could not be opened) when
+    // the watch last looked or the last load tried; the window then says where it looked
+    // (StartListWatchPath). False before the watch first looked.
+    bool StartListNotFound() const { return watchLooked_ && !lastOpened_; }
+
     // Fills the number list with column "St.Nr." of the start list's data rows, keeping the
     // selected start number if it is still there, else the selected position (nothing when beyond
     // the end).
@@ -93,6 +98,7 @@ private:
     FileSignature watchLoaded_;                 // the file as last loaded ({-1,0,0}: none)
     std::optional<FileSignature> watchPending_; // a change seen, waiting to stay the same a tick
     bool watchLooked_ = false;
+    bool lastOpened_ = false; // the last Read could open its file
 };
 
 } // namespace vandoret

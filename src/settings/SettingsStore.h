@@ -55,5 +55,8 @@ public:
 // HKEY_CURRENT_USER\Software\Kronvale\<title> on Windows, the file <title>.reg in the folder
 // "Kronvale" of the user's configuration folder elsewhere.
 std::unique_ptr<SettingsStore> MakeSettingsStore(const std::string& applicationTitle);
+// Where that store keeps the settings, for the operator to read (UTF-8): the registry key on
+// Windows, the file's full name elsewhere; empty when no folder is known.
+std::string SettingsPlace(const std::string& applicationTitle);
 
 } // namespace vandoret

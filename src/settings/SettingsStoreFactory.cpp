@@ -1,6 +1,8 @@
 // The settings store of the platform the program runs on.
 #include "settings/SettingsStore.h"
 
+#include "base/FilePaths.h"
+
 #ifdef _WIN32
 #include "settings/RegistrySettingsStoreWin32.h"
 #else
@@ -14,6 +16,14 @@ std::unique_ptr<SettingsStore> MakeSettingsStore(const std::string& applicationT
     return std::make_unique<RegistrySettingsStore>(applicationTitle);
 #else
     return std::make_unique<FileSettingsStore>(applicationTitle);
+#endif
+}
+
+std::string SettingsPlace(const std::string& applicationTitle) {
+#ifdef _WIN32
+    return "HKEY_CURRENT_USER\\Software\\Kronvale\\" + applicationTitle;
+#else
+    return PathToUtf8(FileSettingsStore(applicationTitle).FilePath());
 #endif
 }
 

@@ -124,10 +124,24 @@ void Pages::sbLoadClick() {
     if (!chosen || chosen->empty()) {
         return;
     }
+    OpenChosenFile(*chosen);
+}
+
+void Pages::OpenStartListFile(const std::string& name) {
+    // The dialog only offers files that are there; a name from outside may be wrong.
+    std::error_code missing;
+    if (name.empty() || !std::filesystem::is_regular_file(PathFromUtf8(name), missing)) {
+        host_.ShowMessage("Starterliste nicht gefunden: " + name);
+        return;
+    }
+    OpenChosenFile(name);
+}
+
+void Pages::OpenChosenFile(const std::string& chosen) {
     // A saved results list reads as a start list whose places become start times.
     std::string caption;
     try {
-        caption = FirstCaption(*chosen, locale_);
+        caption = FirstCaption(chosen, locale_);
     } catch (const std::exception&) {
         // Unreadable: the load finds out.
     }
@@ -139,7 +153,7 @@ void Pages::sbLoadClick() {
         !host_.AskYesNo("Protokoll überschreiben?")) {
         return;
     }
-    std::string name = *chosen;
+    std::string name = chosen;
     try {
         name = AdoptChosenFile(name);
     } catch (const std::exception&) {

@@ -93,6 +93,10 @@ public:
     // rider switches the countdown on again, as at start-up. The current directory becomes the
     // folder of the chosen file.
     void sbLoadClick();
+    // What Ctrl+O does once a file was chosen, for a file named from outside (the command line, a
+    // later start): the same questions, the same clearing and loading under the full path. A
+    // file that is not there is not opened: "Starterliste nicht gefunden: <name>".
+    void OpenStartListFile(const std::string& chosen);
     // sbHTML / eH1 (tag 0): write the results page and open it; sbPrint / Druk1 / Drucker1
     // (tag 1): print it.
     void sbHTMLClick(int tag);
@@ -110,6 +114,8 @@ public:
 
 private:
     void WatchStartList();
+    // Ctrl+O after the dialog: the questions, then the clearing and the load.
+    void OpenChosenFile(const std::string& chosen);
 
     Host& host_;
     const Locale& locale_;

@@ -85,6 +85,7 @@ public:
     void LoadStartList(const std::string& fileName) { pages.LoadStartList(fileName); }
     void sbSaveClick() { pages.sbSaveClick(); }
     void sbLoadClick() { pages.sbLoadClick(); }
+    void OpenStartListFile(const std::string& name) { pages.OpenStartListFile(name); }
     void sbDelLineClick() { pages.sbDelLineClick(); }
     void sbCLSClick(bool hasSender = true) { pages.sbCLSClick(hasSender); }
     void sbHTMLClick(int tag) { pages.sbHTMLClick(tag); }

@@ -1,10 +1,13 @@
 #include "ui/Application.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTime>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #ifdef _WIN32
@@ -20,10 +23,12 @@
 
 #include "base/RegionalSettings.h"
 #include "contacts/port_layer/PortLayer.h"
+#include "reports/ResultsPage.h"
 #include "settings/SettingsStore.h"
 #include "ui/DialogRun.h"
 #include "ui/HtmlHelp.h"
 #include "ui/ScreenshotDemo.h"
+#include "ui/StartListHint.h"
 #include "ui/StatusMiddle.h"
 
 namespace vandoret::ui {
@@ -52,6 +57,39 @@ TimeOfDay WallClock() {
     return QTime::currentTime().msecsSinceStartOfDay() / 86'400'000.0;
 }
 
+// The options QApplication, QGuiApplication and the X11 platform take for themselves; the
+// command line lets them through to Qt.
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},      {"platformpluginpath", true},
+    {"platformtheme", true}, {"plugin", true},
+    {"qmljsdebugger", true}, {"qwindowgeometry", true},
+    {"qwindowicon", true},   {"qwindowtitle", true},
+    {"session", true},       {"style", true},
+    {"stylesheet", true},    {"display", true},
+    {"geometry", true},      {"title", true},
+    {"icon", true},          {"name", true},
+    {"visual", true},        {"reverse", false},
+    {"widgetcount", false},  {"nograb", false},
+    {"dograb", false},       {"sync", false},
+    {"testability", false},
+};
+
+// A windowed program has no console of its own on Windows: write into the one it was started
+// from. Elsewhere the output is there already.
+void AttachParentConsole() {
+#ifdef _WIN32
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        FILE* console = nullptr;
+        freopen_s(&console, "CONOUT$", "w", stdout);
+        freopen_s(&console, "CONOUT$", "w", stderr);
+    }
+#endif
+}
+
 } // namespace
 
 void QtDispatcher::Post(std::function<void()> serve) {
@@ -71,8 +109,8 @@ Application::Application(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 Application::~Application() = default;
 
 int Application::Run() {
-    if (AnswerVersion()) {
-        return 0;
+    if (const std::optional<int> ended = ReadCommandLine()) {
+        return *ended;
     }
     if (!MoveDemoToPrivateFolders()) {
         return 1;
@@ -104,21 +142,69 @@ int Application::Run() {
     return result;
 }
 
-bool Application::AnswerVersion() const {
-    for (int i = 1; i < argc_; ++i) {
-        if (std::strcmp(argv_[i], "--version") == 0) {
-#ifdef _WIN32
-            // A windowed program has no console of its own: write into the one it was started from.
-            if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-                FILE* console = nullptr;
-                freopen_s(&console, "CONOUT$", "w", stdout);
-            }
-#endif
-            std::printf("Vandoret %s\n", VANDORET_VERSION);
-            return true;
+std::optional<int> Application::ReadCommandLine() {
+    QStringList args;
+    for (int i = 0; i < argc_; ++i) {
+        args << QString::fromLocal8Bit(argv_[i]);
+    }
+    QCommandLineParser parser;
+    // Qt's own options are words after one dash (-platform xcb, -style=fusion, -reverse).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        "Timing for the cross-country phase of eventing. Without a start list the program reads the\n"
+        "one it last opened, at first Starterliste.txt in the current folder.");
+    const QCommandLineOption help(QStringList{"h", "help"}, "Show this help and exit.");
+    const QCommandLineOption version(QStringList{"v", "version"}, "Show the version and exit.");
+    const QCommandLineOption screenshotDemo("screenshot-demo", "Demo: save pictures of the window into <folder>.",
+                                            "folder");
+    const QCommandLineOption liveDemo("live-demo", "Demo: a short race served on 127.0.0.1:<port>.", "port");
+    parser.addOptions({help, version, screenshotDemo, liveDemo});
+    for (const QtOption& qt : kQtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name), QString(), qt.takesValue ? "value" : QString());
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument("start-list",
+                                 "The start list to open, as Ctrl+O opens it; handed over to the "
+                                 "program when it runs already.",
+                                 "[start-list]");
+    const bool parsed = parser.parse(args);
+    const auto refuse = [](const QString& text) {
+        AttachParentConsole();
+        std::fprintf(stderr, "Vandoret: %s\nTry 'Vandoret --help' for more information.\n", qPrintable(text));
+        return 2;
+    };
+    if (!parsed) {
+        return refuse(parser.errorText());
+    }
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf('\n'), "Usage: Vandoret [options] [start-list]");
+        AttachParentConsole();
+        std::printf("%s", text.toLocal8Bit().constData());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        AttachParentConsole();
+        std::printf("Vandoret %s\n", VANDORET_VERSION);
+        return 0;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        return refuse(QString("one start list at a time, not %1").arg(files.size()));
+    }
+    if (files.size() == 1) {
+        const QFileInfo file(files.constFirst());
+        if (!file.isFile()) {
+            return refuse("no such start list: " + files.constFirst());
+        }
+        // The full name: a running program resolves nothing against our folder.
+        startListArgument_ = QDir::toNativeSeparators(QDir::cleanPath(file.absoluteFilePath()));
+        if (!SingleInstance::CanHandOver(startListArgument_)) {
+            return refuse("the start list's name is too long: " + files.constFirst());
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 bool Application::MoveDemoToPrivateFolders() {
@@ -145,7 +231,7 @@ void Application::StartQt() {
 SingleInstance::Start Application::ClaimInstance() {
     instance_.emplace(ProgramTitle());
     const auto tell = [](const std::string& text) { QtHost().ShowMessage(text); };
-    return instance_->Claim(tell);
+    return instance_->Claim(tell, std::chrono::seconds(2), startListArgument_);
 }
 
 void Application::LoadHelp() {
@@ -190,6 +276,7 @@ void Application::AttachJournal() {
 void Application::CreateMainWindow() {
     form_.emplace(*host_, *tk_, options_);
     host_->dialogParent = &*form_;
+    host_->openDialogFolder = [this] { return OpenDialogFolder(tk_->startList.StartListNotFound()); };
     host_->onTimer1 = [this] { form_->Timer1Timer(); };
     host_->onTimer5sek = [this] { form_->Timer5sekTimer(); };
     dispatcher_.afterServe = [this] { form_->RefreshFromCore(); };
@@ -216,6 +303,14 @@ void Application::CreateDialogs() {
     };
     info_.emplace(&*form_);
     info_->openUrl = [this](const QString& url) { host_->ShellExecute("open", url.toStdString()); };
+    info_->places = [this] {
+        const auto shown = [](const std::string& utf8) {
+            return QDir::toNativeSeparators(QString::fromStdString(utf8));
+        };
+        return FilePlaces{shown(FileJournalWriter::DefaultFolder()), shown(SettingsPlace(host_->ApplicationTitle())),
+                          QDir::toNativeSeparators(
+                              QDir::current().absoluteFilePath(QString::fromStdString(ResultsPageName(*host_))))};
+    };
     form_->FormInfo = &*info_;
     yesNo_.emplace(&*form_);
     host_->askYesNo = [this](const std::string& q) { return yesNo_->Ask(QString::fromStdString(q)); };
@@ -228,6 +323,7 @@ void Application::PreloadSounds() {
 
 void Application::ConnectOutsideRequests() {
     instance_->onRaise = [this] { SingleInstance::BringForward(&*form_); };
+    instance_->onOpen = [this](const QString& file) { form_->OpenStartListFile(file); };
     // Ended from outside: settings written, port closed and font removed as at a confirmed close;
     // the lock goes with instance_ when the run ends.
     shutdown_->SetShutdownHandler([this] {
@@ -244,6 +340,10 @@ void Application::ScheduleRecovery() {
     // All dialogs exist: once the window is up, offer the times of a session that ended in a crash.
     QTimer::singleShot(0, &*form_, [this] {
         RecoverSession();
+        // After the recovery: recovered times are given up only on "Protokoll überschreiben?".
+        if (!startListArgument_.isEmpty()) {
+            form_->OpenStartListFile(startListArgument_);
+        }
         if (afterRecovery_) {
             afterRecovery_();
         }

@@ -1,11 +1,11 @@
 // Application: the program's run from start to end.
 //
-// One program per PC comes first: a later start hands over to the running one and ends before it
-// touches anything. Then the main window, then the information and the yes/no dialog, as their
-// captions and contents depend on what the main window set up. A demo run first moves to private
-// folders; SIGTERM, SIGINT and the end of the Windows session end the run as a confirmed close
-// does, without the question and without the journal's session end, so the next start offers the
-// session again.
+// The command line is read first, before a display or the lock: --help and --version answer on
+// the console, a wrong option ends the run with 2. One program per PC comes next: a later start hands over to the
+// running one and ends before it touches anything. Then the main window, then the information and the yes/no dialog, as
+// their captions and contents depend on what the main window set up. A demo run first moves to private folders;
+// SIGTERM, SIGINT and the end of the Windows session end the run as a confirmed close does, without the question and
+// without the journal's session end, so the next start offers the session again.
 //
 // Run() takes the start-up steps below one after the other, runs the event loop and ends the run;
 // it returns the program's exit code. Constructing the object does nothing.
@@ -57,14 +57,18 @@ public:
 
 private:
     // ---- The start-up steps, in the order Run() takes them
-    // --version: the version on the console, before a display or the lock. True when asked.
-    bool AnswerVersion() const;
+    // The command line, before a display or the lock: --help and --version answer on the console
+    // (0), an unknown option, a missing value or a start list that is not there is refused on
+    // stderr (2). Qt's own options and the demo options are let through. Returns the exit code
+    // when the run ends here; a start list named is kept under its full name.
+    std::optional<int> ReadCommandLine();
     // A demo run: private journal, settings and runtime folders before anything reads them.
     // False when they could not be made (said on stderr).
     bool MoveDemoToPrivateFolders();
     // QApplication, the shutdown signals right after it, the version and Qt's German texts.
     void StartQt();
-    // The lock of the one program per PC; a later start hands over to the running one.
+    // The lock of the one program per PC; a later start hands over to the running one (and the
+    // start list named on its command line).
     SingleInstance::Start ClaimInstance();
     // The help hook-up, before any window exists.
     void LoadHelp();
@@ -84,10 +88,12 @@ private:
     // The settings, information and yes/no dialogs.
     void CreateDialogs();
     void PreloadSounds();
-    // What comes from outside: a later start raises the window, a signal ends the run.
+    // What comes from outside: a later start raises the window and may open a start list, a
+    // signal ends the run.
     void ConnectOutsideRequests();
     void ShowMainWindow();
-    // Once the window is up: RecoverSession, then what a demo run does after it.
+    // Once the window is up: RecoverSession, then the start list named on the command line, then
+    // what a demo run does after it.
     void ScheduleRecovery();
     // --screenshot-demo DIR and --live-demo PORT.
     void PrepareDemo();
@@ -99,6 +105,8 @@ private:
 
     int& argc_;
     char** argv_;
+    // The start list named on the command line, as a full name; empty: none.
+    QString startListArgument_;
 
     // The members below are declared in the order the steps create them, which is also the
     // reverse of the order in which they go when the run ends: QApplication before every Qt

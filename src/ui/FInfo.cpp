@@ -20,6 +20,7 @@ const char* const kNotice =
     "berechnet Reitzeiten, Zeitfehlerpunkte und Platzierungen.\n\n"
     "Starts und Ziele werden per Taste (F4, F8), per Mausklick oder über Kontakte an einer seriellen "
     "Schnittstelle erfasst.\n\n"
+    "Vandoret ist freie Software unter der GNU General Public License, Version 3 oder später. "
     "Die Anzeigeschrift DSEG ist unter der SIL Open Font License 1.1 frei verfügbar.";
 
 QPixmap LogoOnBanner() {
@@ -31,6 +32,22 @@ QPixmap LogoOnBanner() {
 }
 
 } // namespace
+
+QString NoticeText(const FilePlaces& places) {
+    QString text;
+    const auto place = [&text](const char* what, const QString& where) {
+        if (!where.isEmpty()) {
+            text += QString::fromUtf8(what) + ":\n" + where + "\n";
+        }
+    };
+    place("Journal (Ordner)", places.journal);
+    place("Einstellungen", places.settings);
+    place("Ergebnisseite (Strg+H)", places.resultsPage);
+    if (!text.isEmpty()) {
+        text += "\n";
+    }
+    return text + QString::fromUtf8(kNotice);
+}
 
 TFormInfo::TFormInfo(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
@@ -80,7 +97,7 @@ TFormInfo::TFormInfo(QWidget* parent)
     QFont mf = font();
     mf.setPixelSize(11);
     Memo1->setFont(mf);
-    Memo1->setPlainText(QString::fromUtf8(kNotice));
+    Memo1->setPlainText(NoticeText({}));
 
     sOK = new QPushButton("Einverstanden", this);
     sOK->setGeometry(56, 279, 145, 28);
@@ -117,6 +134,13 @@ void TFormInfo::Image1Click() {
     } else {
         QDesktopServices::openUrl(QUrl(kContactAddress));
     }
+}
+
+void TFormInfo::showEvent(QShowEvent* event) {
+    if (places) {
+        Memo1->setPlainText(NoticeText(places()));
+    }
+    QDialog::showEvent(event);
 }
 
 void TFormInfo::keyPressEvent(QKeyEvent* event) {

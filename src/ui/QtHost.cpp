@@ -176,7 +176,8 @@ std::optional<std::string> QtHost::OpenFileDialog(const std::string& title, cons
         return openFileDialog(title, filters);
     }
     // Qt's own dialog, not the platform's: only it passes F4 and F8 on to the main window.
-    QFileDialog dialog(dialogParent, ToQ(title), QDir::currentPath(), FilterText(filters));
+    const QString folder = openDialogFolder ? openDialogFolder() : QDir::currentPath();
+    QFileDialog dialog(dialogParent, ToQ(title), folder, FilterText(filters));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -36,6 +36,8 @@ public:
     std::function<std::optional<std::string>(const std::string&, const std::string&, const std::vector<FileFilter>&)>
         saveFileDialog;
     std::function<bool(const std::string&, const std::string&)> shellExecute;
+    // The folder the open dialog starts in; unset: the current directory.
+    std::function<QString()> openDialogFolder;
     // The window dialogs and messages are centred on.
     QWidget* dialogParent = nullptr;
 

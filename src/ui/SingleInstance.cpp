@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #ifdef Q_OS_WIN
@@ -24,9 +25,8 @@ namespace vandoret::ui {
 namespace {
 
 constexpr char kRequest[] = "raise\n";
+constexpr char kOpenRequest[] = "open ";
 constexpr char kAnswer[] = "raised\n";
-// A request is one short line; anything longer is not from us.
-constexpr qint64 kLongestRequest = 64;
 constexpr int kRetryMs = 100;
 constexpr int kLockCheckMs = 1000;
 
@@ -161,8 +161,21 @@ bool SingleInstance::CheckLock() {
 #endif
 }
 
+QByteArray SingleInstance::Request(const QString& openFile) {
+    if (openFile.isEmpty()) {
+        return kRequest;
+    }
+    // Percent-encoded: a name holding a line end or a space stays one line.
+    return kOpenRequest + QUrl::toPercentEncoding(openFile) + '\n';
+}
+
+bool SingleInstance::CanHandOver(const QString& file) {
+    return Request(file).size() <= kLongestRequest;
+}
+
 SingleInstance::Start SingleInstance::Claim(const std::function<void(const std::string&)>& tell,
-                                            std::chrono::milliseconds answerWait) {
+                                            std::chrono::milliseconds answerWait, const QString& openFile) {
+    request_ = Request(openFile);
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // Only a holder that no longer runs makes a lock stale, never the lock's age.
     lock_->setStaleLockTime(0);
@@ -220,13 +233,18 @@ void SingleInstance::Serve() {
 
 void SingleInstance::Answer(QLocalSocket* socket) {
     if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > kLongestRequest) {
+        if (socket->bytesAvailable() >= kLongestRequest) {
             socket->abort();
         }
         return;
     }
-    const QByteArray request = socket->readLine(kLongestRequest);
-    if (request == kRequest) {
+    const QByteArray request = socket->readLine(kLongestRequest + 1);
+    QString openFile;
+    if (request.size() <= kLongestRequest && request.startsWith(kOpenRequest) && request.endsWith('\n')) {
+        const QByteArray encoded = request.mid(qsizetype(sizeof kOpenRequest) - 1).chopped(1);
+        openFile = QUrl::fromPercentEncoding(encoded);
+    }
+    if (request == kRequest || !openFile.isEmpty()) {
         if (onRaise) {
             onRaise();
         }
@@ -234,6 +252,13 @@ void SingleInstance::Answer(QLocalSocket* socket) {
         socket->flush();
     }
     socket->disconnectFromServer();
+    if (!openFile.isEmpty()) {
+        QTimer::singleShot(0, this, [this, openFile] {
+            if (onOpen) {
+                onOpen(openFile);
+            }
+        });
+    }
 }
 
 SingleInstance::Reply SingleInstance::AskHolderToRaise(std::chrono::milliseconds answerWait, bool untilAnswered) {
@@ -271,7 +296,7 @@ SingleInstance::Reply SingleInstance::AskHolderToRaise(std::chrono::milliseconds
     connect(&retry, &QTimer::timeout, &loop, connectNow);
     connect(&socket, &QLocalSocket::connected, &loop, [&] {
         connected = true;
-        socket.write(kRequest);
+        socket.write(request_);
     });
     connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.readAll();

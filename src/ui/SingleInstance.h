@@ -17,8 +17,8 @@
 //   is gone or is another file, it writes its own again, so a later start finds it. The first
 //   lock keeps its descriptor for the whole run.
 // - Forwarded: another start holds the lock and answered our request to show and raise its main
-//   window within the answer wait (two seconds). On Windows we first allow the holder to take
-//   the foreground (AllowSetForegroundWindow). The caller ends without touching anything else.
+//   window (and, when a start list was given, to open it) within the answer wait (two seconds). On Windows we first
+//   allow the holder to take the foreground (AllowSetForegroundWindow). The caller ends without touching anything else.
 // - NoAnswer: the holder did not answer in time (hung, or still starting without a window):
 //   tell("Vandoret läuft bereits.") was called (the program's message box) and the caller ends.
 // - A folder that cannot hold a lock at all (missing, read-only) lets the program run unguarded
@@ -51,11 +51,22 @@ public:
     explicit SingleInstance(const QString& title, const QString& folder = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // `openFile`: the full name of a start list the running program is asked to open when this
+    // start hands over (empty: only raise it).
     Start Claim(const std::function<void(const std::string&)>& tell,
-                std::chrono::milliseconds answerWait = std::chrono::seconds(2));
+                std::chrono::milliseconds answerWait = std::chrono::seconds(2), const QString& openFile = {});
 
     // Owner: called on the user-interface thread whenever a later start asks us to come forward.
     std::function<void()> onRaise;
+    // Owner: a later start handed over this start list's full name. Called from the event loop
+    // after the request was answered, so a question it asks never keeps the later start waiting.
+    std::function<void(const QString&)> onOpen;
+
+    // The longest request a later start sends and the running one reads, its line end included;
+    // a longer one is not ours and is dropped.
+    static constexpr qint64 kLongestRequest = 4096;
+    // True when a request to open `file` fits into kLongestRequest.
+    static bool CanHandOver(const QString& file);
 
     bool HoldsLock() const;
     // Owner: writes the lock file again when the one at its path is not ours any more (the
@@ -75,11 +86,14 @@ private:
     // listening yet is asked again until the wait is over; otherwise one attempt, and a socket no
     // one serves ends it at once with NoServer.
     Reply AskHolderToRaise(std::chrono::milliseconds answerWait, bool untilAnswered);
+    // The request line: "raise\n", or "open <percent-encoded UTF-8 name>\n".
+    static QByteArray Request(const QString& openFile);
     bool LockFileIsOurs() const;
     void RememberLockFile();
 
     QString lockPath_;
     QString serverName_;
+    QByteArray request_ = Request({});
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
     QTimer* lockCheck_ = nullptr;

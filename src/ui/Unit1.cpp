@@ -23,6 +23,7 @@
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
 #include "ui/Pictures.h"
+#include "ui/StartListHint.h"
 #include "ui/TabBar.h"
 
 namespace vandoret::ui {
@@ -336,6 +337,7 @@ void TForm1::BuildTabs() {
         SortGrids[static_cast<std::size_t>(tab)]->contextMenu = [this](const QPoint& pos) { popup_->popup(pos); };
     }
     WireStopListEditing();
+    startListHint = new StartListHint(SortGrids[kTabStartList]->viewport(), [this] { sbLoadClick(); });
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 }
 

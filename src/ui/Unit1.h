@@ -28,6 +28,7 @@ namespace vandoret::ui {
 
 class GridView;
 class Label3D;
+class StartListHint;
 class TFormInfo;
 
 // Column widths of a list for the given client width (the layout rule of FormResize).
@@ -73,6 +74,9 @@ public:
     void bCFGClick();
     void Info1Click();
     void sbLoadClick();
+    // A start list named from outside (the command line, a later start): opened as Ctrl+O opens
+    // a chosen file, once no dialog of the program is open any more.
+    void OpenStartListFile(const QString& file);
     void sbSaveClick();
     void sbCLSClick();
     void sbDelLineClick();
@@ -113,6 +117,8 @@ public:
     QToolButton *SpeedButton1 = nullptr, *bCFG = nullptr, *SpeedButton2 = nullptr, *sbLoad = nullptr, *sbSave = nullptr,
                 *sbPrint = nullptr, *sbCLS = nullptr, *sbDelLine = nullptr, *sbHTML = nullptr;
     QLabel* StatusPanels[3] = {};
+    // Over the empty start list while no start list was found: where the program looked, Ctrl+O.
+    StartListHint* startListHint = nullptr;
     QAction* FindAction(const QString& objectName) const;
     // True when the key is the shortcut of an enabled item with an action (not F10, Alt+I, ...).
     bool IsWindowCommand(const QKeyEvent& key) const;
@@ -147,6 +153,7 @@ private:
     void DialogGate(bool open);
     void RefreshNumberList();
     QFont LcdFont(int pixelSize, const QString& widest) const;
+    void OpenPendingStartList();
 
     Host& host_;
     Timekeeper& tk_;
@@ -161,6 +168,7 @@ private:
     std::vector<std::string> shownNumbers_;
     bool riderPickedInPopup_ = false;
     bool dialogOpen_ = false;
+    QString pendingStartList_; // named from outside while a dialog was open; the latest one wins
     QPointer<QWidget> focusBeforeDialog_;
     std::string journalNoticeShown_;
     bool journalAlarmShown_ = false;

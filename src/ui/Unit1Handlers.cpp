@@ -29,6 +29,7 @@
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
 #include "ui/Pictures.h"
+#include "ui/StartListHint.h"
 #include "ui/StatusMiddle.h"
 #include "ui/Unit1.h"
 
@@ -401,6 +402,7 @@ void TForm1::RefreshFromCore() {
     if (windowTitle() != ToQ(tk_.startList.WindowCaption)) {
         setWindowTitle(ToQ(tk_.startList.WindowCaption));
     }
+    startListHint->Follow(tk_.startList.StartListNotFound(), ToQ(tk_.startList.StartListWatchPath));
     // Indicator pictures follow their state; they are redrawn only when it changes.
     const auto picture = [](QLabel* label, bool state, auto draw) {
         const int key = state ? 1 : 0;

@@ -150,6 +150,29 @@ private slots:
         QVERIFY(!(info.windowFlags() & Qt::WindowCloseButtonHint));
     }
 
+    // The notice text says where the files go, asked anew each time the dialog shows.
+    void informationShowsWhereTheFilesGo() {
+        TFormInfo info;
+        QVERIFY(info.Memo1->toPlainText().startsWith("Vandoret misst"));
+        QString page = "/home/op/Vandoret.html";
+        info.places = [&page] {
+            return vandoret::ui::FilePlaces{"/home/op/.local/share/Kronvale", "/home/op/.config/Kronvale/Vandoret.reg",
+                                            page};
+        };
+        info.show();
+        const QString text = info.Memo1->toPlainText();
+        QVERIFY2(text.startsWith("Journal (Ordner):\n/home/op/.local/share/Kronvale\nEinstellungen:\n"
+                                 "/home/op/.config/Kronvale/Vandoret.reg\nErgebnisseite (Strg+H):\n"
+                                 "/home/op/Vandoret.html\n\nVandoret misst"),
+                 qPrintable(text));
+        QVERIFY(text.contains("GNU General Public License, Version 3 oder"));
+        info.hide();
+        page = "/srv/Rennen/Vandoret.html"; // Ctrl+O changed the current folder
+        info.show();
+        QVERIFY(info.Memo1->toPlainText().contains("/srv/Rennen/Vandoret.html"));
+        QVERIFY(!info.Memo1->toPlainText().contains("/home/op/Vandoret.html"));
+    }
+
     void escapeClosesInformation() {
         TFormInfo info;
         QTimer::singleShot(50, &info, [&] { QTest::keyClick(&info, Qt::Key_Escape); });

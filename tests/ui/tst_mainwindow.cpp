@@ -1,7 +1,10 @@
 // The main window on the fake host: shortcuts, clicks, the column rule and the close question.
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -14,6 +17,7 @@
 #include "ui/GridView.h"
 #include "ui/Label3D.h"
 #include "ui/LcdField.h"
+#include "ui/StartListHint.h"
 #include "ui/Unit1.h"
 
 using vandoret::Timekeeper;
@@ -47,6 +51,34 @@ private slots:
         QCOMPARE(form.minimumSize(), QSize(800, 360));
         QCOMPARE(form.PageControl1->currentIndex(), 0);
         QCOMPARE(form.PageControl1->count(), 5);
+    }
+
+    // No start list found: the note over the start list names where the program looked and its
+    // button is Ctrl+O; it goes once a list is read.
+    void noteOverTheEmptyStartList() {
+        QTemporaryDir folder;
+        const QString saved = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        Rig rig;
+        rig.form.resize(800, 360);
+        rig.form.show();
+        auto* hint = rig.form.startListHint;
+        rig.form.Timer1Timer();
+        QVERIFY(hint->isVisible());
+        const QString looked = QDir::toNativeSeparators(QDir(folder.path()).absoluteFilePath("Starterliste.txt"));
+        QVERIFY2(hint->text->text().contains(looked), qPrintable(hint->text->text()));
+        QVERIFY(hint->geometry().bottom() <= hint->parentWidget()->height());
+        QCOMPARE(hint->openButton->focusPolicy(), Qt::NoFocus);
+        // The button is Ctrl+O: the open dialog, which here opens a list.
+        QFile list(folder.filePath("Liste.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("Startzeit\tSt.Nr.\tName\r\n9:30\t12\tAnna\r\n");
+        list.close();
+        rig.host.openAnswers.push_back(list.fileName().toStdString());
+        hint->openButton->click();
+        QVERIFY(rig.host.openAnswers.empty());
+        QVERIFY(!hint->isVisible());
+        QDir::setCurrent(saved);
     }
 
     // The journal's notes in the middle panel: red while it cannot write, yellow until clicked.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -86,6 +87,58 @@ private slots:
         SingleInstance next("Vandoret", dir_.path());
         QCOMPARE(next.Claim(tell_), Start::Owner);
         QVERIFY(messages_.empty());
+    }
+
+    void secondStartHandsOverAStartList_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("plain") << "/home/op/Rennen/Starterliste.txt";
+        QTest::newRow("spaces, umlauts, a line end") << QString::fromUtf8("/home/op/Gelände 2024/Zwei\nZeilen ß.txt");
+        QTest::newRow("percent and plus") << "C:\\Rennen\\100% + 1.txt";
+        // "open " and the line end around 4090 characters: exactly the longest request.
+        QTest::newRow("at the limit") << QString(4090, u'a');
+    }
+
+    void secondStartHandsOverAStartList() {
+        QFETCH(QString, file);
+        QVERIFY(SingleInstance::CanHandOver(file));
+        SingleInstance first("Vandoret", dir_.path());
+        QCOMPARE(first.Claim(tell_), Start::Owner);
+        int raised = 0;
+        QStringList opened;
+        first.onRaise = [&] {
+            ++raised;
+            QVERIFY2(opened.isEmpty(), "opened before the request was answered");
+        };
+        first.onOpen = [&](const QString& name) { opened << name; };
+        SingleInstance second("Vandoret", dir_.path());
+        QCOMPARE(second.Claim(tell_, 2s, file), Start::Forwarded);
+        QCOMPARE(raised, 1);
+        QTRY_COMPARE(opened, QStringList{file});
+        QVERIFY(messages_.empty());
+    }
+
+    void longerRequestsAreRefused() {
+        QVERIFY(!SingleInstance::CanHandOver(QString(4091, u'a')));
+        QVERIFY(!SingleInstance::CanHandOver(QString(1400, QChar(0x00E4)))); // ä is %C3%A4: 8400 bytes
+        SingleInstance first("Vandoret", dir_.path());
+        QCOMPARE(first.Claim(tell_), Start::Owner);
+        int raised = 0;
+        QStringList opened;
+        first.onRaise = [&] { ++raised; };
+        first.onOpen = [&](const QString& name) { opened << name; };
+        // Written by hand past the limit, with and without its line end: no answer, nothing opened.
+        for (const QByteArray& request : {"open " + QByteArray(5000, 'a') + "\n", "open " + QByteArray(5000, 'a')}) {
+            QLocalSocket socket;
+            socket.connectToServer(first.serverName());
+            QVERIFY(socket.waitForConnected(2000));
+            socket.write(request);
+            socket.flush();
+            QTRY_VERIFY(socket.state() == QLocalSocket::UnconnectedState);
+            QVERIFY(!socket.readAll().contains("raised"));
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(raised, 0);
+        QVERIFY(opened.isEmpty());
     }
 
     void secondStartAsksTheRunningProgram() {
