@@ -1,5 +1,6 @@
 // The results list: built from the start list, the start times and the stop times, then ranked.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
