@@ -102,7 +102,10 @@ std::string ResultsPage(const LiveData& data) {
         const std::string zeit = r.hand.empty() ? r.zeit : r.zeit + " " + r.hand; // the hand mark beside the time
         rows += Cells(columns, {r.platz, r.nr, r.name, r.pferd, r.club, r.ort, zeit, r.punkte});
     }
-    return Page(data, "ergebnisse", "Ergebnisse", "Noch keine Ergebnisse.", columns, rows, !data.results.empty(), "");
+    const std::string rules =
+        data.rules.empty() ? std::string() : "<p class=\"regeln\">" + EscapeHtmlText(data.rules) + "</p>\n";
+    return Page(data, "ergebnisse", "Ergebnisse", "Noch keine Ergebnisse.", columns, rows, !data.results.empty(),
+                rules);
 }
 
 std::string OnCoursePage(const LiveData& data) {
@@ -191,12 +194,18 @@ LiveStamp LiveStampOf(const ResultsList& results) {
     s.allowedTime = settings.AllowedTime;
     s.strafSek = settings.StrafSek;
     s.strafPkt = settings.StrafPkt;
+    s.statuses = results.Statuses.Revision();
+    s.wertung = settings.Wertung;
+    s.hoechstzeit = settings.Hoechstzeit;
+    s.mindestzeit = settings.Mindestzeit;
+    s.disText = settings.DisText;
     return s;
 }
 
 LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
     LiveData data;
     data.title = title;
+    data.rules = RulesHeading(results.ResultSettings());
     const TSortGrid& list = results.StartListGrid();
     const TSortGrid& starts = results.StartTimesGrid();
     const TSortGrid& stops = results.StopTimesGrid();
@@ -236,8 +245,9 @@ LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
     for (int r = 1; r < starts.RowCount(); ++r) {
         const std::string& nr = starts.Cells(kStartNr, r);
         const std::string_view key = StartNumberKey(nr);
-        if (key.empty() || !started.insert(key).second || finished.count(key) != 0) {
-            continue; // no number, a later start of the same number, or already finished
+        if (key.empty() || !started.insert(key).second || finished.count(key) != 0 ||
+            results.Statuses.Of(key) != RideStatus::None) {
+            continue; // no number, a later start of the same number, already finished, or retired
         }
         data.onCourse.push_back(
             {nr, riderCell(key, kListName), riderCell(key, kListHorse), starts.Cells(kStartTime, r)});

@@ -43,6 +43,7 @@ struct LiveRider {
 
 struct LiveData {
     std::string title;                       // the program's title, shown in the page titles
+    std::string rules;                       // what the results page says of the rules (RulesHeading)
     std::vector<std::string> resultCaptions; // the eight captions of the results list
     std::vector<LiveResult> results;         // ranked as the results page of Ctrl+H ranks them
     std::vector<LiveRider> onCourse;         // started, not finished; in the order of the starts
@@ -61,6 +62,9 @@ struct LiveStamp {
     Duration allowedTime = 0;
     std::int32_t strafSek = 0;
     double strafPkt = 0.0;
+    std::uint64_t statuses = 0;                                  // their revision
+    std::uint32_t wertung = 0, hoechstzeit = 0, mindestzeit = 0; // the rules
+    std::string disText;
     bool operator==(const LiveStamp&) const = default;
 };
 
@@ -70,7 +74,7 @@ std::string LiveServerTime(TimeOfDay now);
 
 LiveStamp LiveStampOf(const ResultsList& results);
 // Reads the lists; changes nothing. The riders on the course are those with a start (first
-// start of each number) and no stop time carrying their number yet.
+// start of each number), no stop time carrying their number yet and no status.
 LiveData CollectLiveData(const ResultsList& results, const std::string& title);
 LivePages RenderLivePages(const LiveData& data);
 

@@ -37,7 +37,7 @@ private:
     std::string text_;
 };
 
-std::string BuildPage(const TSortGrid& results, const std::string& title) {
+std::string BuildPage(const TSortGrid& results, const std::string& title, const std::string& rules) {
     const std::string maker(kMakerAddress);
     const std::string escapedTitle = EscapeHtml(title, Apostrophe::Keep);
     PageText page;
@@ -67,7 +67,7 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
     page.Line("<body bgcolor=#F9F9E6>");
     page.Line("<div style=\"width:100%; color:#A37E4E; filter:Glow(color=0, strength=6)\">");
     page.Line("<h1>Ergebnisse</h1>");
-    page.Line("</div><b>");
+    page.Line("</div><b>" + EscapeHtml(rules, Apostrophe::Keep));
     page.Line("</b><br><div class=scroll><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
               "borderColor=#E0E0E0 border=1 cellpadding=4 width=649>");
     page.Line("<thead bgcolor=#B0A786><tr>");
@@ -105,10 +105,10 @@ std::string ResultsPageName(const Host& host) {
     return host.ApplicationTitle() + ".html";
 }
 
-void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& fileName) {
+void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& fileName, const std::string& rules) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
-    const std::string bytes = EncodeCp1252Html(BuildPage(results, host.ApplicationTitle()));
+    const std::string bytes = EncodeCp1252Html(BuildPage(results, host.ApplicationTitle(), rules));
     // Replaced whole: a page that cannot be written completely (a full disk) leaves the old page
     // as it was, rather than half of the new one.
     if (!ReplaceWholeFile(fileName, bytes)) {
@@ -116,9 +116,9 @@ void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& f
     }
 }
 
-void PublishResultsPage(Host& host, const TSortGrid& results, int tag) {
+void PublishResultsPage(Host& host, const TSortGrid& results, int tag, const std::string& rules) {
     const std::string name = ResultsPageName(host);
-    WriteResultsPage(host, results, name);
+    WriteResultsPage(host, results, name, rules);
     // Only a file is handed on: a folder of that name is no page, and the shell would open the folder.
     std::error_code error;
     const std::filesystem::path page = PathFromUtf8(name);

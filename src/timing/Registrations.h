@@ -234,6 +234,16 @@ public:
     void FindSharedPlannedStarts();
     std::unique_ptr<Journal> journal;
 
+    // ---- Statuses (timing/RideStatusEditing.cpp) --------------------------------------------------
+    // The rider of row `row` of the list on tab `tab` ("Startliste", "Startzeiten", "Stoppzeiten"),
+    // by its number; empty when the row holds none.
+    std::string RiderOfRow(int tab, int row) const;
+    // The operator gives the rider of a number a status ("A", "E", disqualified, "n.g."), or takes
+    // it back (None): journaled, the results built again (and ranked while `resultsShown`). False
+    // when the number is blank or nothing changed.
+    bool SetRideStatus(const std::string& number, RideStatus status, bool resultsShown);
+    RideStatus RideStatusOf(int tab, int row) const;
+
 private:
     // The row a new start goes into: the last row while it is blank, else a new one; it becomes
     // the current row, numbered "n." in "Kontakt-Nr.". F4 and F7 share it.
@@ -296,7 +306,8 @@ private:
 
     std::string armedNumber_; // the rider the pending automatic start belongs to, and its planned start
     TimeOfDay armedPlanned_ = -1.0;
-    bool clockSeen_ = false; // the wall and steady clocks at the last tick
+    bool automaticStart_ = false; // RegisterStart runs for the automatic start
+    bool clockSeen_ = false;      // the wall and steady clocks at the last tick
     std::int64_t lastWallMs_ = 0;
     std::int64_t lastSteadyMs_ = 0;
     std::string clockStepNotice_;     // until clicked

@@ -153,6 +153,7 @@ void Registrations::ClearProtocol() {
     PlannedStart = -1.0;
     TextStartTime.clear();
     results_.ClockSteps.clear(); // they belong to the times just cleared
+    results_.Statuses.Clear();
     sharedPlannedNotice_.clear();
     UpdateJournalNotice();
     LabOstalosStart = std::string(1, '0');

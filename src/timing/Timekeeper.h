@@ -73,6 +73,11 @@ public:
         return registrations.ApplyHandTime(entry, pages.ActiveTab == kTabResults);
     }
 
+    // ---- Statuses (the lists' context menus) ------------------------------------------------------
+    bool SetRideStatus(const std::string& number, RideStatus status) {
+        return registrations.SetRideStatus(number, status, pages.ActiveTab == kTabResults);
+    }
+
     // ---- The stop list's cells ----------------------------------------------------------------------
     bool SortGrid3SelectCell(int col, int row) { return registrations.SortGrid3SelectCell(col, row); }
     char32_t SortGrid3KeyPress(char32_t key) { return registrations.SortGrid3KeyPress(key); }

@@ -87,6 +87,10 @@ public:
     void cbNrChange(int index);
     void PageControl1Change(int index);
     void ShiftStartTimes();
+    // The context menu of the lists "Startliste", "Startzeiten" and "Stoppzeiten" at `globalPos`:
+    // the status of the rider of the row there (or of the current row), and on the start list
+    // "Die Startzeit verschieben".
+    void ListContextMenu(int tab, const QPoint& globalPos);
 
     // Redraws everything that follows the core's state; then StoreChangedSettings.
     void RefreshFromCore();
