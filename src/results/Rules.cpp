@@ -30,12 +30,15 @@ int DecimalsOf(double value, int most) {
     return point == std::string_view::npos ? 0 : std::min<int>(most, static_cast<int>(text.size() - point - 1));
 }
 
-// "5:20", or "5:20,5" when the time has tenths.
+// "5:20", "0:25", or "5:20,5" when the time has tenths.
 std::string HeadingTime(std::int64_t ms) {
     const Duration clamped = static_cast<Duration>(std::clamp<std::int64_t>(ms, 0, 86'400'000));
     std::string text = FormatDuration(clamped);
     if (clamped % 100 == 0 && text.size() > 2 && text.compare(text.size() - 2, 2, ",0") == 0) {
         text.resize(text.size() - 2);
+    }
+    if (clamped < 60'000) {
+        text = (clamped < 10'000 ? "0:0" : "0:") + text; // "0:25", as a time, not a number
     }
     return text;
 }

@@ -229,7 +229,7 @@ void TCfgDialog::BuildControls() {
     eDis->setGeometry(penaltyX + 84, 208, 56, kRowHeight);
 
     // The rules of the results.
-    Caption("Wertung:", x, 240, cbWertung, 112);
+    Caption("Wertung:", x, 240, cbWertung, 128);
     cbWertung->setToolTip(QString::fromUtf8(
         "wie bisher: Strafpunkte auf die Bruttozeit, keine Höchst- oder Mindestzeit\n"
         "nach Reglement: angefangene Sekunden, Pausen vor den Strafpunkten abgezogen, Höchst- und Mindestzeit"));

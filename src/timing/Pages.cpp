@@ -175,7 +175,8 @@ CellFormat Pages::SortGrid2GetCellFormat(int col, int row) const {
     if (SortGrid2.RowMarked(row)) {
         format.textColor = kHandTimeText;
     }
-    if (col == kStartTime && SortGrid2.RowNoted(row)) {
+    // Beside the number: the time fills its column.
+    if (col == kStartNr && SortGrid2.RowNoted(row)) {
         format.mark = kAutomaticStartMark;
         format.toolTip = kAutomaticStartTip;
     }

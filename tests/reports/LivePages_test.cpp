@@ -155,6 +155,27 @@ TEST_F(LivePagesTest, StampChangesWithTheListsAndTheRulesOnly) {
     }
 }
 
+TEST_F(LivePagesTest, UnderTheRulesThePageNamesThemAndARetiredRiderIsNotOnTheCourse) {
+    EXPECT_EQ(RenderLivePages(CollectLiveData(tk.results, "Vandoret")).results.find("regeln"), std::string::npos);
+    const LiveStamp asBefore = LiveStampOf(tk.results);
+    tk.settings.Wertung = 1;
+    EXPECT_NE(LiveStampOf(tk.results), asBefore);
+    const LiveStamp byRules = LiveStampOf(tk.results);
+    tk.results.Statuses.Set("3", RideStatus::Retired);
+    EXPECT_NE(LiveStampOf(tk.results), byRules);
+
+    const LiveData data = CollectLiveData(tk.results, "Vandoret");
+    EXPECT_TRUE(data.onCourse.empty()); // retired: no longer "unterwegs"
+    ASSERT_EQ(data.results.size(), 3u);
+    EXPECT_EQ(data.results[1].punkte, "12,0"); // 30,0 s over: 30 started seconds
+    EXPECT_EQ(data.results[2].nr, "3");
+    EXPECT_EQ(data.results[2].platz, "");
+    EXPECT_EQ(data.results[2].punkte, "A");
+    EXPECT_NE(RenderLivePages(data).results.find("<p class=\"regeln\">Erlaubte Zeit 10:00, H\xC3\xB6"
+                                                 "chstzeit 20:00, Wertung nach Reglement</p>"),
+              std::string::npos);
+}
+
 // Riders without a finish yet, in a locale whose time separator is '.': no result rows, and the
 // planned starts read as the clock panel reads them, in the order of their times.
 TEST(LivePagesOfAFreshList, NoResultsAndPlannedStartsByTime) {

@@ -93,6 +93,10 @@ TEST(Rules, TheTimeLimitFollowsTwiceTheAllowedTimeUntilSet) {
     s.Mindestzeit = 290'000;
     EXPECT_EQ(TimeLimitOf(s), 700'500);
     EXPECT_EQ(RulesHeading(s), "Erlaubte Zeit 5:20, Höchstzeit 11:40,5, Mindestzeit 4:50, Wertung nach Reglement");
+    s.AllowedTime = 25'000;
+    s.Hoechstzeit = 0;
+    s.Mindestzeit = 8'500;
+    EXPECT_EQ(RulesHeading(s), "Erlaubte Zeit 0:25, Höchstzeit 0:50, Mindestzeit 0:08,5, Wertung nach Reglement");
 }
 
 TEST(Rules, StatusWordsReadBack) {
