@@ -177,6 +177,18 @@ std::optional<std::string_view> CheckedLine(std::string_view line) {
 
 } // namespace journal_text
 
+namespace {
+std::string HoldLine(const JournalHold& hold) {
+    using journal_text::EscapeCell;
+    return Fields({journal_word::kHold, EscapeCell(hold.number), EscapeCell(hold.stop), journal_word::kReason,
+                   EscapeCell(hold.reason)});
+}
+std::string RestartLine(const std::string& number, const std::string& moment) {
+    using journal_text::EscapeCell;
+    return Fields({journal_word::kRestart, EscapeCell(number), EscapeCell(moment)});
+}
+} // namespace
+
 char RowMarkOf(const TSortGrid& grid, int row) {
     return grid.RowMarked(row) ? kRowHand : grid.RowNoted(row) ? kRowAutomatic : kRowUnmarked;
 }
@@ -360,6 +372,21 @@ void Journal::AddState(std::string& text, const std::string& stamp) {
     for (const auto& [number, word] : statuses) {
         AddLine(text, stamp, Fields({journal_word::kStatus, journal_text::EscapeCell(number), word}));
     }
+    const std::vector<JournalHold> holds = holdsNow ? holdsNow() : mirror_.session.holds;
+    for (const JournalHold& hold : holds) {
+        AddLine(text, stamp, HoldLine(hold));
+        if (!hold.restart.empty()) {
+            AddLine(text, stamp, RestartLine(hold.number, hold.restart));
+        }
+    }
+}
+
+void Journal::Held(const std::string& number, const std::string& moment, const std::string& reason) {
+    Write({HoldLine({number, moment, {}, reason})});
+}
+
+void Journal::Restarted(const std::string& number, const std::string& moment) {
+    Write({RestartLine(number, moment)});
 }
 
 void Journal::StatusChanged(const std::string& number, std::string_view word) {

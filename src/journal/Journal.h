@@ -15,8 +15,10 @@
 //  - A row that holds a hand-entered time is marked: its row lines end in one more field "H".
 //    A start the program took by itself (the automatic start; the list's row note) ends in
 //    "Auto" instead.
-//  - A rider's status is a line "Status <number> <word>" ("kein" takes it back); the full state
-//    repeats the statuses, cleared lists and an opened protocol forget them.
+//  - A rider's status is a line "Status <number> <word>" ("kein" takes it back); a hold on the
+//    course "Anhalten <number> <hh:mm:ss,z> Grund <reason>", its end "Weiter <number>
+//    <hh:mm:ss,z>". The full state repeats statuses and holds (read twice, they count once);
+//    cleared lists and an opened protocol forget them.
 //    A hand entry or correction is its own line, "Handzeit" or "Korrektur", with the row's new
 //    cells, then "alt", the old time and number (empty for a new entry), "Grund" and the reason;
 //    its stamp is the moment of the entry. Replaying it gives the row with its mark.
@@ -112,6 +114,12 @@ void SetRowMark(TSortGrid& grid, int row, char mark);
 enum class JournalList { StartTimes, StopTimes };
 inline constexpr int kJournalColumns[2] = {3, 6};
 
+// A hold on the course as the journal has it; restart empty while the hold is open.
+struct JournalHold {
+    std::string number, stop, restart, reason;
+    bool operator==(const JournalHold&) const = default;
+};
+
 // The state a journal text gives, line by line. A "Sitzungsbeginn" starts a new session with both
 // lists empty (one blank row each, as a list never has fewer).
 struct JournalSession {
@@ -134,6 +142,7 @@ struct JournalSession {
     RowMarks marks[2];
     // The riders' statuses: number, word.
     std::map<std::string, std::string> statuses;
+    std::vector<JournalHold> holds; // in the order they began
     const JournalRows& startTimes() const { return lists[0]; }
     const JournalRows& stopTimes() const { return lists[1]; }
     // True when neither list holds a non-blank cell.
@@ -206,6 +215,8 @@ public:
     // The riders' statuses as they are now (number, word), repeated in the full state; without
     // it the full state repeats those the journal has written in this session.
     std::function<std::map<std::string, std::string>()> statusesNow;
+    // The holds as they are now, repeated in the full state likewise.
+    std::function<std::vector<JournalHold>()> holdsNow;
 
     // The number the next new session gets (one above every number in the journal files).
     void SetNextSequence(std::int64_t next) { nextSequence_ = next; }
@@ -248,6 +259,9 @@ public:
     void ClockStepped(const ClockStep& step);
     // The status of a rider was set, or taken back (the word kNoStatus).
     void StatusChanged(const std::string& number, std::string_view word);
+    // A rider held on the course at `moment` ("hh:mm:ss,z"), and the rider going on.
+    void Held(const std::string& number, const std::string& moment, const std::string& reason);
+    void Restarted(const std::string& number, const std::string& moment);
 
 private:
     // Writes the event lines (without their stamp) and what else changed, in one Append.

@@ -144,6 +144,7 @@ void JournalReplay::Clear() {
         session.marks[l].assign(1, kRowUnmarked);
     }
     session.statuses.clear();
+    session.holds.clear();
 }
 
 void JournalReplay::SetRow(JournalRows& rows, RowMarks& marks, int list, int row,
@@ -400,6 +401,27 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
     if (kind == journal_word::kListsCleared || kind == journal_word::kProtocolOpened) {
         Clear();
         session.clockSteps.clear();
+    } else if (kind == journal_word::kHold && f.size() == 6 && f[4] == journal_word::kReason) {
+        JournalHold hold{
+            journal_text::UnescapeCell(f[2]), journal_text::UnescapeCell(f[3]), {}, journal_text::UnescapeCell(f[5])};
+        std::vector<JournalHold>& holds = session.holds;
+        const bool open = std::any_of(holds.begin(), holds.end(), [&hold](const JournalHold& h) {
+            return h.number == hold.number && h.restart.empty();
+        });
+        const bool seen = std::any_of(holds.begin(), holds.end(), [&hold](const JournalHold& h) {
+            return h.number == hold.number && h.stop == hold.stop;
+        });
+        if (!open && !seen) { // the full state repeats what was read already
+            holds.push_back(std::move(hold));
+        }
+    } else if (kind == journal_word::kRestart && f.size() == 4) {
+        const std::string number = journal_text::UnescapeCell(f[2]);
+        for (JournalHold& hold : session.holds) {
+            if (hold.number == number && hold.restart.empty()) {
+                hold.restart = journal_text::UnescapeCell(f[3]);
+                break;
+            }
+        }
     } else if (kind == journal_word::kStatus && f.size() == 4) {
         const std::string number = journal_text::UnescapeCell(f[2]);
         if (f[3] == journal_word::kNoStatus) {

@@ -28,6 +28,8 @@ inline constexpr std::string_view kCountdown = "Countdown";
 inline constexpr std::string_view kSaved = "Gespeichert";
 inline constexpr std::string_view kClockStep = "Uhrsprung"; // the wall clock jumped: when, by how many ms
 inline constexpr std::string_view kStatus = "Status";       // a rider's status: the number and its word
+inline constexpr std::string_view kHold = "Anhalten";       // a rider held on the course: number, moment, reason
+inline constexpr std::string_view kRestart = "Weiter";      // the held rider goes on: number, moment
 
 // Words inside lines.
 inline constexpr std::string_view kSession = "Sitzung";        // before the session number

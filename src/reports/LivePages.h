@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "base/TimeValues.h"
+#include "reports/HoldRows.h"
 
 namespace vandoret {
 
@@ -39,6 +40,8 @@ struct LiveResult {
 // planned start (start: the planned time of day "hh:mm:ss").
 struct LiveRider {
     std::string nr, name, pferd, start;
+    std::int64_t pause = 0; // on the course: ms of the rider's ended holds
+    std::string heldSince;  // on the course: the open hold's beginning ("hh:mm:ss,z"), empty when none
 };
 
 struct LiveData {
@@ -48,6 +51,7 @@ struct LiveData {
     std::vector<LiveResult> results;         // ranked as the results page of Ctrl+H ranks them
     std::vector<LiveRider> onCourse;         // started, not finished; in the order of the starts
     std::vector<LiveRider> plannedStarts;    // not started yet; by planned time of day
+    std::vector<HoldRow> holds;              // the day's holds, after the results
 };
 
 struct LivePages {
@@ -65,6 +69,7 @@ struct LiveStamp {
     std::uint64_t statuses = 0;                                  // their revision
     std::uint32_t wertung = 0, hoechstzeit = 0, mindestzeit = 0; // the rules
     std::string disText;
+    std::uint64_t holds = 0; // their revision
     bool operator==(const LiveStamp&) const = default;
 };
 

@@ -12,6 +12,7 @@
 #include "base/RideTime.h"
 #include "base/TimeValues.h"
 #include "grid/SortGrid.h"
+#include "results/Holds.h"
 #include "results/ListChecks.h"
 #include "results/RideStatuses.h"
 #include "settings/Settings.h"
@@ -54,6 +55,8 @@ public:
     std::vector<ClockStep> ClockSteps;
     // The statuses the operator gave (retired, eliminated, disqualified, not started).
     RideStatuses Statuses;
+    // The holds on the course (the registrations write their held time into "Pausen").
+    HoldList Holds;
 
     // Rebuilds SortGrid4 from the start list, start times and stop times; writes "EZ-Pkt.".
     void BuildResults();

@@ -216,6 +216,8 @@ HandTimeResult Registrations::ApplyHandTime(const HandTimeEntry& entry, bool res
     }
     if (!start && !number.empty() && FindStartNumberRow(SortGrid2, kStartNr, number) < 0) {
         SortGrid3.SetCell(kStopPause, row, "!"); // as Enter in "St.Nr.": this rider has no start
+    } else if (!start && !number.empty()) {
+        NumberAssigned(row);
     }
     RebuildResults(resultsShown);
     if (journal) {

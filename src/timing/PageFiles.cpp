@@ -223,7 +223,7 @@ void Pages::LoadStartList(const std::string& fileName, const std::string& path) 
 }
 
 void Pages::sbHTMLClick(int tag) {
-    PublishResultsPage(host_, results_.SortGrid4, tag, RulesHeading(results_.ResultSettings()));
+    PublishResultsPage(host_, results_.SortGrid4, tag, RulesHeading(results_.ResultSettings()), HoldRows(results_));
 }
 
 } // namespace vandoret

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/BlankText.h"
 #include "base/NumberText.h"
@@ -32,6 +33,20 @@ std::vector<std::string> RowOf(const TSortGrid& grid, int r) {
         row.push_back(grid.Cells(c, r));
     }
     return row;
+}
+
+// The holds a journal gives; a moment that does not read leaves its hold out.
+std::vector<Hold> HoldsOf(const std::vector<JournalHold>& read, const Locale& locale) {
+    std::vector<Hold> holds;
+    for (const JournalHold& h : read) {
+        const std::optional<TimeOfDay> stop = ParseHandTime(h.stop, locale);
+        const std::optional<TimeOfDay> restart = ParseHandTime(h.restart, locale);
+        if (stop) {
+            holds.push_back({h.number, ToMilliseconds(*stop),
+                             restart ? std::optional<std::int64_t>(ToMilliseconds(*restart)) : std::nullopt, h.reason});
+        }
+    }
+    return holds;
 }
 
 // Rows numbered "1.", "2.", ... in column 0, each with its mark, the caption row kept.
@@ -154,6 +169,17 @@ std::string RecoveryQuestion(const JournalSession& session) {
 void Registrations::AttachJournal(JournalWriter& writer, JournalClock& clock) {
     journal = std::make_unique<Journal>(writer, clock, SortGrid2, SortGrid3, host_.ApplicationTitle());
     journal->onWriting = [this](bool writing) { JournalWritten(writing); };
+    journal->holdsNow = [this] {
+        std::vector<JournalHold> now;
+        const auto text = [this](std::int64_t ms) {
+            return FormatClock(static_cast<double>(ms) / 86'400'000.0, ClockForm::HhNnSsZ, locale_);
+        };
+        for (const Hold& hold : results_.Holds.All()) {
+            now.push_back(
+                {hold.number, text(hold.stop), hold.restart ? text(*hold.restart) : std::string(), hold.reason});
+        }
+        return now;
+    };
     journal->statusesNow = [this] {
         std::map<std::string, std::string> now;
         for (const auto& [number, status] : results_.Statuses.All()) {
@@ -180,6 +206,7 @@ void Registrations::AttachJournal(JournalWriter& writer, JournalClock& clock) {
                 results_.Statuses.Set(number, *status);
             }
         }
+        results_.Holds.Assign(HoldsOf(lastSession_->holds, locale_));
         journal->ContinueSession(*lastSession_, scan.newestDay);
     } else {
         journal->BeginSession();
@@ -213,6 +240,14 @@ bool Registrations::RecoverLastSession() {
                 results_.Statuses.Set(number, RideStatus::None); // unless changed meanwhile
             }
         }
+        std::vector<Hold> kept; // the holds recorded meanwhile
+        const std::vector<Hold> recovered = HoldsOf(last.holds, locale_);
+        for (const Hold& hold : results_.Holds.All()) {
+            if (std::find(recovered.begin(), recovered.end(), hold) == recovered.end()) {
+                kept.push_back(hold);
+            }
+        }
+        results_.Holds.Assign(std::move(kept));
         UpdateRemainingCounters();
         journal->BeginNewSession();
         JournalSelection();
@@ -290,8 +325,8 @@ void Registrations::RetryJournal(TimeOfDay now) {
 void Registrations::UpdateJournalNotice() {
     JournalNoticeAlarm = !journalFailedSince_.empty();
     JournalNotice = JournalNoticeAlarm ? std::string(kJournalNotWritten) : std::string();
-    for (const std::string* notice : {&journalInterrupted_, &journalDamage_, &clockStepNotice_, &lateLockNotice_,
-                                      &numbersTwice_, &secondStartNotice_, &sharedPlannedNotice_}) {
+    for (const std::string* notice : {&journalInterrupted_, &journalDamage_, &holdNotice_, &clockStepNotice_,
+                                      &lateLockNotice_, &numbersTwice_, &secondStartNotice_, &sharedPlannedNotice_}) {
         if (JournalNotice.empty()) {
             JournalNotice = *notice;
         }

@@ -24,6 +24,7 @@
 #include "results/ResultsList.h"
 #include "settings/Settings.h"
 #include "timing/HandTimes.h"
+#include "timing/Holds.h"
 
 namespace vandoret {
 
@@ -244,7 +245,23 @@ public:
     bool SetRideStatus(const std::string& number, RideStatus status, bool resultsShown);
     RideStatus RideStatusOf(int tab, int row) const;
 
+    // ---- Holds on the course (timing/HoldEditing.cpp, the rules in timing/Holds.h) -------------
+    // F5 (restart false) and Shift+F5: the entry at the host's clock, with the rider on the course
+    // (F5) or the rider held (Shift+F5) when there is exactly one.
+    HoldEntry NewHold(bool restart);
+    HoldResult ApplyHold(const HoldEntry& entry, bool resultsShown);
+    // The "Weiter" entry for a rider still held whose number a finish row just got; once.
+    std::optional<HoldEntry> TakeRestartWanted();
+    // The tick: "Nr. 12 angehalten seit 2:15" while a hold is open.
+    void UpdateHoldNotice(TimeOfDay now);
+
 private:
+    // A stop row got the rider's number: an empty "Pausen" takes the held time, and a hold still
+    // open asks for "Weiter".
+    void NumberAssigned(int row);
+    // The number's held time changed from `before`: its stop rows follow where "Pausen" is empty
+    // or still holds the program's value.
+    void WriteHeldTime(const std::string& number, std::int64_t before);
     // The row a new start goes into: the last row while it is blank, else a new one; it becomes
     // the current row, numbered "n." in "Kontakt-Nr.". F4 and F7 share it.
     int NewStartRow();
@@ -314,6 +331,8 @@ private:
     std::string lateLockNotice_;      // while it holds
     std::string secondStartNotice_;   // while it holds
     std::string sharedPlannedNotice_; // from the load until clicked
+    std::string holdNotice_;          // while a hold is open
+    std::optional<HoldEntry> restartWanted_;
 };
 
 // The question that offers a session: what it holds (date, time span, starts and finishes),

@@ -70,6 +70,9 @@ public:
     void mStopClick();
     // F7: a time entered by hand; Shift+F7: the current row's time corrected (HandTimeDialog).
     void HandTimeClick(bool correction);
+    // F5 "Anhalten" and Shift+F5 "Weiter"; RunHold shows the dialog for an entry.
+    void HoldClick(bool restart);
+    void RunHold(const HoldEntry& entry);
     void mHilfeClick();
     void bCFGClick();
     void Info1Click();
