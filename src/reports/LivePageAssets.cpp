@@ -26,6 +26,8 @@ tbody tr:nth-child(even){background:#FAFAF0}
 .k-platz{font-weight:700}
 .k-lauf{font-weight:700;color:#7A4E1E}
 .k-lauf.halt{color:#B00020;white-space:normal}
+.halte td:last-child{white-space:normal}
+@media (max-width:640px){.halte th:nth-child(2),.halte td:nth-child(2){display:none}.halte{font-size:.9em}}
 .leer{padding:1em;font-style:italic}
 .countdown{margin:.2em 0 0;font-size:3.2em;font-weight:700;text-align:center;font-variant-numeric:tabular-nums;color:#7A4E1E}
 .naechster{margin:0 0 .6em;text-align:center;font-size:1.15em}

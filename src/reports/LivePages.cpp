@@ -115,6 +115,7 @@ std::string ResultsPage(const LiveData& data) {
         for (const char* caption : kHoldCaptions) {
             holds += std::string("<th>") + caption + "</th>";
         }
+        // (The style hides the name on a phone; the reason wraps.)
         holds += "</tr></thead>\n<tbody>\n";
         for (const HoldRow& h : data.holds) {
             holds += "<tr>";

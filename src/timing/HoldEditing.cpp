@@ -38,7 +38,7 @@ std::vector<std::string> SplitNumbers(std::string_view text) {
 std::string Joined(const std::vector<std::string>& numbers) {
     std::string text;
     for (const std::string& n : numbers) {
-        text += (text.empty() ? "" : " ") + n;
+        text += (text.empty() ? "" : ", ") + n;
     }
     return text;
 }
