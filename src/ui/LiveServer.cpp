@@ -15,6 +15,7 @@
 #include <malloc.h>
 #endif
 #ifdef __linux__
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -290,11 +291,20 @@ LiveServer::LiveServer(std::function<TimeOfDay()> clock, QObject* parent)
     worker_ = new Worker(*this, shared_);
     worker_->moveToThread(&thread_);
 #ifdef __linux__
-    // Below the window and its clock: a crowd of browsers takes what the tick leaves. (Qt's
-    // LowPriority cannot lower a normal Linux thread; its own nice value can.)
+    // Below the window and its clock: a crowd of browsers takes what the tick leaves. SCHED_IDLE
+    // runs only when no normal thread wants the core, so the tick and the contacts' hand-over are
+    // never kept waiting for it; where it is refused, the lowest nice value. (Qt's LowPriority
+    // cannot lower a normal Linux thread.)
     connect(
         &thread_, &QThread::started, &thread_,
-        [] { ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10); }, Qt::DirectConnection);
+        [] {
+            const auto tid = static_cast<pid_t>(::syscall(SYS_gettid));
+            const sched_param idle{};
+            if (::sched_setscheduler(tid, SCHED_IDLE, &idle) != 0) {
+                ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), 19);
+            }
+        },
+        Qt::DirectConnection);
 #endif
     thread_.start(QThread::LowPriority);
 }
