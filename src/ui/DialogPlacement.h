@@ -5,6 +5,11 @@
 
 #include <QWidget>
 
+class QDialog;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+
 namespace vandoret::ui {
 
 inline constexpr Qt::WindowFlags kDialogFrame =
@@ -13,5 +18,11 @@ inline constexpr Qt::WindowFlags kDialogFrame =
 // Centres `dialog` on its parent's window (first sized to its contents when nobody sized it).
 // Without a parent it stays where it is.
 void CenterOnOwnerWindow(QWidget* dialog);
+
+// The parts the entry dialogs ("Handzeit", "Anhalten") share: the red line that says why an entry
+// was refused (hidden until then), and "OK" (the default, to accept()) with "Abbrechen" (reject())
+// at the right of a row.
+QLabel* NewRefusalLabel(QWidget* dialog);
+QHBoxLayout* NewOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel);
 
 } // namespace vandoret::ui

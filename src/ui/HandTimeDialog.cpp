@@ -72,20 +72,8 @@ THandTimeDialog::THandTimeDialog(Timekeeper& tk, const HandTimeEntry& entry, QWi
     } else {
         lbOld->hide();
     }
-    lbMessage = new QLabel(this);
-    lbMessage->setWordWrap(true);
-    lbMessage->setStyleSheet("QLabel { color: #b00000; font-weight: bold; }");
-    lbMessage->hide();
-
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Abbrechen", this);
-    connect(OKBtn, &QPushButton::clicked, this, &THandTimeDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    lbMessage = NewRefusalLabel(this);
+    QHBoxLayout* buttons = NewOkCancelRow(this, OKBtn, CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbOld);

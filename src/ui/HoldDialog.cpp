@@ -38,20 +38,8 @@ THoldDialog::THoldDialog(Timekeeper& tk, const HoldEntry& entry, QWidget* parent
         form->addRow("&Grund:", edReason);
     }
 
-    lbMessage = new QLabel(this);
-    lbMessage->setWordWrap(true);
-    lbMessage->setStyleSheet("QLabel { color: #b00000; font-weight: bold; }");
-    lbMessage->hide();
-
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Abbrechen", this);
-    connect(OKBtn, &QPushButton::clicked, this, &THoldDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    lbMessage = NewRefusalLabel(this);
+    QHBoxLayout* buttons = NewOkCancelRow(this, OKBtn, CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

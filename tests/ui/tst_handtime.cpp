@@ -9,12 +9,14 @@
 
 #include "fakes/FakeHost.h"
 #include "ui/HandTimeDialog.h"
+#include "ui/HoldDialog.h"
 
 using vandoret::HandTimeEntry;
 using vandoret::HandTimeKind;
 using vandoret::Timekeeper;
 using vandoret::testing::FakeHost;
 using vandoret::ui::THandTimeDialog;
+using vandoret::ui::THoldDialog;
 
 namespace {
 
@@ -96,6 +98,37 @@ private slots:
         QCOMPARE(dlg.lbMessage->isVisibleTo(&dlg), !message.isEmpty());
         QCOMPARE(rig.tk.registrations.SortGrid3.IsBlankRow(1), !written);
         QCOMPARE(rig.tk.registrations.SortGrid3.RowMarked(1), written);
+    }
+
+    // "Anhalten" and "Weiter": the rider on the course and the key's moment are filled in; a
+    // refusal keeps the dialog open, an accepted entry closes it and is recorded.
+    void holdDialogsForwardAndShowRefusals() {
+        Rig rig;
+        THoldDialog stop(rig.tk, rig.tk.NewHold(false));
+        QCOMPARE(stop.windowTitle(), QString("Anhalten"));
+        QCOMPARE(stop.edNumbers->text(), QString("12"));
+        QCOMPARE(stop.edTime->text(), QString("09:40:05,2"));
+        stop.show();
+        stop.edNumbers->setText("12 14");
+        QTest::mouseClick(stop.OKBtn, Qt::LeftButton);
+        QVERIFY(stop.isVisible());
+        QCOMPARE(stop.lbMessage->text(), QString("Nr. 14 hat keine Startzeit."));
+        stop.edNumbers->setText("12");
+        stop.edReason->setText("Hindernis 7 wird repariert");
+        QTest::mouseClick(stop.OKBtn, Qt::LeftButton);
+        QCOMPARE(stop.result(), int(QDialog::Accepted));
+        QVERIFY(rig.tk.results.Holds.Open("12") != nullptr);
+        QCOMPARE(rig.tk.results.Holds.All().front().reason, std::string("Hindernis 7 wird repariert"));
+
+        rig.host.SetClock(9, 42, 0, 0);
+        THoldDialog go(rig.tk, rig.tk.NewHold(true));
+        QCOMPARE(go.windowTitle(), QString("Weiter"));
+        QCOMPARE(go.edNumbers->text(), QString("12"));
+        QVERIFY(!go.edReason->isVisibleTo(&go));
+        go.show();
+        QTest::mouseClick(go.OKBtn, Qt::LeftButton);
+        QCOMPARE(go.result(), int(QDialog::Accepted));
+        QCOMPARE(rig.tk.results.Holds.HeldTotal("12"), std::int64_t{114'800});
     }
 };
 
