@@ -28,11 +28,15 @@ inline QCoreApplication& App() {
     return app;
 }
 
-// The time of day as the waiting thread reads it: a steady clock from 09:00.
-inline TimeOfDay LineClock() {
+// The time of day as the waiting thread reads it: a steady clock from 09:00; LineClockAt gives
+// the time of day of any moment of the steady clock.
+inline TimeOfDay LineClockAt(Clock::time_point moment) {
     static const Clock::time_point origin = Clock::now();
-    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - origin).count();
+    const double ns = std::chrono::duration<double, std::nano>(moment - origin).count();
     return MakeTimeOfDay(9, 0, 0) + ns / 86'400e9;
+}
+inline TimeOfDay LineClock() {
+    return LineClockAt(Clock::now());
 }
 
 // The program's hand-over: a queued call into the main thread's event loop. After each serve the

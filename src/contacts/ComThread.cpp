@@ -1,6 +1,7 @@
 // TComThread, the waiting thread of TComPort (contacts/Comms.h): waits for line events, looks at
 // the lines and hands what it saw over to the user-interface thread, one event at a time.
 #include <chrono>
+#include <semaphore>
 
 #include "contacts/Comms.h"
 
@@ -39,6 +40,11 @@ struct TComThread::HandOver {
     bool finished = false;    // the thread has left its loop
     bool abandoned = false;   // closed from inside a handler: nobody serves hand-overs any more
     LineEvent event;
+    PriorityGrant granted; // what the waiting thread got as it started
+    // Released once each time a hand-over has been served or given up. The waiting thread waits
+    // on it, not on the mutex, while it watches the lines: a user-interface thread of ordinary
+    // priority that holds the mutex and loses its core cannot hold the watch up.
+    std::counting_semaphore<> served{0};
 };
 
 TComThread::TComThread(TComPort& port, std::function<TimeOfDay()> clock)
@@ -68,6 +74,7 @@ TComThread::~TComThread() {
             handOver_->pending = false;
             handOver_->abandoned = true;
             handOver_->changed.notify_all();
+            handOver_->served.release();
         }
     }
     // Keep serving hand-overs until the thread has ended: it may be blocked in one.
@@ -127,6 +134,13 @@ void TComThread::Serve(std::shared_ptr<HandOver> handOver) {
     handOver->serving = false;
     handOver->pending = false;
     handOver->changed.notify_all();
+    lock.unlock();
+    handOver->served.release();
+}
+
+PriorityGrant TComThread::Granted() const {
+    std::lock_guard lock(handOver_->mutex);
+    return handOver_->granted;
 }
 
 void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
@@ -140,17 +154,22 @@ void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
     handOver_->changed.notify_all(); // a closing user-interface thread serves it at once
     lock.unlock();
     handOver_->dispatcher->Post([handOver = handOver_] { Serve(handOver); });
-    lock.lock();
     // While the user-interface thread is busy, keep an eye on the lines: a change seen now is
     // queued with its own moment and handed over after this event, so a second contact during a
-    // long repaint is not stamped late.
-    while (!handOver_->changed.wait_for(lock, kWatchWhileBusy, [this] { return !handOver_->pending; })) {
-        if (lost) {
-            continue;
+    // long repaint is not stamped late. The moment is read first, before any lock.
+    for (;;) {
+        if (handOver_->served.try_acquire_for(kWatchWhileBusy)) {
+            lock.lock();
+            const bool done = !handOver_->pending || handOver_->abandoned;
+            lock.unlock();
+            if (done) {
+                return;
+            }
+            continue; // a release left over from an abandoned hand-over
         }
-        lock.unlock();
-        Look(0, clock_());
-        lock.lock();
+        if (!lost) {
+            Look(0, clock_());
+        }
     }
 }
 
@@ -211,6 +230,18 @@ void TComThread::Look(std::uint32_t reported, TimeOfDay when) {
 }
 
 void TComThread::Execute() {
+    // Before ordinary threads where the system allows it (ThreadPriority.h); a refusal is no failure.
+    PriorityGrant granted;
+    if (ThreadPriority* priority = port_.Layer().WaitingThreadPriority()) {
+        try {
+            granted = priority->RaiseCallingThread();
+        } catch (...) {
+        }
+    }
+    {
+        std::lock_guard lock(handOver_->mutex);
+        handOver_->granted = granted;
+    }
     // A change since the starting point and before the first wait.
     Look(0, clock_());
     HandOverBacklog();
@@ -218,6 +249,7 @@ void TComThread::Execute() {
     for (;;) {
         std::uint32_t mask = 0;
         const WaitResult result = waiter_->Wait(mask);
+        const TimeOfDay when = clock_(); // the moment, before anything else
         if (result == WaitResult::Stop) {
             break;
         }
@@ -231,7 +263,7 @@ void TComThread::Execute() {
             continue;
         }
         ignored = 0;
-        Look(mask, clock_());
+        Look(mask, when);
         HandOverBacklog();
     }
     port_.Layer().PurgeInput(port_.Handle());

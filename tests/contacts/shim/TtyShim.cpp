@@ -39,6 +39,7 @@ int linesAtNextWait = -1;       // applied as the next wait begins, before its s
 int linesWithDtr = -1;          // applied when DTR is switched on, as by a contact it feeds (-1: none)
 std::atomic<long> lineReads{0}; // TIOCMGET requests answered or refused
 long long changedAt = 0;        // when the input lines last changed (µs since 1970)
+long long changedSteady = 0;    // the same on the monotonic clock (ns), which std::chrono::steady_clock reads
 long long seenAt = 0;           // the first line read after that change (0: none yet)
 
 long long NowMicros() {
@@ -53,6 +54,9 @@ void SetLinesLocked(int lines) {
     inputLines = lines;
     if (changed != 0) {
         changedAt = NowMicros();
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        changedSteady = static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
         seenAt = 0;
     }
     if (changed & TIOCM_CTS)
@@ -199,6 +203,14 @@ int ioctl(int fd, unsigned long request, ...) noexcept {
 void vandoret_shim_set_lines(int lines) {
     std::lock_guard lock(mutex);
     SetLinesLocked(lines);
+}
+
+// Sets the input lines and answers when they changed, on the monotonic clock (ns), read where the
+// state changes: a bench measures from there, not from before a call its thread may be held in.
+long long vandoret_shim_set_lines_stamped(int lines) {
+    std::lock_guard lock(mutex);
+    SetLinesLocked(lines);
+    return changedSteady;
 }
 
 // The lines go to `lines` and straight back: each of them counts twice, the levels stay.
