@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -44,7 +45,25 @@ inline TimeOfDay LineClock() {
 class QtDispatcher : public UiDispatcher {
 public:
     std::function<void()> afterServe;
+    // How long the posts took on the waiting thread: the slowest, and how many took over 0.5 ms
+    // (the thread then could not look at the lines).
+    std::atomic<double> slowestPostMs{0.0};
+    std::atomic<int> slowPosts{0};
     void Post(std::function<void()> serve) override {
+        const auto began = Clock::now();
+        struct Timed {
+            QtDispatcher& d;
+            Clock::time_point began;
+            ~Timed() {
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
+                if (ms > d.slowestPostMs.load()) {
+                    d.slowestPostMs = ms;
+                }
+                if (ms > 0.5) {
+                    ++d.slowPosts;
+                }
+            }
+        } timed{*this, began};
         QMetaObject::invokeMethod(
             &App(),
             [this, serve = std::move(serve)] {

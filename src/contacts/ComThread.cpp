@@ -14,8 +14,8 @@ constexpr std::chrono::milliseconds kStopRepeat{2};
 
 // How often the waiting thread looks at the lines while the user-interface thread has not yet
 // run its hand-over (a hand-over normally takes some microseconds): a moment noted then is at
-// most this late.
-constexpr std::chrono::microseconds kWatchWhileBusy{500};
+// most this late. A look is three short device queries, so even a long busy spell costs little.
+constexpr std::chrono::microseconds kWatchWhileBusy{200};
 
 // Interruptions of one line handed over from one look at most: a thread held up for a long time
 // still hands over every interruption its counters show, a line that flutters cannot flood the

@@ -6,7 +6,7 @@
 // The thread reads the modem status and the time of day as soon as its wait completes and hands
 // both over with the event bits, so the handlers see the lines and the moment of the change, not
 // the state at the time the user-interface thread got round to them. While a hand-over waits for
-// a busy user-interface thread, the waiting thread looks at the lines every half millisecond and
+// a busy user-interface thread, the waiting thread looks at the lines every 0.2 milliseconds and
 // hands any change it sees over afterwards, each with its own moment.
 //
 // The moment is the first thing the thread reads when its wait returns or a look begins, before

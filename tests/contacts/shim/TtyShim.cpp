@@ -11,11 +11,14 @@
 // instead: see ShimFileControl.cpp, started here on the first modem-line request when
 // VANDORET_SHIM_CONTROL names the file.
 #include <dlfcn.h>
+#include <linux/futex.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -40,6 +43,7 @@ int linesWithDtr = -1;          // applied when DTR is switched on, as by a cont
 std::atomic<long> lineReads{0}; // TIOCMGET requests answered or refused
 long long changedAt = 0;        // when the input lines last changed (µs since 1970)
 long long changedSteady = 0;    // the same on the monotonic clock (ns), which std::chrono::steady_clock reads
+std::atomic<int> changes{0};    // moves with every change: a line wait sleeps on it (futex) and wakes at once
 long long seenAt = 0;           // the first line read after that change (0: none yet)
 
 long long NowMicros() {
@@ -67,6 +71,10 @@ void SetLinesLocked(int lines) {
         ++counters.dcd;
     if (changed & TIOCM_RNG)
         ++counters.rng;
+    if (changed != 0) {
+        ++changes;
+        syscall(SYS_futex, reinterpret_cast<int*>(&changes), FUTEX_WAKE_PRIVATE, 1 << 30, nullptr, nullptr, 0);
+    }
 }
 
 using IoctlFn = int (*)(int, unsigned long, void*);
@@ -96,7 +104,7 @@ bool Moved(const serial_icounter_struct& a, const serial_icounter_struct& b, int
            ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
 }
 
-// Waits, like the kernel, for a change of the given lines after the call began.
+// Waits, like the kernel, for a change of the given lines after the call began, woken by it.
 int WaitForLines(int lines) {
     ++waitCalls;
     if (lineWaitRefused) {
@@ -114,6 +122,7 @@ int WaitForLines(int lines) {
     }
     ++waiting;
     for (;;) {
+        const int seen = changes.load();
         if (unplugged) {
             --waiting;
             return Fail(EIO);
@@ -125,8 +134,11 @@ int WaitForLines(int lines) {
                 return 0;
             }
         }
+        // Woken by the next change, as the kernel wakes a line wait, or after 0.1 ms at the latest
+        // (an unplug); a signal ends the wait with EINTR, as it ends TIOCMIWAIT.
         timespec pause{0, 100'000};
-        if (nanosleep(&pause, nullptr) != 0 && errno == EINTR) {
+        if (syscall(SYS_futex, reinterpret_cast<int*>(&changes), FUTEX_WAIT_PRIVATE, seen, &pause, nullptr, 0) != 0 &&
+            errno == EINTR) {
             --waiting;
             return Fail(EINTR);
         }
