@@ -8,8 +8,8 @@
 // GetOverlappedResult, before the record and the event bits it writes into are released.
 //
 // The latency timer of an FTDI adapter is read (never written) from the driver's value
-// LatencyTimer in the device's key HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS\<device>\<instance>\
-// Device Parameters, the key whose PortName is the port's COM name.
+// LatencyTimer in the device's key "HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS\<device>\<instance>\Device
+// Parameters", the key whose PortName is the port's COM name.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
