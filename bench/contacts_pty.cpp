@@ -50,15 +50,26 @@ struct Shim {
     void (*setLines)(int) = nullptr;
     long long (*setLinesStamped)(int) = nullptr;
     int (*waiting)() = nullptr;
+    void (*changeTimes)(long long*, long long*) = nullptr;
+    int (*waitingAtChange)() = nullptr;
     static Shim Find() {
         Shim s;
         s.setLines = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines"));
         s.setLinesStamped =
             reinterpret_cast<long long (*)(int)>(dlsym(RTLD_DEFAULT, "vandoret_shim_set_lines_stamped"));
         s.waiting = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_waiting"));
+        s.changeTimes =
+            reinterpret_cast<void (*)(long long*, long long*)>(dlsym(RTLD_DEFAULT, "vandoret_shim_change_times"));
+        s.waitingAtChange = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "vandoret_shim_waiting_at_change"));
         return s;
     }
-    bool Loaded() const { return setLines && setLinesStamped && waiting; }
+    bool Loaded() const { return setLines && setLinesStamped && waiting && changeTimes; }
+    // How long after the last change the program first read the lines (ms; -1: not yet).
+    double FirstReadAfterChange() const {
+        long long changed = 0, seen = 0;
+        changeTimes(&changed, &seen);
+        return seen == 0 ? -1.0 : (seen - changed) / 1000.0;
+    }
     // Moves the lines; the moment of the change as the shim stamped it.
     Clock::time_point Set(int lines) const {
         return Clock::time_point(std::chrono::nanoseconds(setLinesStamped(lines)));
@@ -277,6 +288,9 @@ void BM_PtyBurstWhileBusy(benchmark::State& state) {
     PriorityGrant granted;
     double slowestPost = 0.0;
     int slowPosts = 0;
+    std::vector<double> firstReads;   // per interruption: the first line read after it began, ms
+    std::vector<double> injectorLate; // per interruption: how late the injector woke to end it, ms
+    std::vector<int> inWait;          // per interruption: the waiting thread was in its line wait
     for (auto _ : state) {
         StressLoad load(stress);
         if (stress && !load.Running()) {
@@ -316,6 +330,11 @@ void BM_PtyBurstWhileBusy(benchmark::State& state) {
                 std::this_thread::sleep_until(next);
                 changes.push_back(LineClockAt(rig.shim.Set(TIOCM_CTS)));
                 std::this_thread::sleep_until(next + std::chrono::milliseconds(2));
+                injectorLate.push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - next - std::chrono::milliseconds(2))
+                        .count());
+                firstReads.push_back(rig.shim.FirstReadAfterChange());
+                inWait.push_back(rig.shim.waitingAtChange ? rig.shim.waitingAtChange() : -1);
                 rig.shim.setLines(0);
                 next += std::chrono::milliseconds(10);
             }
@@ -372,7 +391,10 @@ void BM_PtyBurstWhileBusy(benchmark::State& state) {
     std::printf("  posts to the window : slowest %.3f ms, %d over 0.5 ms\n", slowestPost, slowPosts);
     for (std::size_t i = 0; i < errors.size(); ++i) {
         if (std::abs(errors[i]) > 1.0) {
-            std::printf("    interruption %4zu: recorded - change %.3f ms\n", i + 1, errors[i]);
+            std::printf("    interruption %4zu: recorded - change %.3f ms, lines first read after %.3f ms, the "
+                        "injector woke %.3f ms late to end it; in the line wait: %d\n",
+                        i + 1, errors[i], i < firstReads.size() ? firstReads[i] : -1.0,
+                        i < injectorLate.size() ? injectorLate[i] : -1.0, i < inWait.size() ? inWait[i] : -1);
         }
     }
 }

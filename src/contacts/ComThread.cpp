@@ -1,7 +1,7 @@
 // TComThread, the waiting thread of TComPort (contacts/Comms.h): waits for line events, looks at
 // the lines and hands what it saw over to the user-interface thread, one event at a time.
+#include <atomic>
 #include <chrono>
-#include <semaphore>
 
 #include "contacts/Comms.h"
 
@@ -41,10 +41,18 @@ struct TComThread::HandOver {
     bool abandoned = false;   // closed from inside a handler: nobody serves hand-overs any more
     LineEvent event;
     PriorityGrant granted; // what the waiting thread got as it started
-    // Released once each time a hand-over has been served or given up. The waiting thread waits
-    // on it, not on the mutex, while it watches the lines: a user-interface thread of ordinary
-    // priority that holds the mutex and loses its core cannot hold the watch up.
-    std::counting_semaphore<> served{0};
+    // Counts the hand-overs served or given up. The waiting thread waits for it to move on a
+    // mutex of its own, which the user-interface thread never takes (it only counts and notifies),
+    // not on `mutex`: a user-interface thread of ordinary priority that holds a lock and loses its
+    // core cannot hold the watch up. A notification that comes between the waiting thread's check
+    // and its wait is caught by the next look.
+    std::atomic<unsigned> served{0};
+    std::mutex watchMutex; // the waiting thread's only
+    std::condition_variable watchWake;
+    void Served() {
+        served.fetch_add(1);
+        watchWake.notify_all();
+    }
 };
 
 TComThread::TComThread(TComPort& port, std::function<TimeOfDay()> clock)
@@ -74,7 +82,7 @@ TComThread::~TComThread() {
             handOver_->pending = false;
             handOver_->abandoned = true;
             handOver_->changed.notify_all();
-            handOver_->served.release();
+            handOver_->Served();
         }
     }
     // Keep serving hand-overs until the thread has ended: it may be blocked in one.
@@ -135,7 +143,7 @@ void TComThread::Serve(std::shared_ptr<HandOver> handOver) {
     handOver->pending = false;
     handOver->changed.notify_all();
     lock.unlock();
-    handOver->served.release();
+    handOver->Served();
 }
 
 PriorityGrant TComThread::Granted() const {
@@ -151,24 +159,29 @@ void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
     handOver_->event = event;
     handOver_->lost = lost;
     handOver_->pending = true;
-    handOver_->changed.notify_all(); // a closing user-interface thread serves it at once
+    unsigned served = handOver_->served.load(); // before any serve of this hand-over can count
+    handOver_->changed.notify_all();            // a closing user-interface thread serves it at once
     lock.unlock();
     handOver_->dispatcher->Post([handOver = handOver_] { Serve(handOver); });
     // While the user-interface thread is busy, keep an eye on the lines: a change seen now is
     // queued with its own moment and handed over after this event, so a second contact during a
     // long repaint is not stamped late. The moment is read first, before any lock.
+    std::unique_lock watch(handOver_->watchMutex);
     for (;;) {
-        if (handOver_->served.try_acquire_for(kWatchWhileBusy)) {
+        if (handOver_->watchWake.wait_for(watch, kWatchWhileBusy, [&] { return handOver_->served.load() != served; })) {
             lock.lock();
             const bool done = !handOver_->pending || handOver_->abandoned;
             lock.unlock();
             if (done) {
                 return;
             }
-            continue; // a release left over from an abandoned hand-over
+            served = handOver_->served.load(); // counted for an abandoned hand-over: wait on
+            continue;
         }
         if (!lost) {
+            watch.unlock();
             Look(0, clock_());
+            watch.lock();
         }
     }
 }

@@ -38,13 +38,14 @@ std::atomic<bool> countersKept{true};     // off: TIOCGICOUNT is refused, as by 
 std::atomic<bool> lineWaitRefused{false}; // on: TIOCMIWAIT is refused, as by drivers without it
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
-int linesAtNextWait = -1;       // applied as the next wait begins, before its snapshot (-1: none)
-int linesWithDtr = -1;          // applied when DTR is switched on, as by a contact it feeds (-1: none)
-std::atomic<long> lineReads{0}; // TIOCMGET requests answered or refused
-long long changedAt = 0;        // when the input lines last changed (µs since 1970)
-long long changedSteady = 0;    // the same on the monotonic clock (ns), which std::chrono::steady_clock reads
-std::atomic<int> changes{0};    // moves with every change: a line wait sleeps on it (futex) and wakes at once
-long long seenAt = 0;           // the first line read after that change (0: none yet)
+int linesAtNextWait = -1;            // applied as the next wait begins, before its snapshot (-1: none)
+int linesWithDtr = -1;               // applied when DTR is switched on, as by a contact it feeds (-1: none)
+std::atomic<long> lineReads{0};      // TIOCMGET requests answered or refused
+long long changedAt = 0;             // when the input lines last changed (µs since 1970)
+long long changedSteady = 0;         // the same on the monotonic clock (ns), which std::chrono::steady_clock reads
+std::atomic<int> waitingAtChange{0}; // threads in a line wait when the lines last changed
+std::atomic<int> changes{0};         // moves with every change: a line wait sleeps on it (futex) and wakes at once
+long long seenAt = 0;                // the first line read after that change (0: none yet)
 
 long long NowMicros() {
     timespec now{};
@@ -57,6 +58,7 @@ void SetLinesLocked(int lines) {
     const int changed = inputLines ^ lines;
     inputLines = lines;
     if (changed != 0) {
+        waitingAtChange = waiting.load();
         changedAt = NowMicros();
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
@@ -264,6 +266,11 @@ void vandoret_shim_unplug(int on) {
 int vandoret_shim_output_lines() {
     std::lock_guard lock(mutex);
     return outputLines;
+}
+
+// Threads that were in a line wait when the lines last changed.
+int vandoret_shim_waiting_at_change() {
+    return waitingAtChange;
 }
 
 // Threads blocked in a line wait now, and waits started so far.
