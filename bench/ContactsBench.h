@@ -49,6 +49,7 @@ public:
     // (the thread then could not look at the lines).
     std::atomic<double> slowestPostMs{0.0};
     std::atomic<int> slowPosts{0};
+    Clock::time_point serveBegan; // main thread: when the last serve began
     void Post(std::function<void()> serve) override {
         const auto began = Clock::now();
         struct Timed {
@@ -67,6 +68,7 @@ public:
         QMetaObject::invokeMethod(
             &App(),
             [this, serve = std::move(serve)] {
+                serveBegan = Clock::now();
                 serve();
                 if (afterServe) {
                     afterServe();
