@@ -252,7 +252,8 @@ void BM_PtyLineChangeToRecordedRow(benchmark::State& state) {
                 t0 = rig.shim.Set(TIOCM_CTS); // the light barrier: a finish row
                 rig.rowAdded.WaitAndReset();
                 contact.push_back(std::chrono::duration<double, std::micro>(rig.rowAddedAt - t0).count());
-                handler.push_back(std::chrono::duration<double, std::micro>(rig.rowAddedAt - rig.dispatcher.serveBegan).count());
+                handler.push_back(
+                    std::chrono::duration<double, std::micro>(rig.rowAddedAt - rig.dispatcher.serveBegan).count());
                 firstRead.push_back(1000.0 * rig.shim.FirstReadAfterChange());
                 rig.WaitUntilIdle(kMsCtsOn);
                 rig.shim.setLines(0); // decoded to nothing
