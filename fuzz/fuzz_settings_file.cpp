@@ -27,7 +27,7 @@ bool SameDouble(double a, double b) {
 
 // Setting number i (in the order of kSettingNames) of both records is the same; a setting added
 // to kSettingNames must be added here (the static_assert below reminds).
-static_assert(kSettingCount == 19, "compare the new setting in SameSetting");
+static_assert(kSettingCount == 22, "compare the new setting in SameSetting");
 bool SameSetting(int i, const Settings& a, const Settings& b) {
     switch (i) {
     case 0:
@@ -68,6 +68,12 @@ bool SameSetting(int i, const Settings& a, const Settings& b) {
         return a.AutoStart == b.AutoStart;
     case 18:
         return a.WebPort == b.WebPort;
+    case 19:
+        return a.Wertung == b.Wertung;
+    case 20:
+        return a.Hoechstzeit == b.Hoechstzeit;
+    case 21:
+        return a.Mindestzeit == b.Mindestzeit;
     default:
         return false;
     }

@@ -42,6 +42,12 @@ inline constexpr Rgb kCheckBackground{255, 190, 70};
 // The mark of a ride time measured across a step of the wall clock, alone and beside "H".
 inline constexpr std::string_view kClockStepMark = "Uhr";
 inline constexpr std::string_view kHandAndClockMark = "H Uhr";
+// Beside the time of a start the program took by itself (the automatic start).
+inline constexpr std::string_view kAutomaticStartMark = "Auto";
+inline constexpr std::string_view kAutomaticStartTip =
+    "Automatischer Start: bei der Wertung nach Reglement zählt die geplante Startzeit";
+// The background of the number of a rider with a status (retired, eliminated, ...).
+inline constexpr Rgb kStatusBackground{225, 225, 225};
 // A cell that needs the operator's look: riders sharing a planned start, a number started twice.
 inline constexpr Rgb kAttentionBackground{255, 200, 120};
 

@@ -119,9 +119,9 @@ std::string RowFields(const TSortGrid& grid, int list, int row, bool withMark) {
         text += '\t';
         text += EscapeCell(grid.Cells(c, row));
     }
-    if (withMark && grid.RowMarked(row)) {
+    if (withMark && RowMarkOf(grid, row) != kRowUnmarked) {
         text += '\t';
-        text += journal_word::kHandMark;
+        text += RowMarkOf(grid, row) == kRowHand ? journal_word::kHandMark : journal_word::kAutomaticMark;
     }
     return text;
 }
@@ -176,6 +176,27 @@ std::optional<std::string_view> CheckedLine(std::string_view line) {
 }
 
 } // namespace journal_text
+
+namespace {
+std::string HoldLine(const JournalHold& hold) {
+    using journal_text::EscapeCell;
+    return Fields({journal_word::kHold, EscapeCell(hold.number), EscapeCell(hold.stop), journal_word::kReason,
+                   EscapeCell(hold.reason)});
+}
+std::string RestartLine(const std::string& number, const std::string& moment) {
+    using journal_text::EscapeCell;
+    return Fields({journal_word::kRestart, EscapeCell(number), EscapeCell(moment)});
+}
+} // namespace
+
+char RowMarkOf(const TSortGrid& grid, int row) {
+    return grid.RowMarked(row) ? kRowHand : grid.RowNoted(row) ? kRowAutomatic : kRowUnmarked;
+}
+
+void SetRowMark(TSortGrid& grid, int row, char mark) {
+    grid.SetRowMarked(row, mark == kRowHand);
+    grid.SetRowNoted(row, mark == kRowAutomatic);
+}
 
 using journal_text::ListName;
 using journal_text::RowFields;
@@ -260,7 +281,7 @@ void Journal::RowChanged(JournalEvent event, JournalList list, int row) {
         // An edit that changed nothing the journal has writes nothing of its own.
         const JournalRows& rows = mirror_.session.lists[l];
         bool same = static_cast<std::size_t>(row) <= rows.size() &&
-                    mirror_.session.marks[l][static_cast<std::size_t>(row) - 1] == grid.RowMarked(row);
+                    mirror_.session.marks[l][static_cast<std::size_t>(row) - 1] == RowMarkOf(grid, row);
         for (int c = 0; same && c < kJournalColumns[l]; ++c) {
             same = rows[static_cast<std::size_t>(row) - 1][static_cast<std::size_t>(c)] == grid.Cells(c, row);
         }
@@ -323,7 +344,7 @@ void Journal::AddDifferences(std::string& text, const std::string& stamp) {
         }
         for (std::size_t r = 1; r <= rows; ++r) {
             const std::vector<std::string>& seen = mirror_.session.lists[l][r - 1];
-            const bool markSame = mirror_.session.marks[l][r - 1] == grid.RowMarked(static_cast<int>(r));
+            const bool markSame = mirror_.session.marks[l][r - 1] == RowMarkOf(grid, static_cast<int>(r));
             for (int c = 0; c < kJournalColumns[l]; ++c) {
                 if (!markSame || seen[static_cast<std::size_t>(c)] != grid.Cells(c, static_cast<int>(r))) {
                     AddLine(text, stamp, Fields({journal_word::kRow, RowFields(grid, l, static_cast<int>(r))}));
@@ -347,6 +368,29 @@ void Journal::AddState(std::string& text, const std::string& stamp) {
     for (const ClockStep& step : steps) {
         AddLine(text, stamp, ClockStepLine(step));
     }
+    const std::map<std::string, std::string> statuses = statusesNow ? statusesNow() : mirror_.session.statuses;
+    for (const auto& [number, word] : statuses) {
+        AddLine(text, stamp, Fields({journal_word::kStatus, journal_text::EscapeCell(number), word}));
+    }
+    const std::vector<JournalHold> holds = holdsNow ? holdsNow() : mirror_.session.holds;
+    for (const JournalHold& hold : holds) {
+        AddLine(text, stamp, HoldLine(hold));
+        if (!hold.restart.empty()) {
+            AddLine(text, stamp, RestartLine(hold.number, hold.restart));
+        }
+    }
+}
+
+void Journal::Held(const std::string& number, const std::string& moment, const std::string& reason) {
+    Write({HoldLine({number, moment, {}, reason})});
+}
+
+void Journal::Restarted(const std::string& number, const std::string& moment) {
+    Write({RestartLine(number, moment)});
+}
+
+void Journal::StatusChanged(const std::string& number, std::string_view word) {
+    Write({Fields({journal_word::kStatus, journal_text::EscapeCell(number), word})});
 }
 
 void Journal::Write(const std::vector<std::string>& events, bool fullState) {

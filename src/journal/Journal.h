@@ -13,6 +13,12 @@
 //    follows in "Zeile" and "Zeilenzahl" lines of the same write, so replaying the lines gives
 //    the lists exactly: cells, row order and row count.
 //  - A row that holds a hand-entered time is marked: its row lines end in one more field "H".
+//    A start the program took by itself (the automatic start; the list's row note) ends in
+//    "Auto" instead.
+//  - A rider's status is a line "Status <number> <word>" ("kein" takes it back); a hold on the
+//    course "Anhalten <number> <hh:mm:ss,z> Grund <reason>", its end "Weiter <number>
+//    <hh:mm:ss,z>". The full state repeats statuses and holds (read twice, they count once);
+//    cleared lists and an opened protocol forget them.
 //    A hand entry or correction is its own line, "Handzeit" or "Korrektur", with the row's new
 //    cells, then "alt", the old time and number (empty for a new entry), "Grund" and the reason;
 //    its stamp is the moment of the entry. Replaying it gives the row with its mark.
@@ -46,6 +52,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,9 +103,22 @@ public:
 // The data rows (row 1 on) of a list, each with the list's number of cells.
 using JournalRows = std::vector<std::vector<std::string>>;
 
+// The mark of a row: none, a hand-entered time (TSortGrid::RowMarked), or a start the program
+// took by itself (TSortGrid::RowNoted of the start times). One per row.
+inline constexpr char kRowUnmarked = 0, kRowHand = 1, kRowAutomatic = 2;
+using RowMarks = std::vector<char>;
+char RowMarkOf(const TSortGrid& grid, int row);
+void SetRowMark(TSortGrid& grid, int row, char mark);
+
 // The two lists the journal keeps.
 enum class JournalList { StartTimes, StopTimes };
 inline constexpr int kJournalColumns[2] = {3, 6};
+
+// A hold on the course as the journal has it; restart empty while the hold is open.
+struct JournalHold {
+    std::string number, stop, restart, reason;
+    bool operator==(const JournalHold&) const = default;
+};
 
 // The state a journal text gives, line by line. A "Sitzungsbeginn" starts a new session with both
 // lists empty (one blank row each, as a list never has fewer).
@@ -118,8 +138,11 @@ struct JournalSession {
     std::string day;                     // the day of the journal file it was last written in
     std::vector<ClockStep> clockSteps;   // steps of the wall clock, in the order seen
     JournalRows lists[2];
-    // The marks of the rows (hand-entered times), one per row of lists[l].
-    std::vector<bool> marks[2];
+    // The marks of the rows, one per row of lists[l].
+    RowMarks marks[2];
+    // The riders' statuses: number, word.
+    std::map<std::string, std::string> statuses;
+    std::vector<JournalHold> holds; // in the order they began
     const JournalRows& startTimes() const { return lists[0]; }
     const JournalRows& stopTimes() const { return lists[1]; }
     // True when neither list holds a non-blank cell.
@@ -147,14 +170,14 @@ private:
     void Damaged(std::string_view line);
     void CloseStand();
     JournalRows saved_[2]; // the lists at the last save of the results
-    void SetRow(JournalRows& rows, std::vector<bool>& marks, int list, int row,
-                const std::vector<std::string_view>& fields, std::size_t first, bool marked);
+    void SetRow(JournalRows& rows, RowMarks& marks, int list, int row, const std::vector<std::string_view>& fields,
+                std::size_t first, char mark);
     // A "Stand" being read: rows still to come, and the lists they build.
     std::size_t standRowsLeft_ = 0;
     bool standOpen_ = false;
     JournalRows stand_[2];
     std::size_t standCounts_[2] = {0, 0};
-    std::vector<bool> standMarks_[2];
+    RowMarks standMarks_[2];
     std::vector<bool> standArrived_[2];
 };
 
@@ -189,6 +212,11 @@ public:
 
     // Called after every write: true when it reached the disk.
     std::function<void(bool writing)> onWriting;
+    // The riders' statuses as they are now (number, word), repeated in the full state; without
+    // it the full state repeats those the journal has written in this session.
+    std::function<std::map<std::string, std::string>()> statusesNow;
+    // The holds as they are now, repeated in the full state likewise.
+    std::function<std::vector<JournalHold>()> holdsNow;
 
     // The number the next new session gets (one above every number in the journal files).
     void SetNextSequence(std::int64_t next) { nextSequence_ = next; }
@@ -229,6 +257,11 @@ public:
     void Saved(bool results, const std::string& fileName);
     // The wall clock jumped by step.size ms; it read step.at right after.
     void ClockStepped(const ClockStep& step);
+    // The status of a rider was set, or taken back (the word kNoStatus).
+    void StatusChanged(const std::string& number, std::string_view word);
+    // A rider held on the course at `moment` ("hh:mm:ss,z"), and the rider going on.
+    void Held(const std::string& number, const std::string& moment, const std::string& reason);
+    void Restarted(const std::string& number, const std::string& moment);
 
 private:
     // Writes the event lines (without their stamp) and what else changed, in one Append.

@@ -141,17 +141,19 @@ JournalReplay::JournalReplay() {
 void JournalReplay::Clear() {
     for (int l = 0; l < 2; ++l) {
         session.lists[l].assign(1, BlankRowOf(l));
-        session.marks[l].assign(1, false);
+        session.marks[l].assign(1, kRowUnmarked);
     }
+    session.statuses.clear();
+    session.holds.clear();
 }
 
-void JournalReplay::SetRow(JournalRows& rows, std::vector<bool>& marks, int list, int row,
-                           const std::vector<std::string_view>& fields, std::size_t first, bool marked) {
+void JournalReplay::SetRow(JournalRows& rows, RowMarks& marks, int list, int row,
+                           const std::vector<std::string_view>& fields, std::size_t first, char mark) {
     if (rows.size() < static_cast<std::size_t>(row)) {
         Resize(rows, list, static_cast<std::size_t>(row));
     }
-    marks.resize(rows.size(), false);
-    marks[static_cast<std::size_t>(row) - 1] = marked;
+    marks.resize(rows.size(), kRowUnmarked);
+    marks[static_cast<std::size_t>(row) - 1] = mark;
     std::vector<std::string>& cells = rows[static_cast<std::size_t>(row) - 1];
     for (int c = 0; c < kJournalColumns[list]; ++c) {
         cells[static_cast<std::size_t>(c)] = journal_text::UnescapeCell(fields[first + static_cast<std::size_t>(c)]);
@@ -240,7 +242,7 @@ void JournalReplay::Continue(const JournalSession& state) {
         if (session.lists[l].empty()) {
             session.lists[l].assign(1, BlankRowOf(l));
         }
-        session.marks[l].resize(session.lists[l].size(), false);
+        session.marks[l].resize(session.lists[l].size(), kRowUnmarked);
     }
     standOpen_ = false;
 }
@@ -268,7 +270,7 @@ void JournalReplay::CloseStand() {
             if (rows.size() < stand_[l].size()) {
                 Resize(rows, l, stand_[l].size());
             }
-            session.marks[l].resize(rows.size(), false);
+            session.marks[l].resize(rows.size(), kRowUnmarked);
             for (std::size_t r = 0; r < stand_[l].size(); ++r) {
                 if (r < standArrived_[l].size() && standArrived_[l][r]) {
                     rows[r] = std::move(stand_[l][r]);
@@ -276,7 +278,7 @@ void JournalReplay::CloseStand() {
                 }
             }
         }
-        session.marks[l].resize(session.lists[l].size(), false);
+        session.marks[l].resize(session.lists[l].size(), kRowUnmarked);
         stand_[l].clear();
         standMarks_[l].clear();
         standArrived_[l].clear();
@@ -347,16 +349,22 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
                          kind == journal_word::kRow;
     const bool handLine = kind == journal_word::kHandTime || kind == journal_word::kCorrection;
     const long row = f.size() >= 4 ? ParseCount(f[3], 1) : -1;
-    // A row line has the cells, then "H" when the row is marked; a hand line is always marked.
+    // A row line has the cells, then "H" or "Auto" when the row is marked; a hand line is always
+    // marked by hand.
     const std::size_t cellsEnd = list >= 0 ? 4 + static_cast<std::size_t>(kJournalColumns[list]) : 0;
-    const bool marked = handLine || (f.size() == cellsEnd + 1 && f.back() == journal_word::kHandMark);
+    const bool withMark = f.size() == cellsEnd + 1;
+    const char mark = handLine                                               ? kRowHand
+                      : withMark && f.back() == journal_word::kHandMark      ? kRowHand
+                      : withMark && f.back() == journal_word::kAutomaticMark ? kRowAutomatic
+                                                                             : kRowUnmarked;
+    const bool marked = mark != kRowUnmarked;
     const bool rowValid =
         list >= 0 && row >= 1 &&
         (handLine ? f.size() == cellsEnd + journal_text::kHandFields : f.size() == cellsEnd || (rowLine && marked));
 
     if (standOpen_) {
         if (kind == journal_word::kRow && rowValid) {
-            SetRow(stand_[list], standMarks_[list], list, static_cast<int>(row), f, 4, marked);
+            SetRow(stand_[list], standMarks_[list], list, static_cast<int>(row), f, 4, mark);
             standArrived_[list].resize(stand_[list].size(), false);
             standArrived_[list][static_cast<std::size_t>(row) - 1] = true;
             session.lastStamp = f[0];
@@ -393,6 +401,34 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
     if (kind == journal_word::kListsCleared || kind == journal_word::kProtocolOpened) {
         Clear();
         session.clockSteps.clear();
+    } else if (kind == journal_word::kHold && f.size() == 6 && f[4] == journal_word::kReason) {
+        JournalHold hold{
+            journal_text::UnescapeCell(f[2]), journal_text::UnescapeCell(f[3]), {}, journal_text::UnescapeCell(f[5])};
+        std::vector<JournalHold>& holds = session.holds;
+        const bool open = std::any_of(holds.begin(), holds.end(), [&hold](const JournalHold& h) {
+            return h.number == hold.number && h.restart.empty();
+        });
+        const bool seen = std::any_of(holds.begin(), holds.end(), [&hold](const JournalHold& h) {
+            return h.number == hold.number && h.stop == hold.stop;
+        });
+        if (!open && !seen) { // the full state repeats what was read already
+            holds.push_back(std::move(hold));
+        }
+    } else if (kind == journal_word::kRestart && f.size() == 4) {
+        const std::string number = journal_text::UnescapeCell(f[2]);
+        for (JournalHold& hold : session.holds) {
+            if (hold.number == number && hold.restart.empty()) {
+                hold.restart = journal_text::UnescapeCell(f[3]);
+                break;
+            }
+        }
+    } else if (kind == journal_word::kStatus && f.size() == 4) {
+        const std::string number = journal_text::UnescapeCell(f[2]);
+        if (f[3] == journal_word::kNoStatus) {
+            session.statuses.erase(number);
+        } else {
+            session.statuses[number] = std::string(f[3]);
+        }
     } else if (kind == journal_word::kClockStep) {
         const std::optional<ClockStep> step = ParseClockStep(f);
         std::vector<ClockStep>& steps = session.clockSteps;
@@ -401,26 +437,26 @@ void JournalReplay::Apply(const std::vector<std::string_view>& f, bool checked) 
             steps.push_back(*step);
         }
     } else if ((rowLine || handLine) && rowValid) {
-        SetRow(session.lists[list], session.marks[list], list, static_cast<int>(row), f, 4, marked);
+        SetRow(session.lists[list], session.marks[list], list, static_cast<int>(row), f, 4, mark);
     } else if (kind == journal_word::kRowDeleted && list >= 0 && row >= 1) {
         JournalRows& rows = session.lists[list];
         if (static_cast<std::size_t>(row) > rows.size()) {
             return;
         }
-        std::vector<bool>& marks = session.marks[list];
-        marks.resize(rows.size(), false);
+        RowMarks& marks = session.marks[list];
+        marks.resize(rows.size(), kRowUnmarked);
         if (rows.size() > 1) {
             rows.erase(rows.begin() + (row - 1));
             marks.erase(marks.begin() + (row - 1));
         } else {
             rows[0] = BlankRowOf(list);
-            marks[0] = false;
+            marks[0] = kRowUnmarked;
         }
     } else if (kind == journal_word::kRowCount && list >= 0 && f.size() == 4) {
         const long count = ParseCount(f[3], 1);
         if (count >= 1) {
             session.lists[list].resize(static_cast<std::size_t>(count), BlankRowOf(list));
-            session.marks[list].resize(static_cast<std::size_t>(count), false);
+            session.marks[list].resize(static_cast<std::size_t>(count), kRowUnmarked);
         }
     } else if (kind == journal_word::kStand && f.size() == 4) {
         const long counts[2] = {ParseCount(f[2], 1), ParseCount(f[3], 1)};

@@ -27,6 +27,9 @@ inline constexpr std::string_view kSelection = "Auswahl";
 inline constexpr std::string_view kCountdown = "Countdown";
 inline constexpr std::string_view kSaved = "Gespeichert";
 inline constexpr std::string_view kClockStep = "Uhrsprung"; // the wall clock jumped: when, by how many ms
+inline constexpr std::string_view kStatus = "Status";       // a rider's status: the number and its word
+inline constexpr std::string_view kHold = "Anhalten";       // a rider held on the course: number, moment, reason
+inline constexpr std::string_view kRestart = "Weiter";      // the held rider goes on: number, moment
 
 // Words inside lines.
 inline constexpr std::string_view kSession = "Sitzung";        // before the session number
@@ -37,8 +40,10 @@ inline constexpr std::string_view kSavedResults = "Ergebnisse"; // what was save
 inline constexpr std::string_view kSavedStartList = "Startliste";
 inline constexpr std::string_view kOn = "ein"; // the countdown switch
 inline constexpr std::string_view kOff = "aus";
-inline constexpr std::string_view kHandMark = "H"; // a row timed by hand
-inline constexpr std::string_view kOld = "alt";    // a hand time's old time and number
+inline constexpr std::string_view kHandMark = "H";         // a row timed by hand
+inline constexpr std::string_view kAutomaticMark = "Auto"; // a start the program took by itself
+inline constexpr std::string_view kNoStatus = "kein";      // a status taken back
+inline constexpr std::string_view kOld = "alt";            // a hand time's old time and number
 inline constexpr std::string_view kReason = "Grund";
 
 } // namespace vandoret::journal_word

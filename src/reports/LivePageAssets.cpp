@@ -25,6 +25,9 @@ tbody tr:nth-child(even){background:#FAFAF0}
 .k-platz,.k-nr,.k-zeit,.k-punkte,.k-lauf,.k-start{text-align:right;white-space:nowrap;font-variant-numeric:tabular-nums}
 .k-platz{font-weight:700}
 .k-lauf{font-weight:700;color:#7A4E1E}
+.k-lauf.halt{color:#B00020;white-space:normal}
+.halte td:last-child{white-space:normal}
+@media (max-width:640px){.halte th:nth-child(2),.halte td:nth-child(2){display:none}.halte{font-size:.9em}}
 .leer{padding:1em;font-style:italic}
 .countdown{margin:.2em 0 0;font-size:3.2em;font-weight:700;text-align:center;font-variant-numeric:tabular-nums;color:#7A4E1E}
 .naechster{margin:0 0 .6em;text-align:center;font-size:1.15em}
@@ -92,7 +95,12 @@ std::string_view LivePageScript() {
         if (!run || s === null) continue;
         var d = t - s;
         if (d < -43200000) d += 86400000; // started before midnight
-        run.textContent = span(Math.max(0, d), true);
+        // Held on the course: the ride without its holds, and the open hold's time running.
+        var rider = data[i] || {}, held = rider.angehalten ? t - ms(rider.angehalten) : null;
+        if (held !== null && held < -43200000) held += 86400000;
+        d -= (rider.pause || 0) + (held !== null ? Math.max(0, held) : 0);
+        run.textContent = span(Math.max(0, d), true) + (held !== null ? ' angehalten ' + span(Math.max(0, held), false) : '');
+        run.className = 'k-lauf' + (held !== null ? ' halt' : '');
       }
     } else if (page === 'start') {
       var next = [];

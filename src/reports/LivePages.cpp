@@ -30,7 +30,11 @@ std::string RiderJson(const std::vector<LiveRider>& riders) {
     for (std::size_t i = 0; i < riders.size(); ++i) {
         const LiveRider& r = riders[i];
         out += (i == 0 ? "\n{" : ",\n{") + Json("nr", r.nr) + "," + Json("name", r.name) + "," +
-               Json("pferd", r.pferd) + "," + Json("start", r.start) + "}";
+               Json("pferd", r.pferd) + "," + Json("start", r.start);
+        if (r.pause > 0 || !r.heldSince.empty()) { // a rider held on the course
+            out += ",\"pause\":" + std::to_string(r.pause) + "," + Json("angehalten", r.heldSince);
+        }
+        out += "}";
     }
     return out + "\n]\n";
 }
@@ -64,7 +68,8 @@ std::string Cells(const std::vector<Column>& columns, const std::vector<std::str
 }
 
 std::string Page(const LiveData& data, const char* id, const std::string& heading, const std::string& empty,
-                 const std::vector<Column>& columns, const std::string& rows, bool hasRows, const std::string& extra) {
+                 const std::vector<Column>& columns, const std::string& rows, bool hasRows, const std::string& extra,
+                 const std::string& after = {}) {
     std::string out = "<!DOCTYPE html>\n<html lang=\"de\">\n<head>\n<meta charset=\"utf-8\">\n"
                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
                       EscapeHtmlText(heading) +
@@ -86,7 +91,7 @@ std::string Page(const LiveData& data, const char* id, const std::string& headin
         out += std::string("<th class=\"k-") + c.key + "\">" + EscapeHtmlText(c.caption) + "</th>";
     }
     out += "</tr></thead>\n<tbody id=\"zeilen\">\n" + rows + "</tbody>\n</table>\n<p id=\"leer\" class=\"leer\"" +
-           (hasRows ? " hidden" : "") + ">" + EscapeHtmlText(empty) + "</p>\n</main>\n<script>\n" +
+           (hasRows ? " hidden" : "") + ">" + EscapeHtmlText(empty) + "</p>\n" + after + "</main>\n<script>\n" +
            std::string(LivePageScript()) + "</script>\n</body>\n</html>\n";
     return out;
 }
@@ -102,7 +107,27 @@ std::string ResultsPage(const LiveData& data) {
         const std::string zeit = r.hand.empty() ? r.zeit : r.zeit + " " + r.hand; // the hand mark beside the time
         rows += Cells(columns, {r.platz, r.nr, r.name, r.pferd, r.club, r.ort, zeit, r.punkte});
     }
-    return Page(data, "ergebnisse", "Ergebnisse", "Noch keine Ergebnisse.", columns, rows, !data.results.empty(), "");
+    const std::string rules =
+        data.rules.empty() ? std::string() : "<p class=\"regeln\">" + EscapeHtmlText(data.rules) + "</p>\n";
+    std::string holds;
+    if (!data.holds.empty()) {
+        holds = std::string("<h2>") + kHoldHeading + "</h2>\n<table class=\"halte\">\n<thead><tr>";
+        for (const char* caption : kHoldCaptions) {
+            holds += std::string("<th>") + caption + "</th>";
+        }
+        // (The style hides the name on a phone; the reason wraps.)
+        holds += "</tr></thead>\n<tbody>\n";
+        for (const HoldRow& h : data.holds) {
+            holds += "<tr>";
+            for (const std::string* cell : {&h.nr, &h.name, &h.stop, &h.restart, &h.held, &h.reason}) {
+                holds += "<td>" + EscapeHtmlText(*cell) + "</td>";
+            }
+            holds += "</tr>\n";
+        }
+        holds += "</tbody>\n</table>\n";
+    }
+    return Page(data, "ergebnisse", "Ergebnisse", "Noch keine Ergebnisse.", columns, rows, !data.results.empty(), rules,
+                holds);
 }
 
 std::string OnCoursePage(const LiveData& data) {
@@ -191,12 +216,20 @@ LiveStamp LiveStampOf(const ResultsList& results) {
     s.allowedTime = settings.AllowedTime;
     s.strafSek = settings.StrafSek;
     s.strafPkt = settings.StrafPkt;
+    s.statuses = results.Statuses.Revision();
+    s.wertung = settings.Wertung;
+    s.hoechstzeit = settings.Hoechstzeit;
+    s.mindestzeit = settings.Mindestzeit;
+    s.disText = settings.DisText;
+    s.holds = results.Holds.Revision();
     return s;
 }
 
 LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
     LiveData data;
     data.title = title;
+    data.rules = RulesHeading(results.ResultSettings());
+    data.holds = HoldRows(results);
     const TSortGrid& list = results.StartListGrid();
     const TSortGrid& starts = results.StartTimesGrid();
     const TSortGrid& stops = results.StopTimesGrid();
@@ -236,11 +269,16 @@ LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
     for (int r = 1; r < starts.RowCount(); ++r) {
         const std::string& nr = starts.Cells(kStartNr, r);
         const std::string_view key = StartNumberKey(nr);
-        if (key.empty() || !started.insert(key).second || finished.count(key) != 0) {
-            continue; // no number, a later start of the same number, or already finished
+        if (key.empty() || !started.insert(key).second || finished.count(key) != 0 ||
+            results.Statuses.Of(key) != RideStatus::None) {
+            continue; // no number, a later start of the same number, already finished, or retired
         }
-        data.onCourse.push_back(
-            {nr, riderCell(key, kListName), riderCell(key, kListHorse), starts.Cells(kStartTime, r)});
+        LiveRider rider{nr, riderCell(key, kListName), riderCell(key, kListHorse), starts.Cells(kStartTime, r), 0, {}};
+        rider.pause = results.Holds.HeldTotal(key);
+        if (const Hold* open = results.Holds.Open(key)) {
+            rider.heldSince = FormatClock(static_cast<double>(open->stop) / 86'400'000.0, ClockForm::HhNnSsZ, locale);
+        }
+        data.onCourse.push_back(std::move(rider));
     }
 
     std::vector<std::pair<std::int64_t, LiveRider>> planned;
@@ -257,7 +295,7 @@ LiveData CollectLiveData(const ResultsList& results, const std::string& title) {
         }
         planned.push_back(
             {ToMilliseconds(*at),
-             {nr, list.Cells(kListName, r), list.Cells(kListHorse, r), LiveServerTime(*at).substr(0, 8)}});
+             {nr, list.Cells(kListName, r), list.Cells(kListHorse, r), LiveServerTime(*at).substr(0, 8), 0, {}}});
     }
     std::stable_sort(planned.begin(), planned.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& p : planned) {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "base/TimeValues.h"
+#include "reports/HoldRows.h"
 
 namespace vandoret {
 
@@ -39,14 +40,18 @@ struct LiveResult {
 // planned start (start: the planned time of day "hh:mm:ss").
 struct LiveRider {
     std::string nr, name, pferd, start;
+    std::int64_t pause = 0; // on the course: ms of the rider's ended holds
+    std::string heldSince;  // on the course: the open hold's beginning ("hh:mm:ss,z"), empty when none
 };
 
 struct LiveData {
     std::string title;                       // the program's title, shown in the page titles
+    std::string rules;                       // what the results page says of the rules (RulesHeading)
     std::vector<std::string> resultCaptions; // the eight captions of the results list
     std::vector<LiveResult> results;         // ranked as the results page of Ctrl+H ranks them
     std::vector<LiveRider> onCourse;         // started, not finished; in the order of the starts
     std::vector<LiveRider> plannedStarts;    // not started yet; by planned time of day
+    std::vector<HoldRow> holds;              // the day's holds, after the results
 };
 
 struct LivePages {
@@ -61,6 +66,10 @@ struct LiveStamp {
     Duration allowedTime = 0;
     std::int32_t strafSek = 0;
     double strafPkt = 0.0;
+    std::uint64_t statuses = 0;                                  // their revision
+    std::uint32_t wertung = 0, hoechstzeit = 0, mindestzeit = 0; // the rules
+    std::string disText;
+    std::uint64_t holds = 0; // their revision
     bool operator==(const LiveStamp&) const = default;
 };
 
@@ -70,7 +79,7 @@ std::string LiveServerTime(TimeOfDay now);
 
 LiveStamp LiveStampOf(const ResultsList& results);
 // Reads the lists; changes nothing. The riders on the course are those with a start (first
-// start of each number) and no stop time carrying their number yet.
+// start of each number), no stop time carrying their number yet and no status.
 LiveData CollectLiveData(const ResultsList& results, const std::string& title);
 LivePages RenderLivePages(const LiveData& data);
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lists/Cp1252.h"
 #include "lists/TextFile.h"
@@ -37,7 +38,8 @@ private:
     std::string text_;
 };
 
-std::string BuildPage(const TSortGrid& results, const std::string& title) {
+std::string BuildPage(const TSortGrid& results, const std::string& title, const std::string& rules,
+                      const std::vector<HoldRow>& holds) {
     const std::string maker(kMakerAddress);
     const std::string escapedTitle = EscapeHtml(title, Apostrophe::Keep);
     PageText page;
@@ -67,7 +69,7 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
     page.Line("<body bgcolor=#F9F9E6>");
     page.Line("<div style=\"width:100%; color:#A37E4E; filter:Glow(color=0, strength=6)\">");
     page.Line("<h1>Ergebnisse</h1>");
-    page.Line("</div><b>");
+    page.Line("</div><b>" + EscapeHtml(rules, Apostrophe::Keep));
     page.Line("</b><br><div class=scroll><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
               "borderColor=#E0E0E0 border=1 cellpadding=4 width=649>");
     page.Line("<thead bgcolor=#B0A786><tr>");
@@ -87,6 +89,24 @@ std::string BuildPage(const TSortGrid& results, const std::string& title) {
         page.Line("</tr>");
     }
     page.Line("</table></div>");
+    if (!holds.empty()) {
+        page.Line(std::string("<h2>") + kHoldHeading + "</h2>");
+        page.Line("<div class=scroll><table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF borderColor=#E0E0E0 "
+                  "border=1 cellpadding=4>");
+        page << "<thead bgcolor=#B0A786><tr>";
+        for (const char* caption : kHoldCaptions) {
+            page << "<th>" << caption << "</th>";
+        }
+        page.Line("</tr></thead>");
+        for (const HoldRow& h : holds) {
+            page << "<tr>";
+            for (const std::string* cell : {&h.nr, &h.name, &h.stop, &h.restart, &h.held, &h.reason}) {
+                page << "<td>" << (cell->empty() ? std::string("&nbsp;") : EscapeHtml(*cell, Apostrophe::Keep));
+            }
+            page.Line("</tr>");
+        }
+        page.Line("</table></div>");
+    }
     page.Line("<hr><p align=right><font color=#F5F5F5 size=2>Erstellt mit dem Programm &quot;" + escapedTitle +
               "&quot;.");
     page << "</font><br>"
@@ -105,10 +125,11 @@ std::string ResultsPageName(const Host& host) {
     return host.ApplicationTitle() + ".html";
 }
 
-void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& fileName) {
+void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& fileName, const std::string& rules,
+                      const std::vector<HoldRow>& holds) {
     const std::string failed =
         "Löschen Sie die alte Webseite oder speichern Sie diese unter einem anderen Namen: " + fileName;
-    const std::string bytes = EncodeCp1252Html(BuildPage(results, host.ApplicationTitle()));
+    const std::string bytes = EncodeCp1252Html(BuildPage(results, host.ApplicationTitle(), rules, holds));
     // Replaced whole: a page that cannot be written completely (a full disk) leaves the old page
     // as it was, rather than half of the new one.
     if (!ReplaceWholeFile(fileName, bytes)) {
@@ -116,9 +137,10 @@ void WriteResultsPage(Host& host, const TSortGrid& results, const std::string& f
     }
 }
 
-void PublishResultsPage(Host& host, const TSortGrid& results, int tag) {
+void PublishResultsPage(Host& host, const TSortGrid& results, int tag, const std::string& rules,
+                        const std::vector<HoldRow>& holds) {
     const std::string name = ResultsPageName(host);
-    WriteResultsPage(host, results, name);
+    WriteResultsPage(host, results, name, rules, holds);
     // Only a file is handed on: a folder of that name is no page, and the shell would open the folder.
     std::error_code error;
     const std::filesystem::path page = PathFromUtf8(name);

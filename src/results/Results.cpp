@@ -4,6 +4,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -17,6 +21,7 @@
 #include "grid/StartNumbers.h"
 #include "grid/TextCompare.h"
 #include "results/ResultsList.h"
+#include "results/Rules.h"
 
 namespace vandoret {
 namespace {
@@ -72,21 +77,70 @@ std::string FormatOneDecimal(double value, const Locale& locale) {
 
 namespace {
 
+// The planned start of a start list row in ms of the day, as the clock panel reads it.
+std::optional<std::int64_t> PlannedMilliseconds(const TSortGrid& riderList, int row, const Locale& locale) {
+    const std::string& cell = riderList.Cells(kListPlanned, row);
+    const char separator = cell.find(locale.timeSeparator) == std::string::npos && cell.find(':') != std::string::npos
+                               ? ':'
+                               : locale.timeSeparator;
+    const std::optional<TimeOfDay> planned = ParsePlannedStart(cell + separator + "00", locale);
+    if (!planned) {
+        return std::nullopt;
+    }
+    return ToMilliseconds(*planned);
+}
+
+// An automatic start fires a few seconds after the planned start it signals; a planned start
+// further away was changed since, and the recorded moment stands.
+constexpr std::int64_t kAutomaticStartReach = 60'000;
+
+// The start a ride is measured from: the recorded moment, or under the rules the planned start
+// for a start the program took automatically.
+std::int64_t StartMilliseconds(const TSortGrid& riderList, int r1, const TSortGrid& startTimes, int r2,
+                               const RuleValues& rules, const Locale& locale) {
+    const std::int64_t recorded = ParseDuration(startTimes.Cells(kStartTime, r2));
+    if (rules.set != RuleSet::ByRules || !startTimes.RowNoted(r2) || r1 < 0) {
+        return recorded;
+    }
+    const std::optional<std::int64_t> planned = PlannedMilliseconds(riderList, r1, locale);
+    if (!planned || recorded < *planned || recorded - *planned > kAutomaticStartReach) {
+        return recorded;
+    }
+    return *planned;
+}
+
+void FillRider(TSortGrid& results, int target, const TSortGrid& riderList, int r1, std::string_view nr) {
+    if (r1 > 0) {
+        for (int col = 1; col <= 5; ++col) {
+            results.SetCell(col, target, riderList.Cells(col, r1));
+        }
+    } else {
+        results.SetCell(kResultNr, target, std::string(nr));
+    }
+}
+
+int NewResultRow(TSortGrid& results) {
+    if (!results.IsBlankRow(results.RowCount() - 1)) {
+        results.AddRow();
+    }
+    return results.RowCount() - 1;
+}
+
 // The results built from the start list, start times and stop times into `results`; the time
 // points of each ride go to the "EZ-Pkt." cells of `stops` (the stop list itself or a copy of it).
 // A finish whose number has a start but is no longer in the start list gives a row with the
-// number and no name; each row without a place carries its tag.
+// number and no name; each row without a place carries its tag. A rider with a status gets one
+// row with the status in "Punkte", with or without a finish.
 void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, TSortGrid& stops,
                       const Settings& settings, const Locale& locale, const std::vector<ClockStep>& clockSteps,
-                      TSortGrid& results) {
+                      const RideStatuses& statuses, TSortGrid& results) {
     results.SetRowCount(2);
     results.BlankRow(1);
 
     const StartNumberIndex riders(riderList, kListNr);
     const StartNumberIndex starts(startTimes, kStartNr);
-    const Duration allowed = settings.AllowedTime;
-    // A penalty interval of 0 or less would divide by zero: it counts as one second.
-    const double interval = settings.StrafSek > 0 ? settings.StrafSek : 1;
+    const RuleValues rules = RulesOf(settings);
+    std::set<std::string, std::less<>> shown; // numbers with a status that have their row
 
     for (int i = 1; i < stops.RowCount(); ++i) {
         const std::string_view nr = StartNumberKey(stops.Cells(kStopNr, i));
@@ -98,7 +152,7 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
         if (r2 < 0) {
             continue; // no start: "!" in "Pausen" says so
         }
-        const RideTime measured = MeasureRide(ParseDuration(startTimes.Cells(kStartTime, r2)),
+        const RideTime measured = MeasureRide(StartMilliseconds(riderList, r1, startTimes, r2, rules, locale),
                                               ParseDuration(stops.Cells(kStopTime, i)), clockSteps);
         const std::int64_t ride = measured.ms;
         // A blank pause is none; one that does not read counts none and is marked in the stop list.
@@ -107,49 +161,101 @@ void BuildResultsInto(const TSortGrid& riderList, const TSortGrid& startTimes, T
             stops.SetCell(kStopTimePoints, i, "!!!");
             continue;
         }
-        double timePoints = 0.0;
-        if (ride > allowed) {
-            // Complete intervals in the excess plus one: every commenced interval counts.
-            const double over = static_cast<double>(ride - allowed);
-            const auto units = static_cast<std::int64_t>(std::trunc(over / 1000.0 / interval + 1.0));
-            timePoints = static_cast<double>(units) * settings.StrafPkt;
-            stops.SetCell(kStopTimePoints, i, FormatGeneral(timePoints, locale));
-        } else {
-            stops.SetCell(kStopTimePoints, i, "0");
-        }
+        const RideScore score = ScoreRide(rules, ride, pause);
+        stops.SetCell(kStopTimePoints, i, score.timePoints != 0.0 ? FormatGeneral(score.timePoints, locale) : "0");
 
-        if (!results.IsBlankRow(results.RowCount() - 1)) {
-            results.AddRow();
+        const RideStatus status = statuses.Of(nr);
+        if (status != RideStatus::None && !shown.emplace(nr).second) {
+            continue; // the rider's status row is there already
         }
-        const int target = results.RowCount() - 1;
-        if (r1 > 0) {
-            for (int col = 1; col <= 5; ++col) {
-                results.SetCell(col, target, riderList.Cells(col, r1));
-            }
-        } else {
-            results.SetCell(kResultNr, target, std::string(nr));
-        }
+        const int target = NewResultRow(results);
+        FillRider(results, target, riderList, r1, nr);
         // A pause longer than the ride gives a negative net time, written "-" and its amount.
         const std::int64_t net = ride - pause;
         results.SetCell(kResultTime, target, FormatDuration(static_cast<Duration>(net), locale));
         // Fault points that do not read count none and are marked in the stop list.
         const double faults = ReadFaultPoints(stops.Cells(kStopFaults, i), locale).value_or(0.0);
-        results.SetCell(kResultPoints, target, FormatOneDecimal(faults + timePoints, locale));
+        int tag = net < 0 ? kResultNegativeNet : r1 < 0 ? kResultUnknownNumber : kResultRanked;
+        if (status != RideStatus::None) {
+            results.SetCell(kResultPoints, target, StatusText(status, settings.DisText));
+            tag = kResultStatus;
+        } else if (rules.set == RuleSet::ByRules && score.overLimit && tag == kResultRanked) {
+            results.SetCell(kResultPoints, target, StatusText(RideStatus::Disqualified, settings.DisText));
+            tag = kResultOverLimit;
+        } else if (rules.set == RuleSet::ByRules) {
+            const double points = faults + score.timePoints + score.speedPoints;
+            results.SetCell(kResultPoints, target,
+                            FormatPoints(points, PointDecimals(rules.set, rules.strafPkt, faults), locale));
+        } else {
+            results.SetCell(kResultPoints, target, FormatOneDecimal(faults + score.timePoints, locale));
+        }
         // A ride time taken from a hand time carries the mark ("H" beside the time).
         results.SetRowMarked(target, startTimes.RowMarked(r2) || stops.RowMarked(i));
         results.SetRowNoted(target, measured.acrossStep); // "Uhr" beside the time
-        results.SetRowTag(target, net < 0 ? kResultNegativeNet : r1 < 0 ? kResultUnknownNumber : kResultRanked);
+        results.SetRowTag(target, tag);
+    }
+
+    // The riders with a status and no finish: retired on the course, never started.
+    for (const auto& [nr, status] : statuses.All()) {
+        if (shown.count(nr) != 0) {
+            continue;
+        }
+        const int target = NewResultRow(results);
+        FillRider(results, target, riderList, riders.Find(nr), nr);
+        results.SetCell(kResultPoints, target, StatusText(status, settings.DisText));
+        results.SetRowTag(target, kResultStatus);
     }
 }
 
-// The rows without a place, taken from wherever the sort put them, go behind the ranked ones in
-// the order of their tags, each group by number.
-void MoveUnplacedBehind(TSortGrid& results) {
+// Puts the rows in the order given (row numbers of the data rows), marks and tags with them.
+void ReorderRows(TSortGrid& results, const std::vector<int>& order) {
+    std::vector<std::vector<std::string>> rows;
+    struct Marks {
+        bool marked, noted;
+        int tag;
+    };
+    std::vector<Marks> marks;
+    rows.reserve(order.size() + 1);
+    const auto rowOf = [&results](int r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < results.ColCount(); ++c) {
+            row.push_back(results.Cells(c, r));
+        }
+        return row;
+    };
+    rows.push_back(rowOf(0));
+    for (const int r : order) {
+        rows.push_back(rowOf(r));
+        marks.push_back({results.RowMarked(r), results.RowNoted(r), results.RowTag(r)});
+    }
+    results.AssignRows(std::move(rows));
+    for (std::size_t k = 0; k < marks.size(); ++k) {
+        results.SetRowMarked(static_cast<int>(k) + 1, marks[k].marked);
+        results.SetRowNoted(static_cast<int>(k) + 1, marks[k].noted);
+        results.SetRowTag(static_cast<int>(k) + 1, marks[k].tag);
+    }
+}
+
+// The rows without a place go behind the ranked ones in the order of their tags, each group by
+// number; the ranked ones keep the order they have, or under the rules are ordered by points,
+// then by the distance of the ride time from the allowed time.
+void OrderRows(TSortGrid& results, const RuleValues& rules, const Locale& locale) {
     std::vector<int> ranked, unplaced;
     for (int r = 1; r < results.RowCount(); ++r) {
         (results.RowTag(r) == kResultRanked ? ranked : unplaced).push_back(r);
     }
-    if (unplaced.empty()) {
+    if (rules.set == RuleSet::ByRules) {
+        std::vector<std::pair<double, std::int64_t>> keys(static_cast<std::size_t>(results.RowCount()));
+        for (const int r : ranked) {
+            const std::optional<Duration> net = ParsePause(results.Cells(kResultTime, r), locale);
+            keys[static_cast<std::size_t>(r)] = {ReadFaultPoints(results.Cells(kResultPoints, r), locale).value_or(0.0),
+                                                 net ? std::llabs(*net - rules.allowed)
+                                                     : std::numeric_limits<std::int64_t>::max()};
+        }
+        std::stable_sort(ranked.begin(), ranked.end(), [&keys](int a, int b) {
+            return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
+        });
+    } else if (unplaced.empty()) {
         return;
     }
     const auto byNumber = [&results](int a, int b) {
@@ -167,48 +273,38 @@ void MoveUnplacedBehind(TSortGrid& results) {
     };
     std::stable_sort(unplaced.begin(), unplaced.end(), byNumber);
     ranked.insert(ranked.end(), unplaced.begin(), unplaced.end());
-    std::vector<std::vector<std::string>> rows;
-    struct Marks {
-        bool marked, noted;
-        int tag;
-    };
-    std::vector<Marks> marks;
-    rows.reserve(ranked.size() + 1);
-    const auto rowOf = [&results](int r) {
-        std::vector<std::string> row;
-        for (int c = 0; c < results.ColCount(); ++c) {
-            row.push_back(results.Cells(c, r));
-        }
-        return row;
-    };
-    rows.push_back(rowOf(0));
-    for (const int r : ranked) {
-        rows.push_back(rowOf(r));
-        marks.push_back({results.RowMarked(r), results.RowNoted(r), results.RowTag(r)});
-    }
-    results.AssignRows(std::move(rows));
-    for (std::size_t k = 0; k < marks.size(); ++k) {
-        results.SetRowMarked(static_cast<int>(k) + 1, marks[k].marked);
-        results.SetRowNoted(static_cast<int>(k) + 1, marks[k].noted);
-        results.SetRowTag(static_cast<int>(k) + 1, marks[k].tag);
-    }
+    ReorderRows(results, ranked);
 }
 
-// Sorts on the results sort column and writes the places: equal times share the place.
-void RankResultsIn(TSortGrid& results, int sortCol) {
+// Sorts on the results sort column (the rules: by points, then closest to the allowed time) and
+// writes the places. Riders share a place only when equal on all the ranking compares: the points
+// and the time, or under the rules the time's distance from the allowed time.
+void RankResultsIn(TSortGrid& results, int sortCol, const RuleValues& rules, const Locale& locale) {
     results.BeginUpdate();
-    results.SortOnColumn(sortCol);
-    MoveUnplacedBehind(results);
-    std::string groupTime;
-    int groupRow = 1;
+    if (rules.set == RuleSet::AsBefore) {
+        results.SortOnColumn(sortCol);
+    }
+    OrderRows(results, rules, locale);
+    const auto tieKey = [&](int r) {
+        const std::string& time = results.Cells(kResultTime, r);
+        if (rules.set == RuleSet::AsBefore) {
+            return time;
+        }
+        const std::optional<Duration> net = ParsePause(time, locale);
+        return net ? std::to_string(std::llabs(*net - rules.allowed)) : time;
+    };
+    std::string groupPoints, groupTie;
+    int groupRow = 0;
     for (int r = 1; r < results.RowCount(); ++r) {
         if (results.RowTag(r) != kResultRanked) {
             results.SetCell(kResultPlace, r, "");
             continue;
         }
-        const std::string& time = results.Cells(kResultTime, r);
-        if (time != groupTime) {
-            groupTime = time;
+        std::string points = results.Cells(kResultPoints, r);
+        std::string tie = tieKey(r);
+        if (groupRow == 0 || points != groupPoints || tie != groupTie) {
+            groupPoints = std::move(points);
+            groupTie = std::move(tie);
             groupRow = r;
         }
         results.SetCell(kResultPlace, r, std::to_string(groupRow));
@@ -231,11 +327,12 @@ ResultsList::ResultsList(const Settings& settings, const Locale& locale, const T
 }
 
 void ResultsList::BuildResults() {
-    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, ClockSteps, SortGrid4);
+    BuildResultsInto(startList_, startTimes_, stopTimes_, settings_, locale_, ClockSteps, Statuses, SortGrid4);
 }
 
 void ResultsList::RankResults() {
-    RankResultsIn(SortGrid4, startList_.SortOptions.SortCol); // the results sort column
+    // the results sort column
+    RankResultsIn(SortGrid4, startList_.SortOptions.SortCol, RulesOf(settings_), locale_);
 }
 
 TSortGrid ResultsList::RankedResultsCopy() const {
@@ -248,8 +345,8 @@ TSortGrid ResultsList::RankedResultsCopy() const {
     stops.OnEndUpdate = nullptr;
     stops.OnBusy = nullptr;
     stops.OnMessage = nullptr;
-    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, ClockSteps, results);
-    RankResultsIn(results, startList_.SortOptions.SortCol);
+    BuildResultsInto(startList_, startTimes_, stops, settings_, locale_, ClockSteps, Statuses, results);
+    RankResultsIn(results, startList_.SortOptions.SortCol, RulesOf(settings_), locale_);
     return results;
 }
 

@@ -12,17 +12,22 @@
 #include "base/RideTime.h"
 #include "base/TimeValues.h"
 #include "grid/SortGrid.h"
+#include "results/Holds.h"
 #include "results/ListChecks.h"
+#include "results/RideStatuses.h"
 #include "settings/Settings.h"
 
 namespace vandoret {
 
 // The tag (TSortGrid::RowTag) of a results row. Ranked rides come first and get places; the rows
 // without a place follow in this order, each group by number: a pause longer than the ride (the
-// net time is negative), then a number the start list no longer holds (no name).
+// net time is negative), then a number the start list no longer holds (no name), then the
+// riders with a status or over the time limit (their status in "Punkte").
 inline constexpr int kResultRanked = 0;
 inline constexpr int kResultNegativeNet = 1;
 inline constexpr int kResultUnknownNumber = 2;
+inline constexpr int kResultStatus = 3;
+inline constexpr int kResultOverLimit = 3; // eliminated by the time limit: with the statuses
 
 // The tooltips of the "Ergebnisse" cells of the rows without a place.
 inline constexpr std::string_view kResultNegativeNetTip = "Pause länger als der Ritt: ohne Platz, bitte Pause prüfen";
@@ -48,6 +53,10 @@ public:
     // and its row is noted (TSortGrid::RowNoted). A ride ends after midnight when its finish is
     // more than twelve hours before its start.
     std::vector<ClockStep> ClockSteps;
+    // The statuses the operator gave (retired, eliminated, disqualified, not started).
+    RideStatuses Statuses;
+    // The holds on the course (the registrations write their held time into "Pausen").
+    HoldList Holds;
 
     // Rebuilds SortGrid4 from the start list, start times and stop times; writes "EZ-Pkt.".
     void BuildResults();

@@ -181,7 +181,7 @@ QLabel* TCfgDialog::Caption(const QString& text, int x, int y, QWidget* field, i
 
 void TCfgDialog::BuildControls() {
     setWindowTitle("Einstellungen");
-    setFixedSize(421, 274);
+    setFixedSize(421, 304);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kDialogColor);
     setPalette(pal);
@@ -200,6 +200,11 @@ void TCfgDialog::BuildControls() {
     DateTimePicker1 = new TimePicker("HH:mm:ss", this);
     eDis = new QLineEdit("Dis.", this);
     eWebPort = new SpinEdit(cfg::kWebPortMin, cfg::kWebPortMax, cfg::kWebPortMaxLength, locale_, this);
+    cbWertung = new QComboBox(this);
+    for (const char* name : kWertungNames) {
+        cbWertung->addItem(name);
+    }
+    eMindestzeit = new TimePicker("HH:mm:ss", this);
 
     const int x = 10;
     Caption("autom. START um                     Uhr", x, 12, eStartClock, 64);
@@ -219,13 +224,26 @@ void TCfgDialog::BuildControls() {
 
     Caption("Maximale Zeit:", x, 208);
     DateTimePicker1->setGeometry(penaltyX, 208, 76, kRowHeight);
-    DateTimePicker1->setToolTip("HH:MM:SS");
+    DateTimePicker1->setToolTip(QString::fromUtf8(
+        "Höchstzeit, HH:MM:SS: wer netto länger braucht, ist ausgeschieden (nur bei Wertung nach Reglement). "
+        "Folgt 2 × erlaubte Zeit, bis Sie sie ändern; 00:00:00 = wieder 2 × erlaubte Zeit"));
     SetBase(DateTimePicker1, kSilver);
     DateTimePicker1->SetTime(MakeTimeOfDay(1, 0, 0));
     eDis->setGeometry(penaltyX + 84, 208, 56, kRowHeight);
 
+    // The rules of the results.
+    Caption("Wertung:", x, 240, cbWertung, 128);
+    cbWertung->setToolTip(QString::fromUtf8(
+        "wie bisher: Strafpunkte auf die Bruttozeit, keine Höchst- oder Mindestzeit\n"
+        "nach Reglement: angefangene Sekunden, Pausen vor den Strafpunkten abgezogen, Höchst- und Mindestzeit"));
+    Caption("Mindestzeit:", 206, 240, eMindestzeit, 76);
+    eMindestzeit->setToolTip(QString::fromUtf8(
+        "Mindestzeit, HH:MM:SS: wer netto schneller ist, erhält Strafpunkte je angefangenem Intervall "
+        "(nur bei Wertung nach Reglement); 00:00:00 = keine"));
+    SetBase(eMindestzeit, kSilver);
+
     // The live results web server, in the free corner left of the buttons.
-    Caption("Live-Ergebnisse Port:", x, 242, eWebPort, 64);
+    Caption("Live-Ergebnisse Port:", x, 272, eWebPort, 64);
     eWebPort->setToolTip(
         QString::fromUtf8("0 = aus; sonst der Port, unter dem Browser im lokalen Netz die Ergebnisse abrufen"));
 
@@ -290,14 +308,14 @@ void TCfgDialog::BuildControls() {
     lLatency->setFont(tiny);
 
     OKBtn = new QPushButton("OK", this);
-    OKBtn->setGeometry(238, 240, 80, 26);
+    OKBtn->setGeometry(238, 270, 80, 26);
     OKBtn->setDefault(true);
     bCancel = new QPushButton("Abbrechen", this);
-    bCancel->setGeometry(326, 240, 86, 26);
+    bCancel->setGeometry(326, 270, 86, 26);
 
-    QWidget* order[] = {OKBtn,     bCancel,   eStartClock,     eStartInt, seLen,   eTempo, eTime,
-                        eStrafPkt, eStrafSek, cbPort,          cbLS1,     cbAlg1,  cbLS2,  cbAlg2,
-                        cbAlg3,    cbLS3,     DateTimePicker1, eDis,      eWebPort};
+    QWidget* order[] = {OKBtn,     bCancel,   eStartClock,     eStartInt, seLen,     eTempo,       eTime,
+                        eStrafPkt, eStrafSek, cbPort,          cbLS1,     cbAlg1,    cbLS2,        cbAlg2,
+                        cbAlg3,    cbLS3,     DateTimePicker1, eDis,      cbWertung, eMindestzeit, eWebPort};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);
     }
@@ -308,7 +326,7 @@ void TCfgDialog::BuildControls() {
     connect(seLen, &SpinEdit::Changed, this, &TCfgDialog::seLenChange);
     connect(eTempo, &DecimalSpinEdit::Changed, this, &TCfgDialog::seLenChange);
     connect(eTime, &TimePicker::ChangedByOperator, this, &TCfgDialog::eTimeChange);
-    connect(DateTimePicker1, &TimePicker::ChangedByOperator, this, &TCfgDialog::eTimeChange);
+    connect(DateTimePicker1, &TimePicker::ChangedByOperator, this, &TCfgDialog::DateTimePicker1Change);
 }
 
 void TCfgDialog::FormShow() {
@@ -363,6 +381,16 @@ void TCfgDialog::LatencyClick() {
 
 void TCfgDialog::seLenChange() {
     eTime->SetTime(cfg::TimeFromLenTempo(seLen->Value(), eTempo->Value()));
+    if (limitFollows_) {
+        DateTimePicker1->SetTime(cfg::FollowingLimit(eTime->Time()));
+    }
+}
+
+void TCfgDialog::DateTimePicker1Change() {
+    limitFollows_ = cfg::LimitFollows(DateTimePicker1->Time());
+    if (limitFollows_) {
+        DateTimePicker1->SetTime(cfg::FollowingLimit(eTime->Time()));
+    }
 }
 
 void TCfgDialog::eTimeChange() {
@@ -401,6 +429,10 @@ void TCfgDialog::LoadFields(const cfg::CfgFields& f) {
     eStrafSek->setText(Q(f.strafSekText));
     eDis->setText(Q(f.disText));
     eWebPort->SetText(Q(f.webPortText));
+    cbWertung->setCurrentIndex(f.wertung);
+    limitFollows_ = f.limitFollows;
+    DateTimePicker1->SetTime(f.limit);
+    eMindestzeit->SetTime(f.minimum);
 }
 
 cfg::CfgFields TCfgDialog::ReadFields() const {
@@ -418,6 +450,10 @@ cfg::CfgFields TCfgDialog::ReadFields() const {
     f.strafSekText = eStrafSek->text().toStdString();
     f.disText = eDis->text().toStdString();
     f.webPortText = eWebPort->Text().toStdString();
+    f.wertung = cbWertung->currentIndex();
+    f.limit = DateTimePicker1->Time();
+    f.limitFollows = limitFollows_;
+    f.minimum = eMindestzeit->Time();
     return f;
 }
 

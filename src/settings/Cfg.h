@@ -60,6 +60,7 @@ public:
     void LatencyClick();
     void seLenChange();
     void eTimeChange();
+    void DateTimePicker1Change(); // the operator set the time limit
     void OKBtnClick();
     // Draws one item of a polarity list: the background, and unless disabled the text at (1, 1)
     // and the contact picture 25 pixels right of the left edge.
@@ -79,7 +80,9 @@ public:
     FilteredLineEdit* eStrafSek;
     TimePicker* DateTimePicker1;
     QLineEdit* eDis;
-    SpinEdit* eWebPort; // "Live-Ergebnisse Port", 0 = off
+    SpinEdit* eWebPort;       // "Live-Ergebnisse Port", 0 = off
+    QComboBox* cbWertung;     // "Wertung:", the rule set
+    TimePicker* eMindestzeit; // "Mindestzeit:", the speed-fault time; 00:00:00 = none
     QGroupBox* GroupBox1;
     QComboBox* cbPort;
     QLineEdit* cbLS1;
@@ -104,6 +107,7 @@ private:
     Locale locale_;
     std::vector<std::string> portItems_;
     PortTiming timing_;
+    bool limitFollows_ = true; // "Maximale Zeit:" shows twice the allowed time
 };
 
 } // namespace vandoret::ui

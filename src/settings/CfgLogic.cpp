@@ -3,6 +3,7 @@
 
 #include "base/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -183,6 +184,10 @@ std::optional<double> TempoFromTime(int len, TimeOfDay shown) {
     return static_cast<double>(len) * 60.0 / static_cast<double>(t);
 }
 
+TimeOfDay FollowingLimit(TimeOfDay allowed) {
+    return MakeTimeOfDay(0, 0, std::min(2 * ShownSeconds(allowed), 86'399));
+}
+
 TimeOfDay StartClockTime(std::int32_t startClock, const Locale& locale) {
     // Under one hour the minute text has no hour field: "45:00" would not read as a time of day,
     // and "5:00" would read as five o'clock.
@@ -234,6 +239,10 @@ CfgFields FieldsFromSettings(const Settings& s, const std::vector<std::string>& 
     f.strafSekText = std::to_string(s.StrafSek);
     f.disText = s.DisText;
     f.webPortText = std::to_string(s.WebPort);
+    f.wertung = s.Wertung == 1 ? 1 : 0;
+    f.limitFollows = s.Hoechstzeit == 0;
+    f.limit = f.limitFollows ? FollowingLimit(f.time) : AllowedTimeOfDay(static_cast<Duration>(s.Hoechstzeit));
+    f.minimum = AllowedTimeOfDay(static_cast<Duration>(s.Mindestzeit));
     return f;
 }
 
@@ -283,6 +292,10 @@ std::optional<std::string> TransferBack(const CfgFields& f, const std::vector<st
         (void)port.OpenPort(n); // a port that does not open is kept as chosen and stored at shut-down
     }
     s.WebPort = static_cast<std::uint32_t>(Clamp(SpinValue(f.webPortText, kWebPortMin), kWebPortMin, kWebPortMax));
+    s.Wertung = f.wertung == 1 ? 1u : 0u;
+    const auto shownMs = [](TimeOfDay t) { return static_cast<std::uint32_t>(ShownSeconds(t)) * 1000u; };
+    s.Hoechstzeit = f.limitFollows || LimitFollows(f.limit) ? 0u : shownMs(f.limit);
+    s.Mindestzeit = shownMs(f.minimum);
     return std::nullopt;
 }
 

@@ -136,13 +136,25 @@ struct CfgFields {
     std::string tempoText;      // eTempo
     TimeOfDay time = 0.0;       // eTime, the full value
     std::string strafPktText, strafSekText, disText;
-    std::string webPortText; // eWebPort
+    std::string webPortText;  // eWebPort
+    int wertung = 0;          // item of cbWertung: "wie bisher", "nach Reglement"
+    TimeOfDay limit = 0.0;    // DateTimePicker1, "Maximale Zeit:"
+    bool limitFollows = true; // it shows twice the allowed time, as the operator has not set it
+    TimeOfDay minimum = 0.0;  // eMindestzeit; 00:00:00 = none
 };
+
+// "Maximale Zeit:" while the operator has not set it: twice the allowed time shown.
+TimeOfDay FollowingLimit(TimeOfDay allowed);
+// The operator set "Maximale Zeit:" to `shown`: it follows the allowed time again at 00:00:00.
+inline bool LimitFollows(TimeOfDay shown) {
+    return ShownSeconds(shown) == 0;
+}
 
 // Steps 1 to 7: the fields for the settings, with eTime derived from Len and tempo as shown.
 CfgFields FieldsFromSettings(const Settings& settings, const std::vector<std::string>& portItems, const Locale& locale);
 
-// Steps 9 to 12, after OK, and last the live results port (0 to 65535, no number: 0 = off). Returns the message to show
+// Steps 9 to 12, after OK, then the live results port (0 to 65535, no number: 0 = off) and last the rules (rule set,
+// time limit: 0 while it follows, speed-fault time: 0 = none). Returns the message to show
 // when a field does not convert; the transfer then stops at that field (earlier settings keep their new values, that
 // one and all later ones, the port and the polarities their old ones) and the port is left alone.
 std::optional<std::string> TransferBack(const CfgFields& fields, const std::vector<std::string>& portItems,

@@ -56,6 +56,26 @@ public:
         return true;
     }
 
+    // A rule set the program does not know reads as the first one.
+    bool Choice(const char* name, std::uint32_t& target, std::uint32_t count) {
+        std::uint32_t raw = 0;
+        if (!Dword(name, raw)) {
+            return false;
+        }
+        target = raw < count ? raw : 0;
+        return true;
+    }
+
+    // A time in milliseconds; one beyond a day (a hand-edited store) reads as 0, the default.
+    bool Milliseconds(const char* name, std::uint32_t& target) {
+        std::uint32_t raw = 0;
+        if (!Dword(name, raw)) {
+            return false;
+        }
+        target = raw <= 86'400'000u ? raw : 0;
+        return true;
+    }
+
     bool Double(const char* name, double& target) {
         const std::optional<RegValue> value = store_.Read(name);
         if (!value || value->type != RegType::Binary || value->binary.size() != sizeof(double)) {
@@ -112,8 +132,9 @@ int ReadSequence(SettingsStore& store, Settings& s) {
            step(r.Int("StartInt", s.StartInt)) && step(r.Int("StartClock", s.StartClock)) &&
            step(r.Double("StrafPkt", s.StrafPkt)) && step(r.Int("StrafSek", s.StrafSek)) &&
            step(r.Text("DisText", s.DisText)) && step(r.Bool("AutoStart", s.AutoStart)) &&
-           // Read after all the others: a store written before it existed reads as before.
-           step(r.WebPort("WebPort", s.WebPort)));
+           // Read after all the others: a store written before them reads as before.
+           step(r.WebPort("WebPort", s.WebPort)) && step(r.Choice("Wertung", s.Wertung, 2)) &&
+           step(r.Milliseconds("Hoechstzeit", s.Hoechstzeit)) && step(r.Milliseconds("Mindestzeit", s.Mindestzeit)));
     return reached;
 }
 
@@ -151,7 +172,10 @@ std::vector<RegValue> StoredValues(const Settings& s) {
             IntValue(s.StrafSek),
             RegValue::Sz(s.DisText),
             RegValue::Dword(s.AutoStart ? 1u : 0u),
-            RegValue::Dword(s.WebPort)};
+            RegValue::Dword(s.WebPort),
+            RegValue::Dword(s.Wertung),
+            RegValue::Dword(s.Hoechstzeit),
+            RegValue::Dword(s.Mindestzeit)};
 }
 
 // Left, Top, Width and Height come first: the window's place, not a choice.

@@ -40,15 +40,23 @@ struct Settings {
     std::int32_t StrafSek = 1;                                    // seconds of one penalty step
     std::string DisText = "Dis.";
     bool AutoStart = true;
-    std::uint32_t WebPort = 0; // TCP port of the live results web server; 0 = off (read last)
+    std::uint32_t WebPort = 0; // TCP port of the live results web server; 0 = off
+    // Read after the others, so that a store written before them reads as before:
+    std::uint32_t Wertung = 0;     // the rules of the results: 0 "wie bisher", 1 "nach Reglement"
+    std::uint32_t Hoechstzeit = 0; // time limit in ms ("Maximale Zeit:"); 0 = twice the allowed time
+    std::uint32_t Mindestzeit = 0; // speed-fault time in ms; 0 = none
 
     Duration AllowedTime = 600'000; // derived: ComputeAllowedTime
 };
 
+// The rule sets of Wertung, as "Wertung:" offers them.
+inline constexpr const char* kWertungNames[] = {"wie bisher", "nach Reglement"};
+
 // The names under which the settings are stored, in the order they are read and written.
 inline constexpr const char* kSettingNames[] = {
-    "Left", "Top",   "Width",    "Height",     "Port",     "BaseName", "Sound",   "Alg1",      "Alg2",   "Alg3",
-    "Len",  "tempo", "StartInt", "StartClock", "StrafPkt", "StrafSek", "DisText", "AutoStart", "WebPort"};
+    "Left",    "Top",       "Width",   "Height",  "Port",        "BaseName",   "Sound",    "Alg1",
+    "Alg2",    "Alg3",      "Len",     "tempo",   "StartInt",    "StartClock", "StrafPkt", "StrafSek",
+    "DisText", "AutoStart", "WebPort", "Wertung", "Hoechstzeit", "Mindestzeit"};
 
 inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingNames));
 

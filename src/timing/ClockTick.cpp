@@ -33,7 +33,9 @@ void Registrations::Timer5sekTimer() {
     if (startList_.cbNr.ItemIndex < 0) {
         return; // an automatic start belongs to a rider
     }
+    automaticStart_ = true;
     RegisterStart();
+    automaticStart_ = false;
 }
 
 void Registrations::ShiftStartTimes() {

@@ -211,8 +211,13 @@ HandTimeResult Registrations::ApplyHandTime(const HandTimeEntry& entry, bool res
     grid.SetCell(kColTime, row, text);
     grid.SetCell(kColNumber, row, number);
     grid.SetRowMarked(row, !entry.Correction() || text != oldTime || grid.RowMarked(row));
+    if (grid.RowMarked(row)) {
+        grid.SetRowNoted(row, false); // a time by hand is no automatic start any more
+    }
     if (!start && !number.empty() && FindStartNumberRow(SortGrid2, kStartNr, number) < 0) {
         SortGrid3.SetCell(kStopPause, row, "!"); // as Enter in "St.Nr.": this rider has no start
+    } else if (!start && !number.empty()) {
+        NumberAssigned(row);
     }
     RebuildResults(resultsShown);
     if (journal) {

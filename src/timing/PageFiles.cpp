@@ -10,6 +10,7 @@
 #include "lists/StartListParser.h"
 #include "lists/TextFile.h"
 #include "reports/ResultsPage.h"
+#include "results/Rules.h"
 #include "timing/Pages.h"
 
 namespace vandoret {
@@ -222,7 +223,7 @@ void Pages::LoadStartList(const std::string& fileName, const std::string& path) 
 }
 
 void Pages::sbHTMLClick(int tag) {
-    PublishResultsPage(host_, results_.SortGrid4, tag);
+    PublishResultsPage(host_, results_.SortGrid4, tag, RulesHeading(results_.ResultSettings()), HoldRows(results_));
 }
 
 } // namespace vandoret

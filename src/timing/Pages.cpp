@@ -9,6 +9,15 @@
 namespace vandoret {
 namespace {
 
+// The number cell of a rider with a status says so.
+void StatusTip(CellFormat& format, RideStatus status) {
+    if (status == RideStatus::None) {
+        return;
+    }
+    format.background = kStatusBackground;
+    format.toolTip = "Status: " + std::string(StatusWord(status)) + " (ohne Platz in den Ergebnissen)";
+}
+
 struct ListSorting {
     bool canSort;
     int sortCol;
@@ -166,6 +175,12 @@ CellFormat Pages::SortGrid2GetCellFormat(int col, int row) const {
     if (SortGrid2.RowMarked(row)) {
         format.textColor = kHandTimeText;
     }
+    // Beside the number: the time fills its column.
+    if (col == kStartNr && SortGrid2.RowNoted(row)) {
+        format.mark = kAutomaticStartMark;
+        format.toolTip = kAutomaticStartTip;
+    }
+    StatusTip(format, col == kStartNr ? registrations_.RideStatusOf(kTabStartTimes, row) : RideStatus::None);
     if (col == kStartNr) {
         const RepeatedStart repeated = StartRepetition(SortGrid2, row);
         if (repeated != RepeatedStart::None) {
@@ -197,6 +212,7 @@ CellFormat Pages::SortGrid3GetCellFormat(int col, int row) const {
         format.textColor = kHandTimeText;
     }
     format.rightAligned = col == kStartRowNr; // "Kontakt-Nr." of both lists
+    StatusTip(format, col == kStopNr ? registrations_.RideStatusOf(kTabStopTimes, row) : RideStatus::None);
     // A cell the results cannot use as it stands: coloured, its tooltip says what to do.
     if (col == kStopNr || col == kStopPause || col == kStopFaults) {
         const StopRowCheck check = results_.Checks().StopRow(row);
@@ -222,6 +238,9 @@ CellFormat Pages::SortGrid1GetCellFormat(int col, int row) const {
         format.background = kCheckBackground;
         format.toolTip = kNumberTwiceTip;
     }
+    if (row > 0 && col == kListNr) {
+        StatusTip(format, registrations_.RideStatusOf(kTabStartList, row));
+    }
     if (row > 0 && col == kListPlanned && SharesPlannedStart(startList_.SortGrid1, row)) {
         format.background = kAttentionBackground;
         format.toolTip = "Gleiche Startzeit wie ein anderer Reiter – nach dem ersten den nächsten mit F4 starten";
@@ -242,6 +261,9 @@ CellFormat Pages::SortGrid4GetCellFormat(int col, int row) const {
     }
     // The rows without a place: the cell that says why.
     const int tag = SortGrid4.RowTag(row);
+    if (tag == kResultStatus && col == kResultPoints) {
+        format.toolTip = "Ohne Platz: Status oder über der Höchstzeit";
+    }
     if ((tag == kResultNegativeNet && col == kResultTime) || (tag == kResultUnknownNumber && col == kResultNr)) {
         format.background = kCheckBackground;
         format.toolTip = tag == kResultNegativeNet ? kResultNegativeNetTip : kResultUnknownNumberTip;

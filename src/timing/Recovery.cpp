@@ -1,11 +1,15 @@
 // The Timekeeper's journal: attaching it, recovering the newest session at start-up, the notices
 // of the status bar, the session end, and the commit of a stop list edit.
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/BlankText.h"
 #include "base/NumberText.h"
 #include "grid/ListColumns.h"
+#include "results/Rules.h"
 #include "timing/Registrations.h"
 
 namespace vandoret {
@@ -31,8 +35,22 @@ std::vector<std::string> RowOf(const TSortGrid& grid, int r) {
     return row;
 }
 
+// The holds a journal gives; a moment that does not read leaves its hold out.
+std::vector<Hold> HoldsOf(const std::vector<JournalHold>& read, const Locale& locale) {
+    std::vector<Hold> holds;
+    for (const JournalHold& h : read) {
+        const std::optional<TimeOfDay> stop = ParseHandTime(h.stop, locale);
+        const std::optional<TimeOfDay> restart = ParseHandTime(h.restart, locale);
+        if (stop) {
+            holds.push_back({h.number, ToMilliseconds(*stop),
+                             restart ? std::optional<std::int64_t>(ToMilliseconds(*restart)) : std::nullopt, h.reason});
+        }
+    }
+    return holds;
+}
+
 // Rows numbered "1.", "2.", ... in column 0, each with its mark, the caption row kept.
-void AssignNumbered(TSortGrid& grid, std::vector<std::vector<std::string>> rows, const std::vector<bool>& marks) {
+void AssignNumbered(TSortGrid& grid, std::vector<std::vector<std::string>> rows, const RowMarks& marks) {
     std::vector<std::vector<std::string>> all;
     all.reserve(rows.size() + 1);
     all.push_back(RowOf(grid, 0));
@@ -41,19 +59,19 @@ void AssignNumbered(TSortGrid& grid, std::vector<std::vector<std::string>> rows,
     }
     grid.AssignRows(std::move(all));
     for (std::size_t r = 0; r < marks.size() && static_cast<int>(r) + 1 < grid.RowCount(); ++r) {
-        grid.SetRowMarked(static_cast<int>(r) + 1, marks[r]);
+        SetRowMark(grid, static_cast<int>(r) + 1, marks[r]);
     }
     grid.SetRow(grid.RowCount() - 1);
 }
 
 // The recovered rows, then the rows recorded since start-up (numbered on after them), each with
 // its mark.
-void Rebuild(TSortGrid& grid, const JournalRows& recovered, const std::vector<bool>& recoveredMarks) {
+void Rebuild(TSortGrid& grid, const JournalRows& recovered, const RowMarks& recoveredMarks) {
     std::vector<std::vector<std::string>> meanwhile;
-    std::vector<bool> meanwhileMarks;
+    RowMarks meanwhileMarks;
     for (int r = 1; r < grid.RowCount(); ++r) {
         if (!grid.IsBlankRow(r)) {
-            meanwhileMarks.push_back(grid.RowMarked(r));
+            meanwhileMarks.push_back(RowMarkOf(grid, r));
             meanwhile.push_back(RowOf(grid, r));
         }
     }
@@ -63,9 +81,9 @@ void Rebuild(TSortGrid& grid, const JournalRows& recovered, const std::vector<bo
     }
     std::vector<std::vector<std::string>> rows(recovered.begin(),
                                                recovered.begin() + static_cast<std::ptrdiff_t>(keep));
-    std::vector<bool> marks;
+    RowMarks marks;
     for (std::size_t r = 0; r < keep; ++r) {
-        marks.push_back(r < recoveredMarks.size() && recoveredMarks[r]);
+        marks.push_back(r < recoveredMarks.size() ? recoveredMarks[r] : kRowUnmarked);
     }
     for (std::size_t k = 0; k < meanwhile.size(); ++k) {
         meanwhile[k][0] = std::to_string(rows.size() + 1) + ".";
@@ -79,7 +97,7 @@ void Rebuild(TSortGrid& grid, const JournalRows& recovered, const std::vector<bo
 // a blank recovered row) stay, numbered from 1.
 void RemoveRecovered(TSortGrid& grid, const JournalRows& recovered) {
     std::vector<std::vector<std::string>> rows;
-    std::vector<bool> marks;
+    RowMarks marks;
     for (int r = 1; r < grid.RowCount(); ++r) {
         const std::size_t k = static_cast<std::size_t>(r) - 1;
         std::vector<std::string> row = RowOf(grid, r);
@@ -88,11 +106,11 @@ void RemoveRecovered(TSortGrid& grid, const JournalRows& recovered) {
         }
         row[0] = std::to_string(rows.size() + 1) + ".";
         rows.push_back(std::move(row));
-        marks.push_back(grid.RowMarked(r));
+        marks.push_back(RowMarkOf(grid, r));
     }
     if (rows.empty()) {
         rows.emplace_back(static_cast<std::size_t>(grid.ColCount()));
-        marks.push_back(false);
+        marks.push_back(kRowUnmarked);
     }
     AssignNumbered(grid, std::move(rows), marks);
 }
@@ -151,6 +169,24 @@ std::string RecoveryQuestion(const JournalSession& session) {
 void Registrations::AttachJournal(JournalWriter& writer, JournalClock& clock) {
     journal = std::make_unique<Journal>(writer, clock, SortGrid2, SortGrid3, host_.ApplicationTitle());
     journal->onWriting = [this](bool writing) { JournalWritten(writing); };
+    journal->holdsNow = [this] {
+        std::vector<JournalHold> now;
+        const auto text = [this](std::int64_t ms) {
+            return FormatClock(static_cast<double>(ms) / 86'400'000.0, ClockForm::HhNnSsZ, locale_);
+        };
+        for (const Hold& hold : results_.Holds.All()) {
+            now.push_back(
+                {hold.number, text(hold.stop), hold.restart ? text(*hold.restart) : std::string(), hold.reason});
+        }
+        return now;
+    };
+    journal->statusesNow = [this] {
+        std::map<std::string, std::string> now;
+        for (const auto& [number, status] : results_.Statuses.All()) {
+            now.emplace(number, StatusWord(status));
+        }
+        return now;
+    };
     JournalScan scan = ScanJournalFiles(writer.ReadAll());
     journal->SetNextSequence(scan.nextSequence);
     if (!scan.unreadable.empty()) {
@@ -165,6 +201,12 @@ void Registrations::AttachJournal(JournalWriter& writer, JournalClock& clock) {
         Rebuild(SortGrid3, lastSession_->stopTimes(), lastSession_->marks[1]);
         std::vector<ClockStep>& steps = results_.ClockSteps;
         steps.insert(steps.begin(), lastSession_->clockSteps.begin(), lastSession_->clockSteps.end());
+        for (const auto& [number, word] : lastSession_->statuses) {
+            if (const std::optional<RideStatus> status = StatusFromWord(word)) {
+                results_.Statuses.Set(number, *status);
+            }
+        }
+        results_.Holds.Assign(HoldsOf(lastSession_->holds, locale_));
         journal->ContinueSession(*lastSession_, scan.newestDay);
     } else {
         journal->BeginSession();
@@ -193,6 +235,19 @@ bool Registrations::RecoverLastSession() {
         std::vector<ClockStep>& steps = results_.ClockSteps;
         steps.erase(steps.begin(),
                     steps.begin() + static_cast<std::ptrdiff_t>(std::min(steps.size(), last.clockSteps.size())));
+        for (const auto& [number, word] : last.statuses) {
+            if (StatusFromWord(word) == results_.Statuses.Of(number)) {
+                results_.Statuses.Set(number, RideStatus::None); // unless changed meanwhile
+            }
+        }
+        std::vector<Hold> kept; // the holds recorded meanwhile
+        const std::vector<Hold> recovered = HoldsOf(last.holds, locale_);
+        for (const Hold& hold : results_.Holds.All()) {
+            if (std::find(recovered.begin(), recovered.end(), hold) == recovered.end()) {
+                kept.push_back(hold);
+            }
+        }
+        results_.Holds.Assign(std::move(kept));
         UpdateRemainingCounters();
         journal->BeginNewSession();
         JournalSelection();
@@ -275,8 +330,8 @@ void Registrations::ContactPortLost(const std::string& notice) {
 void Registrations::UpdateJournalNotice() {
     JournalNoticeAlarm = !journalFailedSince_.empty() || !portLostNotice_.empty();
     JournalNotice = !journalFailedSince_.empty() ? std::string(kJournalNotWritten) : portLostNotice_;
-    for (const std::string* notice : {&journalInterrupted_, &journalDamage_, &clockStepNotice_, &lateLockNotice_,
-                                      &numbersTwice_, &secondStartNotice_, &sharedPlannedNotice_}) {
+    for (const std::string* notice : {&journalInterrupted_, &journalDamage_, &holdNotice_, &clockStepNotice_,
+                                      &lateLockNotice_, &numbersTwice_, &secondStartNotice_, &sharedPlannedNotice_}) {
         if (JournalNotice.empty()) {
             JournalNotice = *notice;
         }

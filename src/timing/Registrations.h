@@ -24,6 +24,7 @@
 #include "results/ResultsList.h"
 #include "settings/Settings.h"
 #include "timing/HandTimes.h"
+#include "timing/Holds.h"
 
 namespace vandoret {
 
@@ -236,7 +237,33 @@ public:
     void FindSharedPlannedStarts();
     std::unique_ptr<Journal> journal;
 
+    // ---- Statuses (timing/RideStatusEditing.cpp) --------------------------------------------------
+    // The rider of row `row` of the list on tab `tab` ("Startliste", "Startzeiten", "Stoppzeiten"),
+    // by its number; empty when the row holds none.
+    std::string RiderOfRow(int tab, int row) const;
+    // The operator gives the rider of a number a status ("A", "E", disqualified, "n.g."), or takes
+    // it back (None): journaled, the results built again (and ranked while `resultsShown`). False
+    // when the number is blank or nothing changed.
+    bool SetRideStatus(const std::string& number, RideStatus status, bool resultsShown);
+    RideStatus RideStatusOf(int tab, int row) const;
+
+    // ---- Holds on the course (timing/HoldEditing.cpp, the rules in timing/Holds.h) -------------
+    // F5 (restart false) and Shift+F5: the entry at the host's clock, with the rider on the course
+    // (F5) or the rider held (Shift+F5) when there is exactly one.
+    HoldEntry NewHold(bool restart);
+    HoldResult ApplyHold(const HoldEntry& entry, bool resultsShown);
+    // The "Weiter" entry for a rider still held whose number a finish row just got; once.
+    std::optional<HoldEntry> TakeRestartWanted();
+    // The tick: "Nr. 12 angehalten seit 2:15" while a hold is open.
+    void UpdateHoldNotice(TimeOfDay now);
+
 private:
+    // A stop row got the rider's number: an empty "Pausen" takes the held time, and a hold still
+    // open asks for "Weiter".
+    void NumberAssigned(int row);
+    // The number's held time changed from `before`: its stop rows follow where "Pausen" is empty
+    // or still holds the program's value.
+    void WriteHeldTime(const std::string& number, std::int64_t before);
     // The row a new start goes into: the last row while it is blank, else a new one; it becomes
     // the current row, numbered "n." in "Kontakt-Nr.". F4 and F7 share it.
     int NewStartRow();
@@ -298,7 +325,8 @@ private:
 
     std::string armedNumber_; // the rider the pending automatic start belongs to, and its planned start
     TimeOfDay armedPlanned_ = -1.0;
-    bool clockSeen_ = false; // the wall and steady clocks at the last tick
+    bool automaticStart_ = false; // RegisterStart runs for the automatic start
+    bool clockSeen_ = false;      // the wall and steady clocks at the last tick
     std::int64_t lastWallMs_ = 0;
     std::int64_t lastSteadyMs_ = 0;
     std::string clockStepNotice_;     // until clicked
@@ -306,6 +334,8 @@ private:
     std::string secondStartNotice_;   // while it holds
     std::string sharedPlannedNotice_; // from the load until clicked
     std::string portLostNotice_;      // while the adapter is away (alarm)
+    std::string holdNotice_;          // while a hold is open
+    std::optional<HoldEntry> restartWanted_;
 };
 
 // The question that offers a session: what it holds (date, time span, starts and finishes),

@@ -65,6 +65,8 @@ void Registrations::RegisterStart() {
         const int row = NewStartRow();
         SortGrid2.SetCell(kStartTime, row, FormatClock(now, ClockForm::HhNnSsZ, locale_));
         SortGrid2.SetCell(kStartNr, row, startList_.cbNr.Text());
+        // The row of an automatic start says so: under the rules its ride counts from the plan.
+        SortGrid2.SetRowNoted(row, automaticStart_);
         if (journal) {
             journal->RowChanged(JournalEvent::Start, JournalList::StartTimes, row);
         }

@@ -59,6 +59,7 @@ char32_t Registrations::SortGrid3KeyPress(char32_t key) {
                 if (FindStartNumberRow(SortGrid2, kStartNr, number) < 0) {
                     SortGrid3.SetCell(kStopPause, row, "!");
                 } else {
+                    NumberAssigned(row);
                     results_.BuildResults();
                 }
             } catch (const std::exception&) {
@@ -153,6 +154,9 @@ void Registrations::ClearProtocol() {
     PlannedStart = -1.0;
     TextStartTime.clear();
     results_.ClockSteps.clear(); // they belong to the times just cleared
+    results_.Statuses.Clear();
+    results_.Holds.Clear();
+    holdNotice_.clear();
     sharedPlannedNotice_.clear();
     UpdateJournalNotice();
     LabOstalosStart = std::string(1, '0');

@@ -76,6 +76,18 @@ public:
         return registrations.ApplyHandTime(entry, pages.ActiveTab == kTabResults);
     }
 
+    // ---- Holds on the course (F5, Shift+F5, the dialog's OK) ------------------------------------------
+    HoldEntry NewHold(bool restart) { return registrations.NewHold(restart); }
+    HoldResult ApplyHold(const HoldEntry& entry) {
+        return registrations.ApplyHold(entry, pages.ActiveTab == kTabResults);
+    }
+    std::optional<HoldEntry> TakeRestartWanted() { return registrations.TakeRestartWanted(); }
+
+    // ---- Statuses (the lists' context menus) ------------------------------------------------------
+    bool SetRideStatus(const std::string& number, RideStatus status) {
+        return registrations.SetRideStatus(number, status, pages.ActiveTab == kTabResults);
+    }
+
     // ---- The stop list's cells ----------------------------------------------------------------------
     bool SortGrid3SelectCell(int col, int row) { return registrations.SortGrid3SelectCell(col, row); }
     char32_t SortGrid3KeyPress(char32_t key) { return registrations.SortGrid3KeyPress(key); }

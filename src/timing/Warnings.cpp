@@ -119,6 +119,7 @@ void Registrations::UpdateWarnings(TimeOfDay now) {
                                        : "Nr. " + twice +
                                              " zweimal gestartet: gewertet wird die erste Startzeit – eine falsche "
                                              "löschen (Strg+0) oder korrigieren (Umschalt+F7)";
+    UpdateHoldNotice(now);
     UpdateJournalNotice();
 }
 

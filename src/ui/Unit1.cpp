@@ -333,8 +333,11 @@ void TForm1::BuildTabs() {
     SortGrids[kTabResults]->SetInputEnabled(false);
     popup_ = new QMenu(this);
     popup_->addAction("Die Startzeit verschieben", this, &TForm1::ShiftStartTimes);
-    for (int tab : {kTabStartList, kTabEventing}) {
-        SortGrids[static_cast<std::size_t>(tab)]->contextMenu = [this](const QPoint& pos) { popup_->popup(pos); };
+    SortGrids[kTabEventing]->contextMenu = [this](const QPoint& pos) { popup_->popup(pos); };
+    for (int tab : {kTabStartList, kTabStartTimes, kTabStopTimes}) {
+        SortGrids[static_cast<std::size_t>(tab)]->contextMenu = [this, tab](const QPoint& pos) {
+            ListContextMenu(tab, pos);
+        };
     }
     WireStopListEditing();
     startListHint = new StartListHint(SortGrids[kTabStartList]->viewport(), [this] { sbLoadClick(); });

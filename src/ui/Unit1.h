@@ -70,6 +70,9 @@ public:
     void mStopClick();
     // F7: a time entered by hand; Shift+F7: the current row's time corrected (HandTimeDialog).
     void HandTimeClick(bool correction);
+    // F5 "Anhalten" and Shift+F5 "Weiter"; RunHold shows the dialog for an entry.
+    void HoldClick(bool restart);
+    void RunHold(const HoldEntry& entry);
     void mHilfeClick();
     void bCFGClick();
     void Info1Click();
@@ -87,6 +90,10 @@ public:
     void cbNrChange(int index);
     void PageControl1Change(int index);
     void ShiftStartTimes();
+    // The context menu of the lists "Startliste", "Startzeiten" and "Stoppzeiten" at `globalPos`:
+    // the status of the rider of the row there (or of the current row), and on the start list
+    // "Die Startzeit verschieben".
+    void ListContextMenu(int tab, const QPoint& globalPos);
 
     // Redraws everything that follows the core's state; then StoreChangedSettings.
     void RefreshFromCore();

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -371,6 +372,10 @@ void TForm1::RefreshNumberList() {
 }
 
 void TForm1::RefreshFromCore() {
+    // A finish row got the number of a rider still held: "Weiter" for that rider first.
+    if (std::optional<HoldEntry> restart = tk_.TakeRestartWanted()) {
+        QTimer::singleShot(0, this, [this, entry = *restart] { RunHold(entry); });
+    }
     SetTextIfChanged(StaticText1, tk_.registrations.StaticText1);
     SetTextIfChanged(TextStartTime, tk_.registrations.TextStartTime);
     SetTextIfChanged(TextCounterTime, tk_.registrations.TextCounterTime);

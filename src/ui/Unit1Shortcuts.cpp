@@ -27,6 +27,8 @@ void TForm1::BuildShortcuts() {
         {"mHandzeit", "Handzeit", QKeySequence(Qt::Key_F7), [this] { HandTimeClick(false); }, true},
         {"mHandzeitKorrektur", "Handzeit korrigieren", QKeySequence(Qt::SHIFT | Qt::Key_F7),
          [this] { HandTimeClick(true); }, true},
+        {"mAnhalten", "Anhalten", QKeySequence(Qt::Key_F5), [this] { HoldClick(false); }, true},
+        {"mWeiter", "Weiter", QKeySequence(Qt::SHIFT | Qt::Key_F5), [this] { HoldClick(true); }, true},
         {"mReset", "0,00", QKeySequence(Qt::Key_F10), {}, false},
         {"LockLSstart1", "Lock LS start", QKeySequence(Qt::Key_F11), [this] { ImageLSClick(LockIndicator::Start); },
          true},

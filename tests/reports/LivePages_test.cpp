@@ -13,6 +13,10 @@
 namespace vandoret::testing {
 namespace {
 
+std::int64_t ClockMs(int h, int m, int s) {
+    return ToMilliseconds(MakeTimeOfDay(h, m, s));
+}
+
 // Four riders, two with markup and quotes in their names; 1 and 2 finished, 3 on the course.
 class LivePagesTest : public ::testing::Test {
 protected:
@@ -153,6 +157,47 @@ TEST_F(LivePagesTest, StampChangesWithTheListsAndTheRulesOnly) {
         change();
         EXPECT_NE(LiveStampOf(tk.results), earlier);
     }
+}
+
+TEST_F(LivePagesTest, UnderTheRulesThePageNamesThemAndARetiredRiderIsNotOnTheCourse) {
+    EXPECT_EQ(RenderLivePages(CollectLiveData(tk.results, "Vandoret")).results.find("regeln"), std::string::npos);
+    const LiveStamp asBefore = LiveStampOf(tk.results);
+    tk.settings.Wertung = 1;
+    EXPECT_NE(LiveStampOf(tk.results), asBefore);
+    const LiveStamp byRules = LiveStampOf(tk.results);
+    tk.results.Statuses.Set("3", RideStatus::Retired);
+    EXPECT_NE(LiveStampOf(tk.results), byRules);
+
+    const LiveData data = CollectLiveData(tk.results, "Vandoret");
+    EXPECT_TRUE(data.onCourse.empty()); // retired: no longer "unterwegs"
+    ASSERT_EQ(data.results.size(), 3u);
+    EXPECT_EQ(data.results[1].punkte, "12,0"); // 30,0 s over: 30 started seconds
+    EXPECT_EQ(data.results[2].nr, "3");
+    EXPECT_EQ(data.results[2].platz, "");
+    EXPECT_EQ(data.results[2].punkte, "A");
+    EXPECT_NE(RenderLivePages(data).results.find("<p class=\"regeln\">Erlaubte Zeit 10:00, H\xC3\xB6"
+                                                 "chstzeit 20:00, Wertung nach Reglement</p>"),
+              std::string::npos);
+}
+
+TEST_F(LivePagesTest, AHeldRiderIsShownHeldAndTheDaysHoldsFollowTheResults) {
+    const LiveStamp before = LiveStampOf(tk.results);
+    tk.results.Holds.Begin("3", ClockMs(9, 42, 0), "Sturz <7>");
+    tk.results.Holds.End("3", ClockMs(9, 43, 30));
+    tk.results.Holds.Begin("3", ClockMs(9, 44, 0), "");
+    EXPECT_NE(LiveStampOf(tk.results), before);
+    const LivePages pages = RenderLivePages(CollectLiveData(tk.results, "Vandoret"));
+    // On the course: the ended holds and the open one's beginning, for the page's running time.
+    EXPECT_NE(pages.onCourseJson.find("\"nr\":\"3\",\"name\":\"Cora \\\\ Li\",\"pferd\":\"Max \\u0026 Moritz\","
+                                      "\"start\":\"09:40:01,0\",\"pause\":90000,\"angehalten\":\"09:44:00,0\"}"),
+              std::string::npos)
+        << pages.onCourseJson;
+    EXPECT_NE(pages.results.find("<h2>Angehaltene Reiter</h2>"), std::string::npos);
+    EXPECT_NE(pages.results.find("<tr><td>3</td><td>Cora \\ Li</td><td>09:42:00,0</td><td>09:43:30,0</td>"
+                                 "<td>1:30,0</td><td>Sturz &lt;7&gt;</td></tr>"),
+              std::string::npos)
+        << pages.results;
+    EXPECT_NE(pages.results.find("<td>09:44:00,0</td><td></td><td></td><td></td></tr>"), std::string::npos);
 }
 
 // Riders without a finish yet, in a locale whose time separator is '.': no result rows, and the

@@ -126,6 +126,18 @@ TEST_F(ResultsPage, ByteForByteFromARankedList) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(ResultsPage, TheRulesStandInTheHeadingsEmptyBold) {
+    ResultRow({"1", "12", "Anna", "Blitz", "RV", "Kiel", "9:40,0", "0,0"});
+    WriteResultsPage(tk.host(), tk.results.SortGrid4, "Vandoret.html",
+                     "Erlaubte Zeit 5:20, H\xC3\xB6"
+                     "chstzeit 10:40 <&>");
+    const std::string page = Read("Vandoret.html");
+    EXPECT_NE(page.find("</div><b>Erlaubte Zeit 5:20, H\xF6"
+                        "chstzeit 10:40 &lt;&amp;&gt;\r\n</b><br>"),
+              std::string::npos)
+        << page;
+}
+
 TEST_F(ResultsPage, HandTimedRideCarriesTheMarkBesideItsTime) {
     ResultRow({"1", "12", "Anna", "Blitz", "RV", "Kiel", "9:40,0", "0,0"});
     ResultRow({"2", "14", "Bruno", "Zora", "RV", "Kiel", "9:41,0", "0,0"});

@@ -184,7 +184,7 @@ TEST(RankResults, SharedPlacesSkip) {
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "1", "3"}));
 }
 
-TEST(RankResults, EqualTimesShareEvenWithOtherPoints) {
+TEST(RankResults, EqualTimesWithOtherPointsShareNoPlace) {
     ResultsLists lists;
     lists.Ride("1", "A", 500'000, "", "1");
     lists.Ride("2", "B", 500'000, "", "2");
@@ -193,10 +193,10 @@ TEST(RankResults, EqualTimesShareEvenWithOtherPoints) {
     lists.tk.results.RankResults();
     EXPECT_EQ(lists.ResultColumn(2), (V{"A", "C", "B"}));
     EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2", "3"}));
-    lists.tk.startList.SortGrid1.SortOptions.SortCol = 6; // rank on "Zeit": B follows A and shares its time
+    lists.tk.startList.SortGrid1.SortOptions.SortCol = 6; // rank on "Zeit": B follows A with the same time
     lists.tk.results.RankResults();
     EXPECT_EQ(lists.ResultColumn(2), (V{"C", "A", "B"}));
-    EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2", "2"}));
+    EXPECT_EQ(lists.ResultColumn(0), (V{"1", "2", "3"})); // other points: no shared place
 }
 
 TEST(RankResults, EmptyResultsListGetsPlaceOne) {

@@ -343,5 +343,39 @@ TEST(CfgCycle, LiveResultsPortFieldIsTakenLastAndClamped) {
     EXPECT_EQ(s.WebPort, 1234u);
 }
 
+TEST(CfgCycle, TheTimeLimitFollowsTwiceTheAllowedTimeUntilTheOperatorSetsIt) {
+    const std::vector<std::string> items = PortItems({});
+    const struct {
+        std::uint32_t stored; // Hoechstzeit before
+        bool operatorSets;    // the operator changed the field
+        TimeOfDay shown;      // to this
+        std::uint32_t want;   // Hoechstzeit after OK
+    } cases[] = {
+        {0, false, 0.0, 0},                            // follows: stays 0
+        {0, true, MakeTimeOfDay(0, 25, 0), 1'500'000}, // set by the operator
+        {1'500'000, false, 0.0, 1'500'000},            // kept
+        {1'500'000, true, MakeTimeOfDay(0, 0, 0), 0},  // 00:00:00: follows again
+    };
+    for (const auto& c : cases) {
+        Settings s; // 10:00 allowed
+        s.Hoechstzeit = c.stored;
+        s.Wertung = 1;
+        CfgFields f = FieldsFromSettings(s, items, kGerman);
+        EXPECT_EQ(f.wertung, 1);
+        EXPECT_EQ(f.limitFollows, c.stored == 0);
+        EXPECT_EQ(ShownSeconds(f.limit), c.stored == 0 ? 1200 : static_cast<int>(c.stored / 1000));
+        if (c.operatorSets) {
+            f.limit = c.shown;
+            f.limitFollows = LimitFollows(c.shown);
+        }
+        f.minimum = MakeTimeOfDay(0, 8, 30);
+        RecordingPort port;
+        EXPECT_EQ(TransferBack(f, items, s, port, kGerman), std::nullopt);
+        EXPECT_EQ(s.Hoechstzeit, c.want);
+        EXPECT_EQ(s.Mindestzeit, 510'000u);
+        EXPECT_EQ(s.Wertung, 1u);
+    }
+}
+
 } // namespace
 } // namespace vandoret::cfg

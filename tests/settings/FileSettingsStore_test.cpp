@@ -88,6 +88,9 @@ constexpr const char* kDefaultsFile = "Windows Registry Editor Version 5.00\r\n"
                                       "\"DisText\"=\"Dis.\"\r\n"
                                       "\"AutoStart\"=dword:00000001\r\n"
                                       "\"WebPort\"=dword:00000000\r\n"
+                                      "\"Wertung\"=dword:00000000\r\n"
+                                      "\"Hoechstzeit\"=dword:00000000\r\n"
+                                      "\"Mindestzeit\"=dword:00000000\r\n"
                                       "\r\n";
 
 TEST_F(FileStore, TheFileLivesInTheConfigurationFolder) {

@@ -33,12 +33,29 @@ std::uint64_t Bits(double v) {
 // A key holding every setting with values that differ from the defaults.
 std::map<std::string, RegValue> FullKey() {
     return {
-        {"Left", RegValue::Dword(10)},    {"Top", RegValue::Dword(20)},         {"Width", RegValue::Dword(1024)},
-        {"Height", RegValue::Dword(700)}, {"Port", RegValue::Dword(3)},         {"BaseName", RegValue::Sz("Liste.txt")},
-        {"Sound", RegValue::Dword(0)},    {"Alg1", RegValue::Dword(1)},         {"Alg2", RegValue::Dword(0)},
-        {"Alg3", RegValue::Dword(0)},     {"Len", RegValue::Dword(2500)},       {"tempo", Dbl(220.0)},
-        {"StartInt", RegValue::Dword(7)}, {"StartClock", RegValue::Dword(600)}, {"StrafPkt", Dbl(0.8)},
-        {"StrafSek", RegValue::Dword(4)}, {"DisText", RegValue::Sz("Aufg.")},   {"AutoStart", RegValue::Dword(0)},
+        {"Left", RegValue::Dword(10)},
+        {"Top", RegValue::Dword(20)},
+        {"Width", RegValue::Dword(1024)},
+        {"Height", RegValue::Dword(700)},
+        {"Port", RegValue::Dword(3)},
+        {"BaseName", RegValue::Sz("Liste.txt")},
+        {"Sound", RegValue::Dword(0)},
+        {"Alg1", RegValue::Dword(1)},
+        {"Alg2", RegValue::Dword(0)},
+        {"Alg3", RegValue::Dword(0)},
+        {"Len", RegValue::Dword(2500)},
+        {"tempo", Dbl(220.0)},
+        {"StartInt", RegValue::Dword(7)},
+        {"StartClock", RegValue::Dword(600)},
+        {"StrafPkt", Dbl(0.8)},
+        {"StrafSek", RegValue::Dword(4)},
+        {"DisText", RegValue::Sz("Aufg.")},
+        {"AutoStart", RegValue::Dword(0)},
+        // The later ones at their defaults.
+        {"WebPort", RegValue::Dword(0)},
+        {"Wertung", RegValue::Dword(0)},
+        {"Hoechstzeit", RegValue::Dword(0)},
+        {"Mindestzeit", RegValue::Dword(0)},
     };
 }
 
@@ -203,6 +220,10 @@ TEST(LoadSettings, ReadsInTheStoredOrder) {
     MemorySettingsStore store;
     store.keyExists = true;
     store.values = FullKey();
+    store.values["WebPort"] = RegValue::Dword(8080);
+    store.values["Wertung"] = RegValue::Dword(1);
+    store.values["Hoechstzeit"] = RegValue::Dword(1'000'000);
+    store.values["Mindestzeit"] = RegValue::Dword(0);
     Settings s;
     LoadSettings(store, s);
     ASSERT_EQ(store.reads.size(), std::size(kSettingNames));
@@ -224,6 +245,7 @@ TEST(LoadSettings, WebPortIsReadLastAndAStoreWithoutItReadsAsBefore) {
         MemorySettingsStore store;
         store.keyExists = true;
         store.values = FullKey();
+        store.values.erase("WebPort");
         if (c.value) {
             store.values["WebPort"] = *c.value;
         }
@@ -231,7 +253,8 @@ TEST(LoadSettings, WebPortIsReadLastAndAStoreWithoutItReadsAsBefore) {
         LoadSettings(store, s);
         ExpectSame(s, FullUpTo("")); // every other value as before
         EXPECT_EQ(s.WebPort, c.want);
-        EXPECT_EQ(store.reads.back(), "WebPort");
+        ASSERT_GE(store.reads.size(), 19u);
+        EXPECT_EQ(store.reads[18], "WebPort"); // after every older setting
     }
     // Written with the others, as a DWORD, and read back.
     MemorySettingsStore store;
@@ -243,6 +266,58 @@ TEST(LoadSettings, WebPortIsReadLastAndAStoreWithoutItReadsAsBefore) {
     Settings back;
     LoadSettings(store, back);
     EXPECT_EQ(back.WebPort, 8080u);
+}
+
+TEST(LoadSettings, TheRulesAreReadAfterTheLiveResultsPortAndOldStoresReadAsBefore) {
+    const struct {
+        std::map<std::string, RegValue> values;
+        std::uint32_t wertung, limit, minimum;
+    } cases[] = {
+        {{}, 0, 0, 0}, // written before the rules: "wie bisher"
+        {{{"Wertung", RegValue::Dword(1)}}, 1, 0, 0},
+        {{{"Wertung", RegValue::Dword(1)},
+          {"Hoechstzeit", RegValue::Dword(780'000)},
+          {"Mindestzeit", RegValue::Dword(420'000)}},
+         1,
+         780'000,
+         420'000},
+        {{{"Wertung", RegValue::Dword(7)}, {"Hoechstzeit", RegValue::Dword(90'000'000)}},
+         0,
+         0,
+         0},                                                                                    // unknown, beyond a day
+        {{{"Wertung", RegValue::Sz("1")}, {"Hoechstzeit", RegValue::Dword(780'000)}}, 0, 0, 0}, // mistyped: ends there
+    };
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        store.keyExists = true;
+        store.values = FullKey();
+        store.values["WebPort"] = RegValue::Dword(8080);
+        for (const char* later : {"Wertung", "Hoechstzeit", "Mindestzeit"}) {
+            store.values.erase(later);
+        }
+        store.values.insert(c.values.begin(), c.values.end());
+        Settings s;
+        LoadSettings(store, s);
+        EXPECT_EQ(s.WebPort, 8080u);
+        EXPECT_EQ(s.Wertung, c.wertung);
+        EXPECT_EQ(s.Hoechstzeit, c.limit);
+        EXPECT_EQ(s.Mindestzeit, c.minimum);
+    }
+    // Written as DWORDs after the port and read back.
+    MemorySettingsStore store;
+    Settings s;
+    s.Wertung = 1;
+    s.Hoechstzeit = 700'000;
+    s.Mindestzeit = 300'000;
+    SaveSettings(store, s);
+    EXPECT_EQ(std::vector<std::string>(store.writes.end() - 4, store.writes.end()),
+              (std::vector<std::string>{"WebPort", "Wertung", "Hoechstzeit", "Mindestzeit"}));
+    store.keyExists = true;
+    Settings back;
+    LoadSettings(store, back);
+    EXPECT_EQ(back.Wertung, 1u);
+    EXPECT_EQ(back.Hoechstzeit, 700'000u);
+    EXPECT_EQ(back.Mindestzeit, 300'000u);
 }
 
 TEST(ComputeAllowedTime, Examples) {
@@ -404,6 +479,9 @@ TEST(ChoicesDiffer, EveryStoredChoiceCountsButNotTheWindowsPlace) {
         {"DisText", [](Settings& s) { s.DisText = "Ausg."; }, true},
         {"AutoStart", [](Settings& s) { s.AutoStart = false; }, true},
         {"WebPort", [](Settings& s) { s.WebPort = 8080; }, true},
+        {"Wertung", [](Settings& s) { s.Wertung = 1; }, true},
+        {"Hoechstzeit", [](Settings& s) { s.Hoechstzeit = 900'000; }, true},
+        {"Mindestzeit", [](Settings& s) { s.Mindestzeit = 400'000; }, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -345,8 +345,8 @@ TEST(HandTimeJournal, KeepsOldValueNewValueReasonAndMomentAndRecoversTheMarks) {
         << second.Text();
     second.tk.registrations.RegisterFinish();
     const JournalSession again = ReplayLastSession(second.Text());
-    EXPECT_EQ(again.marks[0], std::vector<bool>{true});
-    EXPECT_EQ(again.marks[1], (std::vector<bool>{true, false}));
+    EXPECT_EQ(again.marks[0], RowMarks{kRowHand});
+    EXPECT_EQ(again.marks[1], (RowMarks{kRowHand, kRowUnmarked}));
 }
 
 } // namespace

@@ -112,7 +112,7 @@ private slots:
         Harness h;
         TCfgDialog& d = h.dlg;
         QCOMPARE(d.windowTitle(), QString("Einstellungen"));
-        QCOMPARE(d.size(), QSize(421, 274));
+        QCOMPARE(d.size(), QSize(421, 304)); // one row more for the rules
         QCOMPARE(d.palette().color(QPalette::Window), QColor(0xC8, 0xC2, 0xD6));
         QStringList ports;
         for (int i = 0; i < d.cbPort->count(); ++i) {
@@ -158,9 +158,9 @@ private slots:
                 faults << "not active";
                 return int(QDialog::Rejected);
             }
-            const QList<QWidget*> fields = {d.eStartClock,     d.eStartInt, d.seLen,   d.eTempo, d.eTime,
-                                            d.eStrafPkt,       d.eStrafSek, d.cbLS1,   d.cbLS2,  d.cbLS3,
-                                            d.DateTimePicker1, d.eDis,      d.eWebPort};
+            const QList<QWidget*> fields = {d.eStartClock,     d.eStartInt, d.seLen,    d.eTempo,      d.eTime,
+                                            d.eStrafPkt,       d.eStrafSek, d.cbLS1,    d.cbLS2,       d.cbLS3,
+                                            d.DateTimePicker1, d.eDis,      d.eWebPort, d.eMindestzeit};
             for (QWidget* field : fields) {
                 // No caption lies over any part of a field.
                 for (QLabel* label : d.findChildren<QLabel*>()) {
@@ -465,6 +465,28 @@ private slots:
         QCOMPARE(d.seLen->Text(), QString("5"));
         d.eDis->setFocus();
         QCOMPARE(d.seLen->Text(), QString("10"));
+    }
+
+    void theTimeLimitFollowsTheAllowedTimeUntilTheOperatorSetsIt() {
+        Harness h;
+        Settings s; // 2400 m at 240 m/min: 10:00
+        QStringList seen;
+        QVERIFY(h.Run(s, [&seen](TCfgDialog& d) {
+            seen << d.DateTimePicker1->text() << d.cbWertung->currentText() << d.eMindestzeit->text();
+            d.seLen->SetValue(3000); // 12:30 allowed: the limit follows
+            seen << d.DateTimePicker1->text();
+            d.DateTimePicker1->setFocus();
+            d.DateTimePicker1->setTime(QTime(0, 30, 0)); // the operator's own limit
+            d.seLen->SetValue(2400);
+            seen << d.DateTimePicker1->text();
+            d.cbWertung->setCurrentIndex(1);
+            d.eMindestzeit->setTime(QTime(0, 9, 0));
+            return int(QDialog::Accepted);
+        }));
+        QCOMPARE(seen, QStringList({"00:20:00", "wie bisher", "00:00:00", "00:25:00", "00:30:00"}));
+        QCOMPARE(s.Hoechstzeit, 1'800'000u);
+        QCOMPARE(s.Wertung, 1u);
+        QCOMPARE(s.Mindestzeit, 540'000u);
     }
 
     void thePortBoxNamesTheDeviceBehindEachNumber() {
