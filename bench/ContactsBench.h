@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -28,11 +29,15 @@ inline QCoreApplication& App() {
     return app;
 }
 
-// The time of day as the waiting thread reads it: a steady clock from 09:00.
-inline TimeOfDay LineClock() {
+// The time of day as the waiting thread reads it: a steady clock from 09:00; LineClockAt gives
+// the time of day of any moment of the steady clock.
+inline TimeOfDay LineClockAt(Clock::time_point moment) {
     static const Clock::time_point origin = Clock::now();
-    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - origin).count();
+    const double ns = std::chrono::duration<double, std::nano>(moment - origin).count();
     return MakeTimeOfDay(9, 0, 0) + ns / 86'400e9;
+}
+inline TimeOfDay LineClock() {
+    return LineClockAt(Clock::now());
 }
 
 // The program's hand-over: a queued call into the main thread's event loop. After each serve the
@@ -40,10 +45,30 @@ inline TimeOfDay LineClock() {
 class QtDispatcher : public UiDispatcher {
 public:
     std::function<void()> afterServe;
+    // How long the posts took on the waiting thread: the slowest, and how many took over 0.5 ms
+    // (the thread then could not look at the lines).
+    std::atomic<double> slowestPostMs{0.0};
+    std::atomic<int> slowPosts{0};
+    Clock::time_point serveBegan; // main thread: when the last serve began
     void Post(std::function<void()> serve) override {
+        const auto began = Clock::now();
+        struct Timed {
+            QtDispatcher& d;
+            Clock::time_point began;
+            ~Timed() {
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
+                if (ms > d.slowestPostMs.load()) {
+                    d.slowestPostMs = ms;
+                }
+                if (ms > 0.5) {
+                    ++d.slowPosts;
+                }
+            }
+        } timed{*this, began};
         QMetaObject::invokeMethod(
             &App(),
             [this, serve = std::move(serve)] {
+                serveBegan = Clock::now();
                 serve();
                 if (afterServe) {
                     afterServe();

@@ -10,6 +10,7 @@
 #   share/doc/vandoret/copyright                    both licences in Debian's machine-readable format
 #   share/doc/vandoret/changelog.gz, changelog.Debian.gz   CHANGELOG.md and the package's changelog
 #   share/man/man1/Vandoret.1.gz                    the manual page
+#   share/doc/vandoret/examples/60-vandoret-usb-latency.rules   a udev rule: USB adapters' latency 1 ms
 # The help pages stay embedded in the program. `cpack` builds vandoret_<version>-<revision>_<arch>.deb.
 #
 # Windows (one folder, packed as a ZIP): Vandoret.exe with the sounds and the help file
@@ -86,6 +87,9 @@ if(NOT WIN32)
   install(FILES ${doc_stage}/copyright ${doc_stage}/changelog.gz ${doc_stage}/changelog.Debian.gz
           DESTINATION ${VANDORET_LICENSE_DIR})
   install(FILES ${doc_stage}/Vandoret.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # An example udev rule for the USB adapters' latency timer (README, "Serial ports"); not active
+  # until the administrator copies it to /etc/udev/rules.d.
+  install(FILES ${VANDORET_LINUX_DIR}/60-vandoret-usb-latency.rules DESTINATION ${VANDORET_LICENSE_DIR}/examples)
   # German words in the program that a spelling check takes for English mistakes.
   install(FILES ${VANDORET_LINUX_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
           RENAME vandoret)

@@ -1,7 +1,8 @@
 // The serial port as the settings dialog drives it: the main window's port "ComPort" of the
 // contacts behind the dialog's PortControl. Closing ignores errors, opening reports failure as
 // false (the dialog then keeps the chosen number), the available ports are those found at start,
-// each naming the device the port layer gave its number at start-up.
+// each naming the device the port layer gave its number at start-up; the open port's timing (the
+// waiting thread's priority, the adapter's latency timer) for the port group.
 #pragma once
 
 #include <string>
@@ -44,6 +45,27 @@ public:
 
     std::string DeviceOf(int number) const override {
         return contacts_.ComPort ? contacts_.ComPort->Layer().DeviceName(number) : std::string();
+    }
+
+    PortTiming Timing() const override {
+        PortTiming timing;
+        const TComPort* port = contacts_.ComPort.get();
+        if (!port || !port->Connected()) {
+            return timing;
+        }
+        timing.port = port->Port;
+        timing.priority = DescribePriority(port->WaitingThreadPriority());
+        timing.latencyNotice = LatencyNotice(port->AdapterLatency());
+        if (!timing.latencyNotice.empty()) {
+            timing.latencyWritable = port->AdapterLatency().Writable;
+            timing.latencyAdvice = LatencyAdvice(port->AdapterLatency());
+        }
+        return timing;
+    }
+
+    bool SetLatencyToOneMs() override {
+        return contacts_.ComPort && contacts_.ComPort->Connected() &&
+               contacts_.ComPort->SetAdapterLatency(kLatencyWanted);
     }
 
 private:

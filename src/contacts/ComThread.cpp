@@ -1,5 +1,6 @@
 // TComThread, the waiting thread of TComPort (contacts/Comms.h): waits for line events, looks at
 // the lines and hands what it saw over to the user-interface thread, one event at a time.
+#include <atomic>
 #include <chrono>
 
 #include "contacts/Comms.h"
@@ -13,8 +14,8 @@ constexpr std::chrono::milliseconds kStopRepeat{2};
 
 // How often the waiting thread looks at the lines while the user-interface thread has not yet
 // run its hand-over (a hand-over normally takes some microseconds): a moment noted then is at
-// most this late.
-constexpr std::chrono::microseconds kWatchWhileBusy{500};
+// most this late. A look is three short device queries, so even a long busy spell costs little.
+constexpr std::chrono::microseconds kWatchWhileBusy{200};
 
 // Interruptions of one line handed over from one look at most: a thread held up for a long time
 // still hands over every interruption its counters show, a line that flutters cannot flood the
@@ -39,6 +40,19 @@ struct TComThread::HandOver {
     bool finished = false;    // the thread has left its loop
     bool abandoned = false;   // closed from inside a handler: nobody serves hand-overs any more
     LineEvent event;
+    PriorityGrant granted; // what the waiting thread got as it started
+    // Counts the hand-overs served or given up. The waiting thread waits for it to move on a
+    // mutex of its own, which the user-interface thread never takes (it only counts and notifies),
+    // not on `mutex`: a user-interface thread of ordinary priority that holds a lock and loses its
+    // core cannot hold the watch up. A notification that comes between the waiting thread's check
+    // and its wait is caught by the next look.
+    std::atomic<unsigned> served{0};
+    std::mutex watchMutex; // the waiting thread's only
+    std::condition_variable watchWake;
+    void Served() {
+        served.fetch_add(1);
+        watchWake.notify_all();
+    }
 };
 
 TComThread::TComThread(TComPort& port, std::function<TimeOfDay()> clock)
@@ -68,6 +82,7 @@ TComThread::~TComThread() {
             handOver_->pending = false;
             handOver_->abandoned = true;
             handOver_->changed.notify_all();
+            handOver_->Served();
         }
     }
     // Keep serving hand-overs until the thread has ended: it may be blocked in one.
@@ -127,6 +142,13 @@ void TComThread::Serve(std::shared_ptr<HandOver> handOver) {
     handOver->serving = false;
     handOver->pending = false;
     handOver->changed.notify_all();
+    lock.unlock();
+    handOver->Served();
+}
+
+PriorityGrant TComThread::Granted() const {
+    std::lock_guard lock(handOver_->mutex);
+    return handOver_->granted;
 }
 
 void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
@@ -137,20 +159,30 @@ void TComThread::HandOverAndWait(const LineEvent& event, bool lost) {
     handOver_->event = event;
     handOver_->lost = lost;
     handOver_->pending = true;
-    handOver_->changed.notify_all(); // a closing user-interface thread serves it at once
+    unsigned served = handOver_->served.load(); // before any serve of this hand-over can count
+    handOver_->changed.notify_all();            // a closing user-interface thread serves it at once
     lock.unlock();
     handOver_->dispatcher->Post([handOver = handOver_] { Serve(handOver); });
-    lock.lock();
     // While the user-interface thread is busy, keep an eye on the lines: a change seen now is
     // queued with its own moment and handed over after this event, so a second contact during a
-    // long repaint is not stamped late.
-    while (!handOver_->changed.wait_for(lock, kWatchWhileBusy, [this] { return !handOver_->pending; })) {
-        if (lost) {
+    // long repaint is not stamped late. The moment is read first, before any lock.
+    std::unique_lock watch(handOver_->watchMutex);
+    for (;;) {
+        if (handOver_->watchWake.wait_for(watch, kWatchWhileBusy, [&] { return handOver_->served.load() != served; })) {
+            lock.lock();
+            const bool done = !handOver_->pending || handOver_->abandoned;
+            lock.unlock();
+            if (done) {
+                return;
+            }
+            served = handOver_->served.load(); // counted for an abandoned hand-over: wait on
             continue;
         }
-        lock.unlock();
-        Look(0, clock_());
-        lock.lock();
+        if (!lost) {
+            watch.unlock();
+            Look(0, clock_());
+            watch.lock();
+        }
     }
 }
 
@@ -211,6 +243,18 @@ void TComThread::Look(std::uint32_t reported, TimeOfDay when) {
 }
 
 void TComThread::Execute() {
+    // Before ordinary threads where the system allows it (ThreadPriority.h); a refusal is no failure.
+    PriorityGrant granted;
+    if (ThreadPriority* priority = port_.Layer().WaitingThreadPriority()) {
+        try {
+            granted = priority->RaiseCallingThread();
+        } catch (...) {
+        }
+    }
+    {
+        std::lock_guard lock(handOver_->mutex);
+        handOver_->granted = granted;
+    }
     // A change since the starting point and before the first wait.
     Look(0, clock_());
     HandOverBacklog();
@@ -218,6 +262,7 @@ void TComThread::Execute() {
     for (;;) {
         std::uint32_t mask = 0;
         const WaitResult result = waiter_->Wait(mask);
+        const TimeOfDay when = clock_(); // the moment, before anything else
         if (result == WaitResult::Stop) {
             break;
         }
@@ -231,7 +276,7 @@ void TComThread::Execute() {
             continue;
         }
         ignored = 0;
-        Look(mask, clock_());
+        Look(mask, when);
         HandOverBacklog();
     }
     port_.Layer().PurgeInput(port_.Handle());

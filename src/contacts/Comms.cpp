@@ -77,9 +77,16 @@ std::string TComPort::DeviceName() const {
 
 void TComPort::Open() {
     Close();
+    lost_ = false;
+    latency_ = LatencyTimer{};
     CreatePortHandle();
     try {
         ApplySettings();
+        try {
+            latency_ = layer_.PrepareLatency(handle_, DeviceName());
+        } catch (...) {
+            latency_ = LatencyTimer{}; // what cannot be read is not shown; the port opens all the same
+        }
         thread_ = std::make_unique<TComThread>(*this, clock_);
     } catch (...) {
         // The device is opened exclusively: release it, or the next Open would be refused.
@@ -114,9 +121,29 @@ void TComPort::PortLost() {
     }
     // The thread has ended; the device stays held until Close or the next Open releases it.
     connected_ = false;
+    lost_ = true;
     if (OnClose) {
         OnClose(*this);
     }
+}
+
+PriorityGrant TComPort::WaitingThreadPriority() const {
+    return thread_ ? thread_->Granted() : PriorityGrant{};
+}
+
+bool TComPort::SetAdapterLatency(int ms) {
+    if (!HandleValid() || !latency_.Known) {
+        return false;
+    }
+    bool set = false;
+    try {
+        set = layer_.SetLatencyTimer(DeviceName(), ms);
+    } catch (...) {
+    }
+    if (set) {
+        latency_.Milliseconds = ms;
+    }
+    return set;
 }
 
 void TComPort::CreatePortHandle() {

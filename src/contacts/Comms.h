@@ -6,8 +6,20 @@
 // The thread reads the modem status and the time of day as soon as its wait completes and hands
 // both over with the event bits, so the handlers see the lines and the moment of the change, not
 // the state at the time the user-interface thread got round to them. While a hand-over waits for
-// a busy user-interface thread, the waiting thread looks at the lines every half millisecond and
+// a busy user-interface thread, the waiting thread looks at the lines every 0.2 milliseconds and
 // hands any change it sees over afterwards, each with its own moment.
+//
+// The moment is the first thing the thread reads when its wait returns or a look begins, before
+// it takes any lock or hands anything over, and it is the waiting thread that reads it. As it
+// starts, the thread asks the port layer's ThreadPriority to run before ordinary threads
+// (real-time where allowed, port_layer/ThreadPriority.h), so a busy machine does not keep it from
+// its core; what it got is WaitingThreadPriority. While a hand-over waits it watches the lines
+// without waiting on any lock the user-interface thread holds, so that thread, running at
+// ordinary priority, cannot hold the watch up (no priority inversion).
+//
+// When the port opens it asks the layer for the USB adapter's latency timer (after the
+// unprivileged request for low latency, port_layer/LatencyTimer.h): AdapterLatency. A port whose
+// waiting thread could wait no more (an adapter unplugged) reports Lost until it is opened again.
 //
 // No line change is lost. The thread keeps the newest line state it has handed over or queued
 // and compares every look with that. The starting point is taken when the port opens, after DTR
@@ -134,6 +146,8 @@ public:
 
     // Whether the thread has left its loop.
     bool Finished() const;
+    // What the thread was granted as it started (Unchanged until then).
+    PriorityGrant Granted() const;
     // Runs a pending hand-over, if any (user-interface thread).
     void ServePending();
 
@@ -199,6 +213,14 @@ public:
     // Stops the waiting and releases the device; calls OnClose if the port was connected.
     void Close();
     bool Connected() const { return connected_; }
+    // The waiting thread could wait no more (the adapter was unplugged) since the last Open.
+    bool Lost() const { return lost_; }
+    // The priority the waiting thread got (Unchanged while no thread runs).
+    PriorityGrant WaitingThreadPriority() const;
+    // The adapter's latency timer as read when the port opened.
+    const LatencyTimer& AdapterLatency() const { return latency_; }
+    // Sets the adapter's latency timer of the open port to ms; true when it now reads ms.
+    bool SetAdapterLatency(int ms);
 
     // The device name used for port number Port.
     std::string DeviceName() const;
@@ -235,6 +257,8 @@ private:
     PortHandle handle_ = kInvalidPortHandle;
     bool connected_ = false;
     bool closing_ = false;
+    bool lost_ = false;
+    LatencyTimer latency_;
     std::unique_ptr<TComThread> thread_;
     LineEvent currentEvent_;
 };

@@ -11,6 +11,21 @@ constexpr std::uint32_t kStartLine = kMsDsrOn;    // pins 4+6, "Start:", polarit
 constexpr std::uint32_t kFinishLine = kMsCtsOn;   // pins 7+8, "Ziel:", polarity Alg2
 constexpr std::uint32_t kReleaseLine = kMsRlsdOn; // pins 1+4, "Start frei:", polarity Alg3
 
+// Ticks (100 ms) between two attempts to open a lost port again.
+constexpr int kReopenTicks = 10;
+
+std::string LostNotice(int port, const std::string& device) {
+    std::string name = "COM" + std::to_string(port);
+    if (!device.empty() && device.find("COM") == std::string::npos) {
+        name += " (" + device + ")";
+    }
+    return "USB-Adapter " + name +
+           " getrennt â keine Kontaktzeiten! Wird wieder geÃ¶"
+           "ffnet, "
+           "sobald er zurÃ¼"
+           "ck ist";
+}
+
 } // namespace
 
 Contacts::Contacts(Settings& settings, ContactSink& sink) : settings_(settings), sink_(sink) {}
@@ -85,6 +100,10 @@ void Contacts::DecodeContacts(std::uint32_t status, TimeOfDay when) {
 }
 
 void Contacts::ComPortOpen(TComPort&) {
+    if (lostPort_ != 0) {
+        lostPort_ = 0;
+        sink_.ContactPortLost({});
+    }
     // The pictures follow the lock states (StartContactFree, FinishContactFree), which opening
     // leaves as they are, so a contact freed before a re-open is not shown as locked.
     ImageLSstartVisible = true;
@@ -92,10 +111,49 @@ void Contacts::ComPortOpen(TComPort&) {
     sink_.ContactPortShown();
 }
 
-void Contacts::ComPortClose(TComPort&) {
+void Contacts::ComPortClose(TComPort& sender) {
     ImageLSstartVisible = false;
     ImageLSstopVisible = false;
     sink_.ContactPortShown();
+    if (sender.Lost()) {
+        lostPort_ = sender.Port;
+        ticksSinceLost_ = 0;
+        sink_.ContactPortLost(LostNotice(sender.Port, sender.DeviceName()));
+    }
+}
+
+void Contacts::ReopenLostPort() {
+    if (lostPort_ == 0 || !ComPort) {
+        return;
+    }
+    if (settings_.Port != lostPort_) {
+        ForgetLostPort(); // the operator chose another port, or none
+        return;
+    }
+    if (ComPort->HandleValid()) {
+        // Released at once: an adapter that comes back while its old device is still held gets
+        // another name, and the same port would never find it.
+        ComPort->Close();
+        ticksSinceLost_ = 0;
+        return;
+    }
+    if (++ticksSinceLost_ < kReopenTicks) {
+        return;
+    }
+    ticksSinceLost_ = 0;
+    try {
+        ComPort->Port = static_cast<std::uint8_t>(lostPort_);
+        ComPort->Open(); // ComPortOpen ends the warning
+    } catch (...) {
+        // not back yet
+    }
+}
+
+void Contacts::ForgetLostPort() {
+    if (lostPort_ != 0) {
+        lostPort_ = 0;
+        sink_.ContactPortLost({});
+    }
 }
 
 void Contacts::ListComPorts(PortLayer& layer) {

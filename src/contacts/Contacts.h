@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "base/TimeValues.h"
 #include "contacts/Comms.h"
@@ -30,6 +31,8 @@ public:
     virtual void ContactLinesChanged(TimeOfDay when, bool dsr, bool cts, bool rlsd) = 0;
     // The port was opened or closed: the lock indicators appear or go.
     virtual void ContactPortShown() = 0;
+    // The adapter went away mid-run (the warning to show, loud), or is back (empty).
+    virtual void ContactPortLost(const std::string& notice) = 0;
 };
 
 class Contacts {
@@ -54,6 +57,14 @@ public:
     void ListComPorts(PortLayer& layer);
     // Start-up: opens the port settings.Port; a failure sets settings.Port to 0 silently.
     void OpenConfiguredPort();
+    // The tick (every 100 ms): a port whose adapter went away is released at once and opened
+    // again, the same port, about once a second until the adapter is back, or until the settings
+    // name another port or none (settings.Port).
+    void ReopenLostPort();
+    // A lost port is no longer waited for; its warning goes.
+    void ForgetLostPort();
+    // The port whose adapter went away and is waited for; 0 when none.
+    int LostPort() const { return lostPort_; }
 
     std::uint32_t LastModemStatus = 0x55555555; // matches no real status word
     std::set<int> AvailablePorts;
@@ -64,6 +75,8 @@ public:
 private:
     Settings& settings_;
     ContactSink& sink_;
+    int lostPort_ = 0;
+    int ticksSinceLost_ = 0;
 };
 
 } // namespace vandoret

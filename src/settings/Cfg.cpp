@@ -118,6 +118,9 @@ TCfgDialog::TCfgDialog(PortControl& port, Locale locale, QWidget* parent)
     showMessage = [this](const std::string& text) {
         QMessageBox::critical(this, QApplication::applicationName(), Q(text));
     };
+    askQuestion = [this](const std::string& text) {
+        return QMessageBox::question(this, QApplication::applicationName(), Q(text)) == QMessageBox::Yes;
+    };
     BuildControls();
     FormCreate();
 }
@@ -286,9 +289,23 @@ void TCfgDialog::BuildControls() {
         gy += 26;
     }
 
+    // The open port's timing in the two free places of the group: left of "Ausgang:" the waiting
+    // thread's priority, below the last row the adapter's latency timer when it is too long.
+    lPriority = new QLabel(GroupBox1);
+    lPriority->setGeometry(6, 50, 106, 20);
+    lLatency = new QLabel(GroupBox1);
+    lLatency->setGeometry(6, 148, 196, 10);
+    lLatency->setTextFormat(Qt::RichText);
+    lLatency->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(lLatency, &QLabel::linkActivated, this, [this] { LatencyClick(); });
+
     for (QWidget* child : GroupBox1->findChildren<QWidget*>()) {
         child->setFont(plain);
     }
+    QFont tiny = plain;
+    tiny.setPixelSize(9);
+    lPriority->setFont(tiny);
+    lLatency->setFont(tiny);
 
     OKBtn = new QPushButton("OK", this);
     OKBtn->setGeometry(238, 270, 80, 26);
@@ -313,6 +330,7 @@ void TCfgDialog::BuildControls() {
 }
 
 void TCfgDialog::FormShow() {
+    timing_ = port_.Timing();
     cbPortChange();
     seLenChange();
     OKBtn->setFocus(Qt::OtherFocusReason);
@@ -323,6 +341,42 @@ void TCfgDialog::cbPortChange() {
     for (QWidget* w : std::initializer_list<QWidget*>{cbLS1, cbAlg1, cbLS2, cbAlg2, cbLS3, cbAlg3}) {
         w->setEnabled(enabled);
     }
+    ShowPortTiming();
+}
+
+void TCfgDialog::ShowPortTiming() {
+    // Only for the port that is open now: another choice takes effect with OK.
+    const bool shown = timing_.port > 0 && cfg::PortFromItem(portItems_, cbPort->currentIndex()) == timing_.port;
+    lPriority->setVisible(shown && !timing_.priority.empty());
+    // Short here ("Echtzeit"), in full in the tooltip ("Echtzeit (SCHED_FIFO 10)").
+    const std::string brief = timing_.priority.substr(0, timing_.priority.find(" ("));
+    lPriority->setText(Q("Priorit\xC3\xA4t: " + brief));
+    lPriority->setToolTip(Q("Priorit\xC3\xA4t, mit der der Anschluss auf Kontakte wartet: " + timing_.priority +
+                            ".\nEchtzeit h\xC3\xA4lt die Zeiten auch bei ausgelastetem PC auf 1/1000 s genau "
+                            "(Linux: rtprio in limits.conf, siehe README)."));
+    const bool latency = shown && !timing_.latencyNotice.empty();
+    lLatency->setVisible(latency);
+    lLatency->setText(QStringLiteral("<a href=\"latency\" style=\"color:#c00000\">%1</a>")
+                          .arg(Q(timing_.latencyNotice).toHtmlEscaped()));
+    lLatency->setToolTip(timing_.latencyWritable
+                             ? Q("Jeder Kontakt kann bis zur Latenz des USB-Adapters zu sp\xC3\xA4t kommen. "
+                                 "Klicken stellt sie auf 1 ms.")
+                             : Q(timing_.latencyAdvice));
+}
+
+void TCfgDialog::LatencyClick() {
+    if (!timing_.latencyWritable) {
+        showMessage(timing_.latencyAdvice);
+        return;
+    }
+    if (!askQuestion("USB-Latenz des Adapters auf 1 ms stellen?")) {
+        return;
+    }
+    if (!port_.SetLatencyToOneMs()) {
+        showMessage("Die USB-Latenz lie\xC3\x9F sich nicht stellen.\n" + timing_.latencyAdvice);
+    }
+    timing_ = port_.Timing();
+    ShowPortTiming();
 }
 
 void TCfgDialog::seLenChange() {

@@ -49,10 +49,15 @@ public:
     // How the dialog is run and how a message is shown; tests replace them to answer in advance.
     std::function<int(TCfgDialog&)> runModal;
     std::function<void(const std::string&)> showMessage;
+    std::function<bool(const std::string&)> askQuestion; // true: "Ja"
 
     // Handlers.
     void FormShow();
     void cbPortChange();
+    // The open port's timing in the port group: the waiting thread's priority and, when above
+    // 1 ms, the adapter's latency timer with the offer to set it (LatencyClick).
+    void ShowPortTiming();
+    void LatencyClick();
     void seLenChange();
     void eTimeChange();
     void DateTimePicker1Change(); // the operator set the time limit
@@ -86,6 +91,8 @@ public:
     PolarityBox* cbAlg2;
     QComboBox* cbLS3;
     PolarityBox* cbAlg3;
+    QLabel* lPriority; // "Priorität: Echtzeit (SCHED_FIFO 10)"
+    QLabel* lLatency;  // "USB-Latenz 16 ms — auf 1 ms stellen", a link
     QPushButton* OKBtn;
     QPushButton* bCancel;
 
@@ -99,6 +106,7 @@ private:
     PortControl& port_;
     Locale locale_;
     std::vector<std::string> portItems_;
+    PortTiming timing_;
     bool limitFollows_ = true; // "Maximale Zeit:" shows twice the allowed time
 };
 

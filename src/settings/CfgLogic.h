@@ -15,6 +15,15 @@
 
 namespace vandoret {
 
+// What the open port says about its timing, for the dialog's port group.
+struct PortTiming {
+    int port = 0;                 // the number of the open port; 0: none is open
+    std::string priority;         // the waiting thread's priority, e.g. "Echtzeit (SCHED_FIFO 10)"
+    std::string latencyNotice;    // "USB-Latenz 16 ms — auf 1 ms stellen", or empty
+    std::string latencyAdvice;    // what sets the latency timer where the program may not
+    bool latencyWritable = false; // the program may set it to 1 ms
+};
+
 // What the settings dialog needs of the serial port when it is confirmed: the port is closed,
 // and after a short pause opened again with the chosen number. The main window implements it
 // over its port object (TComPort); tests use a recording fake.
@@ -31,6 +40,11 @@ struct PortControl {
     virtual std::string DeviceOf(int) const { return {}; }
     // The pause between closing and opening again; sleeps by default.
     virtual void Pause(int milliseconds);
+    // The open port's timing; none by default.
+    virtual PortTiming Timing() const { return {}; }
+    // Sets the adapter's latency timer of the open port to 1 ms (the operator agreed); false
+    // when it could not be set.
+    virtual bool SetLatencyToOneMs() { return false; }
 };
 
 namespace cfg {

@@ -322,9 +322,14 @@ void Registrations::RetryJournal(TimeOfDay now) {
     }
 }
 
+void Registrations::ContactPortLost(const std::string& notice) {
+    portLostNotice_ = notice;
+    UpdateJournalNotice();
+}
+
 void Registrations::UpdateJournalNotice() {
-    JournalNoticeAlarm = !journalFailedSince_.empty();
-    JournalNotice = JournalNoticeAlarm ? std::string(kJournalNotWritten) : std::string();
+    JournalNoticeAlarm = !journalFailedSince_.empty() || !portLostNotice_.empty();
+    JournalNotice = !journalFailedSince_.empty() ? std::string(kJournalNotWritten) : portLostNotice_;
     for (const std::string* notice : {&journalInterrupted_, &journalDamage_, &holdNotice_, &clockStepNotice_,
                                       &lateLockNotice_, &numbersTwice_, &secondStartNotice_, &sharedPlannedNotice_}) {
         if (JournalNotice.empty()) {

@@ -183,6 +183,7 @@ public:
     void ContactRelease() override { ImageLSClick(LockIndicator::Start); }
     void ContactLinesChanged(TimeOfDay when, bool dsr, bool cts, bool rlsd) override;
     void ContactPortShown() override { ++IndicatorRevision; }
+    void ContactPortLost(const std::string& notice) override;
 
     // ---- Journal (timing/Recovery.cpp) ------------------------------------------------------------
     // Starts journaling the start times and stop times lists through `writer`, stamped by
@@ -212,7 +213,8 @@ public:
     // The tick: a journal that cannot write is tried again, at most once a second.
     void RetryJournal(TimeOfDay now);
     // The middle panel of the status bar, most urgent first: the journal cannot write (alarm,
-    // until it writes again), "Journal war unterbrochen <von>–<bis>", a journal that could not be
+    // until it writes again), the contacts' USB adapter went away (alarm, until it is back or
+    // another port is chosen), "Journal war unterbrochen <von>–<bis>", a journal that could not be
     // read or damaged lines skipped; each of the last two stays until clicked (JournalNoticeClick).
     // Below the journal's notes follow, in this order: a step of the wall clock (until clicked),
     // "Start-Kontakt gesperrt – F11 gibt frei" while a rider whose planned start has passed is
@@ -331,6 +333,7 @@ private:
     std::string lateLockNotice_;      // while it holds
     std::string secondStartNotice_;   // while it holds
     std::string sharedPlannedNotice_; // from the load until clicked
+    std::string portLostNotice_;      // while the adapter is away (alarm)
     std::string holdNotice_;          // while a hold is open
     std::optional<HoldEntry> restartWanted_;
 };

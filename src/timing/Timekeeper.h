@@ -52,7 +52,10 @@ public:
     Contacts contacts{settings, registrations}; // last: its port stops before what it reports into
 
     // ---- Timers and the clock panel -------------------------------------------------------------
-    void Timer1Timer() { pages.Timer1Timer(); }
+    void Timer1Timer() {
+        pages.Timer1Timer();
+        contacts.ReopenLostPort();
+    }
     void Timer5sekTimer() { registrations.Timer5sekTimer(); }
     void ShiftStartTimes() { registrations.ShiftStartTimes(); }
     void mStartClick() { registrations.RegisterStart(); }

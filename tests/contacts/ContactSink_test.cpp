@@ -23,6 +23,7 @@ public:
     void ContactRelease() override { calls.push_back("release"); }
     void ContactLinesChanged(TimeOfDay, bool, bool, bool) override { lineChanges++; }
     void ContactPortShown() override {}
+    void ContactPortLost(const std::string& notice) override { calls.push_back("lost " + notice); }
     int lineChanges = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "fakes/FakePortLayer.h"
 
+#include <stdexcept>
+
 namespace vandoret::testing {
 
 class FakePortLayer::Waiter : public PortWaiter {
@@ -58,6 +60,32 @@ private:
     FakePortLayer& layer_;
     bool stop_ = false; // guarded by the layer's mutex
 };
+
+PriorityGrant FakeThreadPriority::RaiseCallingThread() {
+    std::lock_guard lock(mutex_);
+    ++requests_;
+    askedBy_ = std::this_thread::get_id();
+    if (throw_) {
+        throw std::runtime_error("sched_setscheduler: Operation not permitted");
+    }
+    return grant_;
+}
+void FakeThreadPriority::Grant(PriorityGrant grant) {
+    std::lock_guard lock(mutex_);
+    grant_ = grant;
+}
+void FakeThreadPriority::ThrowOnRequest(bool on) {
+    std::lock_guard lock(mutex_);
+    throw_ = on;
+}
+int FakeThreadPriority::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+std::thread::id FakeThreadPriority::AskedBy() const {
+    std::lock_guard lock(mutex_);
+    return askedBy_;
+}
 
 void FakePortLayer::AddDevice(int port) {
     AddDevice(port, Device{});
@@ -118,6 +146,28 @@ void FakePortLayer::Unplug() {
     changed_.notify_all();
 }
 
+void FakePortLayer::Replug() {
+    std::lock_guard lock(mutex_);
+    unplugged_ = false;
+}
+
+LatencyTimer FakePortLayer::PrepareLatency(PortHandle, const std::string& device) {
+    std::lock_guard lock(mutex_);
+    LatencyTimer timer = latency;
+    timer.Device = device;
+    return timer;
+}
+
+bool FakePortLayer::SetLatencyTimer(const std::string& device, int ms) {
+    std::lock_guard lock(mutex_);
+    calls_.push_back("set latency " + device + " " + std::to_string(ms));
+    if (!latency.Known || !latency.Writable) {
+        return false;
+    }
+    latency.Milliseconds = ms;
+    return true;
+}
+
 std::uint32_t FakePortLayer::Lines() const {
     std::lock_guard lock(mutex_);
     return lines_;
@@ -172,7 +222,7 @@ PortHandle FakePortLayer::OpenDevice(const std::string& name) {
     std::lock_guard lock(mutex_);
     calls_.push_back("open " + name);
     const auto it = devices_.find(name);
-    if (it == devices_.end() || it->second.heldElsewhere) {
+    if (it == devices_.end() || it->second.heldElsewhere || unplugged_) {
         return kInvalidPortHandle;
     }
     for (const auto& [handle, device] : open_) {

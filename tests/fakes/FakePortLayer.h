@@ -13,11 +13,30 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "contacts/port_layer/PortLayer.h"
 
 namespace vandoret::testing {
+
+// A ThreadPriority that grants what the test says, or refuses, and notes who asked.
+class FakeThreadPriority : public ThreadPriority {
+public:
+    PriorityGrant RaiseCallingThread() override;
+    void Grant(PriorityGrant grant);
+    void Refuse() { Grant({}); }
+    void ThrowOnRequest(bool on);
+    int Requests() const;
+    std::thread::id AskedBy() const; // the thread of the last request
+
+private:
+    mutable std::mutex mutex_;
+    PriorityGrant grant_{PriorityGrant::Kind::RealTime, kRealTimeLevel};
+    bool throw_ = false;
+    int requests_ = 0;
+    std::thread::id askedBy_;
+};
 
 class FakePortLayer : public PortLayer {
 public:
@@ -46,8 +65,16 @@ public:
     void InjectEvent(std::uint32_t eventMask);
     // The next waits report a completed wait with failure (Ignored).
     void IgnoreWaits(int count);
-    // The device goes away: every wait from now on fails to start.
+    // The device goes away: every wait from now on fails to start, and it cannot be opened.
     void Unplug();
+    // The device is back: it opens again.
+    void Replug();
+    // The priority the waiting thread is granted; null: the layer offers none.
+    FakeThreadPriority priority;
+    bool offerPriority = true;
+    // The adapter's latency timer a port opens with (Device is filled in); a write of a timer
+    // whose Writable is set takes effect.
+    LatencyTimer latency;
     // Called on the waiting thread when a wait completes with an event, before Wait returns.
     std::function<void()> onEventReturned;
 
@@ -80,6 +107,9 @@ public:
     bool GetModemStatus(PortHandle handle, std::uint32_t& status) override;
     bool GetLineCounters(PortHandle handle, LineCounters& counters) override;
     std::unique_ptr<PortWaiter> CreateWaiter(PortHandle handle) override;
+    ThreadPriority* WaitingThreadPriority() override { return offerPriority ? &priority : nullptr; }
+    LatencyTimer PrepareLatency(PortHandle handle, const std::string& device) override;
+    bool SetLatencyTimer(const std::string& device, int ms) override;
     std::string LastErrorText() override;
 
 private:

@@ -55,6 +55,7 @@ expected=(
   usr/share/applications/example.kronvale.Vandoret.desktop usr/share/metainfo/example.kronvale.Vandoret.metainfo.xml
   usr/share/icons/hicolor/scalable/apps/vandoret.svg usr/share/doc/vandoret/copyright
   usr/share/doc/vandoret/changelog.Debian.gz usr/share/doc/vandoret/changelog.gz usr/share/man/man1/Vandoret.1.gz
+  usr/share/doc/vandoret/examples/60-vandoret-usb-latency.rules
 )
 for size in 16 32 48 64 128 256; do expected+=("usr/share/icons/hicolor/${size}x${size}/apps/vandoret.png"); done
 for f in "${expected[@]}"; do [ -s "$root/$f" ] || fail "missing $f"; done

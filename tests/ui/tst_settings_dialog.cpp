@@ -33,6 +33,16 @@ struct FakePort : vandoret::PortControl {
         return it == devices.end() ? std::string() : it->second;
     }
     void Pause(int ms) override { calls << QString("pause %1").arg(ms); }
+    vandoret::PortTiming timing;
+    bool latencySets = false;
+    vandoret::PortTiming Timing() const override { return timing; }
+    bool SetLatencyToOneMs() override {
+        calls << "latency 1";
+        if (latencySets) {
+            timing.latencyNotice.clear();
+        }
+        return latencySets;
+    }
 };
 
 // A dialog whose modal run is replaced by `edit`, whose messages are recorded.
@@ -486,6 +496,77 @@ private slots:
         QCOMPARE(d.cbPort->toolTip(), QString("COM1 = /dev/ttyACM0\nCOM3 = /dev/ttyUSB0"));
         QCOMPARE(d.cbPort->itemData(2, Qt::ToolTipRole).toString(), QString("/dev/ttyUSB0"));
         QVERIFY(!d.cbPort->itemData(0, Qt::ToolTipRole).isValid()); // "Kein"
+    }
+
+    // The open port's priority and its adapter's latency timer beside the port box, and the offer
+    // to set the timer to 1 ms: asked first, refused or not permitted said with what does it.
+    void thePortGroupShowsTheOpenPortsTiming() {
+        const std::string notice = "USB-Latenz 16 ms \xE2\x80\x94 auf 1 ms stellen";
+        const std::string advice = "echo 1 | sudo tee /sys/bus/usb-serial/devices/ttyUSB0/latency_timer";
+        struct Case {
+            const char* what;
+            int openPort, chosenPort;
+            std::string latency;
+            bool writable, agree, sets;
+            bool priorityShown, latencyShown;
+            QStringList calls;
+            QStringList messages;
+            bool latencyAfter;
+        };
+        const Case cases[] = {
+            {"no port open", 0, 3, notice, true, true, true, false, false, {}, {}, false},
+            {"open, 1 ms", 3, 3, "", true, true, true, true, false, {}, {}, false},
+            {"another port chosen", 3, 1, notice, true, true, true, false, false, {}, {}, false},
+            {"16 ms, agreed, set", 3, 3, notice, true, true, true, true, true, {"latency 1"}, {}, false},
+            {"16 ms, not agreed", 3, 3, notice, true, false, true, true, true, {}, {}, true},
+            {"16 ms, set refused", 3, 3, notice, true, true, false, true, true, {"latency 1"}, {"refused"}, true},
+            {"16 ms, not permitted", 3, 3, notice, false, true, true, true, true, {}, {"advice"}, true},
+        };
+        for (const Case& c : cases) {
+            Harness h;
+            h.port.timing.port = c.openPort;
+            h.port.timing.priority = "Echtzeit (SCHED_FIFO 10)";
+            h.port.timing.latencyNotice = c.latency;
+            h.port.timing.latencyAdvice = c.latency.empty() ? "" : advice;
+            h.port.timing.latencyWritable = c.writable;
+            h.port.latencySets = c.sets;
+            QStringList questions;
+            h.dlg.askQuestion = [&](const std::string& q) {
+                questions << QString::fromStdString(q);
+                return c.agree;
+            };
+            Settings s;
+            s.Port = static_cast<std::uint8_t>(c.chosenPort);
+            bool priorityShown = false, latencyShown = false, latencyAfter = false;
+            QString priorityText, priorityTip, latencyText, latencyTip;
+            h.Run(s, [&](TCfgDialog& d) {
+                priorityShown = d.lPriority->isVisibleTo(&d);
+                latencyShown = d.lLatency->isVisibleTo(&d);
+                priorityText = d.lPriority->text();
+                priorityTip = d.lPriority->toolTip();
+                latencyText = d.lLatency->text();
+                latencyTip = d.lLatency->toolTip();
+                if (latencyShown) {
+                    d.LatencyClick();
+                    latencyAfter = d.lLatency->isVisibleTo(&d);
+                }
+                return QDialog::Rejected;
+            });
+            const QByteArray what = c.what;
+            QVERIFY2(priorityShown == c.priorityShown, what);
+            QVERIFY2(latencyShown == c.latencyShown, what);
+            QVERIFY2(!c.priorityShown || priorityText.contains("Echtzeit"), what);
+            QVERIFY2(!c.priorityShown || priorityTip.contains("Echtzeit (SCHED_FIFO 10)"), what);
+            QVERIFY2(!c.latencyShown || latencyText.contains(QString::fromStdString(notice).toHtmlEscaped()), what);
+            QVERIFY2(!c.latencyShown || c.writable || latencyTip.contains("tee"), what);
+            QVERIFY2(latencyAfter == c.latencyAfter, what);
+            QCOMPARE(h.port.calls, c.calls);
+            QCOMPARE(questions.size(), c.latencyShown && c.writable ? 1 : 0);
+            QCOMPARE(h.messages.size(), c.messages.size());
+            for (const QString& m : h.messages) {
+                QVERIFY(m.contains(QString::fromStdString(advice)));
+            }
+        }
     }
 
     // Not a test: saves the dialog's picture when VANDORET_SCREENSHOT names a file.

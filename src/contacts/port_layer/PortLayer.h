@@ -6,12 +6,16 @@
 //
 // Threads: the user-interface thread opens, configures and closes the device; the waiting thread
 // uses only its PortWaiter and the status queries (ClearCommError, GetModemStatus,
-// GetLineCounters). The waiter's RequestStop may be called from any thread.
+// GetLineCounters) and, once as it starts, WaitingThreadPriority. The waiter's RequestStop may be
+// called from any thread.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "contacts/port_layer/LatencyTimer.h"
+#include "contacts/port_layer/ThreadPriority.h"
 
 namespace vandoret {
 
@@ -178,6 +182,19 @@ public:
 
     // A waiter for the waiting thread of this handle.
     virtual std::unique_ptr<PortWaiter> CreateWaiter(PortHandle handle) = 0;
+    // What the waiting thread asks for its priority as it starts (ThreadPriority.h); nullptr: it
+    // runs as it was made.
+    virtual ThreadPriority* WaitingThreadPriority() { return nullptr; }
+
+    // The USB adapter's latency timer of an open device (LatencyTimer.h), after the unprivileged
+    // request for low latency; not Known where the device has none the layer can read.
+    virtual LatencyTimer PrepareLatency(PortHandle, const std::string& device) {
+        LatencyTimer timer;
+        timer.Device = device;
+        return timer;
+    }
+    // Sets the adapter's latency timer of a device to ms; false when refused or not possible.
+    virtual bool SetLatencyTimer(const std::string&, int) { return false; }
 
     // The message text of the last failure of a call on the user-interface thread: the
     // platform's text, at most 255 characters, or the error number in decimal.

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "contacts/port_layer/LatencyTimer.h"
 #include "contacts/port_layer/PortLayer.h"
 #include "contacts/port_layer/PortMapping.h"
 #include "contacts/port_layer/PosixPortWaiter.h"
@@ -238,6 +239,24 @@ public:
                                                         [this, handle] { return EventMaskOf(handle); });
     }
 
+    ThreadPriority* WaitingThreadPriority() override { return priority_.get(); }
+
+    LatencyTimer PrepareLatency(PortHandle handle, const std::string& device) override {
+        // The unprivileged route first: ASYNC_LOW_LATENCY makes ftdi_sio use a 1 ms timer.
+        // Drivers without it (pseudo-terminals, built-in ports) refuse; that is no failure.
+        const int fd = static_cast<int>(handle);
+        serial_struct serial{};
+        if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+            serial.flags |= ASYNC_LOW_LATENCY;
+            ::ioctl(fd, TIOCSSERIAL, &serial);
+        }
+        return ReadLatencyTimer(sysfs_, KernelDeviceName(device));
+    }
+
+    bool SetLatencyTimer(const std::string& device, int ms) override {
+        return WriteLatencyTimer(sysfs_, KernelDeviceName(device), ms);
+    }
+
     std::string LastErrorText() override {
         const int error = lastError_;
         char buffer[256] = {};
@@ -258,6 +277,8 @@ private:
     std::map<PortHandle, std::uint32_t> masks_;
     std::map<PortHandle, CommTimeouts> timeouts_;
     std::vector<std::string> ports_; // entry n - 1: the device of port n, for the whole run
+    std::unique_ptr<ThreadPriority> priority_ = CreatePlatformThreadPriority();
+    SysfsFiles sysfs_;
 };
 
 } // namespace

@@ -16,8 +16,10 @@
 // thread was busy (handing an event over) is reported at once. The kernel takes its own snapshot
 // of the counters when TIOCMIWAIT begins, so a change in the few microseconds between our
 // comparison and that snapshot would wait for the next change, which may never come (a contact
-// that closes and stays closed). A timer therefore interrupts the wait every kRecheck with the same
-// signal; the loop compares the counters again and reports such a change, at most kRecheck late.
+// that closes and stays closed, or a moment taken only when the line changes back). A timer
+// therefore interrupts the wait with the same signal, first kFirstRecheck after it began (the
+// race is at its start, so such a change is then at most that late), then every kRecheck; the loop
+// compares the counters again and reports such a change.
 //
 // Without counters a completed TIOCMIWAIT whose levels read as before cannot name the line that
 // went and came back; it is not reported (the thread would take it for a pulse on every line).
@@ -37,7 +39,9 @@ namespace {
 
 constexpr int kStopSignal = SIGURG;
 
-// How often a running TIOCMIWAIT is interrupted to compare the change counters again.
+// When a running TIOCMIWAIT is first interrupted to compare the change counters again, and how
+// often after that.
+constexpr long kFirstRecheckNs = 500'000;
 constexpr long kRecheckNs = 10'000'000;
 
 #ifndef sigev_notify_thread_id
@@ -154,7 +158,7 @@ void PosixPortWaiter::ArmRecheck(bool on) {
     }
     itimerspec period{};
     if (on) {
-        period.it_value.tv_nsec = kRecheckNs;
+        period.it_value.tv_nsec = kFirstRecheckNs;
         period.it_interval.tv_nsec = kRecheckNs;
     }
     armed_ = timer_settime(recheck_, 0, &period, nullptr) == 0 && on;

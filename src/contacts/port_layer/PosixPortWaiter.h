@@ -34,7 +34,8 @@ public:
 private:
     WaitResult Poll(std::uint32_t wanted, std::uint32_t& eventMask);
     bool ReadLevels(std::uint32_t& levels) const;
-    // The re-check timer signals the waiting thread every kRecheck while armed.
+    // The re-check timer signals the waiting thread kFirstRecheck after it is armed, then every
+    // kRecheck, while armed.
     void ArmRecheck(bool on);
 
     int fd_;

@@ -6,6 +6,10 @@
 // A wait still pending with the device when the waiter goes (the thread left on the stop event)
 // is ended by SetCommMask(0), which completes it at once, and then awaited with
 // GetOverlappedResult, before the record and the event bits it writes into are released.
+//
+// The latency timer of an FTDI adapter is read (never written) from the driver's value
+// LatencyTimer in the device's key "HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS\<device>\<instance>\Device
+// Parameters", the key whose PortName is the port's COM name.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -14,6 +18,7 @@
 #endif
 #include <windows.h>
 
+#include <cctype>
 #include <string>
 
 #include "contacts/port_layer/PortLayer.h"
@@ -42,6 +47,80 @@ bool PlatformVersion(OSVERSIONINFOA& version) {
 #elif defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
+
+// The COM name of a device name ("\\\\.\\COM3" -> "COM3").
+std::string ComName(const std::string& device) {
+    const std::size_t slash = device.find_last_of('\\');
+    return slash == std::string::npos ? device : device.substr(slash + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The names of a key's subkeys, in the registry's order.
+template <typename Visit> bool ForEachSubkey(HKEY key, Visit visit) {
+    for (DWORD index = 0;; ++index) {
+        char name[256] = {};
+        DWORD length = sizeof name;
+        const LSTATUS status = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) {
+            return false;
+        }
+        if (visit(std::string(name, length))) {
+            return true;
+        }
+    }
+}
+
+// The FTDI driver's latency timer of a COM port, read from its device key.
+LatencyTimer ReadFtdiLatency(const std::string& com) {
+    LatencyTimer timer;
+    timer.Device = com;
+    const std::string root = "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS";
+    HKEY bus = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_READ, &bus) != ERROR_SUCCESS) {
+        return timer;
+    }
+    ForEachSubkey(bus, [&](const std::string& device) {
+        HKEY deviceKey = nullptr;
+        if (RegOpenKeyExA(bus, device.c_str(), 0, KEY_READ, &deviceKey) != ERROR_SUCCESS) {
+            return false;
+        }
+        const bool found = ForEachSubkey(deviceKey, [&](const std::string& instance) {
+            const std::string sub = instance + "\\Device Parameters";
+            char portName[64] = {};
+            DWORD size = sizeof portName;
+            if (RegGetValueA(deviceKey, sub.c_str(), "PortName", RRF_RT_REG_SZ, nullptr, portName, &size) !=
+                    ERROR_SUCCESS ||
+                !SameName(portName, com)) {
+                return false;
+            }
+            DWORD ms = 0;
+            size = sizeof ms;
+            if (RegGetValueA(deviceKey, sub.c_str(), "LatencyTimer", RRF_RT_REG_DWORD, nullptr, &ms, &size) ==
+                    ERROR_SUCCESS &&
+                ms >= 1 && ms <= 255) {
+                timer.Known = true;
+                timer.Milliseconds = static_cast<int>(ms);
+                timer.Where = "HKEY_LOCAL_MACHINE\\" + root + "\\" + device + "\\" + sub;
+            }
+            return true;
+        });
+        RegCloseKey(deviceKey);
+        return found;
+    });
+    RegCloseKey(bus);
+    return timer;
+}
 
 class Win32PortWaiter : public PortWaiter {
 public:
@@ -225,6 +304,12 @@ public:
         return std::make_unique<Win32PortWaiter>(AsHandle(handle));
     }
 
+    ThreadPriority* WaitingThreadPriority() override { return priority_.get(); }
+
+    LatencyTimer PrepareLatency(PortHandle, const std::string& device) override {
+        return ReadFtdiLatency(ComName(device));
+    }
+
     std::string LastErrorText() override {
         char buffer[256] = {};
         const DWORD length =
@@ -245,6 +330,7 @@ private:
     }
 
     DWORD lastError_ = 0;
+    std::unique_ptr<ThreadPriority> priority_ = CreatePlatformThreadPriority();
 };
 
 } // namespace

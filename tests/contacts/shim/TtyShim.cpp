@@ -11,11 +11,14 @@
 // instead: see ShimFileControl.cpp, started here on the first modem-line request when
 // VANDORET_SHIM_CONTROL names the file.
 #include <dlfcn.h>
+#include <linux/futex.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -35,11 +38,14 @@ std::atomic<bool> countersKept{true};     // off: TIOCGICOUNT is refused, as by 
 std::atomic<bool> lineWaitRefused{false}; // on: TIOCMIWAIT is refused, as by drivers without it
 std::atomic<int> waiting{0};
 std::atomic<long> waitCalls{0};
-int linesAtNextWait = -1;       // applied as the next wait begins, before its snapshot (-1: none)
-int linesWithDtr = -1;          // applied when DTR is switched on, as by a contact it feeds (-1: none)
-std::atomic<long> lineReads{0}; // TIOCMGET requests answered or refused
-long long changedAt = 0;        // when the input lines last changed (µs since 1970)
-long long seenAt = 0;           // the first line read after that change (0: none yet)
+int linesAtNextWait = -1;            // applied as the next wait begins, before its snapshot (-1: none)
+int linesWithDtr = -1;               // applied when DTR is switched on, as by a contact it feeds (-1: none)
+std::atomic<long> lineReads{0};      // TIOCMGET requests answered or refused
+long long changedAt = 0;             // when the input lines last changed (µs since 1970)
+long long changedSteady = 0;         // the same on the monotonic clock (ns), which std::chrono::steady_clock reads
+std::atomic<int> waitingAtChange{0}; // threads in a line wait when the lines last changed
+std::atomic<int> changes{0};         // moves with every change: a line wait sleeps on it (futex) and wakes at once
+long long seenAt = 0;                // the first line read after that change (0: none yet)
 
 long long NowMicros() {
     timespec now{};
@@ -52,7 +58,11 @@ void SetLinesLocked(int lines) {
     const int changed = inputLines ^ lines;
     inputLines = lines;
     if (changed != 0) {
+        waitingAtChange = waiting.load();
         changedAt = NowMicros();
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        changedSteady = static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
         seenAt = 0;
     }
     if (changed & TIOCM_CTS)
@@ -63,6 +73,10 @@ void SetLinesLocked(int lines) {
         ++counters.dcd;
     if (changed & TIOCM_RNG)
         ++counters.rng;
+    if (changed != 0) {
+        ++changes;
+        syscall(SYS_futex, reinterpret_cast<int*>(&changes), FUTEX_WAKE_PRIVATE, 1 << 30, nullptr, nullptr, 0);
+    }
 }
 
 using IoctlFn = int (*)(int, unsigned long, void*);
@@ -92,7 +106,7 @@ bool Moved(const serial_icounter_struct& a, const serial_icounter_struct& b, int
            ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
 }
 
-// Waits, like the kernel, for a change of the given lines after the call began.
+// Waits, like the kernel, for a change of the given lines after the call began, woken by it.
 int WaitForLines(int lines) {
     ++waitCalls;
     if (lineWaitRefused) {
@@ -110,6 +124,7 @@ int WaitForLines(int lines) {
     }
     ++waiting;
     for (;;) {
+        const int seen = changes.load();
         if (unplugged) {
             --waiting;
             return Fail(EIO);
@@ -121,8 +136,11 @@ int WaitForLines(int lines) {
                 return 0;
             }
         }
+        // Woken by the next change, as the kernel wakes a line wait, or after 0.1 ms at the latest
+        // (an unplug); a signal ends the wait with EINTR, as it ends TIOCMIWAIT.
         timespec pause{0, 100'000};
-        if (nanosleep(&pause, nullptr) != 0 && errno == EINTR) {
+        if (syscall(SYS_futex, reinterpret_cast<int*>(&changes), FUTEX_WAIT_PRIVATE, seen, &pause, nullptr, 0) != 0 &&
+            errno == EINTR) {
             --waiting;
             return Fail(EINTR);
         }
@@ -201,6 +219,14 @@ void vandoret_shim_set_lines(int lines) {
     SetLinesLocked(lines);
 }
 
+// Sets the input lines and answers when they changed, on the monotonic clock (ns), read where the
+// state changes: a bench measures from there, not from before a call its thread may be held in.
+long long vandoret_shim_set_lines_stamped(int lines) {
+    std::lock_guard lock(mutex);
+    SetLinesLocked(lines);
+    return changedSteady;
+}
+
 // The lines go to `lines` and straight back: each of them counts twice, the levels stay.
 void vandoret_shim_pulse(int lines) {
     std::lock_guard lock(mutex);
@@ -240,6 +266,11 @@ void vandoret_shim_unplug(int on) {
 int vandoret_shim_output_lines() {
     std::lock_guard lock(mutex);
     return outputLines;
+}
+
+// Threads that were in a line wait when the lines last changed.
+int vandoret_shim_waiting_at_change() {
+    return waitingAtChange;
 }
 
 // Threads blocked in a line wait now, and waits started so far.
