@@ -33,9 +33,11 @@ std::string FormatListText(const TSortGrid& grid) {
         text += "\r\n";
     }
     std::string bytes = EncodeCp1252(text);
-    if (DecodeCp1252(bytes) != text || DetectTextCoding(bytes).utf8) {
+    std::string utf16;
+    if (DecodeCp1252(bytes) != text || DetectTextCoding(bytes).utf8 || DecodeUtf16WithMark(bytes, utf16)) {
         // A character Windows-1252 cannot hold (a list opened from a UTF-8 file), or Windows-1252
-        // bytes that the reader would take for UTF-8 ("Ã¤" is C3 A4, UTF-8 for "ä"): UTF-8 with
+        // bytes that the reader would take for UTF-8 ("Ã¤" is C3 A4, UTF-8 for "ä") or for UTF-16
+        // (a first cell beginning "þÿ" or "ÿþ" is FE FF or FF FE, its byte-order mark): UTF-8 with
         // its byte-order mark, which the reader knows, so every cell comes back as it was.
         return std::string(kUtf8Bom) + text;
     }

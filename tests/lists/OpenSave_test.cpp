@@ -280,6 +280,17 @@ TEST_F(OpenSave, CharactersWindows1252LacksAreSavedAsUtf8AndComeBack) {
     host.openAnswers.push_back(file);
     tk.sbLoadClick();
     EXPECT_EQ(tk.startList.SortGrid1.Cells(2, 1), "MÃ¤ller");
+
+    // A first cell whose Windows-1252 bytes are a UTF-16 byte-order mark ("þÿ" is FE FF, "ÿþ"
+    // FF FE) would open as UTF-16: UTF-8 as well.
+    for (const char* first : {"þÿ±", "ÿþ"}) {
+        tk.startList.SortGrid1.SetCell(0, 0, first);
+        tk.pages.SaveListText(file);
+        EXPECT_TRUE(ReadBytes(file).starts_with("\xEF\xBB\xBF")) << first;
+        host.openAnswers.push_back(file);
+        tk.sbLoadClick();
+        EXPECT_EQ(tk.startList.SortGrid1.Cells(0, 0), first);
+    }
 }
 
 TEST_F(OpenSave, ACellHoldingATabIsSavedQuotedAndComesBack) {
