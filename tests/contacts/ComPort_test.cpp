@@ -304,12 +304,14 @@ TEST_F(ComPortTest, AnUnpluggedAdapterEndsTheThreadWithoutSpinning) {
 }
 
 TEST_F(ComPortTest, FailedCompletionsAreIgnoredButCannotSpinForever) {
+    // Counts hand-overs that name CTS: a change that comes while the thread starts is seen by its
+    // first look and reported by the wait as well, so one change may give two of them.
     int cts = 0;
     port.OnCTS = [&](TComPort&) { ++cts; };
     layer.IgnoreWaits(3);
     port.Open();
     layer.SetLines(kMsCtsOn);
-    ASSERT_TRUE(ui.PumpUntil([&] { return cts == 1; }));
+    ASSERT_TRUE(ui.PumpUntil([&] { return cts >= 1; }));
     port.Close();
 
     // Ignored waits with an event between them do not add up: 900 before it, 900 after it.
@@ -317,9 +319,10 @@ TEST_F(ComPortTest, FailedCompletionsAreIgnoredButCannotSpinForever) {
     calls.clear();
     port.Open();
     ASSERT_TRUE(layer.WaitUntilIdle());
+    const int before = cts;
     layer.IgnoreWaits(900);
     layer.SetLines(0);
-    EXPECT_TRUE(ui.PumpUntil([&] { return cts == 2 && layer.WaitUntilIdle(std::chrono::milliseconds(0)); }));
+    EXPECT_TRUE(ui.PumpUntil([&] { return cts > before && layer.WaitUntilIdle(std::chrono::milliseconds(0)); }));
     ui.RunPending();
     EXPECT_EQ(calls, std::vector<std::string>{"open"});
     port.Close();
