@@ -3,7 +3,8 @@
 // which this program must run under: LD_PRELOAD=<build>/tests/libvandoret_tty_shim.so. The real
 // waiting thread (TIOCMIWAIT, change counters), the Qt hand-over and the decoder take the finishes.
 //
-// 1. Line change -> recorded finish row, p50/p99, beside a bare blocking queued call, same run.
+// 1. Line change -> recorded finish row, p50/p99, beside a bare blocking queued call and a bare
+//    line wait with a blocking hand-over on the same pty (the least a program can do), same run.
 // 2. A burst of 1,000 interruptions of the light barrier (2 ms on, 8 ms off) while the main
 //    thread is busy in random spells of up to 300 ms: how many became finishes, and the error of
 //    each recorded moment against the change. Four runs: on an idle machine and under
@@ -230,10 +231,87 @@ bool Prepare(benchmark::State& state, PtyRig& rig, bool priority = true) {
     return true;
 }
 
+// The least any program could do on this path, as a second baseline: a thread at the waiting
+// thread's level blocked in TIOCMIWAIT on the same pseudo-terminal, which on a change reads the
+// lines once and hands them to the main thread by a blocking queued call that only notes the time.
+// Change -> noted, in µs, for `changes` changes of CTS to on (each followed by one back to off,
+// not measured). Run while the program's own port is closed, so that nothing else wakes.
+std::vector<double> BareLineWaitHandOver(const Shim& shim, int changes) {
+    std::vector<double> noted;
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        return noted;
+    }
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        close(master);
+        return noted;
+    }
+    shim.setLines(0);
+    std::atomic<bool> stop{false};
+    std::atomic<int> handedOver{0};
+    Clock::time_point notedAt;
+    Signal on;
+    std::thread waiter([&] {
+        InjectorRealTime(); // the waiting thread's level
+        while (!stop.load()) {
+            if (ioctl(slave, TIOCMIWAIT, TIOCM_CTS) != 0) {
+                continue; // the shim's wait is woken every 0.1 ms at the latest
+            }
+            int lines = 0;
+            ioctl(slave, TIOCMGET, &lines);
+            QMetaObject::invokeMethod(
+                &App(),
+                [&, lines] {
+                    if (lines & TIOCM_CTS) {
+                        notedAt = Clock::now();
+                        on.Set();
+                    }
+                },
+                Qt::BlockingQueuedConnection);
+            handedOver.fetch_add(1);
+        }
+    });
+    QEventLoop loop;
+    std::thread driver([&] {
+        InjectorRealTime();
+        const auto waitIdle = [&](int served) {
+            while (handedOver.load() < served || shim.waiting() == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(20));
+            }
+        };
+        waitIdle(0);
+        for (int i = 0; i < changes; ++i) {
+            const Clock::time_point t0 = shim.Set(TIOCM_CTS);
+            on.WaitAndReset();
+            noted.push_back(std::chrono::duration<double, std::micro>(notedAt - t0).count());
+            waitIdle(2 * i + 1);
+            shim.setLines(0);
+            waitIdle(2 * i + 2);
+        }
+        stop = true;
+        shim.setLines(TIOCM_CTS); // ends the last wait
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec();
+    driver.join();
+    // The last hand-over may still wait for the main thread.
+    while (handedOver.load() < 2 * changes + 1) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    waiter.join();
+    shim.setLines(0);
+    close(slave);
+    close(master);
+    return noted;
+}
+
 void BM_PtyLineChangeToRecordedRow(benchmark::State& state) {
     const int changes = static_cast<int>(state.range(0));
-    std::vector<double> contact, bare, handler, firstRead;
+    std::vector<double> contact, bare, handler, firstRead, barePty;
     for (auto _ : state) {
+        barePty = BareLineWaitHandOver(Shim::Find(), changes / 2);
         PtyRig rig;
         if (!Prepare(state, rig)) {
             return;
@@ -264,6 +342,10 @@ void BM_PtyLineChangeToRecordedRow(benchmark::State& state) {
             state.SkipWithError("rows lost");
         }
     }
+    // The second half of the bare line waits after the program's run, so both see the same machine.
+    for (const double v : BareLineWaitHandOver(Shim::Find(), changes / 2)) {
+        barePty.push_back(v);
+    }
     const double c50 = Percentile(contact, 0.5), c99 = Percentile(contact, 0.99);
     const double b50 = Percentile(bare, 0.5), b99 = Percentile(bare, 0.99);
     state.counters["pty_contact_p50_us"] = c50;
@@ -276,6 +358,13 @@ void BM_PtyLineChangeToRecordedRow(benchmark::State& state) {
     std::printf("  bare blocking  : p50 %8.1f us   p99 %8.1f us\n", b50, b99);
     std::printf("  ratio          : p50 %8.2f      p99 %8.2f   (target p99 <= 2 on an idle machine)\n", c50 / b50,
                 c99 / b99);
+    const double w50 = Percentile(barePty, 0.5), w99 = Percentile(barePty, 0.99);
+    state.counters["bare_pty_p50_us"] = w50;
+    state.counters["bare_pty_p99_us"] = w99;
+    state.counters["p99_ratio_pty"] = w99 > 0 ? c99 / w99 : 0;
+    std::printf("  bare line wait + blocking hand-over on the same pty (%zu changes, half before, half after):\n"
+                "                   p50 %8.1f us   p99 %8.1f us   ratio p50 %5.2f  p99 %5.2f\n",
+                barePty.size(), w50, w99, w50 > 0 ? c50 / w50 : 0.0, w99 > 0 ? c99 / w99 : 0.0);
     std::printf("  of which: the waiting thread's first line read after the change: p50 %8.1f us   p99 %8.1f us\n",
                 Percentile(firstRead, 0.5), Percentile(firstRead, 0.99));
     std::printf("            the finish's own work on the window's thread    : p50 %8.1f us   p99 %8.1f us\n",

@@ -93,7 +93,8 @@ public:
     // course), as a load sets them once starts exist; switches and the finish display stay. They
     // count riders: to start, the start list's riders without a start row; on the course, the
     // numbers with a start row (each start without a number one more) less the finish rows;
-    // empty when negative.
+    // empty when negative. A rider with a status counts in neither (one that retired on the
+    // course has no finish row).
     struct RemainingCounts {
         int toStart = 0;
         int onCourse = 0;

@@ -36,6 +36,7 @@ bool Registrations::SetRideStatus(const std::string& number, RideStatus status, 
     if (journal) {
         journal->CellsWritten(); // the points the results wrote into the stop list
     }
+    UpdateRemainingCounters(); // a rider with a status is neither to start nor on the course
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "base/NumberText.h"
 #include "grid/ListColumns.h"
 #include "lists/TextFile.h"
+#include "results/RideStatuses.h"
 #include "timing/Registrations.h"
 #include "timing/SoundFiles.h"
 
@@ -65,12 +66,26 @@ Registrations::RemainingCounts Registrations::SetRemainingCounters() {
                                 : static_cast<void>(started.insert(std::string(StartNumberKey(number))));
         }
     }
+    // A rider with a status (retired, eliminated, disqualified, not started) is neither still to
+    // start nor, without a finish row, on the course.
+    const RideStatuses& statuses = results_.Statuses;
     const auto& riders = startList_.cbNr.Items;
     const auto waiting = std::count_if(riders.begin(), riders.end(), [&](const std::string& n) {
-        return started.count(std::string(StartNumberKey(n))) == 0;
+        return started.count(std::string(StartNumberKey(n))) == 0 && statuses.Of(n) == RideStatus::None;
     });
     const int finishRows = RecordedRows(SortGrid3, IsBlankText(SortGrid3.Cells(kStopRowNr, 1)));
-    const RemainingCounts counts{static_cast<int>(waiting), static_cast<int>(started.size()) + unnumbered - finishRows};
+    int stoppedOnCourse = 0;
+    if (!statuses.All().empty()) {
+        std::unordered_set<std::string> finished;
+        for (int r = 1; r < SortGrid3.RowCount(); ++r) {
+            finished.insert(std::string(StartNumberKey(SortGrid3.Cells(kStopNr, r))));
+        }
+        stoppedOnCourse = static_cast<int>(std::count_if(started.begin(), started.end(), [&](const std::string& n) {
+            return statuses.Of(n) != RideStatus::None && finished.count(n) == 0;
+        }));
+    }
+    const RemainingCounts counts{static_cast<int>(waiting),
+                                 static_cast<int>(started.size()) + unnumbered - finishRows - stoppedOnCourse};
     LabOstalosStart = counts.toStart < 0 ? std::string() : std::to_string(counts.toStart);
     LabOstalosStop = counts.onCourse < 0 ? std::string() : std::to_string(counts.onCourse);
     return counts;

@@ -2,9 +2,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TimingFixture.h"
+#include "grid/ListColumns.h"
 #include "lists/TextFile.h"
+#include "results/Rules.h"
 #include "timing/SoundFiles.h"
 
 namespace vandoret::testing {
@@ -51,6 +55,42 @@ TEST_F(SignalsTest, Counters) {
         if (c.finishes > 0) {
             EXPECT_EQ(keeper.registrations.TextStopTime == "..:..:..,.", c.finishTimeReset);
         }
+        EXPECT_EQ(keeper.registrations.CounterOn, c.counterStaysOn);
+    }
+}
+
+TEST_F(SignalsTest, CountersLeaveOutRidersWithAStatus) {
+    // Riders 1 to 3; 1 and 2 started, 1 finished. Then the statuses.
+    const struct {
+        std::vector<std::pair<const char*, RideStatus>> statuses;
+        const char* toStart;
+        const char* onCourse;
+        bool counterStaysOn;
+    } cases[] = {
+        {{}, "1", "1", true},
+        {{{"2", RideStatus::Retired}}, "1", "0", true},     // retired on the course: no finish row
+        {{{"1", RideStatus::Eliminated}}, "1", "1", true},  // finished, then eliminated: counted once
+        {{{"3", RideStatus::NotStarted}}, "0", "1", false}, // nobody left to start: the countdown stops
+        {{{"2", RideStatus::Disqualified}, {"2", RideStatus::None}}, "1", "1", true}, // taken back
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        FakeHost host;
+        Timekeeper keeper(host);
+        FillStartList(keeper, {{"9:30", "1", "x"}, {"9:31", "2", "y"}, {"9:32", "3", "z"}});
+        keeper.startList.cbNr.ItemIndex = 0;
+        keeper.registrations.CounterOn = true;
+        host.SetClock(10, 0, 0);
+        keeper.mStartClick();
+        keeper.mStartClick();
+        keeper.mStopClick();
+        keeper.registrations.SortGrid3.SetCell(kStopNr, 1, "1");
+        for (const auto& [nr, status] : c.statuses) {
+            keeper.SetRideStatus(nr, status);
+        }
+        SCOPED_TRACE("case " + std::to_string(i));
+        EXPECT_EQ(keeper.registrations.LabOstalosStart, c.toStart);
+        EXPECT_EQ(keeper.registrations.LabOstalosStop, c.onCourse);
         EXPECT_EQ(keeper.registrations.CounterOn, c.counterStaysOn);
     }
 }
