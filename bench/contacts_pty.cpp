@@ -237,7 +237,11 @@ bool Prepare(benchmark::State& state, PtyRig& rig, bool priority = true) {
 // Change -> noted, in µs, for `changes` changes of CTS to on (each followed by one back to off,
 // not measured). Run while the program's own port is closed, so that nothing else wakes.
 std::vector<double> BareLineWaitHandOver(const Shim& shim, int changes) {
+    App(); // made on the main thread
     std::vector<double> noted;
+    if (!shim.Loaded()) {
+        return noted;
+    }
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         return noted;
